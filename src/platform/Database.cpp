@@ -1,0 +1,141 @@
+#include "platform/Database.h"
+
+#include "history/Param.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+
+#include <stdexcept>
+
+namespace korvel {
+
+namespace {
+
+// SQLite writes this magic at the start of every database file; anything else is not ours.
+bool looksLikeSqlite(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray head = f.read(16);
+    return head.size() == 0 || head == QByteArray("SQLite format 3\0", 16);
+}
+
+} // namespace
+
+Database::~Database() = default;
+
+const QStringList& Database::formulaTables()
+{
+    static const QStringList tables = {QStringLiteral("Gongshi1D"), QStringLiteral("Gongshi2D"),
+                                       QStringLiteral("Gongshi3D"), QStringLiteral("Gongshi2G"),
+                                       QStringLiteral("Gongshi3G")};
+    return tables;
+}
+
+Database::OpenResult Database::open(const QString& path)
+{
+    close();
+    m_error.clear();
+    const QFileInfo info(path);
+    const bool existed = info.exists() && info.size() > 0;
+    if (existed && !looksLikeSqlite(path)) {
+        m_error = QStringLiteral("文件 %1 不是本软件的数据库文件，未作任何改动。").arg(path);
+        return OpenResult::NotKorvel;
+    }
+    try {
+        auto db = std::make_unique<SQLite::Database>(path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        db->exec("PRAGMA foreign_keys = OFF");
+        db->exec("PRAGMA journal_mode = DELETE");
+        db->exec("PRAGMA synchronous = FULL");
+        if (existed && !schema::isKorvel(*db)) {
+            // An SQLite file of somebody else's: keep it as it is.
+            const bool hasTables = db->execAndGet("SELECT count(*) FROM sqlite_master").getInt() > 0;
+            if (hasTables) {
+                m_error = QStringLiteral("文件 %1 不是本软件的数据库文件，未作任何改动。").arg(path);
+                return OpenResult::NotKorvel;
+            }
+        }
+        schema::create(*db);
+        m_db = std::move(db);
+        m_path = path;
+        return existed ? OpenResult::Opened : OpenResult::Created;
+    } catch (const std::exception& e) {
+        m_error = QString::fromUtf8(e.what());
+        return OpenResult::Failed;
+    }
+}
+
+void Database::close()
+{
+    m_db.reset();
+}
+
+SQLite::Database& Database::sql()
+{
+    if (!m_db) {
+        throw std::logic_error("database is not open");
+    }
+    return *m_db;
+}
+
+bool Database::compact()
+{
+    if (!m_db) {
+        m_error = QStringLiteral("数据库未打开");
+        return false;
+    }
+    try {
+        m_db->exec("VACUUM");
+        return true;
+    } catch (const std::exception& e) {
+        m_error = QString::fromUtf8(e.what());
+        return false;
+    }
+}
+
+namespace schema {
+
+void create(SQLite::Database& db)
+{
+    SQLite::Transaction tx(db);
+    std::string lishi = "CREATE TABLE IF NOT EXISTS Lishi (strQQH TEXT PRIMARY KEY NOT NULL";
+    for (int i = 0; i < kParamCount; ++i) {
+        lishi += ", ";
+        lishi += paramCode(paramAt(i));
+        lishi += " INTEGER";
+    }
+    lishi += ", canshu REAL, PreCanshu REAL, GSCS INTEGER, GSGL INTEGER, GSZCS REAL)";
+    db.exec(lishi);
+    for (const QString& t : Database::formulaTables()) {
+        db.exec("CREATE TABLE IF NOT EXISTS " + t.toStdString() +
+                " (idx INTEGER, gongshi TEXT, gongshiCN TEXT, bolKill INTEGER, sglGsRate REAL,"
+                " intGsErrCon INTEGER, intGsTrueCon INTEGER, intGsErrLst INTEGER, intGsTrueLst INTEGER)");
+    }
+    db.exec("CREATE TABLE IF NOT EXISTS ErrarrLei (num INTEGER, ETrrcount INTEGER, Errcount INTEGER, Trrcount INTEGER)");
+    db.exec("CREATE TABLE IF NOT EXISTS Errarr (num INTEGER, ETrrcount INTEGER, Errcount INTEGER, Trrcount INTEGER)");
+    if (db.execAndGet("SELECT count(*) FROM Errarr").getInt() == 0) {
+        SQLite::Statement ins(db, "INSERT INTO Errarr (num, ETrrcount, Errcount, Trrcount) VALUES (?, 0, 0, 0)");
+        for (int n = 0; n < 10; ++n) {
+            ins.bind(1, n);
+            ins.exec();
+            ins.reset();
+        }
+    }
+    tx.commit();
+}
+
+bool isKorvel(SQLite::Database& db)
+{
+    SQLite::Statement q(db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                            "('Lishi', 'Gongshi1D', 'Gongshi2D', 'Gongshi3D', 'Gongshi2G', 'Gongshi3G')");
+    return q.executeStep() && q.getColumn(0).getInt() == 6;
+}
+
+} // namespace schema
+
+} // namespace korvel
