@@ -1,0 +1,107 @@
+#pragma once
+
+#include "history/HistorySnapshot.h"
+#include "history/Param.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace korvel {
+
+// Per-draw results of an expression: a value and a validity flag per row. An invalid (empty) row is a
+// value that cannot be computed (division by zero, MOD or \ by zero, or a row of an expression that does
+// not compile); it counts as a miss wherever a digit is expected.
+struct ValueColumn {
+    std::vector<double> value;
+    std::vector<std::uint8_t> valid; // 1 = the value is set
+    bool allValid = true;            // no row is empty (fast path for callers)
+
+    int size() const { return static_cast<int>(value.size()); }
+};
+
+// Working memory of one evaluation: one preallocated buffer per node of the tree. A caller that evaluates
+// many times on one thread (a search worker) keeps one and passes it in; the overloads without it use a
+// thread-local one.
+class ExpressionScratch {
+public:
+    ExpressionScratch() = default;
+
+private:
+    friend class Expression;
+    std::vector<double> m_values;
+    std::vector<std::uint8_t> m_valid;
+};
+
+// A formula expression (`gongshi`) compiled once into a tree and evaluated column-at-a-time over a
+// history snapshot.
+//
+// Language: numbers (12, 0.5, .5), column codes ("L1A", any case, optionally in [brackets]), binary
+// + - * / \ MOD (MOD is a word, any case), unary - and +, parentheses. Precedence, highest first:
+// unary sign, * and /, \, MOD, + and -; binary operators associate to the left.
+// Semantics: `/` is real division; `\` and MOD first round both operands half-to-even to integers; `\`
+// truncates toward zero, MOD keeps the sign of the dividend; a zero divisor makes the row empty; empty
+// propagates through every operator.
+//
+// A compiled expression is immutable: const members may be called from any number of threads at once,
+// each with its own scratch (or the thread-local default).
+class Expression {
+public:
+    Expression() = default; // an empty expression: not ok
+    static Expression compile(const QString& gongshi);
+
+    // False when the text did not compile; then error() names the part not understood and every evaluated
+    // row is empty.
+    bool ok() const { return m_ok; }
+    const QString& error() const { return m_error; }
+    // The text that was not understood ("LTW", "^", ...), empty when ok() or when the expression is empty.
+    const QString& errorPart() const { return m_errorPart; }
+    const QString& text() const { return m_text; }
+
+    // The columns the expression reads, each once, in order of first appearance.
+    const std::vector<Param>& columns() const { return m_columns; }
+
+    // Values of rows [first, end) of the snapshot into `out` (resized to end - first).
+    void evaluate(const HistorySnapshot& snapshot, int first, int end, ValueColumn& out) const;
+    void evaluate(const HistorySnapshot& snapshot, int first, int end, ValueColumn& out,
+                  ExpressionScratch& scratch) const;
+
+    // The value of one row, or empty. Slow path for single values (the tally's reference draw, tests).
+    std::optional<double> evaluateRow(const HistorySnapshot& snapshot, int row) const;
+
+    // Number of tree nodes after constant folding (for tests of the compiler and for cost estimates).
+    int nodeCount() const { return static_cast<int>(m_nodes.size()); }
+
+private:
+    enum class Op : std::uint8_t { Constant, Column, Negate, Add, Subtract, Multiply, Divide, IntDivide, Modulo };
+    struct Node {
+        Op op = Op::Constant;
+        bool constantEmpty = false; // Constant only: folded to an empty value (e.g. 1/0)
+        Param param = Param::L1A;   // Column only
+        int left = -1;              // child node indices (post-order: children come first)
+        int right = -1;
+        double constant = 0.0;
+    };
+    friend class ExpressionParser;
+
+    void evaluateBatch(const HistorySnapshot& snapshot, int first, int count, double* outValues, std::uint8_t* outValid,
+                       bool& allValid, ExpressionScratch& scratch) const;
+
+    std::vector<Node> m_nodes; // post-order; the last node is the root
+    std::vector<Param> m_columns;
+    QString m_text;
+    QString m_error;
+    QString m_errorPart;
+    bool m_ok = false;
+};
+
+// Shared rounding rules of the engine; also used by the evaluation of hits.
+// Half-to-even rounding of a value to an integer (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
+double roundHalfEven(double v);
+// A value read as a 32-bit integer: rounded half-to-even; empty when outside the 32-bit range.
+std::optional<std::int32_t> toInt32HalfEven(double v);
+
+} // namespace korvel

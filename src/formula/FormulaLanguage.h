@@ -1,0 +1,69 @@
+#pragma once
+
+#include "formula/FormulaKind.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace korvel {
+
+// The text forms of a formula and the translation of its Chinese parameter words into column codes.
+// Everything here is pure text work: whether the resulting expression can be computed is decided by the
+// expression compiler (formula/Expression.h), not here.
+
+// The text with the first occurrence of `find` replaced, or unchanged when there is none. Characters are
+// compared exactly (case-sensitive).
+QString sReplace(const QString& text, const QString& find, const QString& replacement);
+
+// Replaces every occurrence in place: repeatedly replaces the first remaining occurrence until none is left.
+// `replacement` must not contain `find` (the repetition would not end); an empty `find` leaves the text as
+// it is.
+void AsReplace(QString& text, const QString& find, const QString& replacement);
+
+struct WordCode {
+    QString word;
+    QString code;
+};
+
+// The parameter word table in its order of application (57 rows; rows 38-45 are the generated
+// "除5余k" / "除3余k" words).
+const std::vector<WordCode>& parameterWordTable();
+
+// An expression in words to the same expression in column codes: every row of the word table applied with
+// `AsReplace`, in order, then trimmed. Characters no row matches stay as they are.
+QString TranslateWords(const QString& expression);
+
+enum class ParseStatus {
+    Ok,         // gongshi, gongshiCN, bolKill and kind are set
+    EmptyInput, // the input was empty: "请在左边文本框输入需要添加的公式" / "添加公式失败"
+    Unreadable, // the line is too short for its form: "公式文本文件中含有无法识别公式，无法添加到软件" / "无法识别公式"
+    NoSuchTable, // the line names 个位通选, which has no table: nothing is stored and nothing is shown
+};
+
+struct ParsedFormula {
+    ParseStatus status = ParseStatus::Ok;
+    QString gongshi;   // translated expression (may be empty: "=下期杀 百位单选")
+    QString gongshiCN; // the whole line, trimmed
+    bool bolKill = true;
+    FormulaKind kind; // the table the formula goes to (valid when status is Ok)
+
+    bool senseFromLine = false;       // equation form: the sense was read from the line
+    std::optional<int> namedPosition; // position word recognised in the line (1, 2, 3)
+    std::optional<Play> namedPlay;    // play word recognised in the line
+
+    // Message box of a failure (EmptyInput, Unreadable); both empty otherwise.
+    QString messageText;
+    QString messageTitle;
+
+    bool ok() const { return status == ParseStatus::Ok; }
+};
+
+// Takes one formula line apart. Two forms:
+//   equation form  "百位码+十位码+3=下期杀 十位单选"  (sense and kind read after "下期")
+//   bracket form   "[百位单选杀]百位码+十位码+3"      (kind read inside the brackets, sense = currentKill)
+// A kind not named in the line falls back to `currentKind` as the formula table rules say.
+ParsedFormula ParseFormulaText(const QString& line, const FormulaKind& currentKind, bool currentKill);
+
+} // namespace korvel
