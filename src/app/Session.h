@@ -1,0 +1,151 @@
+#pragma once
+
+#include "formula/FormulaKind.h"
+#include "history/DrawEntry.h"
+#include "history/HistorySnapshot.h"
+
+#include <QDate>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+
+namespace korvel {
+
+class Database;
+class Dialogs;
+class HistoryStore;
+class Launcher;
+class Options;
+class SettingsStore;
+
+// The state the main window shows, and the commands it forwards: options, the database and the history,
+// the choice panel (kind, play choice, sense, mode), the entry line's issue and date texts, the verify
+// issue. The window and the command line drive a Session; it never shows a widget, every question goes
+// through the Dialogs it was given. The settings store, dialogs and launcher must outlive the Session.
+// GUI thread only.
+//
+// Views learn of changes through the signals: historyChanged() after the snapshot was replaced (the issue
+// texts are already updated), optionsChanged() after any option changed, kindChanged() after the current
+// formula kind or play choice changed, entryChanged() after the issue or date texts changed.
+//
+// The formula list (`AddGongshi`) and the statistics pass (`Yansuan`) hook into reloadFormulas() and
+// evaluate(); until they exist those steps do nothing.
+class Session : public QObject {
+    Q_OBJECT
+public:
+    // "玩法选择": 单选 and 通选 choose the play of the kind; 单双 and 大小 switch the category mode on and
+    // leave the kind as it was.
+    enum class PlayChoice { Single, Group, OddEven, BigSmall };
+
+    Session(SettingsStore& settings, Dialogs& dialogs, Launcher& launcher, QObject* parent = nullptr);
+    ~Session() override;
+
+    // Start-up in its fixed order: options (GsZl written back), `formula.mdb` in dataFolder (created when
+    // missing; a file that is not ours, or one that cannot be opened, is told to the user and the session
+    // goes on with an empty history), the current kind, today's date in the entry line, the history
+    // snapshot, then the formula list, the next issue and the statistics. The folder must exist.
+    void start(const QString& dataFolder, QDate today = QDate::currentDate());
+    bool started() const { return m_started; }
+    const QString& dataFolder() const { return m_dataFolder; }
+    // False when formula.mdb was refused or failed to open.
+    bool databaseOpen() const;
+
+    Options& options() { return *m_options; }
+    const Options& options() const { return *m_options; }
+    Database& database() { return *m_database; }
+    HistoryStore& history() { return *m_history; }
+    Dialogs& dialogs() { return m_dialogs; }
+    Launcher& launcher() { return m_launcher; }
+    // Never null; empty before start().
+    SnapshotPtr snapshot() const;
+
+    // Choice panel.
+    FormulaKind kind() const { return m_kind; }
+    QString kindLabel() const { return m_kind.label(); }
+    QString currentTable() const { return m_kind.tableName(); }
+    PlayChoice playChoice() const { return m_playChoice; }
+    bool singlePlay() const { return m_kind.play == Play::Single; }
+    bool categoryMode() const { return m_playChoice == PlayChoice::OddEven || m_playChoice == PlayChoice::BigSmall; }
+    bool categoryBigSmall() const { return m_categoryBigSmall; }
+    // "位数选择": 1 个位, 2 十位, 3 百位. 个位 forces the play 单选 (通选 is then not available).
+    void setPosition(int position);
+    void setPlayChoice(PlayChoice choice);
+    bool groupPlayAvailable() const { return m_kind.position != 1; }
+    bool kill() const { return m_kill; }
+    void setKill(bool kill);
+    // "计算/验算选择": false = "计算下期结果", true = "验证历史结果".
+    bool verifyMode() const { return m_verifyMode; }
+    void setVerifyMode(bool verify);
+
+    // Entry line and verify field. nextIssue is also the run's current issue.
+    const QString& nextIssue() const { return m_nextIssue; }
+    void setNextIssue(const QString& issue);
+    const QString& verifyIssue() const { return m_verifyIssue; }
+    void setVerifyIssue(const QString& issue);
+    const QString& entryDate() const { return m_entryDate; }
+    void setEntryDate(const QString& date);
+    // Focus left the date field: "2012/5/20" becomes "2012-05-20".
+    void normaliseEntryDate();
+    // The issue of the history grid's row last clicked (default of "删除到选定期").
+    const QString& selectedIssue() const { return m_selectedIssue; }
+    void setSelectedIssue(const QString& issue) { m_selectedIssue = issue; }
+
+    // Commands.
+    // The third digit was typed: stores the draw with the entry line's issue and date; on success the
+    // history is shown again, the issue advances and the date moves on one day.
+    EntryResult enterDraw(const QString& box1, const QString& box2, const QString& box3);
+    bool deleteLastDraw();      // "删除最后历史(&D)"
+    bool deleteAllDraws();      // "删除所有历史(&A）"
+    bool deleteToChosenIssue(); // "删除到选定期(&D)"
+    bool deleteLastCount();     // "删除最后指定数量期历史(&E)"
+    // "历史号码导出文本文件(&X)": the path written, or empty (the user was told why).
+    QString exportHistoryText();
+    // "历史号码更新检索年数设置(&D)".
+    void askSearchYears();
+    // The window items of "检索期数设置(&Q)" and the flags that change the statistics re-run them.
+    void chooseWindow(int index);
+
+    // The one-shot refresh: armRefreshTimer() (after an online update stored draws) schedules refreshAll()
+    // once on the event loop.
+    void armRefreshTimer();
+    bool refreshTimerArmed() const { return m_refreshTimer.isActive(); }
+    // `AddGongshi`, `AddHaoma`, `Yansuan`.
+    void refreshAll();
+
+signals:
+    void historyChanged();
+    void optionsChanged();
+    void kindChanged();
+    void entryChanged();
+
+private:
+    void openDatabase();
+    void reloadHistory();   // `AddHaoma`: new snapshot, issue texts, historyChanged()
+    void reloadFormulas();  // `AddGongshi`: the formula list hooks in here
+    void evaluate();        // `Yansuan`: the statistics pass hooks in here
+    void applyIssueTexts(); // `QihaoXianshi`
+
+    SettingsStore& m_settings;
+    Dialogs& m_dialogs;
+    Launcher& m_launcher;
+    std::unique_ptr<Options> m_options;
+    std::unique_ptr<Database> m_database;
+    std::unique_ptr<HistoryStore> m_history;
+    QTimer m_refreshTimer;
+
+    bool m_started = false;
+    QString m_dataFolder;
+    FormulaKind m_kind;
+    PlayChoice m_playChoice = PlayChoice::Single;
+    bool m_categoryBigSmall = false;
+    bool m_kill = true;
+    bool m_verifyMode = false;
+    QString m_nextIssue;
+    QString m_verifyIssue = QStringLiteral("2007001");
+    QString m_entryDate;
+    QString m_selectedIssue;
+};
+
+} // namespace korvel
