@@ -1,11 +1,287 @@
 #include "app/Session.h"
 
+#include "history/HistoryDeletion.h"
+#include "history/HistoryExport.h"
 #include "history/HistoryStore.h"
+#include "history/IssueNumber.h"
 #include "platform/Database.h"
+#include "platform/Dialogs.h"
+#include "platform/Launcher.h"
 #include "settings/Options.h"
+
+#include <QDir>
 
 namespace korvel {
 
+namespace {
+// The refresh runs once the current command has returned to the event loop.
+constexpr int kRefreshDelayMs = 100;
+} // namespace
+
+Session::Session(SettingsStore& settings, Dialogs& dialogs, Launcher& launcher, QObject* parent)
+    : QObject(parent), m_settings(settings), m_dialogs(dialogs), m_launcher(launcher),
+      m_options(std::make_unique<Options>(settings)), m_database(std::make_unique<Database>()),
+      m_history(std::make_unique<HistoryStore>(*m_database))
+{
+    connect(m_options.get(), &Options::changed, this, &Session::optionsChanged);
+    m_refreshTimer.setSingleShot(true);
+    m_refreshTimer.setInterval(kRefreshDelayMs);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &Session::refreshAll);
+}
+
 Session::~Session() = default;
+
+void Session::start(const QString& dataFolder, QDate today)
+{
+    m_dataFolder = dataFolder;
+    // The parameter vocabulary is a constant table; the wheel belongs to the window.
+    m_options->load();
+    openDatabase();
+    // The current kind is the panel's initial choice; its formulas are opened and all marked selected by
+    // the formula list (reloadFormulas below).
+    m_entryDate = today.toString(QStringLiteral("yyyy-MM-dd"));
+    m_history->reload();
+    reloadFormulas();
+    showHistory();
+    evaluate();
+    m_started = true;
+    emit entryChanged();
+}
+
+bool Session::databaseOpen() const
+{
+    return m_database->isOpen();
+}
+
+SnapshotPtr Session::snapshot() const
+{
+    return m_history->snapshot();
+}
+
+void Session::openDatabase()
+{
+    const QString path = QDir(m_dataFolder).filePath(QStringLiteral("formula.mdb"));
+    switch (m_database->open(path)) {
+    case Database::OpenResult::Opened:
+    case Database::OpenResult::Created:
+        return;
+    case Database::OpenResult::NotKorvel:
+        m_dialogs.message(QStringLiteral("打开数据库"), m_database->lastError(), Dialogs::Buttons::Ok,
+                          Dialogs::Icon::Warning);
+        return;
+    case Database::OpenResult::Failed:
+        m_dialogs.message(
+            QStringLiteral("打开数据库"),
+            QStringLiteral("无法打开数据库文件 %1：%2").arg(QDir::toNativeSeparators(path), m_database->lastError()),
+            Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        return;
+    }
+}
+
+void Session::showHistory()
+{
+    applyIssueTexts();
+    emit historyChanged();
+}
+
+void Session::applyIssueTexts()
+{
+    const std::optional<IssueTexts> t = QihaoXianshi(*m_history->snapshot(), m_options->game());
+    if (!t) {
+        return;
+    }
+    m_verifyIssue = t->verifyIssue;
+    if (!t->nextIssue.isEmpty()) {
+        m_nextIssue = t->nextIssue;
+    }
+    emit entryChanged();
+}
+
+void Session::reloadFormulas()
+{
+    // The formula list of the current kind (`AddGongshi`) is rebuilt here.
+}
+
+void Session::evaluate()
+{
+    // The statistics pass over the current kind (`Yansuan`) runs here.
+}
+
+void Session::refreshAll()
+{
+    m_refreshTimer.stop();
+    m_history->reload();
+    reloadFormulas();
+    showHistory();
+    evaluate();
+}
+
+void Session::armRefreshTimer()
+{
+    m_refreshTimer.start();
+}
+
+void Session::setPosition(int position)
+{
+    if (position < 1 || position > 3) {
+        return;
+    }
+    m_kind.position = position;
+    if (position == 1) {
+        // 个位 has no group play: 单选 is forced, which also ends the category mode.
+        m_kind.play = Play::Single;
+        m_playChoice = PlayChoice::Single;
+    } else {
+        m_kind.play = m_playChoice == PlayChoice::Single ? Play::Single : Play::Group;
+    }
+    reloadFormulas();
+    evaluate();
+    emit kindChanged();
+}
+
+void Session::setPlayChoice(PlayChoice choice)
+{
+    switch (choice) {
+    case PlayChoice::Group:
+        if (!groupPlayAvailable()) {
+            return;
+        }
+        m_kind.play = Play::Group;
+        break;
+    case PlayChoice::Single:
+        m_kind.play = Play::Single;
+        break;
+    case PlayChoice::OddEven:
+    case PlayChoice::BigSmall:
+        // The category plays read the single-play tables in the tally; the list stays as it is.
+        m_playChoice = choice;
+        m_categoryBigSmall = choice == PlayChoice::BigSmall;
+        emit kindChanged();
+        return;
+    }
+    m_playChoice = choice;
+    reloadFormulas();
+    evaluate();
+    emit kindChanged();
+}
+
+void Session::setKill(bool kill)
+{
+    m_kill = kill;
+    emit kindChanged();
+}
+
+void Session::setVerifyMode(bool verify)
+{
+    m_verifyMode = verify;
+    emit kindChanged();
+}
+
+void Session::setNextIssue(const QString& issue)
+{
+    if (issue == m_nextIssue) {
+        return;
+    }
+    m_nextIssue = issue;
+    emit entryChanged();
+}
+
+void Session::setVerifyIssue(const QString& issue)
+{
+    if (issue == m_verifyIssue) {
+        return;
+    }
+    m_verifyIssue = issue;
+    emit entryChanged();
+}
+
+void Session::setEntryDate(const QString& date)
+{
+    if (date == m_entryDate) {
+        return;
+    }
+    m_entryDate = date;
+    emit entryChanged();
+}
+
+void Session::normaliseEntryDate()
+{
+    setEntryDate(normaliseDate(m_entryDate));
+}
+
+EntryResult Session::enterDraw(const QString& box1, const QString& box2, const QString& box3)
+{
+    const EntryResult r = storeTypedDraw(*m_history, m_dialogs, m_nextIssue, box1, box2, box3, m_entryDate);
+    if (r != EntryResult::Stored) {
+        return r;
+    }
+    showHistory();
+    evaluate();
+    setEntryDate(nextDay(normaliseDate(m_entryDate)));
+    return r;
+}
+
+bool Session::deleteLastDraw()
+{
+    if (!korvel::deleteLastDraw(*m_history, m_dialogs).changed) {
+        return false;
+    }
+    showHistory();
+    evaluate();
+    return true;
+}
+
+bool Session::deleteAllDraws()
+{
+    if (!korvel::deleteAllDraws(*m_history, m_dialogs).changed) {
+        return false;
+    }
+    reloadFormulas();
+    showHistory();
+    return true;
+}
+
+bool Session::deleteToChosenIssue()
+{
+    if (!korvel::deleteToChosenIssue(*m_history, m_dialogs, m_selectedIssue).changed) {
+        return false;
+    }
+    reloadFormulas();
+    showHistory();
+    evaluate();
+    return true;
+}
+
+bool Session::deleteLastCount()
+{
+    if (!korvel::deleteLastCount(*m_history, m_dialogs).changed) {
+        return false;
+    }
+    reloadFormulas();
+    showHistory();
+    evaluate();
+    return true;
+}
+
+QString Session::exportHistoryText()
+{
+    const HistoryExportResult r =
+        korvel::exportHistoryText(*m_history->snapshot(), m_dataFolder, m_verifyIssue, m_launcher);
+    if (!r.error.isEmpty()) {
+        m_dialogs.message(QStringLiteral("历史号码导出"), r.error, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+    }
+    return r.path;
+}
+
+void Session::askSearchYears()
+{
+    m_options->askSearchYears(m_dialogs);
+}
+
+void Session::chooseWindow(int index)
+{
+    m_options->setWindowIndex(index);
+    evaluate();
+}
 
 } // namespace korvel

@@ -28,7 +28,8 @@ class SettingsStore;
 //
 // Views learn of changes through the signals: historyChanged() after the snapshot was replaced (the issue
 // texts are already updated), optionsChanged() after any option changed, kindChanged() after the current
-// formula kind or play choice changed, entryChanged() after the issue or date texts changed.
+// formula kind or another choice of the panel (play, sense, mode) changed, entryChanged() after the issue
+// or date texts changed.
 //
 // The formula list (`AddGongshi`) and the statistics pass (`Yansuan`) hook into reloadFormulas() and
 // evaluate(); until they exist those steps do nothing.
@@ -122,7 +123,7 @@ signals:
 
 private:
     void openDatabase();
-    void reloadHistory();   // `AddHaoma`: new snapshot, issue texts, historyChanged()
+    void showHistory();     // `AddHaoma`: issue texts of the new snapshot, historyChanged()
     void reloadFormulas();  // `AddGongshi`: the formula list hooks in here
     void evaluate();        // `Yansuan`: the statistics pass hooks in here
     void applyIssueTexts(); // `QihaoXianshi`

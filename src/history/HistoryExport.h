@@ -16,9 +16,15 @@ class Launcher;
 QString historyExportFileName(const QString& verifyIssue);
 QByteArray historyExportBytes(const HistorySnapshot& history);
 
-// Writes the file (replacing an old one atomically) and opens it through the launcher. Returns the path
-// written, or empty with the reason in *error.
-QString exportHistoryText(const HistorySnapshot& history, const QString& dataFolder, const QString& verifyIssue,
-                          Launcher& launcher, QString* error = nullptr);
+struct HistoryExportResult {
+    QString path;        // the file written; empty when nothing was written
+    bool opened = false; // the launcher started an editor on it
+    QString error;       // why nothing was written, or why the editor did not open
+};
+
+// Writes the file (replacing an old one atomically) and opens it through the launcher. A verify issue
+// holding characters that cannot stand in a file name (a path separator, say) writes nothing.
+HistoryExportResult exportHistoryText(const HistorySnapshot& history, const QString& dataFolder,
+                                      const QString& verifyIssue, Launcher& launcher);
 
 } // namespace korvel

@@ -1,0 +1,191 @@
+#include "history/HistoryStore.h"
+
+#include "platform/Database.h"
+
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+
+#include <exception>
+#include <string>
+
+namespace korvel {
+
+namespace {
+
+const std::string& selectAllSql()
+{
+    static const std::string sql = [] {
+        std::string s = "SELECT strQQH";
+        for (int i = 0; i < kParamCount; ++i) {
+            s += ", ";
+            s += paramCode(paramAt(i));
+        }
+        s += " FROM Lishi ORDER BY strQQH";
+        return s;
+    }();
+    return sql;
+}
+
+const std::string& insertSql()
+{
+    static const std::string sql = [] {
+        std::string cols = "strQQH";
+        std::string marks = "?";
+        for (int i = 0; i < kParamCount; ++i) {
+            cols += ", ";
+            cols += paramCode(paramAt(i));
+            marks += ", ?";
+        }
+        return "INSERT INTO Lishi (" + cols + ") VALUES (" + marks + ")";
+    }();
+    return sql;
+}
+
+const SnapshotPtr& emptySnapshot()
+{
+    static const SnapshotPtr empty = std::make_shared<const HistorySnapshot>();
+    return empty;
+}
+
+QString notOpen()
+{
+    return QStringLiteral("数据库未打开");
+}
+
+} // namespace
+
+HistoryStore::HistoryStore(Database& db) : m_db(db), m_snapshot(emptySnapshot()) {}
+
+bool HistoryStore::reload()
+{
+    if (!m_db.isOpen()) {
+        m_snapshot = emptySnapshot();
+        m_error = notOpen();
+        return false;
+    }
+    try {
+        SQLite::Database& sql = m_db.sql();
+        auto snap = std::make_shared<HistorySnapshot>();
+        snap->reserve(sql.execAndGet("SELECT count(*) FROM Lishi").getInt());
+        SQLite::Statement q(sql, selectAllSql());
+        DrawParams params{};
+        while (q.executeStep()) {
+            for (int i = 0; i < kParamCount; ++i) {
+                // A NULL (a row written by some other tool) reads as 0, as an unset number always did.
+                params[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(q.getColumn(i + 1).getInt());
+            }
+            const SQLite::Column issue = q.getColumn(0);
+            snap->append(QString::fromUtf8(issue.getText(), issue.getBytes()), params);
+        }
+        m_snapshot = std::move(snap);
+        return true;
+    } catch (const std::exception& e) {
+        m_error = QString::fromUtf8(e.what());
+        m_snapshot = emptySnapshot();
+        return false;
+    }
+}
+
+HistoryStore::AppendResult HistoryStore::appendDraw(const QString& issue, Digits digits, const QString& date)
+{
+    Digits previous;
+    if (!m_snapshot->empty()) {
+        const int last = m_snapshot->size() - 1;
+        previous = {m_snapshot->value(last, Param::L1A), m_snapshot->value(last, Param::L2A),
+                    m_snapshot->value(last, Param::L3A)};
+    }
+    return appendRow(issue, computeDrawParameters(digits, previous, issueDateFromText(issue, date)));
+}
+
+HistoryStore::AppendResult HistoryStore::appendRow(const QString& issue, const DrawParams& params)
+{
+    if (!m_db.isOpen()) {
+        m_error = notOpen();
+        return AppendResult::Failed;
+    }
+    try {
+        SQLite::Database& sql = m_db.sql();
+        const std::string key = issue.toStdString();
+        SQLite::Transaction tx(sql);
+        SQLite::Statement exists(sql, "SELECT 1 FROM Lishi WHERE strQQH = ?");
+        exists.bind(1, key);
+        if (exists.executeStep()) {
+            m_error = QStringLiteral("期号 %1 已经存在").arg(issue);
+            return AppendResult::Duplicate;
+        }
+        SQLite::Statement ins(sql, insertSql());
+        ins.bind(1, key);
+        for (int i = 0; i < kParamCount; ++i) {
+            ins.bind(i + 2, params[static_cast<std::size_t>(i)]);
+        }
+        ins.exec();
+        tx.commit();
+    } catch (const std::exception& e) {
+        m_error = QString::fromUtf8(e.what());
+        return AppendResult::Failed;
+    }
+    reload();
+    return AppendResult::Stored;
+}
+
+int HistoryStore::deleteWhere(const char* sqlText, const QString* bound, int limit)
+{
+    if (!m_db.isOpen()) {
+        m_error = notOpen();
+        return -1;
+    }
+    int deleted = 0;
+    try {
+        SQLite::Database& sql = m_db.sql();
+        SQLite::Transaction tx(sql);
+        SQLite::Statement del(sql, sqlText);
+        if (bound) {
+            del.bind(1, bound->toStdString());
+        } else if (limit >= 0) {
+            del.bind(1, limit);
+        }
+        deleted = del.exec();
+        tx.commit();
+    } catch (const std::exception& e) {
+        m_error = QString::fromUtf8(e.what());
+        return -1;
+    }
+    reload();
+    return deleted;
+}
+
+int HistoryStore::deleteLast()
+{
+    return deleteWhere("DELETE FROM Lishi WHERE strQQH = (SELECT max(strQQH) FROM Lishi)", nullptr, -1);
+}
+
+int HistoryStore::deleteAfter(const QString& issue)
+{
+    return deleteWhere("DELETE FROM Lishi WHERE strQQH > ?", &issue, -1);
+}
+
+int HistoryStore::deleteLastCount(int count)
+{
+    if (count <= 0) {
+        return 0;
+    }
+    return deleteWhere("DELETE FROM Lishi WHERE strQQH IN (SELECT strQQH FROM Lishi ORDER BY strQQH DESC LIMIT ?)",
+                       nullptr, count);
+}
+
+int HistoryStore::Delrec()
+{
+    return deleteWhere("DELETE FROM Lishi", nullptr, -1);
+}
+
+bool HistoryStore::compact()
+{
+    const bool ok = m_db.compact();
+    if (!ok) {
+        m_error = m_db.lastError();
+    }
+    reload();
+    return ok;
+}
+
+} // namespace korvel
