@@ -18,6 +18,16 @@ struct StoredFigures {
     FormulaStats stats;
 };
 
+// What a renumbering did: the old and the new `idx` of every row left, in stored order.
+struct Renumbering {
+    struct Move {
+        int from = 0;
+        int to = 0;
+    };
+    std::vector<Move> moves;
+    int deleted = 0;
+};
+
 // The five formula tables of `formula.mdb` (one per kind) and the commands that change them.
 //
 // A table has no key of its own: `idx` numbers its rows 1..n and every list is in `idx` order. Renumbering
@@ -47,12 +57,13 @@ public:
     std::vector<int> appendFormulas(const FormulaKind& kind, const std::vector<Formula>& formulas);
 
     // Deletes the formulas with these `idx` and renumbers the table 1..n in stored order, in one
-    // transaction. Missing `idx` values are ignored. Returns the number of rows deleted.
-    int deleteFormulas(const FormulaKind& kind, const std::vector<int>& idxs);
-    int deleteFormula(const FormulaKind& kind, int idx) { return deleteFormulas(kind, {idx}); }
+    // transaction. Missing `idx` values are ignored. The result says how many rows went and where every
+    // remaining row's number moved, so that whatever is kept by `idx` can follow its formula.
+    Renumbering deleteFormulas(const FormulaKind& kind, const std::vector<int>& idxs);
+    Renumbering deleteFormula(const FormulaKind& kind, int idx) { return deleteFormulas(kind, {idx}); }
 
     // Sets `idx` to 1, 2, 3, ... in stored order.
-    void renumber(const FormulaKind& kind);
+    Renumbering renumber(const FormulaKind& kind);
 
     // Empties all five tables in one transaction.
     void clearAll();
@@ -70,9 +81,11 @@ public:
     // that has no table (个位通选).
     static std::string tableOf(const FormulaKind& kind);
 
+    bool isOpen() const;
+
 private:
     std::vector<Formula> query(const std::string& sql, const bool* kill) const;
-    void renumberInTransaction(const std::string& table);
+    Renumbering renumberInTransaction(const std::string& table);
 
     Database& m_db;
 };

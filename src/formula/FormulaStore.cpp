@@ -1,0 +1,247 @@
+#include "formula/FormulaStore.h"
+
+#include "platform/Database.h"
+
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+
+#include <QStringList>
+
+#include <stdexcept>
+
+namespace korvel {
+
+namespace {
+
+// Columns in the order every read selects them.
+constexpr const char* kColumns =
+    "idx, gongshi, gongshiCN, bolKill, sglGsRate, intGsErrCon, intGsTrueCon, intGsErrLst, intGsTrueLst";
+
+QString textOf(const SQLite::Column& c)
+{
+    return c.isNull() ? QString() : QString::fromUtf8(c.getText());
+}
+
+std::int16_t shortOf(const SQLite::Column& c)
+{
+    return c.isNull() ? std::int16_t{0} : static_cast<std::int16_t>(c.getInt());
+}
+
+Formula formulaOf(SQLite::Statement& q)
+{
+    Formula f;
+    f.idx = q.getColumn(0).isNull() ? 0 : q.getColumn(0).getInt();
+    f.gongshi = textOf(q.getColumn(1));
+    f.gongshiCN = textOf(q.getColumn(2));
+    f.bolKill = !q.getColumn(3).isNull() && q.getColumn(3).getInt() != 0;
+    f.stats.rate = q.getColumn(4).isNull() ? 0.0f : static_cast<float>(q.getColumn(4).getDouble());
+    f.stats.errCon = shortOf(q.getColumn(5));
+    f.stats.trueCon = shortOf(q.getColumn(6));
+    f.stats.errLst = shortOf(q.getColumn(7));
+    f.stats.trueLst = shortOf(q.getColumn(8));
+    return f;
+}
+
+void bindText(SQLite::Statement& s, int index, const QString& text)
+{
+    s.bind(index, text.toStdString());
+}
+
+} // namespace
+
+FormulaStore::FormulaStore(Database& db) : m_db(db) {}
+
+bool FormulaStore::isOpen() const
+{
+    return m_db.isOpen();
+}
+
+std::string FormulaStore::tableOf(const FormulaKind& kind)
+{
+    const QString name = kind.tableName();
+    if (!kind.valid() || !Database::formulaTables().contains(name)) {
+        throw std::invalid_argument("no formula table for kind " + name.toStdString());
+    }
+    return name.toStdString();
+}
+
+std::vector<Formula> FormulaStore::query(const std::string& sql, const bool* kill) const
+{
+    SQLite::Statement q(m_db.sql(), sql);
+    if (kill) {
+        q.bind(1, *kill ? 1 : 0);
+    }
+    std::vector<Formula> out;
+    while (q.executeStep()) {
+        out.push_back(formulaOf(q));
+    }
+    return out;
+}
+
+std::vector<Formula> FormulaStore::list(const FormulaKind& kind, bool kill) const
+{
+    const std::string sql =
+        std::string("SELECT ") + kColumns + " FROM " + tableOf(kind) + " WHERE (bolKill <> 0) = ? ORDER BY idx, rowid";
+    return query(sql, &kill);
+}
+
+std::vector<Formula> FormulaStore::listAll(const FormulaKind& kind) const
+{
+    const std::string sql = std::string("SELECT ") + kColumns + " FROM " + tableOf(kind) + " ORDER BY idx, rowid";
+    return query(sql, nullptr);
+}
+
+int FormulaStore::count(const FormulaKind& kind) const
+{
+    return m_db.sql().execAndGet("SELECT count(*) FROM " + tableOf(kind)).getInt();
+}
+
+int FormulaStore::count(const FormulaKind& kind, bool kill) const
+{
+    SQLite::Statement q(m_db.sql(), "SELECT count(*) FROM " + tableOf(kind) + " WHERE (bolKill <> 0) = ?");
+    q.bind(1, kill ? 1 : 0);
+    q.executeStep();
+    return q.getColumn(0).getInt();
+}
+
+int FormulaStore::appendFormula(const FormulaKind& kind, const QString& gongshi, const QString& gongshiCN, bool kill)
+{
+    Formula f;
+    f.gongshi = gongshi;
+    f.gongshiCN = gongshiCN;
+    f.bolKill = kill;
+    return appendFormulas(kind, {f}).front();
+}
+
+std::vector<int> FormulaStore::appendFormulas(const FormulaKind& kind, const std::vector<Formula>& formulas)
+{
+    const std::string table = tableOf(kind);
+    SQLite::Database& db = m_db.sql();
+    SQLite::Transaction tx(db);
+    SQLite::Statement last(db, "SELECT idx FROM " + table + " ORDER BY rowid DESC LIMIT 1");
+    SQLite::Statement rows(db, "SELECT count(*) FROM " + table);
+    SQLite::Statement ins(db, "INSERT INTO " + table + " (idx, gongshi, gongshiCN, bolKill) VALUES (?, ?, ?, ?)");
+    std::vector<int> idxs;
+    idxs.reserve(formulas.size());
+    for (const Formula& f : formulas) {
+        int idx = 1;
+        if (last.executeStep() && !last.getColumn(0).isNull() && last.getColumn(0).getInt() >= 1) {
+            rows.executeStep();
+            idx = rows.getColumn(0).getInt() + 1;
+            rows.reset();
+        }
+        last.reset();
+        ins.bind(1, idx);
+        bindText(ins, 2, f.gongshi);
+        bindText(ins, 3, f.gongshiCN);
+        ins.bind(4, f.bolKill ? 1 : 0);
+        ins.exec();
+        ins.reset();
+        idxs.push_back(idx);
+    }
+    tx.commit();
+    return idxs;
+}
+
+Renumbering FormulaStore::deleteFormulas(const FormulaKind& kind, const std::vector<int>& idxs)
+{
+    const std::string table = tableOf(kind);
+    SQLite::Database& db = m_db.sql();
+    SQLite::Transaction tx(db);
+    SQLite::Statement del(db, "DELETE FROM " + table + " WHERE idx = ?");
+    int deleted = 0;
+    for (int idx : idxs) {
+        del.bind(1, idx);
+        deleted += del.exec();
+        del.reset();
+    }
+    Renumbering result = renumberInTransaction(table);
+    tx.commit();
+    result.deleted = deleted;
+    return result;
+}
+
+Renumbering FormulaStore::renumber(const FormulaKind& kind)
+{
+    const std::string table = tableOf(kind);
+    SQLite::Transaction tx(m_db.sql());
+    Renumbering result = renumberInTransaction(table);
+    tx.commit();
+    return result;
+}
+
+Renumbering FormulaStore::renumberInTransaction(const std::string& table)
+{
+    SQLite::Database& db = m_db.sql();
+    std::vector<std::int64_t> rowids;
+    Renumbering result;
+    {
+        SQLite::Statement q(db, "SELECT rowid, idx FROM " + table + " ORDER BY rowid");
+        while (q.executeStep()) {
+            rowids.push_back(q.getColumn(0).getInt64());
+            const int old = q.getColumn(1).isNull() ? 0 : q.getColumn(1).getInt();
+            result.moves.push_back({old, static_cast<int>(rowids.size())});
+        }
+    }
+    SQLite::Statement upd(db, "UPDATE " + table + " SET idx = ? WHERE rowid = ?");
+    for (std::size_t i = 0; i < rowids.size(); ++i) {
+        if (result.moves[i].from == result.moves[i].to) {
+            continue;
+        }
+        upd.bind(1, result.moves[i].to);
+        upd.bind(2, rowids[i]);
+        upd.exec();
+        upd.reset();
+    }
+    return result;
+}
+
+void FormulaStore::clearAll()
+{
+    SQLite::Database& db = m_db.sql();
+    SQLite::Transaction tx(db);
+    for (const QString& t : Database::formulaTables()) {
+        db.exec("DELETE FROM " + t.toStdString());
+    }
+    tx.commit();
+}
+
+int FormulaStore::rebuild(const FormulaKind& kind)
+{
+    const std::string table = tableOf(kind);
+    SQLite::Database& db = m_db.sql();
+    SQLite::Transaction tx(db);
+    // GROUP BY puts empty (NULL) values together, as DISTINCT does; the first stored row of each group stays.
+    db.exec("DELETE FROM " + table + " WHERE rowid NOT IN (SELECT min(rowid) FROM " + table +
+            " GROUP BY (bolKill <> 0), gongshi, gongshiCN)");
+    db.exec("UPDATE " + table +
+            " SET sglGsRate = NULL, intGsErrCon = NULL, intGsTrueCon = NULL, intGsErrLst = NULL, intGsTrueLst = NULL");
+    renumberInTransaction(table);
+    const int rows = db.execAndGet("SELECT count(*) FROM " + table).getInt();
+    tx.commit();
+    return rows;
+}
+
+void FormulaStore::writeFigures(const FormulaKind& kind, bool kill, const std::vector<StoredFigures>& figures)
+{
+    const std::string table = tableOf(kind);
+    SQLite::Database& db = m_db.sql();
+    SQLite::Transaction tx(db);
+    SQLite::Statement upd(db, "UPDATE " + table +
+                                  " SET sglGsRate = ?, intGsErrCon = ?, intGsTrueCon = ?, intGsErrLst = ?,"
+                                  " intGsTrueLst = ? WHERE idx = ? AND (bolKill <> 0) = ?");
+    for (const StoredFigures& f : figures) {
+        upd.bind(1, static_cast<double>(f.stats.rate));
+        upd.bind(2, f.stats.errCon);
+        upd.bind(3, f.stats.trueCon);
+        upd.bind(4, f.stats.errLst);
+        upd.bind(5, f.stats.trueLst);
+        upd.bind(6, f.idx);
+        upd.bind(7, kill ? 1 : 0);
+        upd.exec();
+        upd.reset();
+    }
+    tx.commit();
+}
+
+} // namespace korvel
