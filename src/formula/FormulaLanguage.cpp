@@ -1,0 +1,198 @@
+#include "formula/FormulaLanguage.h"
+
+namespace korvel {
+
+namespace {
+
+// Characters of the line at a 1-based position, as a substring that is empty past the end.
+QString mid(const QString& s, int position, int length = -1)
+{
+    if (position < 1 || position > s.size()) {
+        return {};
+    }
+    return s.mid(position - 1, length);
+}
+
+std::optional<int> positionOfWord(const QString& word)
+{
+    if (word == QStringLiteral("个位")) {
+        return 1;
+    }
+    if (word == QStringLiteral("十位")) {
+        return 2;
+    }
+    if (word == QStringLiteral("百位")) {
+        return 3;
+    }
+    return std::nullopt;
+}
+
+std::optional<Play> playOfWord(const QString& word)
+{
+    if (word == QStringLiteral("单选")) {
+        return Play::Single;
+    }
+    if (word == QStringLiteral("通选")) {
+        return Play::Group;
+    }
+    return std::nullopt;
+}
+
+ParsedFormula unreadable(ParsedFormula r)
+{
+    r.status = ParseStatus::Unreadable;
+    r.messageText = QStringLiteral("公式文本文件中含有无法识别公式，无法添加到软件");
+    r.messageTitle = QStringLiteral("无法识别公式");
+    return r;
+}
+
+std::vector<WordCode> buildWordTable()
+{
+    const char* const fixed[][2] = {
+        {"最大振幅", "L1M"},  {"合数个", "L2M"},  {"合数和", "L3M"},  {"质数个", "L4M"},   {"质数和", "L5M"},
+        {"和数", "LH"},       {"和个位", "LI"},   {"大数个", "LJ"},   {"大数和", "LK"},    {"小数个", "LL"},
+        {"小数和", "LM"},     {"奇数个", "LN"},   {"奇数和", "LO"},   {"偶数个", "LP"},    {"偶数和", "LQ"},
+        {"数字个数", "LR"},   {"同号个数", "LS"}, {"跨度", "LT"},     {"连同号", "LU"},    {"连顺号", "LV"},
+        {"逆顺号", "LW"},     {"重上期号", "LX"}, {"同上期数", "LY"}, {"本期号合", "QHW"}, {"本期号", "QH"},
+        {"上期号合", "SQHW"}, {"上期号", "SQH"},  {"日期合", "RQW"},  {"日期", "RQ"},      {"月份合", "YFW"},
+        {"月份", "YF"},       {"年份合", "NFW"},  {"年份", "NF"},     {"合", "W"},         {"个位", "L3"},
+        {"十位", "L2"},       {"百位", "L1"},
+    };
+    const char* const attributes[][2] = {
+        {"码", "A"},   {"大小", "B"}, {"单双", "C"},   {"5余", "D"},     {"3余", "E"},    {"5段", "F"},
+        {"平方", "G"}, {"立方", "K"}, {"互补数", "I"}, {"2指数方", "J"}, {"邻号和", "P"}, {"邻号差", "Q"},
+    };
+    std::vector<WordCode> table;
+    for (const auto& row : fixed) {
+        table.push_back({QString::fromUtf8(row[0]), QString::fromUtf8(row[1])});
+    }
+    // The remainder words must come before "5余" and "3余", which they contain.
+    for (int k = 1; k <= 5; ++k) {
+        table.push_back({QStringLiteral("除5余%1").arg(k % 5), QStringLiteral("L%1H").arg(k)});
+    }
+    for (int k = 1; k <= 3; ++k) {
+        table.push_back({QStringLiteral("除3余%1").arg(k % 3), QStringLiteral("L%1L").arg(k)});
+    }
+    for (const auto& row : attributes) {
+        table.push_back({QString::fromUtf8(row[0]), QString::fromUtf8(row[1])});
+    }
+    return table;
+}
+
+} // namespace
+
+QString sReplace(const QString& text, const QString& find, const QString& replacement)
+{
+    if (find.isEmpty()) {
+        return text;
+    }
+    const qsizetype at = text.indexOf(find, 0, Qt::CaseSensitive);
+    if (at < 0) {
+        return text;
+    }
+    QString out = text;
+    out.replace(at, find.size(), replacement);
+    return out;
+}
+
+void AsReplace(QString& text, const QString& find, const QString& replacement)
+{
+    if (find.isEmpty() || replacement.contains(find, Qt::CaseSensitive)) {
+        // The repeated search would never end; replacing all once is what such a call can mean.
+        if (!find.isEmpty()) {
+            text.replace(find, replacement, Qt::CaseSensitive);
+        }
+        return;
+    }
+    for (qsizetype at = text.indexOf(find, 0, Qt::CaseSensitive); at >= 0;
+         at = text.indexOf(find, 0, Qt::CaseSensitive)) {
+        text.replace(at, find.size(), replacement);
+    }
+}
+
+const std::vector<WordCode>& parameterWordTable()
+{
+    static const std::vector<WordCode> table = buildWordTable();
+    return table;
+}
+
+QString TranslateWords(const QString& expression)
+{
+    QString text = expression;
+    for (const auto& row : parameterWordTable()) {
+        AsReplace(text, row.word, row.code);
+    }
+    return text.trimmed();
+}
+
+ParsedFormula ParseFormulaText(const QString& line, const FormulaKind& currentKind, bool currentKill)
+{
+    ParsedFormula r;
+    if (line.isEmpty()) {
+        r.status = ParseStatus::EmptyInput;
+        r.messageText = QStringLiteral("请在左边文本框输入需要添加的公式");
+        r.messageTitle = QStringLiteral("添加公式失败");
+        return r;
+    }
+    const QString s = line.trimmed();
+    r.gongshiCN = s;
+    r.bolKill = currentKill;
+
+    QString expression;
+    QString positionWord;
+    QString playWord;
+    const qsizetype found = s.indexOf(QStringLiteral("下期"));
+    if (found >= 0) {
+        const int p = static_cast<int>(found) + 1;
+        if (p < 2) {
+            return unreadable(r); // nothing precedes "下期": not even the "=" that the expression ends with
+        }
+        r.bolKill = mid(s, p + 2, 1) == QStringLiteral("杀");
+        r.senseFromLine = true;
+        static const QString numerals = QStringLiteral("一二三四五");
+        const QString at3 = mid(s, p + 3, 1);
+        if (!at3.isEmpty() && numerals.contains(at3)) {
+            positionWord = mid(s, p + 3, 2).trimmed();
+            playWord = mid(s, p + 5, 2).trimmed();
+        } else {
+            positionWord = mid(s, p + 4, 2).trimmed();
+            playWord = mid(s, p + 6, 2).trimmed();
+        }
+        expression = s.left(p - 2).trimmed();
+    } else {
+        if (s.size() < 5) {
+            return unreadable(r);
+        }
+        int bracket = 5;
+        for (int at : {6, 7, 8}) {
+            if (mid(s, at, 1) == QStringLiteral("]")) {
+                bracket = at;
+                break;
+            }
+        }
+        expression = s.mid(bracket);
+        positionWord = mid(s, 2, 2);
+        playWord = mid(s, 4, 2);
+    }
+
+    r.namedPosition = positionOfWord(positionWord);
+    r.namedPlay = playOfWord(playWord);
+    if (r.namedPosition) {
+        r.kind.position = *r.namedPosition;
+        if (r.namedPlay) {
+            r.kind.play = *r.namedPlay;
+        } else {
+            r.kind.play = r.kind.position == 1 ? Play::Single : currentKind.play;
+        }
+    } else {
+        r.kind = currentKind;
+    }
+    if (!r.kind.valid()) {
+        r.status = ParseStatus::NoSuchTable;
+        return r;
+    }
+    r.gongshi = TranslateWords(expression);
+    return r;
+}
+
+} // namespace korvel

@@ -1,0 +1,71 @@
+#include "verify/FormulaFigures.h"
+
+#include "verify/Evaluation.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace korvel {
+
+namespace {
+
+std::int16_t saturate16(std::int64_t v)
+{
+    return static_cast<std::int16_t>(std::min<std::int64_t>(v, std::numeric_limits<std::int16_t>::max()));
+}
+
+} // namespace
+
+FormulaFigures formulaFigures(std::span<const std::uint8_t> windowHits, bool weighted, float previousRate)
+{
+    FormulaFigures f;
+    std::int64_t trueRun = 0;
+    std::int64_t errRun = 0;
+    std::int64_t trueMax = 0;
+    std::int64_t errMax = 0;
+    std::int64_t j = 0;
+    for (const std::uint8_t hit : windowHits) {
+        ++j;
+        const std::int64_t w = weighted ? j * j : 1;
+        f.stats.total += w;
+        if (hit) {
+            errRun = 0;
+            f.stats.hitSum += w;
+            ++trueRun;
+            trueMax = std::max(trueMax, trueRun);
+        } else {
+            trueRun = 0;
+            ++errRun;
+            errMax = std::max(errMax, errRun);
+        }
+    }
+    f.stats.trueCon = saturate16(trueMax);
+    f.stats.errCon = saturate16(errMax);
+    f.stats.trueLst = saturate16(trueRun);
+    f.stats.errLst = saturate16(errRun);
+    f.windowEmpty = f.stats.total == 0;
+    f.stats.rate =
+        f.windowEmpty
+            ? previousRate
+            : static_cast<float>(static_cast<double>(f.stats.hitSum) / static_cast<double>(f.stats.total) * 100.0);
+    return f;
+}
+
+FormulaFigures formulaFigures(const HistorySnapshot& snapshot, const Expression& expression, const FormulaKind& kind,
+                              bool bolKill, const FigureSettings& settings, float previousRate)
+{
+    const int start = evaluationWindowStart(snapshot.size(), settings.windowDraws, settings.syBq);
+    FormulaEvaluation eval;
+    EvaluateFormula(snapshot, expression, kind, bolKill, start, eval);
+    FormulaFigures f = formulaFigures(eval.hitsFrom(start), settings.weighted, previousRate);
+    f.stats.evaluable = expression.ok();
+    return f;
+}
+
+QString rateText(const FormulaStats& stats)
+{
+    return QString::asprintf("%07.4f%% (%lld/%lld)", static_cast<double>(stats.rate),
+                             static_cast<long long>(stats.hitSum), static_cast<long long>(stats.total));
+}
+
+} // namespace korvel

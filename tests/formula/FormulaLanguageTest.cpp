@@ -1,0 +1,228 @@
+#include "formula/FormulaLanguage.h"
+
+#include <gtest/gtest.h>
+
+namespace korvel {
+namespace {
+
+const FormulaKind k1D{1, Play::Single};
+const FormulaKind k2D{2, Play::Single};
+const FormulaKind k3D{3, Play::Single};
+const FormulaKind k2G{2, Play::Group};
+const FormulaKind k3G{3, Play::Group};
+
+TEST(FormulaLanguage, ReplaceFirstAndAllCompareExactly)
+{
+    EXPECT_EQ(sReplace(QStringLiteral("百位码+百位码"), QStringLiteral("百位"), QStringLiteral("L1")),
+              QStringLiteral("L1码+百位码"));
+    EXPECT_EQ(sReplace(QStringLiteral("L1A+3"), QStringLiteral("百位"), QStringLiteral("L1")), QStringLiteral("L1A+3"));
+    EXPECT_EQ(sReplace(QStringLiteral("abcABC"), QStringLiteral("ABC"), QStringLiteral("x")), QStringLiteral("abcx"));
+
+    QString text = QStringLiteral("和数+和数*和数");
+    AsReplace(text, QStringLiteral("和数"), QStringLiteral("LH"));
+    EXPECT_EQ(text, QStringLiteral("LH+LH*LH"));
+    QString lower = QStringLiteral("lh+LH");
+    AsReplace(lower, QStringLiteral("LH"), QStringLiteral("X"));
+    EXPECT_EQ(lower, QStringLiteral("lh+X"));
+    // A replacement that re-creates the search text only once: "aab" -> "ab" -> "b" by repeated search.
+    QString shrinking = QStringLiteral("aaab");
+    AsReplace(shrinking, QStringLiteral("ab"), QStringLiteral("b"));
+    EXPECT_EQ(shrinking, QStringLiteral("b"));
+    // A replacement that contains the search text does not hang.
+    QString growing = QStringLiteral("a-a");
+    AsReplace(growing, QStringLiteral("a"), QStringLiteral("aa"));
+    EXPECT_EQ(growing, QStringLiteral("aa-aa"));
+}
+
+TEST(FormulaLanguage, WordTableOrderAndGeneratedRows)
+{
+    const auto& table = parameterWordTable();
+    ASSERT_EQ(table.size(), 57u);
+    EXPECT_EQ(table[0].word, QStringLiteral("最大振幅"));
+    EXPECT_EQ(table[23].word, QStringLiteral("本期号合"));
+    EXPECT_EQ(table[24].word, QStringLiteral("本期号"));
+    EXPECT_EQ(table[33].word, QStringLiteral("合"));
+    EXPECT_EQ(table[33].code, QStringLiteral("W"));
+    EXPECT_EQ(table[36].code, QStringLiteral("L1"));
+    const char* const generated[][2] = {{"除5余1", "L1H"}, {"除5余2", "L2H"}, {"除5余3", "L3H"}, {"除5余4", "L4H"},
+                                        {"除5余0", "L5H"}, {"除3余1", "L1L"}, {"除3余2", "L2L"}, {"除3余0", "L3L"}};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(table[37 + i].word, QString::fromUtf8(generated[i][0])) << "row " << 38 + i;
+        EXPECT_EQ(table[37 + i].code, QString::fromUtf8(generated[i][1])) << "row " << 38 + i;
+    }
+    EXPECT_EQ(table[45].word, QStringLiteral("码"));
+    EXPECT_EQ(table[48].word, QStringLiteral("5余"));
+    EXPECT_EQ(table[56].word, QStringLiteral("邻号差"));
+    EXPECT_EQ(table[56].code, QStringLiteral("Q"));
+}
+
+TEST(FormulaLanguage, TranslateWordsComposesCodes)
+{
+    const char* const cases[][2] = {
+        {"百位码", "L1A"},
+        {"十位大小", "L2B"},
+        {"个位单双", "L3C"},
+        {"百位5余", "L1D"},
+        {"十位互补数", "L2I"},
+        {"个位邻号差", "L3Q"},
+        {"百位平方+十位立方*2-个位2指数方", "L1G+L2K*2-L3J"},
+        {"本期号合+本期号", "QHW+QH"}, // the longer word first
+        {"重上期号+上期号合+上期号", "LX+SQHW+SQH"},
+        {"除5余0+百位5余", "L5H+L1D"}, // the remainder word before "5余"
+        {"除3余0+除5余1+十位3余", "L3L+L1H+L2E"},
+        {"合数和+和数合", "L3M+LHW"},      // "合数和" before the lone "合"
+        {"跨度合", "LTW"},                 // composed, although no such column exists
+        {"  年份合 + 日期  ", "NFW + RQ"}, // trimmed, inner blanks kept
+        {"L1A MOD 10", "L1A MOD 10"},      // codes typed directly stay
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TranslateWords(QString::fromUtf8(c[0])), QString::fromUtf8(c[1])) << c[0];
+    }
+}
+
+TEST(FormulaLanguage, EquationForm)
+{
+    const QString line = QStringLiteral("百位码+十位码+3=下期杀 十位单选");
+    ParsedFormula r = ParseFormulaText(QStringLiteral("  ") + line + QStringLiteral(" "), k3G, false);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.gongshi, QStringLiteral("L1A+L2A+3"));
+    EXPECT_EQ(r.gongshiCN, line);
+    EXPECT_TRUE(r.bolKill);
+    EXPECT_TRUE(r.senseFromLine);
+    EXPECT_EQ(r.kind, k2D);
+    EXPECT_EQ(r.kind.tableName(), QStringLiteral("Gongshi2D"));
+    EXPECT_TRUE(r.messageText.isEmpty());
+
+    r = ParseFormulaText(QStringLiteral("百位码+十位码+3=下期生 百位通选"), k1D, true);
+    ASSERT_TRUE(r.ok());
+    EXPECT_FALSE(r.bolKill);
+    EXPECT_EQ(r.kind, k3G);
+
+    r = ParseFormulaText(QStringLiteral("和数+本期号合+2=下期杀 个位单选"), k3D, false);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.gongshi, QStringLiteral("LH+QHW+2"));
+    EXPECT_EQ(r.kind, k1D);
+
+    // Any character but 杀 after "下期" means keep.
+    r = ParseFormulaText(QStringLiteral("L1A=下期X 百位单选"), k1D, true);
+    EXPECT_FALSE(r.bolKill);
+    EXPECT_EQ(r.kind, k3D);
+}
+
+TEST(FormulaLanguage, EquationFormReadsFixedPositions)
+{
+    // No character between the sense and the position word: "位单" and "选" are read, neither is a word,
+    // so the current table is kept; the sense is still read.
+    ParsedFormula r = ParseFormulaText(QStringLiteral("百位码+十位码+3=下期杀十位单选"), k1D, false);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.kind, k1D);
+    EXPECT_TRUE(r.bolKill);
+    EXPECT_FALSE(r.namedPosition.has_value());
+    EXPECT_FALSE(r.namedPlay.has_value());
+
+    // A numeral right after the sense moves the words one character to the left: "五十" is read.
+    r = ParseFormulaText(QStringLiteral("L1A=下期杀五十位单选"), k3G, true);
+    EXPECT_EQ(r.kind, k3G);
+    r = ParseFormulaText(QStringLiteral("L1A=下期杀一十位单选"), k3G, true);
+    EXPECT_EQ(r.kind, k3G);
+    r = ParseFormulaText(QStringLiteral("L1A=下期杀六十位单选"), k3G, true); // not a numeral of the list
+    EXPECT_EQ(r.kind, k2D);
+
+    // The expression is everything before the character that precedes "下期".
+    r = ParseFormulaText(QStringLiteral("L1A+L2A 下期杀 百位单选"), k1D, true);
+    EXPECT_EQ(r.gongshi, QStringLiteral("L1A+L2A"));
+    r = ParseFormulaText(QStringLiteral("L1A+L2A下期杀 百位单选"), k1D, true);
+    EXPECT_EQ(r.gongshi, QStringLiteral("L1A+L2"));
+
+    // Nothing before "下期" but the "=": an empty expression, still a formula of the named kind.
+    r = ParseFormulaText(QStringLiteral("=下期杀 百位单选"), k1D, false);
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r.gongshi.isEmpty());
+    EXPECT_EQ(r.kind, k3D);
+    EXPECT_TRUE(r.bolKill);
+
+    // The line ends right after "下期": no sense character (keep), no kind words.
+    r = ParseFormulaText(QStringLiteral("L1A=下期"), k2G, true);
+    ASSERT_TRUE(r.ok());
+    EXPECT_FALSE(r.bolKill);
+    EXPECT_EQ(r.kind, k2G);
+}
+
+TEST(FormulaLanguage, KindFallbacks)
+{
+    // Position named, play not: the current play, but 单选 at 个位.
+    ParsedFormula r = ParseFormulaText(QStringLiteral("L1A=下期杀 十位其它"), k3G, true);
+    EXPECT_EQ(r.kind, k2G);
+    EXPECT_EQ(r.namedPosition, 2);
+    EXPECT_FALSE(r.namedPlay.has_value());
+    r = ParseFormulaText(QStringLiteral("L1A=下期杀 个位其它"), k3G, true);
+    EXPECT_EQ(r.kind, k1D);
+    // Position not named: the current table whatever the play word.
+    r = ParseFormulaText(QStringLiteral("L1A=下期杀 千位通选"), k2D, true);
+    EXPECT_EQ(r.kind, k2D);
+    EXPECT_EQ(r.namedPlay, Play::Group);
+    // 个位通选 has no table: nothing to store, and no message either.
+    r = ParseFormulaText(QStringLiteral("百位码+3=下期杀 个位通选"), k3D, true);
+    EXPECT_EQ(r.status, ParseStatus::NoSuchTable);
+    EXPECT_FALSE(r.ok());
+    EXPECT_TRUE(r.messageText.isEmpty());
+    EXPECT_TRUE(r.messageTitle.isEmpty());
+    r = ParseFormulaText(QStringLiteral("[个位通选]L1A"), k3D, true);
+    EXPECT_EQ(r.status, ParseStatus::NoSuchTable);
+}
+
+TEST(FormulaLanguage, BracketForm)
+{
+    ParsedFormula r = ParseFormulaText(QStringLiteral("[十位单选杀]百位码+十位码+3"), k3G, false);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.gongshi, QStringLiteral("L1A+L2A+3"));
+    EXPECT_EQ(r.gongshiCN, QStringLiteral("[十位单选杀]百位码+十位码+3"));
+    EXPECT_EQ(r.kind, k2D);
+    EXPECT_FALSE(r.bolKill); // the 杀 inside the brackets is not read
+    EXPECT_FALSE(r.senseFromLine);
+    r = ParseFormulaText(QStringLiteral("[十位单选杀]百位码+十位码+3"), k3G, true);
+    EXPECT_TRUE(r.bolKill);
+
+    r = ParseFormulaText(QStringLiteral("[百位通选]和数+跨度"), k1D, true);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.kind, k3G);
+    EXPECT_EQ(r.gongshi, QStringLiteral("LH+LT"));
+
+    // Bracket at 8.
+    r = ParseFormulaText(QStringLiteral("[百位单选杀杀]L1A+1"), k1D, true);
+    EXPECT_EQ(r.gongshi, QStringLiteral("L1A+1"));
+    EXPECT_EQ(r.kind, k3D);
+
+    // No "]" at 6, 7 or 8: the first five characters are dropped whatever they are.
+    r = ParseFormulaText(QStringLiteral("abcdeL1A+3"), k2G, true);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.gongshi, QStringLiteral("L1A+3"));
+    EXPECT_EQ(r.kind, k2G);
+    r = ParseFormulaText(QStringLiteral("[百位单选杀杀杀]L1A"), k1D, true); // "]" at 9 is too far
+    EXPECT_EQ(r.gongshi, QStringLiteral("杀杀杀]L1A"));
+    EXPECT_EQ(r.kind, k3D);
+    // Exactly five characters: an empty expression.
+    r = ParseFormulaText(QStringLiteral("[百位单选"), k1D, true);
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r.gongshi.isEmpty());
+}
+
+TEST(FormulaLanguage, Failures)
+{
+    ParsedFormula r = ParseFormulaText(QString(), k3D, true);
+    EXPECT_EQ(r.status, ParseStatus::EmptyInput);
+    EXPECT_EQ(r.messageText, QStringLiteral("请在左边文本框输入需要添加的公式"));
+    EXPECT_EQ(r.messageTitle, QStringLiteral("添加公式失败"));
+
+    const QString unreadableText = QStringLiteral("公式文本文件中含有无法识别公式，无法添加到软件");
+    const QString unreadableTitle = QStringLiteral("无法识别公式");
+    for (const char* line : {"    ", "下期杀 百位单选", "L1A+", "[百位"}) {
+        r = ParseFormulaText(QString::fromUtf8(line), k3D, true);
+        EXPECT_EQ(r.status, ParseStatus::Unreadable) << line;
+        EXPECT_EQ(r.messageText, unreadableText) << line;
+        EXPECT_EQ(r.messageTitle, unreadableTitle) << line;
+    }
+}
+
+} // namespace
+} // namespace korvel
