@@ -1,0 +1,93 @@
+#include "search/Candidate.h"
+
+#include "formula/Expression.h"
+#include "history/Param.h"
+#include "search/SearchText.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace korvel {
+
+std::optional<std::int16_t> specifiedConstant(const QString& fieldText)
+{
+    const std::optional<double> v = numericValue(fieldText);
+    if (!v) {
+        return std::int16_t{0};
+    }
+    const double r = roundHalfEven(*v);
+    if (r < -32768.0 || r > 32767.0) {
+        return std::nullopt;
+    }
+    return static_cast<std::int16_t>(r);
+}
+
+CandidateGenerator::CandidateGenerator(std::uint64_t seed) : m_engine(seed), m_seed(seed) {}
+
+std::uint64_t CandidateGenerator::clockSeed()
+{
+    const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+    // Mix the clock so that seeds taken close together still start far apart in the sequence.
+    std::uint64_t z = static_cast<std::uint64_t>(now) + 0x9E3779B97F4A7C15ull;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+double CandidateGenerator::uniform()
+{
+    return static_cast<double>(m_engine() >> 11) * 0x1.0p-53;
+}
+
+int CandidateGenerator::vocabularyNumber()
+{
+    return std::min(static_cast<int>(uniform() * kVocabularySize), kVocabularySize - 1) + 1;
+}
+
+int CandidateGenerator::digit()
+{
+    return std::min(static_cast<int>(uniform() * 10), 9);
+}
+
+Candidate CandidateGenerator::next(const CandidateRule& rule)
+{
+    Candidate c;
+    const int n = std::clamp(rule.operandCount, 1, kMaxOperands);
+    c.operandCount = static_cast<std::uint8_t>(n);
+    for (int i = 0; i < n; ++i) {
+        c.operands[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(vocabularyNumber());
+    }
+    c.constant = rule.constantMode == ConstantMode::Random ? static_cast<std::int16_t>(digit()) : rule.specifiedValue;
+    return c;
+}
+
+QString candidateExpression(const Candidate& c)
+{
+    QString s;
+    s.reserve(c.operandCount * 4 + 8);
+    for (int i = 0; i < c.operandCount; ++i) {
+        s += QLatin1String(paramCode(vocabularyParam(c.operands[static_cast<std::size_t>(i)])));
+        s += QLatin1Char('+');
+    }
+    s += QString::number(c.constant);
+    return s;
+}
+
+QString candidateText(const Candidate& c, const FormulaKind& kind, bool kill, DisplayForm form)
+{
+    QString s;
+    if (form == DisplayForm::Bracket) {
+        s += QLatin1Char('[') + positionWord(kind.position) + playWord(kind.play) + senseWord(kill) + QLatin1Char(']');
+    }
+    for (int i = 0; i < c.operandCount; ++i) {
+        s += vocabularyName(c.operands[static_cast<std::size_t>(i)]);
+        s += QLatin1Char('+');
+    }
+    s += QString::number(c.constant);
+    if (form == DisplayForm::Equation) {
+        s += QStringLiteral("=下期") + senseWord(kill) + positionWord(kind.position) + playWord(kind.play);
+    }
+    return s;
+}
+
+} // namespace korvel

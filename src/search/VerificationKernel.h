@@ -1,0 +1,109 @@
+#pragma once
+
+#include "formula/FormulaKind.h"
+#include "history/HistorySnapshot.h"
+#include "search/Candidate.h"
+#include "search/ThresholdTable.h"
+#include "verify/FormulaFigures.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace korvel {
+
+// The draws a search candidate is judged on, copied out of a snapshot once per search so that every
+// candidate reads short contiguous int16 columns.
+//
+// The counted draws are the evaluation window with "SyBq" off: all draws but the oldest for window 0,
+// else the newest W + 1 draws (everything when the history is shorter). A counted draw's verdict reads the
+// value of the draw before it, so the columns hold the window's rows shifted back by one; when the window
+// starts at the oldest draw, that draw has no prediction and is a miss.
+//
+// Immutable once built; shared by the kernels of every kind and by any number of worker threads.
+class KernelData {
+public:
+    KernelData(const HistorySnapshot& snapshot, int windowDraws, bool weighted);
+
+    int drawCount() const { return m_drawCount; }
+    int windowStart() const { return m_windowStart; }
+    // Draws counted by the statistics.
+    int counted() const { return m_counted; }
+    // Counted draws that carry a prediction (counted - 1 when the oldest draw is counted).
+    int predicted() const { return m_predicted; }
+    bool leadingMiss() const { return m_counted > m_predicted; }
+    bool weighted() const { return m_weighted; }
+
+    // Values of vocabulary number n (1..77) on the rows whose value predicts a counted draw, oldest first.
+    const std::int16_t* column(int vocabularyNumber) const
+    {
+        return m_columns.data() + static_cast<std::size_t>(vocabularyNumber - 1) * m_stride;
+    }
+    std::int32_t columnMin(int vocabularyNumber) const { return m_min[static_cast<std::size_t>(vocabularyNumber - 1)]; }
+    std::int32_t columnMax(int vocabularyNumber) const { return m_max[static_cast<std::size_t>(vocabularyNumber - 1)]; }
+    // Digits of the predicted draws: d1 百位, d2 十位, d3 个位.
+    const std::int16_t* digits(int d) const { return m_digits[static_cast<std::size_t>(d - 1)].data(); }
+    // Weight of counted draw j (0-based): (j + 1)^2 when weighted, else 1; and their sum.
+    const std::vector<std::int64_t>& weights() const { return m_weights; }
+    std::int64_t weightTotal() const { return m_weightTotal; }
+
+private:
+    int m_drawCount = 0;
+    int m_windowStart = 0;
+    int m_counted = 0;
+    int m_predicted = 0;
+    bool m_weighted = true;
+    std::size_t m_stride = 0;
+    std::vector<std::int16_t> m_columns;
+    std::array<std::int32_t, kVocabularySize> m_min{};
+    std::array<std::int32_t, kVocabularySize> m_max{};
+    std::array<std::vector<std::int16_t>, 3> m_digits;
+    std::vector<std::int64_t> m_weights;
+    std::int64_t m_weightTotal = 0;
+};
+
+using KernelDataPtr = std::shared_ptr<const KernelData>;
+
+// Working buffers of one thread.
+struct KernelScratch {
+    std::vector<std::int16_t> sum16;
+    std::vector<std::int32_t> sum32;
+    std::vector<std::uint8_t> hits;
+};
+
+// Verifies search candidates (sums of vocabulary columns plus a constant) for one kind and sense: the
+// value on every row the window needs, the remainder carried to the next draw, the kind's hit rule and the
+// figures. It gives exactly the figures of the general evaluator (verify/Evaluation.h and
+// verify/FormulaFigures.h) for the candidate's expression with the window's "SyBq" off; a test holds it to
+// that. Const and thread-safe; each thread passes its own scratch.
+class VerificationKernel {
+public:
+    VerificationKernel(KernelDataPtr data, const FormulaKind& kind, bool kill);
+
+    const KernelData& data() const { return *m_data; }
+    const FormulaKind& kind() const { return m_kind; }
+    bool kill() const { return m_kill; }
+
+    // Figures of the candidate over the counted draws. An empty window gives zero totals and rate 0.
+    FormulaFigures figures(const Candidate& c, KernelScratch& scratch) const;
+    // The per-draw verdicts of the counted draws (for tests and displays): scratch.hits after the call.
+    void verdicts(const Candidate& c, KernelScratch& scratch) const;
+
+private:
+    enum class Rule : std::uint8_t { Single, Group2, Group3 };
+    void computeHits(const Candidate& c, KernelScratch& scratch) const;
+
+    KernelDataPtr m_data;
+    FormulaKind m_kind;
+    bool m_kill = true;
+    Rule m_rule = Rule::Single;
+    int m_ownDigit = 3; // Single: the judged digit (1 百位, 2 十位, 3 个位)
+};
+
+// The qualify test against a threshold snapshot: every one of the five figures must lie within its
+// bounds. The rate bounds are (t0 - 0.0001) and (t1 + 0.0001) rounded to single precision and compared
+// with the single-precision rate; the runs compare in double with the same 0.0001 slack. An empty window
+// never qualifies.
+bool qualifies(const FormulaFigures& f, const Thresholds& t);
+
+} // namespace korvel

@@ -1,0 +1,101 @@
+#include "search/Candidate.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace korvel {
+namespace {
+
+Candidate candidateOf(std::initializer_list<int> numbers, int constant)
+{
+    Candidate c;
+    for (int n : numbers) {
+        c.operands[c.operandCount++] = static_cast<std::uint8_t>(n);
+    }
+    c.constant = static_cast<std::int16_t>(constant);
+    return c;
+}
+
+TEST(CandidateTexts, BothDisplayFormsOfTheSameCandidate)
+{
+    // Numbers 1 (百位码, L1A) and 50 (和数, LH), constant 5, 个位单选, 杀.
+    const Candidate c = candidateOf({1, 50}, 5);
+    const FormulaKind units{1, Play::Single};
+    EXPECT_EQ(candidateExpression(c), QStringLiteral("L1A+LH+5"));
+    EXPECT_EQ(candidateText(c, units, true, DisplayForm::Bracket), QStringLiteral("[个位单选杀]百位码+和数+5"));
+    EXPECT_EQ(candidateText(c, units, true, DisplayForm::Equation), QStringLiteral("百位码+和数+5=下期杀个位单选"));
+    // Group play and keep carry their own words; a negative constant is written after the "+".
+    const Candidate k = candidateOf({62, 3}, -3);
+    EXPECT_EQ(candidateExpression(k), QStringLiteral("LT+L3A+-3"));
+    EXPECT_EQ(candidateText(k, FormulaKind{3, Play::Group}, false, DisplayForm::Bracket),
+              QStringLiteral("[百位通选生]跨度+个位码+-3"));
+    EXPECT_EQ(candidateText(k, FormulaKind{2, Play::Group}, false, DisplayForm::Equation),
+              QStringLiteral("跨度+个位码+-3=下期生十位通选"));
+}
+
+TEST(CandidateTexts, SpecifiedConstantRules)
+{
+    EXPECT_EQ(specifiedConstant(QStringLiteral("abc")), std::int16_t{0});
+    EXPECT_EQ(specifiedConstant(QString()), std::int16_t{0});
+    EXPECT_EQ(specifiedConstant(QStringLiteral("12ab")), std::int16_t{0}); // not a number as a whole
+    EXPECT_EQ(specifiedConstant(QStringLiteral("4.5")), std::int16_t{4});
+    EXPECT_EQ(specifiedConstant(QStringLiteral("5.5")), std::int16_t{6});
+    EXPECT_EQ(specifiedConstant(QStringLiteral("-2.5")), std::int16_t{-2});
+    EXPECT_EQ(specifiedConstant(QStringLiteral(" 7 ")), std::int16_t{7});
+    EXPECT_EQ(specifiedConstant(QStringLiteral("32767")), std::int16_t{32767});
+    EXPECT_EQ(specifiedConstant(QStringLiteral("-32768")), std::int16_t{-32768});
+    EXPECT_FALSE(specifiedConstant(QStringLiteral("32768")).has_value());
+    EXPECT_FALSE(specifiedConstant(QStringLiteral("1e6")).has_value());
+
+    // A letters field yields "+0" at the end of both texts.
+    CandidateGenerator gen(1);
+    const Candidate c = gen.next({2, ConstantMode::Specified, *specifiedConstant(QStringLiteral("x"))});
+    EXPECT_TRUE(candidateExpression(c).endsWith(QStringLiteral("+0")));
+    EXPECT_TRUE(
+        candidateText(c, FormulaKind{1, Play::Single}, true, DisplayForm::Bracket).endsWith(QStringLiteral("+0")));
+}
+
+TEST(CandidateGeneratorTest, DrawsFromOneRunningSequence)
+{
+    CandidateGenerator a(42);
+    CandidateGenerator b(42);
+    std::set<Candidate, bool (*)(const Candidate&, const Candidate&)> seen(
+        [](const Candidate& x, const Candidate& y) { return candidateExpression(x) < candidateExpression(y); });
+    std::array<int, kVocabularySize + 1> counts{};
+    std::array<int, 10> digits{};
+    const CandidateRule rule{8, ConstantMode::Random, 0};
+    for (int i = 0; i < 20000; ++i) {
+        const Candidate ca = a.next(rule);
+        ASSERT_EQ(ca, b.next(rule)); // the same seed gives the same candidates
+        ASSERT_EQ(ca.operandCount, 8);
+        for (int k = 0; k < 8; ++k) {
+            const int n = ca.operands[static_cast<std::size_t>(k)];
+            ASSERT_GE(n, 1);
+            ASSERT_LE(n, kVocabularySize);
+            ++counts[static_cast<std::size_t>(n)];
+        }
+        ASSERT_GE(ca.constant, 0);
+        ASSERT_LE(ca.constant, 9);
+        ++digits[static_cast<std::size_t>(ca.constant)];
+        seen.insert(ca);
+    }
+    // Consecutive candidates do not repeat (a clock-reseeded generator would repeat within a tick).
+    EXPECT_EQ(seen.size(), 20000u);
+    // Uniform over 1..77: 160 000 draws give about 2078 per number.
+    for (int n = 1; n <= kVocabularySize; ++n) {
+        EXPECT_GT(counts[static_cast<std::size_t>(n)], 1800) << n;
+        EXPECT_LT(counts[static_cast<std::size_t>(n)], 2350) << n;
+    }
+    for (int d = 0; d < 10; ++d) {
+        EXPECT_GT(digits[static_cast<std::size_t>(d)], 1700) << d;
+        EXPECT_LT(digits[static_cast<std::size_t>(d)], 2300) << d;
+    }
+    // A different seed gives a different sequence.
+    CandidateGenerator c(43);
+    CandidateGenerator d(42);
+    EXPECT_FALSE(c.next(rule) == d.next(rule));
+}
+
+} // namespace
+} // namespace korvel
