@@ -1,0 +1,33 @@
+#pragma once
+
+#include "history/Param.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace korvel {
+
+class Database;
+class HistoryStore;
+
+// A draw ready to be stored: its issue text and every parameter already computed.
+struct NewDraw {
+    QString issue;
+    DrawParams params{};
+};
+
+struct BatchResult {
+    bool ok = false;
+    int deleted = 0; // rows removed first (deleteAllFirst)
+    int added = 0;
+    QString error; // why nothing was stored
+};
+
+// Stores many draws at once, for the online update and the draw file import: in one transaction it first
+// deletes every stored draw when deleteAllFirst is set, then inserts the rows in the order given. Any
+// failure (a duplicate issue, a locked file) rolls everything back, so the history is exactly as it was.
+// Reloads the store's snapshot after a commit. The store must work on this database.
+BatchResult storeDraws(Database& db, HistoryStore& store, const std::vector<NewDraw>& draws, bool deleteAllFirst);
+
+} // namespace korvel
