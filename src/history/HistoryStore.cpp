@@ -99,26 +99,37 @@ HistoryStore::AppendResult HistoryStore::appendDraw(const QString& issue, Digits
 
 HistoryStore::AppendResult HistoryStore::appendRow(const QString& issue, const DrawParams& params)
 {
+    const NewDraw row{issue, params};
+    return appendRows(std::span<const NewDraw>(&row, 1));
+}
+
+HistoryStore::AppendResult HistoryStore::appendRows(std::span<const NewDraw> rows)
+{
     if (!m_db.isOpen()) {
         m_error = notOpen();
         return AppendResult::Failed;
     }
     try {
         SQLite::Database& sql = m_db.sql();
-        const std::string key = issue.toStdString();
         SQLite::Transaction tx(sql);
         SQLite::Statement exists(sql, "SELECT 1 FROM Lishi WHERE strQQH = ?");
-        exists.bind(1, key);
-        if (exists.executeStep()) {
-            m_error = QStringLiteral("期号 %1 已经存在").arg(issue);
-            return AppendResult::Duplicate;
-        }
         SQLite::Statement ins(sql, insertSql());
-        ins.bind(1, key);
-        for (int i = 0; i < kParamCount; ++i) {
-            ins.bind(i + 2, params[static_cast<std::size_t>(i)]);
+        for (const NewDraw& row : rows) {
+            const std::string key = row.issue.toStdString();
+            exists.bind(1, key);
+            const bool duplicate = exists.executeStep();
+            exists.reset();
+            if (duplicate) {
+                m_error = QStringLiteral("期号 %1 已经存在").arg(row.issue);
+                return AppendResult::Duplicate; // the transaction rolls back
+            }
+            ins.bind(1, key);
+            for (int i = 0; i < kParamCount; ++i) {
+                ins.bind(i + 2, row.params[static_cast<std::size_t>(i)]);
+            }
+            ins.exec();
+            ins.reset();
         }
-        ins.exec();
         tx.commit();
     } catch (const std::exception& e) {
         m_error = QString::fromUtf8(e.what());

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <span>
+
 namespace korvel {
 
 class Database;
@@ -18,6 +20,11 @@ class Database;
 class HistoryStore {
 public:
     enum class AppendResult { Stored, Duplicate, Failed };
+
+    struct NewDraw {
+        QString issue;
+        DrawParams params;
+    };
 
     explicit HistoryStore(Database& db);
 
@@ -33,6 +40,9 @@ public:
     AppendResult appendDraw(const QString& issue, Digits digits, const QString& date);
     // The same with parameters already computed (the online update computes them itself).
     AppendResult appendRow(const QString& issue, const DrawParams& params);
+    // Several rows in one transaction: all are stored, or none (Duplicate when one of them is stored
+    // already or appears twice).
+    AppendResult appendRows(std::span<const NewDraw> rows);
 
     // Deletions, each one transaction followed by a reload. They return the number of rows deleted, or -1
     // on failure (nothing deleted).

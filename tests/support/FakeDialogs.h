@@ -16,7 +16,8 @@ namespace korvel::test {
 // Scripted Dialogs for tests. Answers are queued in the order the code will ask; every call is recorded
 // with its title, text, buttons, icon and default. A question (an input box, a file choice, a message with
 // more than an OK button) that finds no scripted answer, or an answer of the wrong sort, fails the test
-// and is answered as cancelled. A plain OK message needs no answer unless setStrict(true).
+// and is answered as cancelled. A plain OK message needs no answer unless setStrict(true): it takes a queued
+// message answer when one is next, and is acknowledged otherwise.
 class FakeDialogs : public Dialogs {
 public:
     enum class Kind { Message, Input, OpenFile, SaveFile };
@@ -53,7 +54,8 @@ public:
     Answer message(const QString& title, const QString& text, Buttons buttons, Icon icon) override
     {
         m_calls.push_back({Kind::Message, title, text, {}, buttons, icon});
-        if (m_answers.empty() && buttons == Buttons::Ok && !m_strict) {
+        const bool answerQueued = !m_answers.empty() && std::holds_alternative<Answer>(m_answers.front());
+        if (buttons == Buttons::Ok && !m_strict && !answerQueued) {
             return Answer::Ok;
         }
         if (auto* a = next<Answer>(title, text)) {
