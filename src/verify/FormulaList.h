@@ -126,6 +126,8 @@ public:
     // Selection flags by idx.
     bool isSelected(int idx) const;
     void setSelected(int idx, bool selected);
+    // Several flags at once, one selectionChanged().
+    void setSelected(const std::vector<int>& idxs, bool selected);
     bool rowSelected(int r) const { return isSelected(idxOfRow(r)); }
     int selectedCount() const;
 

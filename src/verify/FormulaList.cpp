@@ -1,0 +1,454 @@
+#include "verify/FormulaList.h"
+
+#include "platform/Dialogs.h"
+
+#include <algorithm>
+#include <array>
+
+namespace korvel {
+
+namespace {
+
+const QString kDeleteTitle = QStringLiteral("删除公式");
+
+} // namespace
+
+QString FormulaList::columnHeader(int column, bool weighted)
+{
+    switch (column) {
+    case ColNumber:
+        return QStringLiteral("序号");
+    case ColFormula:
+        return QStringLiteral("公式");
+    case ColKind:
+        return QStringLiteral("种类");
+    case ColSense:
+        return QStringLiteral("生杀");
+    case ColNextValue:
+        return QStringLiteral("计算值");
+    case ColRate:
+        return weighted ? QStringLiteral("正确率（加权算法）") : QStringLiteral("正确率");
+    case ColErrCon:
+        return QStringLiteral("最大连错");
+    case ColTrueCon:
+        return QStringLiteral("最大连对");
+    case ColErrLst:
+        return QStringLiteral("最后连错");
+    case ColTrueLst:
+        return QStringLiteral("最后连对");
+    case ColIdx:
+        return QStringLiteral("idx");
+    default:
+        return {};
+    }
+}
+
+int FormulaList::columnWidthTwips(int column)
+{
+    static constexpr std::array<int, ColumnCount> widths = {420, 4800, 600, 420, 600, 2800, 800, 800, 800, 800, 0};
+    return column >= 0 && column < ColumnCount ? widths[static_cast<std::size_t>(column)] : 0;
+}
+
+QString FormulaList::perDrawHeader(int r)
+{
+    const int number = r + 1;
+    return number < 100 ? QStringLiteral("公式%1").arg(number) : QStringLiteral("式%1").arg(number);
+}
+
+FormulaList::FormulaList(FormulaStore& store, Dialogs& dialogs, QObject* parent)
+    : QObject(parent), m_store(store), m_dialogs(dialogs), m_flags(kMaxIdx + 1, 0)
+{
+}
+
+FormulaList::~FormulaList() = default;
+
+int FormulaList::rowOfIdx(int idx) const
+{
+    for (int r = 0; r < rowCount(); ++r) {
+        if (idxOfRow(r) == idx) {
+            return r;
+        }
+    }
+    return -1;
+}
+
+QString FormulaList::cellText(int r, int column, bool chinese) const
+{
+    const FormulaListRow& x = row(r);
+    const FormulaStats& s = x.formula.stats;
+    switch (column) {
+    case ColNumber:
+        return QString::number(r + 1);
+    case ColFormula:
+        return chinese ? x.formula.gongshiCN : x.formula.gongshi;
+    case ColKind:
+        return m_kind.label();
+    case ColSense:
+        return senseWord(x.formula.bolKill);
+    case ColNextValue:
+        return x.evaluable ? x.nextValueText : QStringLiteral("无法计算");
+    case ColRate:
+        return rateText(s);
+    case ColErrCon:
+        return QString::number(s.errCon);
+    case ColTrueCon:
+        return QString::number(s.trueCon);
+    case ColErrLst:
+        return QString::number(s.errLst);
+    case ColTrueLst:
+        return QString::number(s.trueLst);
+    case ColIdx:
+        return QString::number(x.formula.idx);
+    default:
+        return {};
+    }
+}
+
+int FormulaList::topRowAfterFill() const
+{
+    return rowCount() >= 30 ? rowCount() - 1 : -1;
+}
+
+bool FormulaList::isSelected(int idx) const
+{
+    return idx >= 0 && idx <= kMaxIdx && m_flags[static_cast<std::size_t>(idx)] != 0;
+}
+
+void FormulaList::setSelected(int idx, bool selected)
+{
+    if (idx < 0 || idx > kMaxIdx) {
+        return;
+    }
+    m_flags[static_cast<std::size_t>(idx)] = selected ? 1 : 0;
+    emit selectionChanged();
+}
+
+void FormulaList::setSelected(const std::vector<int>& idxs, bool selected)
+{
+    for (int idx : idxs) {
+        if (idx >= 0 && idx <= kMaxIdx) {
+            m_flags[static_cast<std::size_t>(idx)] = selected ? 1 : 0;
+        }
+    }
+    emit selectionChanged();
+}
+
+int FormulaList::selectedCount() const
+{
+    int n = 0;
+    for (int r = 0; r < rowCount(); ++r) {
+        n += rowSelected(r) ? 1 : 0;
+    }
+    return n;
+}
+
+void FormulaList::AddGongshi(const FormulaKind& kind, bool kill)
+{
+    m_kind = kind;
+    m_kill = kill;
+    load(false);
+}
+
+void FormulaList::AddGongshiZhonglei()
+{
+    load(true);
+}
+
+void FormulaList::load(bool keepFlags)
+{
+    emit aboutToRebuild();
+    m_rows.clear();
+    m_expressions.clear();
+    m_perDraw.clear();
+    m_perDrawRows = 0;
+    m_marks.clear();
+    std::vector<Formula> formulas;
+    if (m_store.isOpen() && m_kind.valid()) {
+        try {
+            formulas = m_store.list(m_kind, m_kill);
+        } catch (const std::exception& e) {
+            reportFailure(e);
+        }
+    }
+    m_rows.reserve(formulas.size());
+    m_expressions.reserve(formulas.size());
+    for (Formula& f : formulas) {
+        FormulaListRow row;
+        row.formula = std::move(f);
+        m_expressions.push_back(Expression::compile(row.formula.gongshi));
+        row.evaluable = m_expressions.back().ok();
+        row.error = m_expressions.back().error();
+        row.formula.stats.evaluable = row.evaluable;
+        m_rows.push_back(std::move(row));
+    }
+    if (!keepFlags) {
+        for (const FormulaListRow& row : m_rows) {
+            if (row.formula.idx >= 0 && row.formula.idx <= kMaxIdx) {
+                m_flags[static_cast<std::size_t>(row.formula.idx)] = 1;
+            }
+        }
+    }
+    emit rebuilt();
+}
+
+int FormulaList::appendFormula(const FormulaKind& kind, const QString& gongshi, const QString& gongshiCN, bool kill)
+{
+    try {
+        const int idx = m_store.appendFormula(kind, gongshi, gongshiCN, kill);
+        if (idx >= 0 && idx <= kMaxIdx) {
+            m_flags[static_cast<std::size_t>(idx)] = 1;
+        }
+        return idx;
+    } catch (const std::exception& e) {
+        reportFailure(e);
+        return 0;
+    }
+}
+
+bool FormulaList::reportFailure(const std::exception& e)
+{
+    m_dialogs.message(QStringLiteral("公式数据库错误"),
+                      QStringLiteral("公式表未能读写，数据保持原样。\n%1").arg(QString::fromUtf8(e.what())),
+                      Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+    return false;
+}
+
+bool FormulaList::deleteAt(int r, bool flagsFollow)
+{
+    if (r < 0 || r >= rowCount()) {
+        return false;
+    }
+    std::vector<std::uint8_t> byPosition;
+    byPosition.reserve(m_rows.size());
+    for (int k = 0; k < rowCount(); ++k) {
+        byPosition.push_back(rowSelected(k) ? 1 : 0);
+    }
+    Renumbering moved;
+    try {
+        moved = m_store.deleteFormula(m_kind, idxOfRow(r));
+    } catch (const std::exception& e) {
+        return reportFailure(e);
+    }
+    if (flagsFollow) {
+        const std::vector<std::uint8_t> old = m_flags;
+        std::fill(m_flags.begin(), m_flags.end(), std::uint8_t{0});
+        for (const Renumbering::Move& m : moved.moves) {
+            if (m.from >= 0 && m.from <= kMaxIdx && m.to <= kMaxIdx) {
+                m_flags[static_cast<std::size_t>(m.to)] = old[static_cast<std::size_t>(m.from)];
+            }
+        }
+    }
+    AddGongshiZhonglei();
+    if (!flagsFollow) {
+        // The flags stay at their list positions: the formulas after the deleted one take over the flags of
+        // the rows above them.
+        for (int k = 0; k < rowCount() && k < static_cast<int>(byPosition.size()); ++k) {
+            const int idx = idxOfRow(k);
+            if (idx >= 0 && idx <= kMaxIdx) {
+                m_flags[static_cast<std::size_t>(idx)] = byPosition[static_cast<std::size_t>(k)];
+            }
+        }
+    }
+    emit selectionChanged();
+    emit formulasChanged();
+    return true;
+}
+
+bool FormulaList::deleteFormulaAt(int r)
+{
+    return deleteAt(r, true);
+}
+
+bool FormulaList::deleteLastFormulaAt(int r)
+{
+    return deleteAt(r, false);
+}
+
+bool FormulaList::deleteWhereFlag(bool flag)
+{
+    const QString text = flag ? QStringLiteral("确实要删除选中的所有公式(公式列表序号蓝色表示)吗?")
+                              : QStringLiteral("确实要删除选未中的所有公式(公式列表序号灰色表示)吗?");
+    if (!m_dialogs.confirm(kDeleteTitle, text)) {
+        return false;
+    }
+    std::vector<int> doomed;
+    for (int r = 0; r < rowCount(); ++r) {
+        if (rowSelected(r) == flag) {
+            doomed.push_back(idxOfRow(r));
+        }
+    }
+    try {
+        m_store.deleteFormulas(m_kind, doomed);
+    } catch (const std::exception& e) {
+        return reportFailure(e);
+    }
+    AddGongshi(m_kind, m_kill);
+    emit selectionChanged();
+    emit formulasChanged();
+    return true;
+}
+
+bool FormulaList::deleteSelected()
+{
+    return deleteWhereFlag(true);
+}
+
+bool FormulaList::deleteUnselected()
+{
+    return deleteWhereFlag(false);
+}
+
+bool FormulaList::clearAll()
+{
+    if (!m_dialogs.confirm(QStringLiteral("清空所有公式"),
+                           QStringLiteral("清空所有公式后将无法恢复，是否清空所有类别的公式？"))) {
+        return false;
+    }
+    try {
+        m_store.clearAll();
+    } catch (const std::exception& e) {
+        return reportFailure(e);
+    }
+    AddGongshi(m_kind, m_kill);
+    emit formulasChanged();
+    return true;
+}
+
+void FormulaList::selectAll()
+{
+    for (int r = 0; r < rowCount(); ++r) {
+        const int idx = idxOfRow(r);
+        if (idx >= 0 && idx <= kMaxIdx) {
+            m_flags[static_cast<std::size_t>(idx)] = 1;
+        }
+    }
+    emit selectionChanged();
+}
+
+void FormulaList::invertSelection()
+{
+    for (int r = 0; r < rowCount(); ++r) {
+        const int idx = idxOfRow(r);
+        if (idx >= 0 && idx <= kMaxIdx) {
+            m_flags[static_cast<std::size_t>(idx)] ^= 1;
+        }
+    }
+    emit selectionChanged();
+}
+
+void FormulaList::toggleRow(int r)
+{
+    if (r < 0 || r >= rowCount()) {
+        return;
+    }
+    setSelected(idxOfRow(r), !rowSelected(r));
+}
+
+void FormulaList::Yansuan(const HistorySnapshot& snapshot, const PassSettings& settings)
+{
+    const int n = snapshot.size();
+    const int start = evaluationWindowStart(n, settings.figures.windowDraws, settings.figures.syBq);
+    m_perDraw.clear();
+    m_perDrawRows = 0;
+    m_marks.clear();
+    if (settings.perDrawDisplay) {
+        m_perDraw.resize(m_rows.size());
+        m_perDrawRows = n;
+    }
+    FormulaEvaluation eval; // buffers reused across formulas
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        FormulaListRow& row = m_rows[i];
+        const Expression& expr = m_expressions[i];
+        EvaluateFormula(snapshot, expr, m_kind, row.formula.bolKill, settings.perDrawDisplay ? 0 : start, eval);
+        FormulaFigures fig = formulaFigures(eval.hitsFrom(start), settings.figures.weighted, row.formula.stats.rate);
+        fig.stats.evaluable = expr.ok();
+        row.formula.stats = fig.stats;
+        row.evaluable = expr.ok();
+        row.next = eval.nextValue();
+        row.nextValueText = rowSelected(static_cast<int>(i)) && row.next ? QString::number(*row.next) : QString();
+        if (settings.perDrawDisplay) {
+            PerDrawColumn& col = m_perDraw[i];
+            col.value.resize(static_cast<std::size_t>(n));
+            col.mark.resize(static_cast<std::size_t>(n));
+            const bool current = settings.displayColumn == DisplayColumn::Canshu;
+            for (int d = 0; d < n; ++d) {
+                const auto v = eval.displayValue(d, settings.displayColumn);
+                col.value[static_cast<std::size_t>(d)] = v ? static_cast<std::int8_t>(*v) : PerDrawColumn::kEmpty;
+                // The current-issue display colours a draw by whether its own value hit the following draw.
+                const int judged = current ? d + 1 : d;
+                col.mark[static_cast<std::size_t>(d)] =
+                    judged >= n ? DrawMark::None : (eval.hit(judged) ? DrawMark::Hit : DrawMark::Miss);
+            }
+        }
+    }
+    emit figuresChanged();
+    ArrGs();
+}
+
+std::vector<StoredFigures> FormulaList::figuresToStore() const
+{
+    std::vector<StoredFigures> out;
+    out.reserve(m_rows.size());
+    for (const FormulaListRow& row : m_rows) {
+        out.push_back({row.formula.idx, row.formula.stats});
+    }
+    return out;
+}
+
+bool FormulaList::ArrGs()
+{
+    if (m_rows.empty() || !m_store.isOpen()) {
+        return true;
+    }
+    try {
+        m_store.writeFigures(m_kind, m_kill, figuresToStore());
+        return true;
+    } catch (const std::exception& e) {
+        return reportFailure(e);
+    }
+}
+
+std::vector<CalcuResult> FormulaList::YansuanCalcu(const HistorySnapshot& snapshot,
+                                                   const FigureSettings& settings) const
+{
+    const int start = evaluationWindowStart(snapshot.size(), settings.windowDraws, settings.syBq);
+    std::vector<CalcuResult> out;
+    out.reserve(m_rows.size());
+    FormulaEvaluation eval;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        const FormulaListRow& row = m_rows[i];
+        EvaluateFormula(snapshot, m_expressions[i], m_kind, row.formula.bolKill, start, eval);
+        std::int64_t run = 0;
+        const auto hits = eval.hitsFrom(start);
+        for (auto it = hits.rbegin(); it != hits.rend() && *it; ++it) {
+            ++run;
+        }
+        CalcuResult c;
+        c.idx = row.formula.idx;
+        c.trueLst = static_cast<std::int16_t>(std::min<std::int64_t>(run, INT16_MAX));
+        c.evaluable = m_expressions[i].ok();
+        if (rowSelected(static_cast<int>(i))) {
+            c.next = eval.nextValue();
+        }
+        out.push_back(c);
+    }
+    return out;
+}
+
+void FormulaList::markNextValue(int r)
+{
+    if (r < 0 || r >= rowCount()) {
+        return;
+    }
+    // Every row of the list is of the list's kind, so equal kinds reduce to equal 计算值 texts.
+    const QString& clicked = row(r).nextValueText;
+    m_marks.assign(m_rows.size(), NextValueMark::Other);
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_rows[i].nextValueText == clicked) {
+            m_marks[i] = NextValueMark::Match;
+        }
+    }
+    emit figuresChanged();
+}
+
+} // namespace korvel
