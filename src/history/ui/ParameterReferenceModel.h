@@ -1,0 +1,32 @@
+#pragma once
+
+#include "history/HistorySnapshot.h"
+
+#include <QAbstractTableModel>
+
+namespace korvel {
+
+// The parameters of the newest stored draw, one labelled row per parameter group: rows 1–13 show the
+// per-position families with 百位, 十位, 个位 in columns 1–3, rows 14–51 the whole-draw, issue and date
+// values in column 4 ("总位"). The title row is the horizontal header, so the grid reads 52 × 5 on screen.
+// Empty history: labels only.
+class ParameterReferenceModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int kRows = 51; // without the title row
+    static constexpr int kColumns = 5;
+
+    explicit ParameterReferenceModel(QObject* parent = nullptr);
+
+    void setSnapshot(SnapshotPtr snapshot);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    SnapshotPtr m_snapshot;
+};
+
+} // namespace korvel
