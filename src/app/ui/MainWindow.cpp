@@ -1,0 +1,252 @@
+#include "app/ui/MainWindow.h"
+
+#include "app/Session.h"
+#include "history/ui/EntryLine.h"
+#include "history/ui/HistoryGridModel.h"
+#include "history/ui/HistoryGridView.h"
+#include "history/ui/ParameterReferenceView.h"
+#include "platform/ui/GridWheelScroller.h"
+#include "settings/ui/SettingsMenu.h"
+#include "verify/ui/ChoicePanel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+namespace korvel {
+
+namespace {
+// The busy pointer while a command runs to its end on this thread.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+} // namespace
+
+MainWindow::MainWindow(Session& session, QWidget* parent)
+    : QMainWindow(parent), m_session(session), m_historyModel(new HistoryGridModel(this)),
+      m_historyGrid(new HistoryGridView(m_historyModel)), m_entry(new EntryLine(session)),
+      m_choices(new ChoicePanel(session)), m_settingsMenu(new SettingsMenu(session, this)),
+      m_wheel(new GridWheelScroller(this))
+{
+    setObjectName(QStringLiteral("mainWindow"));
+    setWindowTitle(QStringLiteral("Korvel"));
+
+    auto* central = new QWidget(this);
+    auto* outer = new QVBoxLayout(central);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(m_entry, 1);
+    QPushButton* deleteLast = addButton(QStringLiteral("删除最后历史(&D)"), QStringLiteral("deleteLastButton"), true);
+    top->addWidget(deleteLast);
+    QPushButton* online =
+        addButton(QStringLiteral("开奖历史在线更新(&O)"), QStringLiteral("onlineUpdateButton"), false);
+    online->setToolTip(QStringLiteral("从官方服务器更新历史号码"));
+    top->addWidget(online);
+    outer->addLayout(top);
+
+    auto* body = new QHBoxLayout;
+    auto* historyColumn = new QVBoxLayout;
+    historyColumn->addWidget(m_historyGrid, 1);
+    QPushButton* exportText =
+        addButton(QStringLiteral("历史号码导出文本文件(&X)"), QStringLiteral("exportTextButton"), true);
+    QPushButton* reference = addButton(QStringLiteral("公式参数对照说明(&I)"), QStringLiteral("referenceButton"), true);
+    historyColumn->addWidget(exportText);
+    historyColumn->addWidget(reference);
+    // Wide enough for the issue and the three digits; formula columns scroll horizontally.
+    m_historyGrid->setFixedWidth(m_historyGrid->columnWidth(0) + 3 * m_historyGrid->columnWidth(1) +
+                                 2 * m_historyGrid->frameWidth() +
+                                 m_historyGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2);
+    body->addLayout(historyColumn);
+    body->addWidget(buildFormulaColumn(), 1);
+    body->addWidget(buildCommandColumn());
+    outer->addLayout(body, 1);
+
+    auto* progress = new QProgressBar(central);
+    progress->setObjectName(QStringLiteral("progressBar"));
+    progress->setRange(0, 100);
+    progress->setValue(0);
+    progress->setTextVisible(false);
+    outer->addWidget(progress);
+    setCentralWidget(central);
+
+    m_wheel->watch(m_historyGrid);
+
+    connect(deleteLast, &QPushButton::clicked, this, &MainWindow::deleteLastDraw);
+    connect(exportText, &QPushButton::clicked, this, &MainWindow::exportHistoryText);
+    connect(reference, &QPushButton::clicked, this, &MainWindow::openReferenceView);
+    connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::popUpSettings);
+
+    // The list-to-spreadsheet export comes with the formula export.
+    m_historyGrid->exportListAction()->setEnabled(false);
+    connect(m_historyGrid->deleteAllAction(), &QAction::triggered, this, [this] {
+        const BusyCursor busy;
+        m_session.deleteAllDraws();
+    });
+    // These two ask first; the session shows its own questions, so no busy pointer over the input box.
+    connect(m_historyGrid->deleteToChosenAction(), &QAction::triggered, this,
+            [this] { m_session.deleteToChosenIssue(); });
+    connect(m_historyGrid->deleteLastCountAction(), &QAction::triggered, this, [this] { m_session.deleteLastCount(); });
+    connect(m_historyGrid, &HistoryGridView::issueClicked, this,
+            [this](const QString& issue) { m_session.setSelectedIssue(issue); });
+    connect(m_entry, &EntryLine::thirdBoxTyped, m_historyGrid, &HistoryGridView::scrollToNewest);
+
+    connect(&m_session, &Session::historyChanged, this, &MainWindow::showHistory);
+    connect(&m_session, &Session::kindChanged, this, &MainWindow::showKind);
+    showKind();
+    showHistory();
+    resize(1180, 720);
+}
+
+MainWindow::~MainWindow() = default;
+
+QPushButton* MainWindow::addButton(const QString& caption, const QString& name, bool enabled)
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    button->setEnabled(enabled);
+    return button;
+}
+
+QWidget* MainWindow::buildFormulaColumn()
+{
+    auto* column = new QWidget(this);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    auto* input = new QHBoxLayout;
+    auto* formula = new QLineEdit(column);
+    formula->setObjectName(QStringLiteral("formulaInput"));
+    formula->setEnabled(false);
+    input->addWidget(formula, 1);
+    input->addWidget(addButton(QStringLiteral("添加所输公式(&A)"), QStringLiteral("addFormulaButton"), false));
+    layout->addLayout(input);
+
+    auto* tabs = new QTabBar(column);
+    tabs->setObjectName(QStringLiteral("formulaTabs"));
+    tabs->addTab(QStringLiteral("公式中文显示"));
+    tabs->addTab(QStringLiteral("公式英文显示"));
+    tabs->setEnabled(false);
+    layout->addWidget(tabs);
+
+    // Until the formula list is built the slot holds an empty frame of the list's size.
+    m_formulaArea = new QFrame(column);
+    m_formulaArea->setObjectName(QStringLiteral("formulaAreaPlaceholder"));
+    static_cast<QFrame*>(m_formulaArea)->setFrameShape(QFrame::StyledPanel);
+    m_formulaSlot = new QVBoxLayout;
+    m_formulaSlot->setContentsMargins(0, 0, 0, 0);
+    m_formulaSlot->addWidget(m_formulaArea);
+    layout->addLayout(m_formulaSlot, 1);
+
+    auto* columns = new QCheckBox(QStringLiteral("历史列表显示公式各期验算结果(时间较长，请耐性等待...)"), column);
+    columns->setObjectName(QStringLiteral("formulaColumnsCheck"));
+    columns->setEnabled(false);
+    layout->addWidget(columns);
+    return column;
+}
+
+QWidget* MainWindow::buildCommandColumn()
+{
+    auto* column = new QWidget(this);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_choices);
+    layout->addWidget(addButton(QStringLiteral("计算公式(&C)"), QStringLiteral("computeButton"), false));
+
+    auto* grid = new QGridLayout;
+    const std::pair<const char*, const char*> commands[] = {
+        {"读取公式文本(N)", "importFormulaTextButton"},
+        {"公式在线更新（&W)", "onlineFormulaButton"},
+        {"所有类公式中文导出", "exportAllKindsButton"},
+        {"所选类公式中文导出", "exportKindButton"},
+        {"导出列表到Excel", "exportListButton"},
+        {"清空所有公式", "clearFormulasButton"},
+        {"选中所有公式", "selectAllFormulasButton"},
+        {"反选所有公式", "invertSelectionButton"},
+        {"公式往期位置值结果列表", "positionValuesButton"},
+        {"公式过滤设置", "filterSettingsButton"},
+        {"公式搜索(&F)", "searchButton"},
+    };
+    int i = 0;
+    for (const auto& [caption, name] : commands) {
+        grid->addWidget(addButton(QString::fromUtf8(caption), QString::fromLatin1(name), false), i / 2, i % 2);
+        ++i;
+    }
+    m_settingsButton = addButton(QStringLiteral("软件设置(&T)"), QStringLiteral("settingsButton"), true);
+    grid->addWidget(m_settingsButton, i / 2, i % 2);
+    layout->addLayout(grid);
+    layout->addStretch(1);
+    return column;
+}
+
+void MainWindow::setFormulaArea(QWidget* widget)
+{
+    if (m_formulaArea) {
+        m_formulaSlot->removeWidget(m_formulaArea);
+        m_formulaArea->deleteLater();
+    }
+    m_formulaArea = widget;
+    m_formulaSlot->addWidget(widget);
+}
+
+ParameterReferenceView* MainWindow::referenceView()
+{
+    if (!m_reference) {
+        m_reference = new ParameterReferenceView(this);
+        m_reference->setSnapshot(m_session.snapshot());
+    }
+    return m_reference;
+}
+
+void MainWindow::showHistory()
+{
+    m_historyModel->setSnapshot(m_session.snapshot());
+    m_historyGrid->scrollToNewest();
+    if (m_reference) {
+        m_reference->setSnapshot(m_session.snapshot());
+    }
+}
+
+void MainWindow::showKind()
+{
+    m_historyModel->setHighlight(m_session.kind().position, m_session.playChoice() == Session::PlayChoice::Single);
+}
+
+void MainWindow::deleteLastDraw()
+{
+    m_session.deleteLastDraw();
+    m_entry->focusFirstBox();
+}
+
+void MainWindow::exportHistoryText()
+{
+    const BusyCursor busy;
+    m_session.exportHistoryText();
+}
+
+void MainWindow::openReferenceView()
+{
+    ParameterReferenceView* view = referenceView();
+    view->show();
+    view->raise();
+    view->activateWindow();
+}
+
+void MainWindow::popUpSettings()
+{
+    m_settingsMenu->popup(m_settingsButton->mapToGlobal(QPoint(0, m_settingsButton->height())));
+}
+
+} // namespace korvel

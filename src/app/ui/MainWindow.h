@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QCheckBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTabBar;
+class QVBoxLayout;
+
+namespace korvel {
+
+class ChoicePanel;
+class EntryLine;
+class GridWheelScroller;
+class HistoryGridModel;
+class HistoryGridView;
+class ParameterReferenceView;
+class Session;
+class SettingsMenu;
+
+// The main window: the entry line, the history grid, the formula area, the choice panel and the command
+// buttons. It holds widgets only; every state it shows is the session's, and every command goes to the
+// session. Commands whose features are not built yet are shown disabled. The mouse wheel moves the focused
+// grid one row per event.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(Session& session, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    EntryLine* entryLine() const { return m_entry; }
+    HistoryGridView* historyGrid() const { return m_historyGrid; }
+    HistoryGridModel* historyModel() const { return m_historyModel; }
+    ChoicePanel* choicePanel() const { return m_choices; }
+    SettingsMenu* settingsMenu() const { return m_settingsMenu; }
+    GridWheelScroller* wheelScroller() const { return m_wheel; }
+    // The reference view "参数对照", created on first use.
+    ParameterReferenceView* referenceView();
+
+    // The formula list goes into this slot (the window takes ownership); the wheel is for it to watch.
+    void setFormulaArea(QWidget* widget);
+    QWidget* formulaArea() const { return m_formulaArea; }
+
+private:
+    QWidget* buildFormulaColumn();
+    QWidget* buildCommandColumn();
+    QPushButton* addButton(const QString& caption, const QString& name, bool enabled);
+
+    void showHistory();
+    void showKind();
+    void deleteLastDraw();
+    void exportHistoryText();
+    void openReferenceView();
+    void popUpSettings();
+
+    Session& m_session;
+    HistoryGridModel* m_historyModel;
+    HistoryGridView* m_historyGrid;
+    EntryLine* m_entry;
+    ChoicePanel* m_choices;
+    SettingsMenu* m_settingsMenu;
+    GridWheelScroller* m_wheel;
+    QVBoxLayout* m_formulaSlot = nullptr;
+    QWidget* m_formulaArea = nullptr;
+    QPushButton* m_settingsButton = nullptr;
+    QPointer<ParameterReferenceView> m_reference;
+};
+
+} // namespace korvel

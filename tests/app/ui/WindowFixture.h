@@ -1,0 +1,94 @@
+#pragma once
+
+#include "app/Session.h"
+#include "app/ui/MainWindow.h"
+#include "history/HistoryStore.h"
+#include "platform/Database.h"
+#include "platform/SettingsStore.h"
+#include "settings/Options.h"
+#include "support/FakeDialogs.h"
+#include "support/RecordingLauncher.h"
+#include "support/TestData.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace korvel::test {
+
+// The real main window on a session over a temporary data folder and settings file, with scripted dialogs
+// and a recording launcher. seed() writes draws into formula.mdb before the window opens.
+class WindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    void TearDown() override { close(); }
+
+    // The first n real draws of the game's file.
+    void seed(int n, const QString& file = QStringLiteral("fc3d_draws.tsv"))
+    {
+        const HistorySnapshot draws = snapshotOf(loadDraws(file, n));
+        Database db;
+        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Failed);
+        HistoryStore store(db);
+        for (int i = 0; i < draws.size(); ++i) {
+            ASSERT_EQ(store.appendRow(draws.issue(i), draws.row(i)), HistoryStore::AppendResult::Stored);
+        }
+    }
+
+    void open(QDate today = QDate(2012, 5, 31), QSize size = QSize(1180, 420))
+    {
+        m_settings = std::make_unique<SettingsStore>(m_dir.filePath(QStringLiteral("3VER.ini")));
+        m_session = std::make_unique<Session>(*m_settings, m_dialogs, m_launcher);
+        m_window = std::make_unique<MainWindow>(*m_session);
+        m_session->start(m_dir.path(), today);
+        m_window->resize(size);
+        m_window->show();
+        m_window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+        QCoreApplication::processEvents();
+    }
+
+    void close()
+    {
+        m_window.reset();
+        m_session.reset();
+        m_settings.reset();
+    }
+
+    // Closes and starts again on the same folder and settings: what a restart sees.
+    void reopen()
+    {
+        close();
+        open();
+    }
+
+    template <typename T> T* child(const QString& name) const
+    {
+        T* w = m_window->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << "no child named " << name.toStdString();
+        return w;
+    }
+
+    // Triggers an action of the window by objectName; a missing or disabled action fails the test.
+    void triggerAction(const QString& name)
+    {
+        QAction* action = m_window->findChild<QAction*>(name);
+        ASSERT_NE(action, nullptr) << "no action named " << name.toStdString();
+        ASSERT_TRUE(action->isEnabled()) << name.toStdString() << " is disabled";
+        action->trigger();
+    }
+
+    QTemporaryDir m_dir;
+    FakeDialogs m_dialogs;
+    RecordingLauncher m_launcher;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<Session> m_session;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+} // namespace korvel::test
