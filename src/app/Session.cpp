@@ -1,5 +1,7 @@
 #include "app/Session.h"
 
+#include "app/TypedFormula.h"
+#include "formula/FormulaStore.h"
 #include "history/HistoryDeletion.h"
 #include "history/HistoryExport.h"
 #include "history/HistoryStore.h"
@@ -8,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Launcher.h"
 #include "settings/Options.h"
+#include "verify/FormulaList.h"
 
 #include <QDir>
 
@@ -21,8 +24,11 @@ constexpr int kRefreshDelayMs = 100;
 Session::Session(SettingsStore& settings, Dialogs& dialogs, Launcher& launcher, QObject* parent)
     : QObject(parent), m_settings(settings), m_dialogs(dialogs), m_launcher(launcher),
       m_options(std::make_unique<Options>(settings)), m_database(std::make_unique<Database>()),
-      m_history(std::make_unique<HistoryStore>(*m_database))
+      m_history(std::make_unique<HistoryStore>(*m_database)),
+      m_formulaStore(std::make_unique<FormulaStore>(*m_database)),
+      m_formulas(std::make_unique<FormulaList>(*m_formulaStore, dialogs))
 {
+    connect(m_formulas.get(), &FormulaList::formulasChanged, this, [this] { evaluate(); });
     connect(m_options.get(), &Options::changed, this, &Session::optionsChanged);
     m_refreshTimer.setSingleShot(true);
     m_refreshTimer.setInterval(kRefreshDelayMs);
@@ -99,12 +105,48 @@ void Session::applyIssueTexts()
 
 void Session::reloadFormulas()
 {
-    // The formula list of the current kind (`AddGongshi`) is rebuilt here.
+    m_formulas->AddGongshi(m_kind, m_kill);
 }
 
 void Session::evaluate()
 {
-    // The statistics pass over the current kind (`Yansuan`) runs here.
+    PassSettings pass;
+    pass.figures.windowDraws = m_options->windowSize();
+    pass.figures.syBq = m_options->excludeCurrent();
+    pass.figures.weighted = m_options->weightedRate();
+    pass.perDrawDisplay = m_perDrawDisplay;
+    pass.displayColumn = m_options->resultsAtCurrentIssue() ? DisplayColumn::Canshu : DisplayColumn::PreCanshu;
+    m_formulas->Yansuan(*m_history->snapshot(), pass);
+}
+
+bool Session::addTypedFormula(const QString& input)
+{
+    const TypedFormulaResult r = AddTypedFormula(input, m_kind, m_kill, *m_formulas, m_dialogs);
+    if (!r.added()) {
+        return false;
+    }
+    if (r.senseFromLine) {
+        m_kill = r.kill;
+    }
+    m_kind = r.kind;
+    if (r.namedPlay || m_kind.play == Play::Group || m_playChoice == PlayChoice::Group) {
+        // The play option the line named (or the one the kind forces) is chosen, which ends a category mode.
+        m_playChoice = m_kind.play == Play::Group ? PlayChoice::Group : PlayChoice::Single;
+        m_categoryBigSmall = false;
+    }
+    reloadFormulas();
+    evaluate();
+    emit kindChanged();
+    return true;
+}
+
+void Session::setPerDrawDisplay(bool on)
+{
+    if (on == m_perDrawDisplay) {
+        return;
+    }
+    m_perDrawDisplay = on;
+    evaluate();
 }
 
 void Session::refreshAll()

@@ -15,6 +15,8 @@ namespace korvel {
 
 class Database;
 class Dialogs;
+class FormulaList;
+class FormulaStore;
 class HistoryStore;
 class Launcher;
 class Options;
@@ -31,8 +33,8 @@ class SettingsStore;
 // formula kind or another choice of the panel (play, sense, mode) changed, entryChanged() after the issue
 // or date texts changed.
 //
-// The formula list (`AddGongshi`) and the statistics pass (`Yansuan`) hook into reloadFormulas() and
-// evaluate(); until they exist those steps do nothing.
+// The formula list (`AddGongshi`) is rebuilt by reloadFormulas() and the statistics pass (`Yansuan`) runs
+// in evaluate().
 class Session : public QObject {
     Q_OBJECT
 public:
@@ -57,6 +59,11 @@ public:
     const Options& options() const { return *m_options; }
     Database& database() { return *m_database; }
     HistoryStore& history() { return *m_history; }
+    FormulaStore& formulaStore() { return *m_formulaStore; }
+    // The formula list of the current kind and sense; its commands that change a table re-run the
+    // statistics pass.
+    FormulaList& formulas() { return *m_formulas; }
+    const FormulaList& formulas() const { return *m_formulas; }
     Dialogs& dialogs() { return m_dialogs; }
     Launcher& launcher() { return m_launcher; }
     // Never null; empty before start().
@@ -108,6 +115,15 @@ public:
     // The window items of "检索期数设置(&Q)" and the flags that change the statistics re-run them.
     void chooseWindow(int index);
 
+    // "添加所输公式(&A)": stores the typed formula, switches to its kind (and, in the equation form, its
+    // sense), rebuilds the list and runs the statistics. True when the formula was stored: the input box is
+    // then emptied; otherwise the user was told why and the text stays for correction.
+    bool addTypedFormula(const QString& input);
+    // "历史列表显示公式各期验算结果(时间较长，请耐性等待...)": the per-draw display of the history grid, for the
+    // run; switching it re-runs the statistics pass.
+    bool perDrawDisplay() const { return m_perDrawDisplay; }
+    void setPerDrawDisplay(bool on);
+
     // The one-shot refresh: armRefreshTimer() (after an online update stored draws) schedules refreshAll()
     // once on the event loop.
     void armRefreshTimer();
@@ -134,6 +150,9 @@ private:
     std::unique_ptr<Options> m_options;
     std::unique_ptr<Database> m_database;
     std::unique_ptr<HistoryStore> m_history;
+    std::unique_ptr<FormulaStore> m_formulaStore;
+    std::unique_ptr<FormulaList> m_formulas;
+    bool m_perDrawDisplay = false;
     QTimer m_refreshTimer;
 
     bool m_started = false;
