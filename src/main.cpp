@@ -12,7 +12,6 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("3VER"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Korvel"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("福彩3D / 体彩排列3 历史号码与公式工具"));

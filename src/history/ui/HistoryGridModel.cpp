@@ -79,6 +79,13 @@ void HistoryGridModel::setExtraColumns(std::shared_ptr<const HistoryGridExtraCol
     endResetModel();
 }
 
+void HistoryGridModel::refreshExtraColumns()
+{
+    if (rowCount() > 0 && columnCount() > FirstExtraColumn) {
+        emit dataChanged(index(0, FirstExtraColumn), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
+    }
+}
+
 QString HistoryGridModel::formulaColumnTitle(int i)
 {
     return (i < 100 ? QStringLiteral("公式") : QStringLiteral("式")) + QString::number(i);

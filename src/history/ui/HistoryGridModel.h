@@ -43,7 +43,10 @@ public:
     void setHighlight(int position, bool singlePlay);
     bool isHighlighted(int column) const;
 
+    // New columns (another count or other titles) reset the model; new values in the same columns only
+    // need refreshExtraColumns().
     void setExtraColumns(std::shared_ptr<const HistoryGridExtraColumns> columns);
+    void refreshExtraColumns();
     // Title of formula column i (1-based): "公式1" … "公式99", then "式100", "式101", …
     static QString formulaColumnTitle(int i);
 

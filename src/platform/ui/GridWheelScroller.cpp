@@ -61,7 +61,10 @@ bool GridWheelScroller::eventFilter(QObject* watched, QEvent* event)
             break;
         }
         const QPoint angle = static_cast<QWheelEvent*>(event)->angleDelta();
-        step(m_target, angle.y() != 0 ? angle.y() : angle.x());
+        if (angle.y() == 0 && angle.x() != 0) {
+            break; // a sideways wheel scrolls the columns as usual
+        }
+        step(m_target, angle.y());
         return true;
     }
     default:

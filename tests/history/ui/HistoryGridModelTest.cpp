@@ -136,6 +136,12 @@ TEST(HistoryGridModel, FormulaColumnsFollowTheDigitColumnsWithTheirTitles)
     EXPECT_EQ(model.index(3, 4).data().toString(), "3/0");
     EXPECT_EQ(model.index(3, 3).data().toString(), "1"); // the digit columns stay where they were (2004004 791)
 
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    model.refreshExtraColumns();
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed[0][0].toModelIndex().column(), 4);
+    EXPECT_EQ(changed[0][1].toModelIndex(), model.index(3, 153));
+
     model.setExtraColumns(nullptr);
     EXPECT_EQ(model.columnCount(), 4);
 }
