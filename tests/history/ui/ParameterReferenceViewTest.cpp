@@ -6,8 +6,10 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QClipboard>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -138,6 +140,31 @@ TEST(ParameterReferenceView, ClickingACellPutsItsTextOnTheClipboard)
     grid->scrollTo(label);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(label).center());
     EXPECT_EQ(QApplication::clipboard()->text(), "五段段数(对应12345段)");
+}
+
+TEST(ParameterReferenceView, TheWheelMovesItsGridOneRowPerEventWhileTheGridHasTheFocus)
+{
+    ParameterReferenceView view;
+    view.setSnapshot(knownDraws());
+    view.resize(view.width(), 300);
+    view.show();
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    view.grid()->setFocus();
+    QCoreApplication::processEvents();
+    QScrollBar* bar = view.grid()->verticalScrollBar();
+    ASSERT_EQ(bar->value(), 0);
+
+    const QPointF at(10, 10);
+    QWheelEvent down(at, view.grid()->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -360), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.grid()->viewport(), &down);
+    EXPECT_EQ(bar->value(), 1);
+    QWheelEvent up(at, view.grid()->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.grid()->viewport(), &up);
+    QApplication::sendEvent(view.grid()->viewport(), &up);
+    EXPECT_EQ(bar->value(), 0);
 }
 
 } // namespace
