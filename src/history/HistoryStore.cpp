@@ -4,8 +4,10 @@
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
+#include <sqlite3.h>
 
 #include <exception>
+#include <memory>
 #include <string>
 
 namespace korvel {
@@ -63,27 +65,35 @@ bool HistoryStore::reload()
         m_error = notOpen();
         return false;
     }
-    try {
-        SQLite::Database& sql = m_db.sql();
-        auto snap = std::make_shared<HistorySnapshot>();
-        snap->reserve(sql.execAndGet("SELECT count(*) FROM Lishi").getInt());
-        SQLite::Statement q(sql, selectAllSql());
-        DrawParams params{};
-        while (q.executeStep()) {
-            for (int i = 0; i < kParamCount; ++i) {
-                // A NULL (a row written by some other tool) reads as 0, as an unset number always did.
-                params[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(q.getColumn(i + 1).getInt());
-            }
-            const SQLite::Column issue = q.getColumn(0);
-            snap->append(QString::fromUtf8(issue.getText(), issue.getBytes()), params);
-        }
-        m_snapshot = std::move(snap);
-        return true;
-    } catch (const std::exception& e) {
-        m_error = QString::fromUtf8(e.what());
+    // Read through the C interface: one pass over the rows, without a column object per value.
+    sqlite3* handle = m_db.sql().getHandle();
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(handle, selectAllSql().c_str(), -1, &raw, nullptr) != SQLITE_OK) {
+        m_error = QString::fromUtf8(sqlite3_errmsg(handle));
+        sqlite3_finalize(raw);
         m_snapshot = emptySnapshot();
         return false;
     }
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> q(raw, sqlite3_finalize);
+    auto snap = std::make_shared<HistorySnapshot>();
+    snap->reserve(m_snapshot->size() + 1);
+    DrawParams params{};
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(q.get())) == SQLITE_ROW) {
+        for (int i = 0; i < kParamCount; ++i) {
+            // A NULL (a row written by some other tool) reads as 0, as an unset number always did.
+            params[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(sqlite3_column_int(q.get(), i + 1));
+        }
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 0));
+        snap->append(QString::fromUtf8(text, sqlite3_column_bytes(q.get(), 0)), params);
+    }
+    if (rc != SQLITE_DONE) {
+        m_error = QString::fromUtf8(sqlite3_errmsg(handle));
+        m_snapshot = emptySnapshot();
+        return false;
+    }
+    m_snapshot = std::move(snap);
+    return true;
 }
 
 HistoryStore::AppendResult HistoryStore::appendDraw(const QString& issue, Digits digits, const QString& date)
