@@ -1,6 +1,7 @@
 #include "formula/FormulaStore.h"
 
 #include "platform/Database.h"
+#include "platform/WriteTransaction.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
@@ -117,7 +118,7 @@ std::vector<int> FormulaStore::appendFormulas(const FormulaKind& kind, const std
 {
     const std::string table = tableOf(kind);
     SQLite::Database& db = m_db.sql();
-    SQLite::Transaction tx(db);
+    WriteTransaction tx(db);
     SQLite::Statement last(db, "SELECT idx FROM " + table + " ORDER BY rowid DESC LIMIT 1");
     SQLite::Statement rows(db, "SELECT count(*) FROM " + table);
     SQLite::Statement ins(db, "INSERT INTO " + table + " (idx, gongshi, gongshiCN, bolKill) VALUES (?, ?, ?, ?)");
@@ -147,7 +148,7 @@ Renumbering FormulaStore::deleteFormulas(const FormulaKind& kind, const std::vec
 {
     const std::string table = tableOf(kind);
     SQLite::Database& db = m_db.sql();
-    SQLite::Transaction tx(db);
+    WriteTransaction tx(db);
     SQLite::Statement del(db, "DELETE FROM " + table + " WHERE idx = ?");
     int deleted = 0;
     for (int idx : idxs) {
@@ -164,7 +165,7 @@ Renumbering FormulaStore::deleteFormulas(const FormulaKind& kind, const std::vec
 Renumbering FormulaStore::renumber(const FormulaKind& kind)
 {
     const std::string table = tableOf(kind);
-    SQLite::Transaction tx(m_db.sql());
+    WriteTransaction tx(m_db.sql());
     Renumbering result = renumberInTransaction(table);
     tx.commit();
     return result;
@@ -199,7 +200,7 @@ Renumbering FormulaStore::renumberInTransaction(const std::string& table)
 void FormulaStore::clearAll()
 {
     SQLite::Database& db = m_db.sql();
-    SQLite::Transaction tx(db);
+    WriteTransaction tx(db);
     for (const QString& t : Database::formulaTables()) {
         db.exec("DELETE FROM " + t.toStdString());
     }
@@ -210,7 +211,7 @@ int FormulaStore::rebuild(const FormulaKind& kind)
 {
     const std::string table = tableOf(kind);
     SQLite::Database& db = m_db.sql();
-    SQLite::Transaction tx(db);
+    WriteTransaction tx(db);
     // GROUP BY puts empty (NULL) values together, as DISTINCT does; the first stored row of each group stays.
     db.exec("DELETE FROM " + table + " WHERE rowid NOT IN (SELECT min(rowid) FROM " + table +
             " GROUP BY (bolKill <> 0), gongshi, gongshiCN)");

@@ -1,0 +1,183 @@
+#include "formula/FormulaTextExport.h"
+
+#include "formula/FormulaStore.h"
+#include "platform/Dialogs.h"
+#include "platform/Launcher.h"
+#include "platform/TextCodec.h"
+#include "verify/FormulaList.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+namespace korvel {
+
+namespace {
+
+constexpr int kSeparatorEvery = 50;
+
+// The product's own lines of the file (download page, contact, separator tail).
+const QString& downloadPage()
+{
+    static const QString s = QStringLiteral("Korvel 3D彩公式工具下载：https://korvel.example.org/download");
+    return s;
+}
+
+const QString& contact()
+{
+    static const QString s = QStringLiteral("联系我们：korvel@example.org");
+    return s;
+}
+
+QString tenBlanks()
+{
+    return QString(10, QLatin1Char(' '));
+}
+
+QString safeFileNamePart(QString text)
+{
+    static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
+    for (QChar& c : text) {
+        if (forbidden.contains(c) || c.unicode() < 0x20) {
+            c = QLatin1Char('_');
+        }
+    }
+    return text;
+}
+
+QByteArray encodeLine(const QString& line)
+{
+    if (auto bytes = textcodec::encodeGbk(line)) {
+        return *bytes;
+    }
+    QByteArray out;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const qsizetype n = line[i].isHighSurrogate() && i + 1 < line.size() ? 2 : 1;
+        const auto bytes = textcodec::encodeGbk(line.mid(i, n));
+        out += bytes ? *bytes : QByteArray("?");
+        i += n - 1;
+    }
+    return out;
+}
+
+TextExportResult writeAndOpen(const QStringList& lines, const QString& path, int formulas, Dialogs& dialogs,
+                              Launcher& launcher)
+{
+    TextExportResult result;
+    QSaveFile file(path);
+    const QByteArray bytes = formulaExportBytes(lines);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        result.error = file.errorString();
+        dialogs.message(QStringLiteral("公式导出"),
+                        QStringLiteral("无法写入“%1”：%2").arg(QDir::toNativeSeparators(path), result.error),
+                        Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        return result;
+    }
+    result.path = path;
+    result.formulas = formulas;
+    if (!launcher.openTextFile(path)) {
+        dialogs.message(QStringLiteral("公式导出"),
+                        QStringLiteral("公式已导出到“%1”，但无法打开文本编辑器。").arg(QDir::toNativeSeparators(path)),
+                        Dialogs::Buttons::Ok, Dialogs::Icon::Information);
+    }
+    return result;
+}
+
+} // namespace
+
+QStringList formulaExportHeader()
+{
+    return {QString(), tenBlanks() + downloadPage(), tenBlanks() + contact(), QString()};
+}
+
+QString formulaExportLine(const QString& gongshiCN, int trueLst)
+{
+    return gongshiCN + QString(11, QChar(0x3000)) + QStringLiteral("连准：") + QString::number(trueLst) +
+           QStringLiteral("期");
+}
+
+QString formulaExportSeparator(int count)
+{
+    return QString(12, QChar(0x2014)) + QString::number(count) + QStringLiteral("　Korvel 3D彩公式　") + contact();
+}
+
+int appendFormulaExportLines(QStringList& lines, const std::vector<ExportedFormula>& formulas, int counted)
+{
+    for (const ExportedFormula& f : formulas) {
+        lines << formulaExportLine(f.gongshiCN, f.trueLst);
+        if (++counted % kSeparatorEvery == 0) {
+            lines << formulaExportSeparator(counted);
+        }
+    }
+    return counted;
+}
+
+QString allKindsExportFileName(const QString& nextIssue)
+{
+    return safeFileNamePart(nextIssue) + QStringLiteral("期3D彩公式.txt");
+}
+
+QString kindExportFileName(const QString& nextIssue, const FormulaKind& kind, bool kill)
+{
+    return safeFileNamePart(nextIssue) + QStringLiteral("期3D彩") + kind.label() + senseWord(kill) +
+           QStringLiteral("公式.txt");
+}
+
+QByteArray formulaExportBytes(const QStringList& lines)
+{
+    QByteArray out;
+    for (const QString& line : lines) {
+        out += encodeLine(line);
+        out += "\r\n";
+    }
+    return out;
+}
+
+const std::vector<FormulaKind>& allKindsExportOrder()
+{
+    static const std::vector<FormulaKind> order = {
+        {3, Play::Single}, {2, Play::Single}, {1, Play::Single}, {3, Play::Group}, {2, Play::Group},
+    };
+    return order;
+}
+
+TextExportResult ExportAllKindsText(FormulaStore& store, Dialogs& dialogs, Launcher& launcher,
+                                    const HistorySnapshot& history, const FigureSettings& settings, bool kill,
+                                    const QString& nextIssue, const QString& dataFolder)
+{
+    QStringList lines = formulaExportHeader();
+    int counted = 0;
+    // A list of its own: the main window's list and its selection stay as they are.
+    FormulaList list(store, dialogs);
+    for (const FormulaKind& kind : allKindsExportOrder()) {
+        list.AddGongshi(kind, kill);
+        const std::vector<CalcuResult> calcu = list.YansuanCalcu(history, settings);
+        std::vector<ExportedFormula> formulas;
+        formulas.reserve(calcu.size());
+        for (int r = 0; r < list.rowCount(); ++r) {
+            formulas.push_back({list.row(r).formula.gongshiCN, calcu[static_cast<std::size_t>(r)].trueLst});
+        }
+        counted = appendFormulaExportLines(lines, formulas, counted);
+    }
+    TextExportResult result =
+        writeAndOpen(lines, QDir(dataFolder).filePath(allKindsExportFileName(nextIssue)), counted, dialogs, launcher);
+    if (result.ok()) {
+        result.lastKind = allKindsExportOrder().back();
+    }
+    return result;
+}
+
+TextExportResult ExportKindText(const FormulaList& list, Dialogs& dialogs, Launcher& launcher, const QString& nextIssue,
+                                const QString& dataFolder)
+{
+    QStringList lines = formulaExportHeader();
+    std::vector<ExportedFormula> formulas;
+    formulas.reserve(static_cast<std::size_t>(list.rowCount()));
+    for (const FormulaListRow& row : list.rows()) {
+        formulas.push_back({row.formula.gongshiCN, row.formula.stats.trueLst});
+    }
+    const int counted = appendFormulaExportLines(lines, formulas, 0);
+    return writeAndOpen(lines, QDir(dataFolder).filePath(kindExportFileName(nextIssue, list.kind(), list.kill())),
+                        counted, dialogs, launcher);
+}
+
+} // namespace korvel
