@@ -67,6 +67,8 @@ SnapshotPtr Session::snapshot() const
 void Session::openDatabase()
 {
     const QString path = QDir(m_dataFolder).filePath(QStringLiteral("formula.mdb"));
+    // A missing folder is made; when that fails, the open below fails and says so.
+    QDir().mkpath(m_dataFolder);
     switch (m_database->open(path)) {
     case Database::OpenResult::Opened:
     case Database::OpenResult::Created:

@@ -48,7 +48,7 @@ public:
     // Start-up in its fixed order: options (GsZl written back), `formula.mdb` in dataFolder (created when
     // missing; a file that is not ours, or one that cannot be opened, is told to the user and the session
     // goes on with an empty history), the current kind, today's date in the entry line, the history
-    // snapshot, then the formula list, the next issue and the statistics. The folder must exist.
+    // snapshot, then the formula list, the next issue and the statistics. A missing folder is created.
     void start(const QString& dataFolder, QDate today = QDate::currentDate());
     bool started() const { return m_started; }
     const QString& dataFolder() const { return m_dataFolder; }

@@ -75,6 +75,14 @@ TEST_F(SessionTest, FirstStartCreatesTheDatabaseAndShowsAnEmptyHistory)
     EXPECT_TRUE(m_dialogs.calls().empty());
 }
 
+TEST_F(SessionTest, AMissingDataFolderIsCreated)
+{
+    const QString folder = m_dir.filePath("new/data");
+    m_session->start(folder, QDate(2012, 5, 31));
+    EXPECT_TRUE(m_session->databaseOpen());
+    EXPECT_TRUE(QFile::exists(folder + "/formula.mdb"));
+}
+
 TEST_F(SessionTest, AFileThatIsNotOursIsToldAndLeftUntouched)
 {
     const QByteArray garbage("Standard Jet DB\0\x01\x02\x03 not a database of ours", 48);
