@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <stdexcept>
+#include <unordered_map>
 
 namespace korvel {
 
@@ -228,17 +229,29 @@ void FormulaStore::writeFigures(const FormulaKind& kind, bool kill, const std::v
     const std::string table = tableOf(kind);
     SQLite::Database& db = m_db.sql();
     SQLite::Transaction tx(db);
+    // The table has no index on idx: find every row once, then write each by its rowid.
+    std::unordered_map<int, std::int64_t> rowOfIdx;
+    {
+        SQLite::Statement q(db, "SELECT rowid, idx FROM " + table + " WHERE (bolKill <> 0) = ? AND idx IS NOT NULL");
+        q.bind(1, kill ? 1 : 0);
+        while (q.executeStep()) {
+            rowOfIdx.emplace(q.getColumn(1).getInt(), q.getColumn(0).getInt64());
+        }
+    }
     SQLite::Statement upd(db, "UPDATE " + table +
                                   " SET sglGsRate = ?, intGsErrCon = ?, intGsTrueCon = ?, intGsErrLst = ?,"
-                                  " intGsTrueLst = ? WHERE idx = ? AND (bolKill <> 0) = ?");
+                                  " intGsTrueLst = ? WHERE rowid = ?");
     for (const StoredFigures& f : figures) {
+        const auto row = rowOfIdx.find(f.idx);
+        if (row == rowOfIdx.end()) {
+            continue;
+        }
         upd.bind(1, static_cast<double>(f.stats.rate));
         upd.bind(2, f.stats.errCon);
         upd.bind(3, f.stats.trueCon);
         upd.bind(4, f.stats.errLst);
         upd.bind(5, f.stats.trueLst);
-        upd.bind(6, f.idx);
-        upd.bind(7, kill ? 1 : 0);
+        upd.bind(6, row->second);
         upd.exec();
         upd.reset();
     }

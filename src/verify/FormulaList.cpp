@@ -367,22 +367,44 @@ void FormulaList::Yansuan(const HistorySnapshot& snapshot, const PassSettings& s
         row.next = eval.nextValue();
         row.nextValueText = rowSelected(static_cast<int>(i)) && row.next ? QString::number(*row.next) : QString();
         if (settings.perDrawDisplay) {
-            PerDrawColumn& col = m_perDraw[i];
-            col.value.resize(static_cast<std::size_t>(n));
-            col.mark.resize(static_cast<std::size_t>(n));
-            const bool current = settings.displayColumn == DisplayColumn::Canshu;
-            for (int d = 0; d < n; ++d) {
-                const auto v = eval.displayValue(d, settings.displayColumn);
-                col.value[static_cast<std::size_t>(d)] = v ? static_cast<std::int8_t>(*v) : PerDrawColumn::kEmpty;
-                // The current-issue display colours a draw by whether its own value hit the following draw.
-                const int judged = current ? d + 1 : d;
-                col.mark[static_cast<std::size_t>(d)] =
-                    judged >= n ? DrawMark::None : (eval.hit(judged) ? DrawMark::Hit : DrawMark::Miss);
-            }
+            fillPerDraw(eval, settings.displayColumn, m_perDraw[i]);
         }
     }
     emit figuresChanged();
     ArrGs();
+}
+
+void FormulaList::fillPerDraw(const FormulaEvaluation& eval, DisplayColumn column, PerDrawColumn& out)
+{
+    // A full-history evaluation: values and verdicts both start at row 0.
+    const int n = eval.end;
+    out.value.assign(static_cast<std::size_t>(n), PerDrawColumn::kEmpty);
+    out.mark.assign(static_cast<std::size_t>(n), DrawMark::None);
+    if (n == 0) {
+        return;
+    }
+    const std::int32_t* canshu = eval.canshu.data();
+    const std::uint8_t* valid = eval.canshuValid.data();
+    const std::uint8_t* hits = eval.hits.data();
+    std::int8_t* value = out.value.data();
+    DrawMark* mark = out.mark.data();
+    if (column == DisplayColumn::Canshu) {
+        // Each draw shows its own value, coloured by whether that value hit the following draw.
+        for (int d = 0; d < n; ++d) {
+            value[d] = valid[d] ? static_cast<std::int8_t>(canshu[d] % 10) : PerDrawColumn::kEmpty;
+        }
+        for (int d = 0; d + 1 < n; ++d) {
+            mark[d] = hits[d + 1] ? DrawMark::Hit : DrawMark::Miss;
+        }
+    } else {
+        // Each draw shows the value predicted for it and its own verdict.
+        for (int d = 1; d < n; ++d) {
+            value[d] = valid[d - 1] ? static_cast<std::int8_t>(canshu[d - 1] % 10) : PerDrawColumn::kEmpty;
+        }
+        for (int d = 0; d < n; ++d) {
+            mark[d] = hits[d] ? DrawMark::Hit : DrawMark::Miss;
+        }
+    }
 }
 
 std::vector<StoredFigures> FormulaList::figuresToStore() const

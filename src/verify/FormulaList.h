@@ -182,6 +182,7 @@ private:
     bool deleteWhereFlag(bool flag);
     bool deleteAt(int r, bool flagsFollow);
     std::vector<StoredFigures> figuresToStore() const;
+    static void fillPerDraw(const FormulaEvaluation& eval, DisplayColumn column, PerDrawColumn& out);
 
     FormulaStore& m_store;
     Dialogs& m_dialogs;
