@@ -1,32 +1,15 @@
 #include "history/DrawBatch.h"
 
-#include "history/HistoryStore.h"
 #include "platform/Database.h"
 
-#include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 
-#include <string>
+#include <exception>
 
 namespace korvel {
 
-namespace {
-
-std::string insertSql()
-{
-    std::string columns = "strQQH";
-    std::string values = "?";
-    for (int i = 0; i < kParamCount; ++i) {
-        columns += ", ";
-        columns += paramCode(paramAt(i));
-        values += ", ?";
-    }
-    return "INSERT INTO Lishi (" + columns + ") VALUES (" + values + ")";
-}
-
-} // namespace
-
-BatchResult storeDraws(Database& db, HistoryStore& store, const std::vector<NewDraw>& draws, bool deleteAllFirst)
+BatchResult storeDraws(Database& db, HistoryStore& store, const std::vector<HistoryStore::NewDraw>& draws,
+                       bool deleteAllFirst)
 {
     BatchResult result;
     if (!db.isOpen()) {
@@ -34,30 +17,26 @@ BatchResult storeDraws(Database& db, HistoryStore& store, const std::vector<NewD
         return result;
     }
     try {
-        SQLite::Database& sql = db.sql();
-        SQLite::Transaction tx(sql);
+        // The store's own writes join this transaction.
+        SQLite::Transaction tx(db.sql());
         if (deleteAllFirst) {
-            result.deleted = sql.exec("DELETE FROM Lishi");
-        }
-        SQLite::Statement insert(sql, insertSql());
-        for (const NewDraw& draw : draws) {
-            insert.bind(1, draw.issue.toStdString());
-            for (int i = 0; i < kParamCount; ++i) {
-                insert.bind(i + 2, static_cast<int>(draw.params[static_cast<std::size_t>(i)]));
+            result.deleted = store.Delrec();
+            if (result.deleted < 0) {
+                throw std::runtime_error(store.lastError().toStdString());
             }
-            insert.exec();
-            insert.reset();
-            ++result.added;
+        }
+        if (store.appendRows(draws) != HistoryStore::AppendResult::Stored) {
+            throw std::runtime_error(store.lastError().toStdString());
         }
         tx.commit();
+        result.added = static_cast<int>(draws.size());
         result.ok = true;
     } catch (const std::exception& e) {
         result = BatchResult{};
         result.error = QString::fromUtf8(e.what());
     }
-    if (result.ok) {
-        store.reload();
-    }
+    // The store reread the table inside the transaction; after a rollback that view is gone.
+    store.reload();
     return result;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/Param.h"
+#include "history/HistoryStore.h"
 
 #include <QString>
 
@@ -9,13 +9,6 @@
 namespace korvel {
 
 class Database;
-class HistoryStore;
-
-// A draw ready to be stored: its issue text and every parameter already computed.
-struct NewDraw {
-    QString issue;
-    DrawParams params{};
-};
 
 struct BatchResult {
     bool ok = false;
@@ -25,9 +18,10 @@ struct BatchResult {
 };
 
 // Stores many draws at once, for the online update and the draw file import: in one transaction it first
-// deletes every stored draw when deleteAllFirst is set, then inserts the rows in the order given. Any
+// deletes every stored draw when deleteAllFirst is set, then appends the rows in the order given. Any
 // failure (a duplicate issue, a locked file) rolls everything back, so the history is exactly as it was.
-// Reloads the store's snapshot after a commit. The store must work on this database.
-BatchResult storeDraws(Database& db, HistoryStore& store, const std::vector<NewDraw>& draws, bool deleteAllFirst);
+// The store's snapshot is current afterwards either way. The store must work on this database.
+BatchResult storeDraws(Database& db, HistoryStore& store, const std::vector<HistoryStore::NewDraw>& draws,
+                       bool deleteAllFirst);
 
 } // namespace korvel

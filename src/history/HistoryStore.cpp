@@ -1,6 +1,7 @@
 #include "history/HistoryStore.h"
 
 #include "platform/Database.h"
+#include "platform/WriteTransaction.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
@@ -121,7 +122,7 @@ HistoryStore::AppendResult HistoryStore::appendRows(std::span<const NewDraw> row
     }
     try {
         SQLite::Database& sql = m_db.sql();
-        SQLite::Transaction tx(sql);
+        WriteTransaction tx(sql); // joins the transaction of a larger command (the online update)
         SQLite::Statement exists(sql, "SELECT 1 FROM Lishi WHERE strQQH = ?");
         SQLite::Statement ins(sql, insertSql());
         for (const NewDraw& row : rows) {
@@ -158,7 +159,7 @@ int HistoryStore::deleteWhere(const char* sqlText, const QString* bound, int lim
     int deleted = 0;
     try {
         SQLite::Database& sql = m_db.sql();
-        SQLite::Transaction tx(sql);
+        WriteTransaction tx(sql); // joins the transaction of a larger command (the online update)
         SQLite::Statement del(sql, sqlText);
         if (bound) {
             del.bind(1, bound->toStdString());

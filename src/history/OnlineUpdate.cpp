@@ -287,11 +287,11 @@ void OnlineHistoryUpdate::store()
         finish();
         return;
     }
-    std::vector<NewDraw> rows;
+    std::vector<HistoryStore::NewDraw> rows;
     rows.reserve(m_draws.size());
     Digits previous = m_plan.previous;
     for (const PageDraw& d : m_draws) {
-        NewDraw row;
+        HistoryStore::NewDraw row;
         row.issue = downloadedIssue(d.year, d.sequence, m_plan.twoDigitYear);
         row.params =
             computeDrawParameters(d.digits, previous, issueDateFromSequence(d.sequence, d.dateYear, d.month, d.day));

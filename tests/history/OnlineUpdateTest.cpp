@@ -240,7 +240,7 @@ protected:
     // Stores the real draws of the issues [from, to] as the entry line would have stored them.
     void storeTyped(const QString& from, const QString& to)
     {
-        std::vector<NewDraw> rows;
+        std::vector<HistoryStore::NewDraw> rows;
         Digits previous;
         for (const DrawLine& d : drawsBetween(from, to)) {
             const Digits digits{d.digits[0].digitValue(), d.digits[1].digitValue(), d.digits[2].digitValue()};
