@@ -64,12 +64,8 @@ FormulaList::~FormulaList() = default;
 
 int FormulaList::rowOfIdx(int idx) const
 {
-    for (int r = 0; r < rowCount(); ++r) {
-        if (idxOfRow(r) == idx) {
-            return r;
-        }
-    }
-    return -1;
+    const auto it = m_rowOfIdx.find(idx);
+    return it == m_rowOfIdx.end() ? -1 : it->second;
 }
 
 QString FormulaList::cellText(int r, int column, bool chinese) const
@@ -162,6 +158,7 @@ void FormulaList::load(bool keepFlags)
     m_perDraw.clear();
     m_perDrawRows = 0;
     m_marks.clear();
+    m_rowOfIdx.clear();
     std::vector<Formula> formulas;
     if (m_store.isOpen() && m_kind.valid()) {
         try {
@@ -179,6 +176,7 @@ void FormulaList::load(bool keepFlags)
         row.evaluable = m_expressions.back().ok();
         row.error = m_expressions.back().error();
         row.formula.stats.evaluable = row.evaluable;
+        m_rowOfIdx.emplace(row.formula.idx, static_cast<int>(m_rows.size()));
         m_rows.push_back(std::move(row));
     }
     if (!keepFlags) {

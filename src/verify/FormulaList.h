@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <exception>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace korvel {
@@ -194,6 +195,7 @@ private:
     std::vector<PerDrawColumn> m_perDraw;
     int m_perDrawRows = 0;
     std::vector<NextValueMark> m_marks;
+    std::unordered_map<int, int> m_rowOfIdx; // first row of each idx
 };
 
 } // namespace korvel
