@@ -39,13 +39,28 @@ public:
     {
         return m_columns.data() + static_cast<std::size_t>(vocabularyNumber - 1) * m_stride;
     }
+    // The same values modulo 10, for columns without negative values (nonNegative()).
+    const std::uint8_t* columnMod10(int vocabularyNumber) const
+    {
+        return m_mod10.data() + static_cast<std::size_t>(vocabularyNumber - 1) * m_stride;
+    }
+    bool nonNegative(int vocabularyNumber) const { return columnMin(vocabularyNumber) >= 0; }
     std::int32_t columnMin(int vocabularyNumber) const { return m_min[static_cast<std::size_t>(vocabularyNumber - 1)]; }
     std::int32_t columnMax(int vocabularyNumber) const { return m_max[static_cast<std::size_t>(vocabularyNumber - 1)]; }
     // Digits of the predicted draws: d1 百位, d2 十位, d3 个位.
     const std::int16_t* digits(int d) const { return m_digits[static_cast<std::size_t>(d - 1)].data(); }
-    // Weight of counted draw j (0-based): (j + 1)^2 when weighted, else 1; and their sum.
+    const std::uint8_t* digits8(int d) const { return m_digits8[static_cast<std::size_t>(d - 1)].data(); }
+    // Rows of the columns and digits, padded with zeros to whole blocks of kBlock.
+    int paddedRows() const { return static_cast<int>(m_stride); }
+    // Length of the verdict buffer: the counted draws padded to whole 64-bit words plus one block.
+    int verdictCapacity() const { return m_verdictCapacity; }
+    // Weight of counted draw j (0-based): (j + 1)^2 when weighted, else 1, zero beyond the counted draws
+    // (verdictCapacity entries); and their sum. The 32-bit copy exists when a block's sum fits 32 bits.
     const std::vector<std::int64_t>& weights() const { return m_weights; }
+    const std::vector<std::int32_t>& weights32() const { return m_weights32; }
     std::int64_t weightTotal() const { return m_weightTotal; }
+
+    static constexpr int kBlock = 32;
 
 private:
     int m_drawCount = 0;
@@ -55,10 +70,14 @@ private:
     bool m_weighted = true;
     std::size_t m_stride = 0;
     std::vector<std::int16_t> m_columns;
+    std::vector<std::uint8_t> m_mod10;
     std::array<std::int32_t, kVocabularySize> m_min{};
     std::array<std::int32_t, kVocabularySize> m_max{};
     std::array<std::vector<std::int16_t>, 3> m_digits;
+    std::array<std::vector<std::uint8_t>, 3> m_digits8;
+    int m_verdictCapacity = 0;
     std::vector<std::int64_t> m_weights;
+    std::vector<std::int32_t> m_weights32;
     std::int64_t m_weightTotal = 0;
 };
 
@@ -66,9 +85,11 @@ using KernelDataPtr = std::shared_ptr<const KernelData>;
 
 // Working buffers of one thread.
 struct KernelScratch {
+    std::vector<std::uint8_t> sum8;
     std::vector<std::int16_t> sum16;
     std::vector<std::int32_t> sum32;
-    std::vector<std::uint8_t> hits;
+    std::vector<std::uint8_t> hits;  // verdict per counted draw, 1 = hit (verdictCapacity bytes)
+    std::vector<std::uint64_t> bits; // the same verdicts packed 64 to a word, oldest draw in bit 0
 };
 
 // Verifies search candidates (sums of vocabulary columns plus a constant) for one kind and sense: the
