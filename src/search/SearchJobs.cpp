@@ -1,0 +1,148 @@
+#include "search/SearchJobs.h"
+
+#include "search/SearchKind.h"
+
+#include <algorithm>
+
+namespace korvel {
+
+ManualSearchJob::ManualSearchJob(SearchRecord& record, KernelDataPtr data, const FormulaKind& kind, bool kill,
+                                 const CandidateRule& rule, const Thresholds& thresholds, DisplayForm form,
+                                 std::optional<double> autoStopCount)
+    : m_record(record), m_kernel(std::move(data), kind, kill), m_thresholds(thresholds), m_form(form),
+      m_autoStop(autoStopCount)
+{
+    m_phase.kernel = &m_kernel;
+    m_phase.rule = rule;
+    if (m_record.full()) {
+        m_done = true;
+        m_reason = StopReason::Full;
+    }
+}
+
+SearchJob::Verdict ManualSearchJob::take(const Candidate& c, const FormulaFigures& f)
+{
+    m_record.noteVerified(c, m_kernel.kind(), m_kernel.kill(), m_form, f.stats);
+    if (qualifies(f, m_thresholds)) {
+        m_record.accept(c, m_kernel.kind(), m_kernel.kill(), m_form, kindNumberOf(m_kernel.kind()));
+    }
+    if (m_record.full()) {
+        m_reason = StopReason::Full;
+    } else if (m_autoStop && *m_autoStop <= static_cast<double>(m_record.found.size())) {
+        m_reason = StopReason::AutoStop;
+    } else {
+        return Verdict::Continue;
+    }
+    m_done = true;
+    return Verdict::Finished;
+}
+
+SchemeSearchJob::SchemeSearchJob(SearchRecord& record, KernelDataPtr data, bool kill, const SchemeWalk& walk,
+                                 const std::map<int, KindPlan>& plans, DisplayForm form)
+    : m_record(record), m_kill(kill), m_walk(walk), m_form(form)
+{
+    for (int kind : kSearchedKindNumbers) {
+        const auto plan = plans.find(kind);
+        KindState s{VerificationKernel(data, *formulaKindOf(kind), kill), {}, {}};
+        if (plan != plans.end()) {
+            s.phase.rule = plan->second.rule;
+            s.thresholds = plan->second.thresholds;
+        }
+        m_kinds.emplace(kind, std::move(s));
+    }
+    for (auto& [kind, s] : m_kinds) {
+        s.phase.kernel = &s.kernel;
+    }
+    m_record.foundForKind = 0;
+    if (m_walk.finished()) {
+        m_reason = StopReason::SchemeDone;
+    } else if (m_record.full()) {
+        m_stopped = true;
+        m_reason = StopReason::Full;
+    }
+}
+
+const SearchPhase* SchemeSearchJob::phase() const
+{
+    if (m_stopped || m_walk.finished()) {
+        return nullptr;
+    }
+    return &m_kinds.at(m_walk.kind()).phase;
+}
+
+SearchJob::Verdict SchemeSearchJob::take(const Candidate& c, const FormulaFigures& f)
+{
+    const int kindNumber = m_walk.kind();
+    const KindState& s = m_kinds.at(kindNumber);
+    m_record.noteVerified(c, s.kernel.kind(), m_kill, m_form, f.stats);
+    if (!qualifies(f, s.thresholds)) {
+        return Verdict::Continue;
+    }
+    m_record.accept(c, s.kernel.kind(), m_kill, m_form, kindNumber);
+    const bool kindDone = m_walk.accept();
+    m_record.foundForKind = m_walk.foundForKind();
+    if (m_walk.finished()) {
+        m_reason = StopReason::SchemeDone;
+        return Verdict::Finished;
+    }
+    if (m_record.full()) {
+        m_stopped = true;
+        m_reason = StopReason::Full;
+        return Verdict::Finished;
+    }
+    return kindDone ? Verdict::PhaseChanged : Verdict::Continue;
+}
+
+TuningJob::TuningJob(SearchRecord& record, KernelDataPtr data, bool kill, const std::vector<int>& kinds,
+                     const std::map<int, CandidateRule>& rules, int samples)
+    : m_record(record), m_kill(kill), m_samples(std::clamp(samples, kMinTuningSamples, kMaxTuningSamples))
+{
+    for (int kind : kinds) {
+        const auto fk = formulaKindOf(kind);
+        if (!fk) {
+            continue;
+        }
+        m_order.push_back(kind);
+        const auto rule = rules.find(kind);
+        KindState s{VerificationKernel(data, *fk, kill), {}};
+        s.phase.rule = rule != rules.end() ? rule->second : CandidateRule{};
+        m_kinds.emplace(kind, std::move(s));
+    }
+    for (auto& [kind, s] : m_kinds) {
+        s.phase.kernel = &s.kernel;
+    }
+    m_record.verified = 0;
+}
+
+const SearchPhase* TuningJob::phase() const
+{
+    return complete() ? nullptr : &m_kinds.at(m_order[m_index]).phase;
+}
+
+int TuningJob::samplesTaken() const
+{
+    if (complete()) {
+        return m_samples;
+    }
+    const auto it = m_best.find(m_order[m_index]);
+    return it == m_best.end() ? 0 : it->second.samples();
+}
+
+SearchJob::Verdict TuningJob::take(const Candidate& c, const FormulaFigures& f)
+{
+    const int kind = m_order[m_index];
+    m_record.noteVerified(c, m_kinds.at(kind).kernel.kind(), m_kill, DisplayForm::Bracket, f.stats);
+    TuningBest& best = m_best[kind];
+    best.add(f.stats);
+    if (best.samples() < m_samples) {
+        return Verdict::Continue;
+    }
+    ++m_index;
+    if (complete()) {
+        return Verdict::Finished;
+    }
+    m_record.verified = 0; // each kind counts its own samples
+    return Verdict::PhaseChanged;
+}
+
+} // namespace korvel

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "search/ParameterTuning.h"
+#include "search/SchemeWalk.h"
+#include "search/SearchRecord.h"
+#include "search/SearchRunner.h"
+#include "search/ThresholdTable.h"
+
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace korvel {
+
+// Why a run ended by itself.
+enum class StopReason {
+    None,
+    AutoStop,   // the manual search reached its "自动中止" count
+    SchemeDone, // the scheme walked all kinds
+    Full,       // the unsaved results reached kMaxFound
+    TuningDone, // every sample was taken
+};
+
+// "开始搜索(&F)": one kind and sense, candidates that qualify against the threshold snapshot are kept,
+// until the automatic stop count (when checked) is no longer above the found count, or the results are
+// full.
+class ManualSearchJob : public SearchJob {
+public:
+    ManualSearchJob(SearchRecord& record, KernelDataPtr data, const FormulaKind& kind, bool kill,
+                    const CandidateRule& rule, const Thresholds& thresholds, DisplayForm form,
+                    std::optional<double> autoStopCount);
+
+    const SearchPhase* phase() const override { return m_done ? nullptr : &m_phase; }
+    Verdict take(const Candidate& c, const FormulaFigures& f) override;
+    StopReason reason() const { return m_reason; }
+
+private:
+    SearchRecord& m_record;
+    VerificationKernel m_kernel;
+    SearchPhase m_phase;
+    Thresholds m_thresholds;
+    DisplayForm m_form;
+    std::optional<double> m_autoStop;
+    bool m_done = false;
+    StopReason m_reason = StopReason::None;
+};
+
+// Per-kind inputs of the scheme and of the all-kinds tuning, by kind number.
+struct KindPlan {
+    CandidateRule rule;
+    Thresholds thresholds;
+};
+
+// "确定搜索方案开始搜索": walks the kinds to their targets (SchemeWalk), each kind with its own operand
+// count and thresholds.
+class SchemeSearchJob : public SearchJob {
+public:
+    SchemeSearchJob(SearchRecord& record, KernelDataPtr data, bool kill, const SchemeWalk& walk,
+                    const std::map<int, KindPlan>& plans, DisplayForm form);
+
+    const SearchPhase* phase() const override;
+    Verdict take(const Candidate& c, const FormulaFigures& f) override;
+    const SchemeWalk& walk() const { return m_walk; }
+    StopReason reason() const { return m_reason; }
+
+private:
+    struct KindState {
+        VerificationKernel kernel;
+        SearchPhase phase;
+        Thresholds thresholds;
+    };
+    SearchRecord& m_record;
+    bool m_kill;
+    SchemeWalk m_walk;
+    DisplayForm m_form;
+    std::map<int, KindState> m_kinds;
+    bool m_stopped = false;
+    StopReason m_reason = StopReason::None;
+};
+
+// The tuning: `samples` random candidates per kind, in the order of `kinds`; the best values of each kind
+// are kept for the caller to apply once every kind is done (a tuning stopped early applies nothing).
+class TuningJob : public SearchJob {
+public:
+    TuningJob(SearchRecord& record, KernelDataPtr data, bool kill, const std::vector<int>& kinds,
+              const std::map<int, CandidateRule>& rules, int samples);
+
+    const SearchPhase* phase() const override;
+    Verdict take(const Candidate& c, const FormulaFigures& f) override;
+
+    bool complete() const { return m_index >= m_order.size(); }
+    // The kind being sampled (0 when complete) and the samples it has.
+    int currentKind() const { return complete() ? 0 : m_order[m_index]; }
+    int samplesTaken() const;
+    int samples() const { return m_samples; }
+    const std::map<int, TuningBest>& results() const { return m_best; }
+
+private:
+    struct KindState {
+        VerificationKernel kernel;
+        SearchPhase phase;
+    };
+    SearchRecord& m_record;
+    bool m_kill;
+    int m_samples;
+    std::vector<int> m_order;
+    std::size_t m_index = 0;
+    std::map<int, KindState> m_kinds;
+    std::map<int, TuningBest> m_best;
+};
+
+} // namespace korvel

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "formula/FormulaKind.h"
+#include "search/Candidate.h"
+#include "search/SearchSettings.h"
+#include "verify/FormulaFigures.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace korvel {
+
+// The found count is a 16-bit number in the stored formulas' world (`idx`, selection flags): a search
+// stops when it reaches this many unsaved formulas.
+inline constexpr int kMaxFound = 32767;
+
+// An accepted formula waiting to be saved: the texts as built and its kind (which names its table).
+struct FoundFormula {
+    QString gongshi;
+    QString gongshiCN;
+    FormulaKind kind;
+};
+
+// What the search window shows of its runs: the result arrays (entries 1..found count, consumed by every
+// save), the visible result list (only ever appended to while the window is open), the counters and the
+// candidate verified last. Written by the running job under the runner's lock; read through the session.
+struct SearchRecord {
+    std::vector<FoundFormula> found;
+    QStringList lines;
+    std::int64_t verified = 0;            // "当前验证公式数"
+    int foundForKind = 0;                 // the scheme's count for its current kind
+    std::array<int, 6> acceptedPerKind{}; // accepted since the window opened, by kind number - 1
+
+    bool hasLast = false;
+    Candidate last;
+    FormulaKind lastKind;
+    bool lastKill = true;
+    DisplayForm lastForm = DisplayForm::Bracket;
+    FormulaStats lastStats;
+
+    void noteVerified(const Candidate& c, const FormulaKind& kind, bool kill, DisplayForm form, const FormulaStats& s)
+    {
+        ++verified;
+        hasLast = true;
+        last = c;
+        lastKind = kind;
+        lastKill = kill;
+        lastForm = form;
+        lastStats = s;
+    }
+
+    void accept(const Candidate& c, const FormulaKind& kind, bool kill, DisplayForm form, int kindNumber)
+    {
+        FoundFormula f{candidateExpression(c), candidateText(c, kind, kill, form), kind};
+        lines << f.gongshiCN;
+        found.push_back(std::move(f));
+        ++acceptedPerKind[static_cast<std::size_t>(kindNumber - 1)];
+    }
+
+    bool full() const { return static_cast<int>(found.size()) >= kMaxFound; }
+};
+
+} // namespace korvel

@@ -1,0 +1,194 @@
+#include "search/SearchRunner.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace korvel {
+
+SearchRunner::SearchRunner(int threads)
+{
+    setThreadCount(threads);
+}
+
+SearchRunner::~SearchRunner()
+{
+    pause();
+}
+
+void SearchRunner::setThreadCount(int threads)
+{
+    if (threads <= 0) {
+        threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    }
+    m_threadCount = threads;
+}
+
+int SearchRunner::batchSize(const SearchPhase& phase)
+{
+    // About a few hundred microseconds of work per batch: short enough for a quick hand-over at phase
+    // changes, long enough that building it under the lock is a small share.
+    const int rows = std::max(64, phase.kernel->data().counted());
+    const int operands = std::max(1, phase.rule.operandCount);
+    return std::clamp(1'000'000 / (rows * operands), 4, 512);
+}
+
+void SearchRunner::start(SearchJob& job, CandidateGenerator& generator)
+{
+    pause();
+    {
+        std::lock_guard lock(m_mutex);
+        m_job = &job;
+        m_generator = &generator;
+        m_resume = generator;
+        m_pending.clear();
+        m_nextSeq = 0;
+        m_nextCommit = 0;
+        m_epoch.fetch_add(1);
+        m_stop.store(false);
+        m_finished = job.phase() == nullptr;
+        m_state = m_finished ? State::Finished : State::Running;
+        if (m_finished) {
+            m_finishedCv.notify_all();
+            return;
+        }
+    }
+    for (int i = 0; i < m_threadCount; ++i) {
+        m_workers.emplace_back([this] { work(); });
+    }
+}
+
+void SearchRunner::pause()
+{
+    m_stop.store(true);
+    joinWorkers();
+    std::lock_guard lock(m_mutex);
+    if (m_generator) {
+        *m_generator = m_resume;
+    }
+    m_pending.clear();
+    m_job = nullptr;
+    m_generator = nullptr;
+    if (m_state == State::Running) {
+        m_state = State::Idle;
+    }
+    m_finishedCv.notify_all();
+}
+
+void SearchRunner::joinWorkers()
+{
+    for (std::thread& t : m_workers) {
+        if (t.joinable()) {
+            t.join();
+        }
+    }
+    m_workers.clear();
+}
+
+SearchRunner::State SearchRunner::state() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_state;
+}
+
+bool SearchRunner::waitFinished(int timeoutMs)
+{
+    std::unique_lock lock(m_mutex);
+    const auto done = [this] { return m_state != State::Running; };
+    if (timeoutMs < 0) {
+        m_finishedCv.wait(lock, done);
+    } else {
+        m_finishedCv.wait_for(lock, std::chrono::milliseconds(timeoutMs), done);
+    }
+    return m_state == State::Finished;
+}
+
+void SearchRunner::work()
+{
+    KernelScratch scratch;
+    for (;;) {
+        Batch batch;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_stop.load() || m_finished) {
+                return;
+            }
+            const SearchPhase* phase = m_job->phase();
+            batch.seq = m_nextSeq++;
+            batch.epoch = m_epoch.load();
+            batch.phase = *phase;
+            batch.start = *m_generator;
+            const int n = batchSize(batch.phase);
+            batch.candidates.reserve(static_cast<std::size_t>(n));
+            for (int i = 0; i < n; ++i) {
+                batch.candidates.push_back(m_generator->next(batch.phase.rule));
+            }
+            batch.end = *m_generator;
+        }
+        batch.figures.resize(batch.candidates.size());
+        bool abandoned = false;
+        for (std::size_t i = 0; i < batch.candidates.size(); ++i) {
+            // A pause, or a phase change that makes this batch stale, ends the batch at once.
+            if (m_stop.load(std::memory_order_relaxed) || m_epoch.load(std::memory_order_relaxed) != batch.epoch) {
+                abandoned = true;
+                break;
+            }
+            batch.figures[i] = batch.phase.kernel->figures(batch.candidates[i], scratch);
+        }
+        std::lock_guard lock(m_mutex);
+        if (m_stop.load()) {
+            return;
+        }
+        if (abandoned) {
+            batch.candidates.clear(); // stale: dropped in its turn
+        }
+        m_pending.emplace(batch.seq, std::move(batch));
+        commitReady();
+    }
+}
+
+void SearchRunner::commitReady()
+{
+    for (auto it = m_pending.find(m_nextCommit); it != m_pending.end() && !m_finished;
+         it = m_pending.find(m_nextCommit)) {
+        Batch b = std::move(it->second);
+        m_pending.erase(it);
+        ++m_nextCommit;
+        if (b.epoch != m_epoch.load()) {
+            continue; // built before the last phase change
+        }
+        bool complete = true;
+        for (std::size_t i = 0; i < b.candidates.size(); ++i) {
+            const SearchJob::Verdict v = m_job->take(b.candidates[i], b.figures[i]);
+            if (v == SearchJob::Verdict::Continue) {
+                continue;
+            }
+            rewindAfter(b, i + 1);
+            complete = false;
+            if (v == SearchJob::Verdict::Finished) {
+                m_finished = true;
+                m_state = State::Finished;
+                m_finishedCv.notify_all();
+            }
+            break;
+        }
+        if (complete) {
+            m_resume = b.end;
+        }
+    }
+    if (m_finished) {
+        m_pending.clear();
+    }
+}
+
+void SearchRunner::rewindAfter(const Batch& b, std::size_t taken)
+{
+    CandidateGenerator g = b.start;
+    for (std::size_t i = 0; i < taken; ++i) {
+        g.next(b.phase.rule);
+    }
+    *m_generator = g;
+    m_resume = g;
+    m_epoch.fetch_add(1);
+}
+
+} // namespace korvel

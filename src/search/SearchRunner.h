@@ -1,0 +1,115 @@
+#pragma once
+
+#include "search/Candidate.h"
+#include "search/VerificationKernel.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace korvel {
+
+// What the candidates of a stretch of a job look like and which kernel judges them. A job changes phase
+// when, say, a scheme moves on to the next kind.
+struct SearchPhase {
+    const VerificationKernel* kernel = nullptr;
+    CandidateRule rule;
+};
+
+// The sequential part of a search: it is shown every verified candidate in the order the generator built
+// them, and decides what happens next. Called with the runner's lock held, from whichever worker thread
+// commits; it must be quick (a qualifying candidate's texts, some counters).
+class SearchJob {
+public:
+    enum class Verdict { Continue, PhaseChanged, Finished };
+
+    virtual ~SearchJob() = default;
+    // The phase of the next candidates; nullptr when the job has nothing to do (finished before it began).
+    virtual const SearchPhase* phase() const = 0;
+    virtual Verdict take(const Candidate& c, const FormulaFigures& f) = 0;
+};
+
+// Runs a job on worker threads. Candidates are built in batches from the one generator of the search,
+// under the lock and in order; the workers verify batches in parallel, and the results are handed to the
+// job strictly in generation order. When the job changes phase or finishes in the middle of a batch, the
+// rest of that batch and every later batch are discarded and the generator is put back right after the
+// last candidate the job saw, so the job sees exactly the candidates a single sequential loop would have
+// built: a seeded search gives the same results with any number of threads.
+//
+// pause() stops at once: it waits for each worker's current candidate, discards unfinished work and leaves
+// the generator right after the last candidate taken, so that starting again continues the same sequence.
+//
+// The runner, the job and the generator are used from the thread that calls start() and pause() (the GUI
+// thread) and from the workers; the job's state must only be read under locked().
+class SearchRunner {
+public:
+    enum class State { Idle, Running, Finished };
+
+    // threads <= 0: one per core.
+    explicit SearchRunner(int threads = 0);
+    ~SearchRunner();
+    SearchRunner(const SearchRunner&) = delete;
+    SearchRunner& operator=(const SearchRunner&) = delete;
+
+    int threadCount() const { return m_threadCount; }
+    void setThreadCount(int threads); // takes effect at the next start
+
+    // Starts the workers on a job; any previous run is stopped first. The job and the generator must stay
+    // alive until pause() returns or the runner is destroyed.
+    void start(SearchJob& job, CandidateGenerator& generator);
+    // Stops the workers (at once); a no-op when nothing runs.
+    void pause();
+    // Running until the job finishes or pause() is called; Finished once the job said so (the workers end
+    // by themselves); Idle after pause().
+    State state() const;
+    bool running() const { return state() == State::Running; }
+    // Blocks until the job finishes or the timeout passes (tests, the command line). True when finished.
+    bool waitFinished(int timeoutMs = -1);
+
+    // Runs f with the lock under which the job is called: the way to read a job's state while it runs.
+    template <typename F> auto locked(F&& f) const
+    {
+        std::lock_guard lock(m_mutex);
+        return f();
+    }
+
+private:
+    struct Batch {
+        std::uint64_t seq = 0;
+        std::uint64_t epoch = 0;
+        SearchPhase phase;
+        CandidateGenerator start{0};
+        CandidateGenerator end{0};
+        std::vector<Candidate> candidates;
+        std::vector<FormulaFigures> figures;
+    };
+
+    void work();
+    void commitReady();                                  // under m_mutex
+    void rewindAfter(const Batch& b, std::size_t taken); // under m_mutex
+    void joinWorkers();
+    static int batchSize(const SearchPhase& phase);
+
+    int m_threadCount = 1;
+    std::vector<std::thread> m_workers;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_finishedCv;
+    SearchJob* m_job = nullptr;
+    CandidateGenerator* m_generator = nullptr;
+    CandidateGenerator m_resume{0}; // the generator right after the last candidate the job took
+    std::uint64_t m_nextSeq = 0;
+    std::uint64_t m_nextCommit = 0;
+    std::map<std::uint64_t, Batch> m_pending;
+    bool m_finished = false;
+
+    std::atomic<std::uint64_t> m_epoch{0};
+    std::atomic<bool> m_stop{false};
+    State m_state = State::Idle;
+};
+
+} // namespace korvel
