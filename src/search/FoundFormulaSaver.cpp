@@ -1,0 +1,134 @@
+#include "search/FoundFormulaSaver.h"
+
+#include "formula/FormulaStore.h"
+#include "platform/Database.h"
+
+#include <SQLiteCpp/Transaction.h>
+
+#include <set>
+#include <tuple>
+
+namespace korvel {
+
+namespace {
+
+using Key = std::tuple<bool, QString, QString>;
+
+// The distinct rows of a table as the store's rebuild sees them (sense, expression, Chinese text).
+std::set<Key> distinctRows(const FormulaStore& store, const FormulaKind& kind)
+{
+    std::set<Key> keys;
+    for (const Formula& f : store.listAll(kind)) {
+        keys.emplace(f.bolKill, f.gongshi, f.gongshiCN);
+    }
+    return keys;
+}
+
+std::vector<int> range(int from, int to)
+{
+    std::vector<int> v;
+    for (int i = from; i <= to; ++i) {
+        v.push_back(i);
+    }
+    return v;
+}
+
+void addFlag(SaveOutcome& out, int idx, bool selected)
+{
+    if (!out.flags.empty() && out.flags.back().selected == selected) {
+        out.flags.back().idxs.push_back(idx);
+    } else {
+        out.flags.push_back({{idx}, selected});
+    }
+}
+
+} // namespace
+
+SaveOutcome saveFoundFormulas(Database& db, FormulaStore& store, const std::vector<FoundFormula>& entries, bool kill,
+                              SavePath path)
+{
+    SaveOutcome out;
+    if (entries.empty()) {
+        out.ok = true;
+        return out;
+    }
+    if (!db.isOpen()) {
+        out.error = QStringLiteral("数据库没有打开，公式没有保存。");
+        return out;
+    }
+    const bool append = isAppend(path);
+    const bool automatic = isAutomatic(path);
+    try {
+        SQLite::Transaction tx(db.sql());
+        std::size_t i = 0;
+        while (i < entries.size()) {
+            const FormulaKind kind = entries[i].kind;
+            const std::string table = FormulaStore::tableOf(kind); // throws for a kind without a table
+            std::size_t end = i;
+            while (end < entries.size() && entries[end].kind == kind) {
+                ++end;
+            }
+            bool firstVisit = true;
+            for (const FormulaKind& t : out.tables) {
+                firstVisit = firstVisit && !(t == kind);
+            }
+            if (firstVisit) {
+                out.tables.push_back(kind);
+            }
+
+            int rows = store.count(kind);
+            if (!append && firstVisit) {
+                if (automatic && rows > 0) {
+                    out.flags.push_back({range(1, rows), false});
+                }
+                db.sql().exec("DELETE FROM " + table);
+                rows = 0;
+            }
+            if (path == SavePath::ManualAppend && rows > 0) {
+                out.flags.push_back({range(1, rows), true});
+            }
+            // The automatic paths number each entry as if the table had been de-duplicated after the one
+            // before: the count after an addition is the distinct rows so far plus one.
+            std::set<Key> distinct;
+            bool rebuiltOnce = false;
+            if (automatic) {
+                distinct = distinctRows(store, kind);
+            }
+            for (std::size_t k = i; k < end; ++k) {
+                const FoundFormula& e = entries[k];
+                store.appendFormula(kind, e.gongshi, e.gongshiCN, kill);
+                ++out.written;
+                if (automatic) {
+                    const int countNow = (rebuiltOnce ? static_cast<int>(distinct.size()) : rows) + 1;
+                    addFlag(out, countNow, true);
+                    distinct.emplace(kill, e.gongshi, e.gongshiCN);
+                    rebuiltOnce = true;
+                } else if (path == SavePath::ManualReplace) {
+                    addFlag(out, ++rows, true);
+                }
+            }
+            store.rebuild(kind);
+            out.lastKind = kind;
+            i = end;
+        }
+        tx.commit();
+    } catch (const std::exception& e) {
+        SaveOutcome failed;
+        failed.error = QStringLiteral("公式没有保存：%1").arg(QString::fromUtf8(e.what()));
+        return failed;
+    }
+    out.ok = true;
+    return out;
+}
+
+QString saveMessage(SavePath path)
+{
+    return isAppend(path) ? QStringLiteral("公式追加完毕！") : QStringLiteral("公式更新完毕！");
+}
+
+QString saveTitle(SavePath path)
+{
+    return isAppend(path) ? QStringLiteral("追加公式") : QStringLiteral("更新公式");
+}
+
+} // namespace korvel
