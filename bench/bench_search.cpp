@@ -1,0 +1,238 @@
+// Search verification speed on the real draw history padded to 8 000 draws, 8 operands per candidate:
+// the search kernel on one thread, the whole search on one and two workers, and the legacy design (SQL
+// updates over the draw table on SQLite for every candidate) measured in the same run.
+#include "history/DrawParameters.h"
+#include "history/HistorySnapshot.h"
+#include "platform/Database.h"
+#include "search/Candidate.h"
+#include "search/SearchJobs.h"
+#include "search/SearchRunner.h"
+#include "search/VerificationKernel.h"
+
+#include <benchmark/benchmark.h>
+
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <chrono>
+#include <ctime>
+#include <memory>
+#include <thread>
+
+using namespace korvel;
+
+namespace {
+
+constexpr int kDraws = 8000;
+constexpr int kOperands = 8;
+
+// The draws of tests/data/fc3d_draws.tsv, repeated from the start until there are kDraws of them; the
+// repeats get issue numbers of their own so that the history stays in issue order.
+const HistorySnapshot& history()
+{
+    static const HistorySnapshot snapshot = [] {
+        QFile f(QStringLiteral(KORVEL_TEST_DATA "/fc3d_draws.tsv"));
+        if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+            qFatal("cannot read the draw history");
+        }
+        std::vector<QStringList> lines;
+        QTextStream in(&f);
+        while (!in.atEnd()) {
+            const QStringList parts = in.readLine().split(QLatin1Char('\t'));
+            if (parts.size() == 3) {
+                lines.push_back(parts);
+            }
+        }
+        HistorySnapshot s;
+        s.reserve(kDraws);
+        Digits prev;
+        for (int i = 0; i < kDraws; ++i) {
+            const QStringList& l = lines[static_cast<std::size_t>(i) % lines.size()];
+            const Digits now{l[2][0].digitValue(), l[2][1].digitValue(), l[2][2].digitValue()};
+            const QString issue =
+                i < static_cast<int>(lines.size()) ? l[0] : QStringLiteral("3%1").arg(i, 6, 10, QLatin1Char('0'));
+            s.append(issue, computeDrawParameters(now, prev, issueDateFromText(issue, l[1])));
+            prev = now;
+        }
+        return s;
+    }();
+    return snapshot;
+}
+
+std::vector<Candidate> candidates(int n)
+{
+    CandidateGenerator gen(12345);
+    std::vector<Candidate> out;
+    for (int i = 0; i < n; ++i) {
+        out.push_back(gen.next({kOperands, ConstantMode::Random, 0}));
+    }
+    return out;
+}
+
+// state.range(0): window (0 = all draws).
+void BM_Kernel(benchmark::State& state)
+{
+    const auto data = std::make_shared<KernelData>(history(), static_cast<int>(state.range(0)), true);
+    const VerificationKernel kernel(data, FormulaKind{1, Play::Single}, true);
+    const std::vector<Candidate> cs = candidates(4096);
+    KernelScratch scratch;
+    std::size_t i = 0;
+    std::int64_t sink = 0;
+    for (auto _ : state) {
+        const FormulaFigures f = kernel.figures(cs[i++ & 4095], scratch);
+        sink += f.stats.trueLst;
+    }
+    benchmark::DoNotOptimize(sink);
+    state.SetItemsProcessed(state.iterations());
+    state.SetLabel(state.range(0) == 0 ? "all draws" : "window " + std::to_string(state.range(0)));
+}
+BENCHMARK(BM_Kernel)->Arg(300)->Arg(0);
+
+// The whole search (generation in order-preserving batches, workers, in-order hand-over) for a fixed
+// wall-clock time. Thresholds nothing meets, so the search never stops by itself.
+// state.range(0): window (0 = all draws); state.range(1): worker threads.
+void BM_Search(benchmark::State& state)
+{
+    const auto data = std::make_shared<KernelData>(history(), static_cast<int>(state.range(0)), true);
+    const Thresholds none = Thresholds::fromTexts({"101", "100", "0", "0", "0", "0", "0", "0", "0", "0"});
+    std::int64_t verified = 0;
+    double cpuSeconds = 0;
+    for (auto _ : state) {
+        const std::clock_t cpu0 = std::clock();
+        SearchRecord record;
+        CandidateGenerator gen(7);
+        ManualSearchJob job(record, data, FormulaKind{1, Play::Single}, true, {kOperands, ConstantMode::Random, 0},
+                            none, DisplayForm::Bracket, std::nullopt);
+        SearchRunner runner(static_cast<int>(state.range(1)));
+        runner.start(job, gen);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        runner.pause();
+        cpuSeconds += static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC;
+        verified += record.verified;
+    }
+    state.SetItemsProcessed(verified);
+    // On a shared machine the workers may not get whole cores: this is the rate per core-second used.
+    state.counters["per_cpu_second"] = benchmark::Counter(static_cast<double>(verified) / cpuSeconds);
+    state.counters["cores_used"] = benchmark::Counter(cpuSeconds / (0.5 * static_cast<double>(state.iterations())));
+    state.SetLabel((state.range(0) == 0 ? std::string("all draws") : "window " + std::to_string(state.range(0))) +
+                   ", " + std::to_string(state.range(1)) + " thread(s)");
+}
+BENCHMARK(BM_Search)
+    ->Args({300, 1})
+    ->Args({300, 2})
+    ->Args({0, 1})
+    ->Args({0, 2})
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+
+// The legacy design: every candidate verified by SQL over the draw table `Lishi` on SQLite - the value
+// update, the ordered walk that carries the remainder to the next draw, the two hit updates and the read
+// pass of the statistics - one transaction per candidate.
+struct LegacyDb {
+    QTemporaryDir dir;
+    std::unique_ptr<SQLite::Database> db;
+
+    LegacyDb()
+    {
+        db = std::make_unique<SQLite::Database>(dir.filePath(QStringLiteral("formula.mdb")).toStdString(),
+                                                SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        schema::create(*db);
+        std::string sql = "INSERT INTO Lishi (strQQH";
+        for (int i = 0; i < kParamCount; ++i) {
+            sql += std::string(", ") + paramCode(paramAt(i));
+        }
+        sql += ") VALUES (?";
+        for (int i = 0; i < kParamCount; ++i) {
+            sql += ", ?";
+        }
+        sql += ")";
+        SQLite::Transaction tx(*db);
+        SQLite::Statement ins(*db, sql);
+        const HistorySnapshot& h = history();
+        for (int r = 0; r < h.size(); ++r) {
+            ins.bind(1, h.issue(r).toStdString());
+            for (int i = 0; i < kParamCount; ++i) {
+                ins.bind(i + 2, h.value(r, paramAt(i)));
+            }
+            ins.exec();
+            ins.reset();
+        }
+        tx.commit();
+    }
+};
+
+FormulaStats legacyVerify(SQLite::Database& db, const QString& expression, int window)
+{
+    SQLite::Transaction tx(db);
+    db.exec("UPDATE [Lishi] SET [canshu]=" + expression.toStdString());
+    {
+        SQLite::Statement walk(db, "SELECT strQQH, canshu FROM Lishi ORDER BY strQQH");
+        SQLite::Statement set(db, "UPDATE Lishi SET PreCanshu = ? WHERE strQQH = ?");
+        bool first = true;
+        long long carry = 0;
+        while (walk.executeStep()) {
+            if (!first) {
+                set.bind(1, static_cast<double>(carry));
+                set.bind(2, walk.getColumn(0).getString());
+                set.exec();
+                set.reset();
+            }
+            carry = static_cast<long long>(walk.getColumn(1).getDouble()) % 10;
+            first = false;
+        }
+    }
+    db.exec("UPDATE [Lishi] SET [GSGL] = FALSE");
+    db.exec("UPDATE [Lishi] SET [GSGL] = TRUE WHERE ([PreCanshu] <> [L3A])");
+    FormulaStats s;
+    SQLite::Statement read(db, "SELECT GSGL FROM Lishi ORDER BY strQQH");
+    const int n = history().size();
+    const int skip = window == 0 ? 1 : std::max(0, n - window - 1);
+    int row = 0;
+    std::int64_t k = 0;
+    int hitRun = 0;
+    int missRun = 0;
+    while (read.executeStep()) {
+        if (row++ < skip) {
+            continue;
+        }
+        ++k;
+        s.total += k * k;
+        if (read.getColumn(0).getInt() != 0) {
+            s.hitSum += k * k;
+            missRun = 0;
+            s.trueCon = static_cast<std::int16_t>(std::max<int>(s.trueCon, ++hitRun));
+        } else {
+            hitRun = 0;
+            s.errCon = static_cast<std::int16_t>(std::max<int>(s.errCon, ++missRun));
+        }
+    }
+    s.trueLst = static_cast<std::int16_t>(hitRun);
+    s.errLst = static_cast<std::int16_t>(missRun);
+    s.rate = static_cast<float>(static_cast<double>(s.hitSum) / static_cast<double>(s.total) * 100.0);
+    tx.commit();
+    return s;
+}
+
+void BM_Legacy(benchmark::State& state)
+{
+    static LegacyDb legacy;
+    const std::vector<Candidate> cs = candidates(64);
+    std::size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(legacyVerify(*legacy.db, candidateExpression(cs[i++ % cs.size()]), 300));
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.SetLabel("SQL per candidate, window 300");
+}
+BENCHMARK(BM_Legacy)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
