@@ -1,0 +1,256 @@
+// The history ranking ("公式往期位置值结果列表") over the real draw history padded to 8 000 draws with 1 000
+// selected formulas: our computation (each formula evaluated once over the whole history) and the filling of
+// its list, beside the legacy design measured in the same run. The legacy design evaluates every formula
+// once per draw by an SQL update over the draw table and walks the table from its first row to that draw,
+// so a full run costs draws x formulas such steps; a full run would take days, so it is estimated from a
+// timed sample of those steps (the estimate is printed as such).
+#include "formula/Formula.h"
+#include "history/DrawParameters.h"
+#include "history/HistorySnapshot.h"
+#include "platform/Database.h"
+#include "tally/HistoryRanking.h"
+#include "tally/RankingList.h"
+
+#include <benchmark/benchmark.h>
+
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <random>
+
+using namespace korvel;
+
+namespace {
+
+constexpr int kDraws = 8000;
+constexpr int kFormulas = 1000;
+
+// The draws of tests/data/fc3d_draws.tsv, repeated from the start until there are kDraws of them; the
+// repeats get issue numbers of their own so that the history stays in issue order.
+const HistorySnapshot& history()
+{
+    static const HistorySnapshot snapshot = [] {
+        QFile f(QStringLiteral(KORVEL_TEST_DATA "/fc3d_draws.tsv"));
+        if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+            qFatal("cannot read the draw history");
+        }
+        std::vector<QStringList> lines;
+        QTextStream in(&f);
+        while (!in.atEnd()) {
+            const QStringList parts = in.readLine().split(QLatin1Char('\t'));
+            if (parts.size() == 3) {
+                lines.push_back(parts);
+            }
+        }
+        HistorySnapshot s;
+        s.reserve(kDraws);
+        Digits prev;
+        for (int i = 0; i < kDraws; ++i) {
+            const QStringList& l = lines[static_cast<std::size_t>(i) % lines.size()];
+            const Digits now{l[2][0].digitValue(), l[2][1].digitValue(), l[2][2].digitValue()};
+            const QString issue =
+                i < static_cast<int>(lines.size()) ? l[0] : QStringLiteral("3%1").arg(i, 6, 10, QLatin1Char('0'));
+            s.append(issue, computeDrawParameters(now, prev, issueDateFromText(issue, l[1])));
+            prev = now;
+        }
+        return s;
+    }();
+    return snapshot;
+}
+
+// Formulas of the kind users collect: sums of 3 to 6 parameters, now and then a multiple, a remainder or a
+// constant. Seeded, so every run measures the same list.
+const std::vector<Formula>& formulas()
+{
+    static const std::vector<Formula> list = [] {
+        std::mt19937 gen(20070001);
+        std::uniform_int_distribution<int> param(0, kParamCount - 1);
+        std::uniform_int_distribution<int> terms(3, 6);
+        std::uniform_int_distribution<int> shape(0, 9);
+        std::uniform_int_distribution<int> small(2, 9);
+        std::vector<Formula> out;
+        for (int i = 0; i < kFormulas; ++i) {
+            QString text;
+            const int n = terms(gen);
+            for (int t = 0; t < n; ++t) {
+                const QString code = QString::fromLatin1(paramCode(paramAt(param(gen))));
+                QString term;
+                switch (shape(gen)) {
+                case 0:
+                    term = QStringLiteral("%1*%2").arg(code).arg(small(gen));
+                    break;
+                case 1:
+                    term = QStringLiteral("(%1 MOD %2)").arg(code).arg(small(gen));
+                    break;
+                case 2:
+                    term = QString::number(small(gen));
+                    break;
+                default:
+                    term = code;
+                }
+                text += (t ? QStringLiteral("+") : QString()) + term;
+            }
+            Formula f;
+            f.idx = i + 1;
+            f.gongshi = text;
+            f.gongshiCN = text;
+            f.bolKill = true;
+            out.push_back(f);
+        }
+        return out;
+    }();
+    return list;
+}
+
+void BM_HistoryRanking(benchmark::State& state)
+{
+    const HistorySnapshot& h = history();
+    const std::vector<Formula>& f = formulas();
+    for (auto _ : state) {
+        RankingRun run = computeHistoryRanking(h, f, true);
+        benchmark::DoNotOptimize(run.store.rankErr.data());
+        if (!run.complete) {
+            state.SkipWithError("ranking did not complete");
+        }
+    }
+    state.counters["draws"] = h.size();
+    state.counters["formulas"] = static_cast<double>(f.size());
+    state.SetLabel("each formula once over the whole history");
+}
+BENCHMARK(BM_HistoryRanking)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Filling the view's list (27 columns and the Err value columns) for one position and play.
+void BM_RankingList(benchmark::State& state)
+{
+    static const RankingRun run = computeHistoryRanking(history(), formulas(), true);
+    for (auto _ : state) {
+        RankingList list(run.store, 3, state.range(0) ? Play::Group : Play::Single);
+        benchmark::DoNotOptimize(list.rowCount());
+    }
+    state.SetLabel(state.range(0) ? "百位通选" : "百位单选");
+}
+BENCHMARK(BM_RankingList)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The legacy design on SQLite: for draw n and one formula, "UPDATE [Lishi] SET [canshu]=" + the formula,
+// then a walk of "SELECT * FROM lishi ORDER BY strQQH" from the first row to draw n to read its canshu. A
+// full run repeats this for every draw and every formula (plus ten Errarr updates and one ordered read
+// per draw, which are left out here and only make it slower).
+struct LegacyDb {
+    QTemporaryDir dir;
+    std::unique_ptr<SQLite::Database> db;
+
+    LegacyDb()
+    {
+        db = std::make_unique<SQLite::Database>(dir.filePath(QStringLiteral("formula.mdb")).toStdString(),
+                                                SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        schema::create(*db);
+        std::string sql = "INSERT INTO Lishi (strQQH";
+        for (int i = 0; i < kParamCount; ++i) {
+            sql += std::string(", ") + paramCode(paramAt(i));
+        }
+        sql += ") VALUES (?";
+        for (int i = 0; i < kParamCount; ++i) {
+            sql += ", ?";
+        }
+        sql += ")";
+        SQLite::Transaction tx(*db);
+        SQLite::Statement ins(*db, sql);
+        const HistorySnapshot& h = history();
+        for (int r = 0; r < h.size(); ++r) {
+            ins.bind(1, h.issue(r).toStdString());
+            for (int i = 0; i < kParamCount; ++i) {
+                ins.bind(i + 2, h.value(r, paramAt(i)));
+            }
+            ins.exec();
+            ins.reset();
+        }
+        tx.commit();
+    }
+};
+
+// SQLite spells MOD as %, with the dividend's sign like the engine (every operand here is an integer).
+std::string sqlOf(const QString& gongshi)
+{
+    QString s = gongshi;
+    s.replace(QStringLiteral(" MOD "), QStringLiteral(" % "));
+    return s.toStdString();
+}
+
+void BM_LegacyRankingStep(benchmark::State& state)
+{
+    static LegacyDb legacy;
+    SQLite::Database& db = *legacy.db;
+    const std::vector<Formula>& f = formulas();
+    std::mt19937 gen(7);
+    std::uniform_int_distribution<int> drawOf(0, history().size() - 1);
+    std::size_t i = 0;
+    long long sink = 0;
+    for (auto _ : state) {
+        const int n = drawOf(gen);
+        SQLite::Transaction tx(db);
+        db.exec("UPDATE [Lishi] SET [canshu]=" + sqlOf(f[i++ % f.size()].gongshi));
+        SQLite::Statement walk(db, "SELECT * FROM lishi ORDER BY strQQH");
+        for (int r = 0; r <= n && walk.executeStep(); ++r) {
+            if (r == n) {
+                sink += static_cast<long long>(walk.getColumn("canshu").getDouble()) % 10;
+            }
+        }
+        tx.commit();
+    }
+    benchmark::DoNotOptimize(sink);
+    state.SetLabel("one (draw, formula) step of the legacy design");
+}
+BENCHMARK(BM_LegacyRankingStep)->Unit(benchmark::kMillisecond)->Iterations(40);
+
+// Prints both figures side by side: the measured run and the legacy estimate (draws x formulas x the mean
+// step time of the sample above).
+class SideBySide : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs) {
+            const double seconds = r.GetAdjustedRealTime() / 1e3; // reported in ms
+            if (r.benchmark_name().rfind("BM_HistoryRanking", 0) == 0) {
+                m_ours = seconds;
+            } else if (r.benchmark_name().rfind("BM_LegacyRankingStep", 0) == 0) {
+                m_step = seconds;
+            }
+        }
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        if (m_ours > 0 && m_step > 0) {
+            const double legacy = m_step * kDraws * kFormulas;
+            std::printf("\nHistory ranking, %d draws x %d formulas:\n", kDraws, kFormulas);
+            std::printf("  ours (measured):           %12.3f s\n", m_ours);
+            std::printf("  legacy design (estimated): %12.0f s = %.1f days, from a timed sample of 40 steps\n", legacy,
+                        legacy / 86400.0);
+            std::printf("  speed-up:                  %12.0fx\n", legacy / m_ours);
+        }
+    }
+
+private:
+    double m_ours = 0;
+    double m_step = 0;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    SideBySide reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
