@@ -22,21 +22,52 @@ std::optional<std::int16_t> specifiedConstant(const QString& fieldText)
     return static_cast<std::int16_t>(r);
 }
 
-CandidateGenerator::CandidateGenerator(std::uint64_t seed) : m_engine(seed), m_seed(seed) {}
-
-std::uint64_t CandidateGenerator::clockSeed()
+namespace {
+std::uint64_t splitmix64(std::uint64_t& x)
 {
-    const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
-    // Mix the clock so that seeds taken close together still start far apart in the sequence.
-    std::uint64_t z = static_cast<std::uint64_t>(now) + 0x9E3779B97F4A7C15ull;
+    std::uint64_t z = (x += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);
 }
 
+constexpr std::uint64_t rotl(std::uint64_t x, int k)
+{
+    return (x << k) | (x >> (64 - k));
+}
+} // namespace
+
+CandidateGenerator::CandidateGenerator(std::uint64_t seed) : m_seed(seed)
+{
+    std::uint64_t x = seed;
+    for (std::uint64_t& s : m_state) {
+        s = splitmix64(x); // never all zero: splitmix64 is a bijection of distinct inputs
+    }
+}
+
+std::uint64_t CandidateGenerator::next64()
+{
+    const std::uint64_t result = rotl(m_state[1] * 5, 7) * 9;
+    const std::uint64_t t = m_state[1] << 17;
+    m_state[2] ^= m_state[0];
+    m_state[3] ^= m_state[1];
+    m_state[1] ^= m_state[2];
+    m_state[0] ^= m_state[3];
+    m_state[2] ^= t;
+    m_state[3] = rotl(m_state[3], 45);
+    return result;
+}
+
+std::uint64_t CandidateGenerator::clockSeed()
+{
+    // Mixed, so that seeds taken close together still start far apart.
+    auto now = static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    return splitmix64(now);
+}
+
 double CandidateGenerator::uniform()
 {
-    return static_cast<double>(m_engine() >> 11) * 0x1.0p-53;
+    return static_cast<double>(next64() >> 11) * 0x1.0p-53;
 }
 
 int CandidateGenerator::vocabularyNumber()

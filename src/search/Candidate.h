@@ -8,7 +8,6 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <random>
 
 namespace korvel {
 
@@ -47,9 +46,10 @@ struct CandidateRule {
     std::int16_t specifiedValue = 0;
 };
 
-// The one random generator of a search (64-bit Mersenne Twister), seeded once: every operand and every
-// random constant comes from the running sequence, so a search started from a given seed builds the same
-// candidates every time. Copyable: a copy is a saved position in the sequence.
+// The one random generator of a search, seeded once: every operand and every random constant comes from
+// the running sequence, so a search started from a given seed builds the same candidates every time, on
+// any platform. The engine is xoshiro256** (state expanded from the seed by splitmix64): a fast generator
+// with a 32-byte state, so that a copy (a saved position in the sequence) costs nothing.
 class CandidateGenerator {
 public:
     explicit CandidateGenerator(std::uint64_t seed);
@@ -67,8 +67,11 @@ public:
 
     Candidate next(const CandidateRule& rule);
 
+    // The next raw 64-bit number.
+    std::uint64_t next64();
+
 private:
-    std::mt19937_64 m_engine;
+    std::array<std::uint64_t, 4> m_state{};
     std::uint64_t m_seed = 0;
 };
 
