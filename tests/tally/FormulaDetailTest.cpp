@@ -1,0 +1,200 @@
+#include "tally/FormulaDetail.h"
+#include "tally/ListExports.h"
+
+#include "formula/FormulaStore.h"
+#include "platform/Database.h"
+#include "support/FakeDialogs.h"
+#include "support/RecordingLauncher.h"
+#include "support/XlsReadBack.h"
+#include "tally/TallyTestSupport.h"
+#include "verify/FormulaList.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace korvel {
+namespace {
+
+// 百位通选 kill formulas over 583, 129, 470, 066 (all draws counted, no weighting):
+//   row 0 L1A: predicts 5, 1, 4 for draws 2..4 - three hits, 100 %; next value 0
+//   row 1 L3A: predicts 3, 9, 0 - the last misses (066 holds 0), 66.6667 %, 最大连错 1; next value 6
+//   row 2 L2A: predicts 8, 2, 7 - three hits, 100 %; next value 6 (not selected)
+class FormulaDetailTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_NE(db.open(dir.filePath("formula.mdb")), Database::OpenResult::Failed);
+        store = std::make_unique<FormulaStore>(db);
+        list = std::make_unique<FormulaList>(*store, dialogs);
+        const FormulaKind kind{3, Play::Group};
+        store->appendFormula(kind, "L1A", "[百位通选]百位码", true);
+        store->appendFormula(kind, "L3A", "[百位通选]个位码", true);
+        store->appendFormula(kind, "L2A", "[百位通选]十位码", true);
+        list->AddGongshi(kind, true);
+        list->toggleRow(2);
+        PassSettings settings;
+        settings.figures = {0, true, false};
+        settings.perDrawDisplay = true;
+        settings.displayColumn = DisplayColumn::PreCanshu;
+        list->Yansuan(snapshot, settings);
+    }
+
+    QTemporaryDir dir;
+    Database db;
+    test::FakeDialogs dialogs;
+    test::RecordingLauncher launcher;
+    std::unique_ptr<FormulaStore> store;
+    std::unique_ptr<FormulaList> list;
+    const HistorySnapshot snapshot = test::history({"583", "129", "470", "066"});
+};
+
+TEST_F(FormulaDetailTest, DoubleClickSortsAscendingByTheStatisticOrKeepsTheOrder)
+{
+    ASSERT_EQ(list->rowCount(), 3);
+    const std::vector<int> byRate = formulaListOrder(*list, FormulaList::ColRate);
+    EXPECT_EQ(byRate, (std::vector<int>{1, 0, 2})); // 66.67 first; the two 100 % in idx order
+    EXPECT_EQ(formulaListOrder(*list, FormulaList::ColErrCon), (std::vector<int>{0, 2, 1}));
+    EXPECT_EQ(formulaListOrder(*list, FormulaList::ColTrueLst), (std::vector<int>{1, 0, 2}));
+    // "公式", "计算值" and the other columns below 5 keep the previous order.
+    EXPECT_EQ(formulaListOrder(*list, FormulaList::ColFormula, byRate), byRate);
+    EXPECT_EQ(formulaListOrder(*list, FormulaList::ColNextValue, byRate), byRate);
+    EXPECT_EQ(formulaListOrder(*list, FormulaList::ColFormula), (std::vector<int>{0, 1, 2}));
+    // The number column counts the display rows.
+    EXPECT_EQ(formulaListCell(*list, byRate, 0, FormulaList::ColNumber, true), "1");
+    EXPECT_EQ(formulaListCell(*list, byRate, 0, FormulaList::ColFormula, true), "[百位通选]个位码");
+    EXPECT_EQ(formulaListCell(*list, byRate, 0, FormulaList::ColFormula, false), "L3A");
+}
+
+TEST_F(FormulaDetailTest, DetailedResultListHoldsTheSelectedFormulasInDisplayOrder)
+{
+    const std::vector<int> byRate = formulaListOrder(*list, FormulaList::ColRate);
+    const DetailedResultList detail = detailedResultList(*list, byRate, true);
+    EXPECT_EQ(DetailedResultList::headers(), (QStringList{"序号", "公式", "类型", "生杀", "结果", "号码"}));
+    ASSERT_EQ(detail.rows.size(), 2u);
+    EXPECT_EQ(detail.rows[0],
+              (std::array<QString, 6>{"1", "[百位通选]个位码", "百位通选", "杀", "6", "66.6667% (2/3)"}));
+    EXPECT_EQ(detail.rows[1][0], "2");
+    EXPECT_EQ(detail.rows[1][1], "[百位通选]百位码");
+    EXPECT_EQ(detail.rows[1][4], "0");
+
+    // The values of the tally the list belongs to replace the next-draw values (a verify run).
+    const QHash<int, QString> verifyValues = {{1, "4"}, {2, "0"}};
+    const DetailedResultList verified = detailedResultList(*list, byRate, true, &verifyValues);
+    EXPECT_EQ(verified.rows[0][4], "0");
+    EXPECT_EQ(verified.rows[1][4], "4");
+
+    // No selected formula: only the header.
+    list->toggleRow(0);
+    list->toggleRow(1);
+    EXPECT_TRUE(detailedResultList(*list, byRate, true).rows.empty());
+}
+
+TEST_F(FormulaDetailTest, DetailedResultListAndFormulaListExportToGongshi)
+{
+    if (!test::XlsReadBack::unavailableReason().isEmpty()) {
+        GTEST_SKIP() << test::XlsReadBack::unavailableReason().toStdString();
+    }
+    const std::vector<int> byRate = formulaListOrder(*list, FormulaList::ColRate);
+    QString error;
+
+    ASSERT_EQ(detailedResultList(*list, byRate, true).exportList(dir.path(), dialogs, launcher), SheetShown::Shown);
+    ASSERT_EQ(launcher.spreadsheets, QStringList{dir.filePath("gongshi.xls")});
+    test::ReadBook book = test::readBook(test::XlsReadBack::workbook(launcher.spreadsheets[0], &error));
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    EXPECT_EQ(book.sheets, QStringList{"Sheet1"});
+    EXPECT_EQ(book.rows, 3);
+    EXPECT_EQ(book.columns, 6);
+    EXPECT_EQ(book.text(0, 5), "号码");
+    EXPECT_EQ(book.number(1, 0), 1);
+    EXPECT_EQ(book.text(1, 1), "[百位通选]个位码");
+    EXPECT_EQ(book.text(1, 2), "百位通选");
+    EXPECT_EQ(book.text(1, 3), "杀");
+    EXPECT_EQ(book.number(1, 4), 6);
+    EXPECT_EQ(book.text(1, 5), "66.6667% (2/3)");
+    EXPECT_EQ(book.number(2, 4), 0);
+
+    ASSERT_EQ(ExportListToSpreadsheet(*list, byRate, true, false, dir.path(), dialogs, launcher), SheetShown::Shown);
+    book = test::readBook(test::XlsReadBack::workbook(dir.filePath("gongshi.xls"), &error));
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    EXPECT_EQ(book.rows, 4);
+    EXPECT_EQ(book.columns, 11);
+    for (int c = 0; c < 11; ++c) {
+        EXPECT_EQ(book.text(0, c), FormulaList::columnHeader(c, false)) << c;
+    }
+    EXPECT_EQ(book.text(0, 5), "正确率");
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(book.number(r + 1, 0), r + 1);
+        for (int c = 1; c < 6; ++c) {
+            EXPECT_EQ(book.text(r + 1, c), formulaListCell(*list, byRate, r, c, true)) << r << " " << c;
+        }
+    }
+    EXPECT_EQ(book.text(3, 4), "");   // the unselected formula has no 计算值
+    EXPECT_EQ(book.number(1, 6), 1);  // 最大连错 of L3A
+    EXPECT_EQ(book.number(1, 10), 2); // its idx
+}
+
+TEST_F(FormulaDetailTest, HistoryExportAsksFirstThenWritesTheGridWithHitColours)
+{
+    dialogs.answerMessage(Dialogs::Answer::Cancel);
+    HistoryExport result = ExportHistoryToSpreadsheet(snapshot, *list, dir.path(), dialogs, launcher);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_FALSE(QFile::exists(dir.filePath("lishi.xls")));
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_EQ(dialogs.messages()[0].title, "查询等待确认");
+    EXPECT_EQ(dialogs.messages()[0].text,
+              "将本表导出到EXCEL，因为公式每一期验证数据较多可能需要数分钟，确认需要执行并等待吗？");
+
+    dialogs.answerMessage(Dialogs::Answer::Ok);
+    result = ExportHistoryToSpreadsheet(snapshot, *list, dir.path(), dialogs, launcher);
+    EXPECT_FALSE(result.cancelled);
+    EXPECT_EQ(result.shown, SheetShown::Shown);
+    EXPECT_TRUE(result.formulaHeaders);
+    ASSERT_EQ(launcher.spreadsheets, QStringList{dir.filePath("lishi.xls")});
+    if (!test::XlsReadBack::unavailableReason().isEmpty()) {
+        GTEST_SKIP() << test::XlsReadBack::unavailableReason().toStdString();
+    }
+    QString error;
+    const test::ReadBook book = test::readBook(test::XlsReadBack::workbook(launcher.spreadsheets[0], &error));
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    EXPECT_EQ(book.sheets, QStringList{"Sheet1"});
+    EXPECT_EQ(book.rows, 5);
+    EXPECT_EQ(book.columns, 7);
+    EXPECT_EQ(book.text(0, 0), "期号");
+    EXPECT_EQ(book.text(0, 1), "百位");
+    EXPECT_EQ(book.text(0, 3), "个位");
+    EXPECT_EQ(book.text(0, 4), "[百位通选]百位码");
+    EXPECT_EQ(book.text(0, 5), "[百位通选]个位码");
+    EXPECT_EQ(book.text(2, 0), "2007002");
+    EXPECT_EQ(book.number(2, 1), 1);
+    EXPECT_EQ(book.number(2, 3), 9);
+    // Next-issue display: each draw shows the value predicted for it, blue for a hit, green for a miss.
+    EXPECT_EQ(book.text(1, 4), "");
+    EXPECT_EQ(book.fills.at({1, 4}), "00FF00"); // the first draw has no prediction: a miss
+    EXPECT_EQ(book.number(2, 4), 5);
+    EXPECT_EQ(book.fills.at({2, 4}), "0000FF");
+    EXPECT_EQ(book.number(4, 5), 0);
+    EXPECT_EQ(book.fills.at({4, 5}), "00FF00"); // 0 was drawn in 066
+    EXPECT_EQ(book.number(4, 6), 7);
+    EXPECT_EQ(book.fills.at({4, 6}), "0000FF");
+    EXPECT_FALSE(book.fills.count({2, 0}));
+}
+
+TEST_F(FormulaDetailTest, HistoryExportWithoutPerDrawDisplayNeedsNoConfirmation)
+{
+    PassSettings plain;
+    plain.figures = {0, true, false};
+    list->Yansuan(snapshot, plain);
+    dialogs.setStrict(true);
+    const HistoryExport result = ExportHistoryToSpreadsheet(snapshot, *list, dir.path(), dialogs, launcher);
+    EXPECT_EQ(result.shown, SheetShown::Shown);
+    EXPECT_FALSE(result.formulaHeaders);
+    EXPECT_TRUE(dialogs.calls().empty());
+    const HistorySheet sheet = historySheet(snapshot, *list);
+    EXPECT_EQ(sheet.grid.columnCount(), 4);
+    EXPECT_EQ(sheet.grid.rowCount(), 5);
+}
+
+} // namespace
+} // namespace korvel
