@@ -224,6 +224,19 @@ void BM_Legacy(benchmark::State& state)
 {
     static LegacyDb legacy;
     const std::vector<Candidate> cs = candidates(64);
+    // Both designs must give the same figures, or the comparison means nothing.
+    {
+        const VerificationKernel kernel(std::make_shared<KernelData>(history(), 300, true),
+                                        FormulaKind{1, Play::Single}, true);
+        KernelScratch scratch;
+        const FormulaStats fast = kernel.figures(cs[0], scratch).stats;
+        const FormulaStats sql = legacyVerify(*legacy.db, candidateExpression(cs[0]), 300);
+        if (fast.hitSum != sql.hitSum || fast.total != sql.total || fast.trueCon != sql.trueCon ||
+            fast.errCon != sql.errCon || fast.trueLst != sql.trueLst || fast.errLst != sql.errLst) {
+            state.SkipWithError("the SQL design and the kernel disagree");
+            return;
+        }
+    }
     std::size_t i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(legacyVerify(*legacy.db, candidateExpression(cs[i++ % cs.size()]), 300));

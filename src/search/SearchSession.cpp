@@ -433,6 +433,7 @@ SearchProgress SearchSession::poll()
         if (m_mode == SearchMode::Scheme && m_schemeJob) {
             const SchemeWalk& w = m_schemeJob->walk();
             p.schemeKind = w.kind();
+            p.schemeTarget = w.target().value_or(0.0);
             for (int k = 1; k <= 6; ++k) {
                 p.marks[static_cast<std::size_t>(k - 1)] = w.mark(k);
             }

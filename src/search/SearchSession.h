@@ -36,7 +36,8 @@ struct SearchProgress {
     std::array<int, 6> acceptedPerKind{};
     int resultLines = 0; // lines of the visible result list
 
-    int schemeKind = 0; // 1..7 while a scheme exists, 0 otherwise
+    int schemeKind = 0;      // 1..7 while a scheme exists, 0 otherwise
+    double schemeTarget = 0; // the current kind's target (shown in the automatic-stop count field)
     std::array<SchemeWalk::Mark, 6> marks{};
 
     int tuningKind = 0; // kind being tuned

@@ -102,16 +102,16 @@ TEST(SearchRunnerTest, SeededManualSearchIsTheSequentialLoopWithAnyThreadCount)
 TEST(SearchRunnerTest, PauseAndContinueResumeTheSameSequence)
 {
     // Over all draws, so that the run lasts long enough to be paused many times.
-    const ManualRun whole = runManual(2, 5, 150, dataAll(), rateAtLeast("90.5"));
+    const ManualRun whole = runManual(2, 5, 600, dataAll(), rateAtLeast("90.5"));
 
     SearchRecord record;
     CandidateGenerator gen(5);
     ManualSearchJob job(record, dataAll(), FormulaKind{1, Play::Single}, true, {8, ConstantMode::Random, 0},
-                        rateAtLeast("90.5"), DisplayForm::Bracket, 150);
+                        rateAtLeast("90.5"), DisplayForm::Bracket, 600);
     SearchRunner runner(2);
     int pauses = 0;
     runner.start(job, gen);
-    while (!runner.waitFinished(3)) {
+    while (!runner.waitFinished(1)) {
         runner.pause(); // at once: mid-batch, work in flight is dropped
         ++pauses;
         ASSERT_EQ(runner.state(), SearchRunner::State::Idle);
