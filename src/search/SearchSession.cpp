@@ -457,12 +457,12 @@ SearchProgress SearchSession::poll()
                        QString::number(p.stats.errLst), QString::number(p.stats.trueLst)};
     }
     // The scheme shows the kind it searches, with that kind's thresholds.
-    if (m_mode == SearchMode::Scheme && p.schemeKind >= 1 && p.schemeKind <= 6 && p.schemeKind != m_kind) {
+    p.running = m_runner.running();
+    if (p.running && m_mode == SearchMode::Scheme && p.schemeKind >= 1 && p.schemeKind <= 6 && p.schemeKind != m_kind) {
         m_kind = p.schemeKind;
         showKind();
     }
     p.mode = m_mode;
-    p.running = m_runner.running();
     p.reason = m_reason;
     p.seed = m_generator.seed();
     return p;
