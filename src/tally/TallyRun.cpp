@@ -172,9 +172,6 @@ TallyOutcome ComputeTally(const TallyChoice& choice, const QString& verifyIssue,
     if (best && !out.runs.empty()) {
         out.scrollListToLast = out.runs.back().walk.size() >= 30;
     }
-    if (!best && !choice.groupPlay) {
-        out.listKind = FormulaKind{choice.position, Play::Single};
-    }
     return out;
 }
 

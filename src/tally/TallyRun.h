@@ -63,9 +63,6 @@ struct TallyOutcome {
     QString messageText;
     int referenceRow = -1; // snapshot row the values were taken on (-1 with an empty history)
     std::vector<TallySlotRun> runs;
-    // The selected method per position refreshes the formula list to each table it tallies, so the list
-    // ends on "Gongshi" + p + "D"; the other runs leave it where it was (nullopt).
-    std::optional<FormulaKind> listKind;
     bool scrollListToLast = false; // the best walk of the last position visited 30 rows or more
 
     bool done() const { return status == Status::Done; }

@@ -118,7 +118,6 @@ TEST(ComputeTally, SelectedFormulasCountTheirDigitsOnTheNewestDraw)
     EXPECT_EQ(texts.value(6), "-8");
     EXPECT_FALSE(texts.contains(4)); // unselected: not computed
     EXPECT_FALSE(texts.contains(5));
-    EXPECT_FALSE(out.listKind.has_value());
 }
 
 TEST(ComputeTally, KeepRunFillsTheKeepCountsOnlyAndNoSelectionGivesZeros)
@@ -161,9 +160,6 @@ TEST(ComputeTally, PerPositionTalliesSlotsOneToPFromTheSingleTablesAndLeavesTheR
     EXPECT_EQ(row(tally.eTrr, 0), (std::array<int, 10>{9, 9, 9, 9, 9, 9, 9, 9, 9, 9}));
     EXPECT_EQ(row(tally.eTrr, 3), (std::array<int, 10>{9, 9, 9, 9, 9, 9, 9, 9, 9, 9}));
     EXPECT_EQ(row(tally.trr, 3), (std::array<int, 10>{9, 9, 9, 9, 9, 9, 9, 9, 9, 9}));
-    // The selected method leaves the formula list on the table of position p.
-    ASSERT_TRUE(out.listKind.has_value());
-    EXPECT_EQ(*out.listKind, (FormulaKind{2, Play::Single}));
 }
 
 TEST(ComputeTally, VerifyModeTakesTheDrawBeforeTheIssueAndRefusesUnknownOrFirstIssues)
