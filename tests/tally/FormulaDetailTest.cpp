@@ -198,3 +198,52 @@ TEST_F(FormulaDetailTest, HistoryExportWithoutPerDrawDisplayNeedsNoConfirmation)
 
 } // namespace
 } // namespace korvel
+
+namespace korvel {
+namespace {
+
+TEST(HistorySheet, FormulasBeyondTheFormatsColumnsAreLeftOutAndTold)
+{
+    QTemporaryDir dir;
+    Database db;
+    ASSERT_NE(db.open(dir.filePath("formula.mdb")), Database::OpenResult::Failed);
+    FormulaStore store(db);
+    test::FakeDialogs dialogs;
+    test::RecordingLauncher launcher;
+    const FormulaKind kind{3, Play::Group};
+    for (int i = 0; i < 260; ++i) {
+        store.appendFormula(kind, QStringLiteral("L1A+%1").arg(i), QStringLiteral("式%1").arg(i + 1), true);
+    }
+    FormulaList list(store, dialogs);
+    list.AddGongshi(kind, true);
+    PassSettings settings;
+    settings.perDrawDisplay = true;
+    const HistorySnapshot snapshot = test::history({"583", "129"});
+    list.Yansuan(snapshot, settings);
+
+    const HistorySheet sheet = historySheet(snapshot, list);
+    EXPECT_EQ(sheet.formulaColumns, 252);
+    EXPECT_EQ(sheet.formulasLeftOut, 8);
+    EXPECT_EQ(sheet.grid.columnCount(), 256);
+
+    dialogs.answerMessage(Dialogs::Answer::Ok);
+    const HistoryExport result = ExportHistoryToSpreadsheet(snapshot, list, dir.path(), dialogs, launcher);
+    EXPECT_EQ(result.shown, SheetShown::Shown);
+    ASSERT_EQ(dialogs.messages().size(), 2u);
+    EXPECT_TRUE(dialogs.messages()[1].text.contains("252"));
+    EXPECT_TRUE(dialogs.messages()[1].text.contains("8"));
+    if (!test::XlsReadBack::unavailableReason().isEmpty()) {
+        GTEST_SKIP() << test::XlsReadBack::unavailableReason().toStdString();
+    }
+    QString error;
+    const test::ReadBook book = test::readBook(test::XlsReadBack::workbook(dir.filePath("lishi.xls"), &error));
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    EXPECT_EQ(book.columns, 256);
+    EXPECT_EQ(book.text(0, 255), "式252");
+    // 5 + 251 = 256 -> 6, predicted for 129: no 6 there, a kill hit.
+    EXPECT_EQ(book.number(2, 255), 6);
+    EXPECT_EQ(book.fills.at({2, 255}), "0000FF");
+}
+
+} // namespace
+} // namespace korvel
