@@ -82,7 +82,8 @@ void HistoryGridModel::setExtraColumns(std::shared_ptr<const HistoryGridExtraCol
 void HistoryGridModel::refreshExtraColumns()
 {
     if (rowCount() > 0 && columnCount() > FirstExtraColumn) {
-        emit dataChanged(index(0, FirstExtraColumn), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
+        emit dataChanged(index(0, FirstExtraColumn), index(rowCount() - 1, columnCount() - 1),
+                         {Qt::DisplayRole, Qt::BackgroundRole, Qt::ForegroundRole});
     }
 }
 
@@ -129,11 +130,11 @@ QVariant HistoryGridModel::data(const QModelIndex& index, int role) const
         if (col >= HundredsColumn && col <= UnitsColumn) {
             return isHighlighted(col) ? m_blue : m_black;
         }
-        return {};
+        return col >= FirstExtraColumn ? m_extra->roleData(row, col - FirstExtraColumn, role) : QVariant();
     case Qt::TextAlignmentRole:
         return col == IssueColumn ? QVariant() : QVariant(Qt::AlignCenter);
     default:
-        return {};
+        return col >= FirstExtraColumn ? m_extra->roleData(row, col - FirstExtraColumn, role) : QVariant();
     }
 }
 

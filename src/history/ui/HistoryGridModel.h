@@ -21,6 +21,14 @@ public:
     // Title of extra column i (0-based); formulaColumnTitle() gives the usual ones.
     virtual QString title(int i) const = 0;
     virtual QString text(int row, int i) const = 0;
+    // Any other role of a cell (background, foreground, tooltip); nothing unless the columns say so.
+    virtual QVariant roleData(int row, int i, int role) const
+    {
+        Q_UNUSED(row);
+        Q_UNUSED(i);
+        Q_UNUSED(role);
+        return {};
+    }
 };
 
 // The history grid: one row per stored draw in issue order with 期号, 百位, 十位, 个位 and optionally the
