@@ -118,7 +118,9 @@ void Session::evaluate()
     pass.figures.weighted = m_options->weightedRate();
     pass.perDrawDisplay = m_perDrawDisplay;
     pass.displayColumn = m_options->resultsAtCurrentIssue() ? DisplayColumn::Canshu : DisplayColumn::PreCanshu;
+    emit statisticsPassStarted();
     m_formulas->Yansuan(*m_history->snapshot(), pass);
+    emit statisticsPassFinished();
 }
 
 bool Session::addTypedFormula(const QString& input)

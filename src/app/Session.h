@@ -3,6 +3,7 @@
 #include "formula/FormulaKind.h"
 #include "history/DrawEntry.h"
 #include "history/HistorySnapshot.h"
+#include "tally/SortSettings.h"
 
 #include <QDate>
 #include <QObject>
@@ -68,6 +69,9 @@ public:
     Launcher& launcher() { return m_launcher; }
     // Never null; empty before start().
     SnapshotPtr snapshot() const;
+    // The sort keys and keep limit of the best-formula method, and the choices of "公式排序设置", for the run.
+    SortSettings& sortSettings() { return m_sortSettings; }
+    SortDialogState& sortDialogState() { return m_sortDialog; }
 
     // Choice panel.
     FormulaKind kind() const { return m_kind; }
@@ -136,6 +140,9 @@ signals:
     void optionsChanged();
     void kindChanged();
     void entryChanged();
+    // Around every statistics pass (the window shows the busy pointer meanwhile).
+    void statisticsPassStarted();
+    void statisticsPassFinished();
 
 private:
     void openDatabase();
@@ -153,6 +160,8 @@ private:
     std::unique_ptr<FormulaStore> m_formulaStore;
     std::unique_ptr<FormulaList> m_formulas;
     bool m_perDrawDisplay = false;
+    SortSettings m_sortSettings;
+    SortDialogState m_sortDialog;
     QTimer m_refreshTimer;
 
     bool m_started = false;
