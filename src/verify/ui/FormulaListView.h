@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QTableView>
+
+class QAction;
+class QMenu;
+
+namespace korvel {
+
+class FormulaList;
+class FormulaListModel;
+
+// The formula grid of the main window over a FormulaListModel: the eleven columns at their classic widths
+// (idx hidden), a left click on a formula's text inverts its selection, a click on a 计算值 cell marks the
+// rows of the same value, and a right click on a row opens the menu "管理" for that row. After every
+// rebuild a list of 30 rows or more is scrolled so that its last row is the top row.
+//
+// The four delete items run the list's commands (which ask their own questions); the export and the
+// history query are shown but wait for their features. The owner connects the window's busy pointer.
+class FormulaListView : public QTableView {
+    Q_OBJECT
+public:
+    explicit FormulaListView(FormulaListModel* model, QWidget* parent = nullptr);
+
+    FormulaListModel* listModel() const { return m_model; }
+    QMenu* contextMenu() const { return m_menu; }
+    QAction* exportAction() const { return m_export; }
+    QAction* historyQueryAction() const { return m_historyQuery; }
+    QAction* deleteOneAction() const { return m_deleteOne; }
+    QAction* deleteSelectedAction() const { return m_deleteSelected; }
+    QAction* deleteLastAction() const { return m_deleteLast; }
+    QAction* deleteUnselectedAction() const { return m_deleteUnselected; }
+    // List row (0-based) the menu was last opened on, or -1.
+    int menuRow() const { return m_menuRow; }
+
+    // Opens the menu for a row as a right click on it does (for the keyboard's menu key as well).
+    void openMenuForRow(int row, const QPoint& globalPos);
+    // The classic widths: twips / 15 pixels, widened where the header would not fit.
+    void applyColumnWidths();
+    void scrollAfterFill();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void cellClicked(const QModelIndex& index);
+    FormulaList& list() const;
+
+    FormulaListModel* m_model;
+    QMenu* m_menu;
+    QAction* m_export;
+    QAction* m_historyQuery;
+    QAction* m_deleteOne;
+    QAction* m_deleteSelected;
+    QAction* m_deleteLast;
+    QAction* m_deleteUnselected;
+    int m_menuRow = -1;
+    bool m_scrollPending = false;
+};
+
+} // namespace korvel
