@@ -6,8 +6,15 @@
 #include "history/ui/HistoryGridView.h"
 #include "history/ui/ParameterReferenceView.h"
 #include "platform/ui/GridWheelScroller.h"
+#include "settings/Options.h"
 #include "settings/ui/SettingsMenu.h"
+#include "tally/ui/FormulaFilterDialog.h"
+#include "tally/ui/SortSettingsDialog.h"
+#include "verify/FormulaList.h"
 #include "verify/ui/ChoicePanel.h"
+#include "verify/ui/FormulaDrawColumns.h"
+#include "verify/ui/FormulaListModel.h"
+#include "verify/ui/FormulaListView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,7 +46,7 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     : QMainWindow(parent), m_session(session), m_historyModel(new HistoryGridModel(this)),
       m_historyGrid(new HistoryGridView(m_historyModel)), m_entry(new EntryLine(session)),
       m_choices(new ChoicePanel(session)), m_settingsMenu(new SettingsMenu(session, this)),
-      m_wheel(new GridWheelScroller(this))
+      m_wheel(new GridWheelScroller(this)), m_formulaModel(new FormulaListModel(session.formulas(), this))
 {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Korvel"));
@@ -83,6 +90,10 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     setCentralWidget(central);
 
     m_wheel->watch(m_historyGrid);
+    m_formulaGrid = new FormulaListView(m_formulaModel);
+    setFormulaArea(m_formulaGrid);
+    m_wheel->watch(m_formulaGrid);
+    connectFormulaCommands();
 
     connect(deleteLast, &QPushButton::clicked, this, &MainWindow::deleteLastDraw);
     connect(exportText, &QPushButton::clicked, this, &MainWindow::exportHistoryText);
@@ -107,6 +118,7 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     connect(&m_session, &Session::kindChanged, this, &MainWindow::showKind);
     showKind();
     showHistory();
+    showFormulaColumns();
     resize(1180, 720);
 }
 
@@ -127,19 +139,18 @@ QWidget* MainWindow::buildFormulaColumn()
     layout->setContentsMargins(0, 0, 0, 0);
 
     auto* input = new QHBoxLayout;
-    auto* formula = new QLineEdit(column);
-    formula->setObjectName(QStringLiteral("formulaInput"));
-    formula->setEnabled(false);
-    input->addWidget(formula, 1);
-    input->addWidget(addButton(QStringLiteral("添加所输公式(&A)"), QStringLiteral("addFormulaButton"), false));
+    m_formulaInput = new QLineEdit(column);
+    m_formulaInput->setObjectName(QStringLiteral("formulaInput"));
+    input->addWidget(m_formulaInput, 1);
+    m_addFormula = addButton(QStringLiteral("添加所输公式(&A)"), QStringLiteral("addFormulaButton"), true);
+    input->addWidget(m_addFormula);
     layout->addLayout(input);
 
-    auto* tabs = new QTabBar(column);
-    tabs->setObjectName(QStringLiteral("formulaTabs"));
-    tabs->addTab(QStringLiteral("公式中文显示"));
-    tabs->addTab(QStringLiteral("公式英文显示"));
-    tabs->setEnabled(false);
-    layout->addWidget(tabs);
+    m_formulaTabs = new QTabBar(column);
+    m_formulaTabs->setObjectName(QStringLiteral("formulaTabs"));
+    m_formulaTabs->addTab(QStringLiteral("公式中文显示"));
+    m_formulaTabs->addTab(QStringLiteral("公式英文显示"));
+    layout->addWidget(m_formulaTabs);
 
     // Until the formula list is built the slot holds an empty frame of the list's size.
     m_formulaArea = new QFrame(column);
@@ -150,10 +161,9 @@ QWidget* MainWindow::buildFormulaColumn()
     m_formulaSlot->addWidget(m_formulaArea);
     layout->addLayout(m_formulaSlot, 1);
 
-    auto* columns = new QCheckBox(QStringLiteral("历史列表显示公式各期验算结果(时间较长，请耐性等待...)"), column);
-    columns->setObjectName(QStringLiteral("formulaColumnsCheck"));
-    columns->setEnabled(false);
-    layout->addWidget(columns);
+    m_formulaColumns = new QCheckBox(QStringLiteral("历史列表显示公式各期验算结果(时间较长，请耐性等待...)"), column);
+    m_formulaColumns->setObjectName(QStringLiteral("formulaColumnsCheck"));
+    layout->addWidget(m_formulaColumns);
     return column;
 }
 
@@ -189,6 +199,102 @@ QWidget* MainWindow::buildCommandColumn()
     layout->addLayout(grid);
     layout->addStretch(1);
     return column;
+}
+
+void MainWindow::connectFormulaCommands()
+{
+    FormulaList& list = m_session.formulas();
+    connect(m_addFormula, &QPushButton::clicked, this, &MainWindow::addTypedFormula);
+    connect(m_formulaTabs, &QTabBar::currentChanged, this,
+            [this](int tab) { m_formulaModel->setChineseText(tab == 0); });
+    connect(m_formulaColumns, &QCheckBox::toggled, this, [this](bool on) { m_session.setPerDrawDisplay(on); });
+
+    const std::pair<const char*, void (FormulaList::*)()> selection[] = {
+        {"selectAllFormulasButton", &FormulaList::selectAll},
+        {"invertSelectionButton", &FormulaList::invertSelection},
+    };
+    for (const auto& [name, command] : selection) {
+        auto* button = findChild<QPushButton*>(QString::fromLatin1(name));
+        button->setEnabled(true);
+        connect(button, &QPushButton::clicked, &list, command);
+    }
+    auto* clear = findChild<QPushButton*>(QStringLiteral("clearFormulasButton"));
+    clear->setEnabled(true);
+    connect(clear, &QPushButton::clicked, &list, [&list] { list.clearAll(); });
+    for (const char* name : {"clearFormulasButton", "selectAllFormulasButton", "invertSelectionButton"}) {
+        findChild<QPushButton*>(QString::fromLatin1(name))
+            ->setToolTip(QStringLiteral("执行公式列表中序号为蓝色的公式"));
+    }
+    auto* filter = findChild<QPushButton*>(QStringLiteral("filterSettingsButton"));
+    filter->setEnabled(true);
+    connect(filter, &QPushButton::clicked, this, [this] { filterDialog()->open(); });
+
+    connect(&m_session, &Session::statisticsPassStarted, this, &MainWindow::passStarted);
+    connect(&m_session, &Session::statisticsPassFinished, this, &MainWindow::passFinished);
+    // After a pass, and after a rebuild that changed the number of formulas, the grid's formula columns follow.
+    connect(&list, &FormulaList::figuresChanged, this, &MainWindow::showFormulaColumns);
+    connect(&list, &FormulaList::rebuilt, this, [this] {
+        if (m_drawColumns && m_drawColumns->columnCount() != m_session.formulas().rowCount()) {
+            showFormulaColumns();
+        }
+    });
+}
+
+void MainWindow::addTypedFormula()
+{
+    if (m_session.addTypedFormula(m_formulaInput->text())) {
+        m_formulaInput->clear();
+        return;
+    }
+    // Refused: the text stays for correction.
+    m_formulaInput->setFocus();
+}
+
+void MainWindow::passStarted()
+{
+    // The rate header names the method the coming figures are counted by.
+    m_formulaModel->setWeightedRate(m_session.options().weightedRate());
+    if (m_passDepth++ == 0) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+}
+
+void MainWindow::passFinished()
+{
+    if (m_passDepth > 0 && --m_passDepth == 0) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void MainWindow::showFormulaColumns()
+{
+    const FormulaList& list = m_session.formulas();
+    const int wanted = list.hasPerDraw() ? list.rowCount() : 0;
+    const int shown = m_drawColumns ? m_drawColumns->columnCount() : 0;
+    if (wanted == shown) {
+        if (shown > 0) {
+            m_historyModel->refreshExtraColumns();
+        }
+        return;
+    }
+    m_drawColumns = wanted > 0 ? std::make_shared<FormulaDrawColumns>(list) : nullptr;
+    m_historyModel->setExtraColumns(m_drawColumns);
+}
+
+FormulaFilterDialog* MainWindow::filterDialog()
+{
+    if (!m_filter) {
+        m_filter = new FormulaFilterDialog(m_session.formulas(), m_session.dialogs(), this);
+    }
+    return m_filter;
+}
+
+SortSettingsDialog* MainWindow::sortSettingsDialog()
+{
+    if (!m_sort) {
+        m_sort = new SortSettingsDialog(m_session.sortDialogState(), m_session.sortSettings(), this);
+    }
+    return m_sort;
 }
 
 void MainWindow::setFormulaArea(QWidget* widget)

@@ -3,6 +3,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <memory>
+
 class QCheckBox;
 class QLineEdit;
 class QProgressBar;
@@ -14,12 +16,17 @@ namespace korvel {
 
 class ChoicePanel;
 class EntryLine;
+class FormulaDrawColumns;
+class FormulaFilterDialog;
+class FormulaListModel;
+class FormulaListView;
 class GridWheelScroller;
 class HistoryGridModel;
 class HistoryGridView;
 class ParameterReferenceView;
 class Session;
 class SettingsMenu;
+class SortSettingsDialog;
 
 // The main window: the entry line, the history grid, the formula area, the choice panel and the command
 // buttons. It holds widgets only; every state it shows is the session's, and every command goes to the
@@ -43,6 +50,11 @@ public:
     // The formula list goes into this slot (the window takes ownership); the wheel is for it to watch.
     void setFormulaArea(QWidget* widget);
     QWidget* formulaArea() const { return m_formulaArea; }
+    FormulaListView* formulaGrid() const { return m_formulaGrid; }
+    FormulaListModel* formulaModel() const { return m_formulaModel; }
+    // "公式过滤设置窗口" and "公式排序设置", created on first use.
+    FormulaFilterDialog* filterDialog();
+    SortSettingsDialog* sortSettingsDialog();
 
 private:
     QWidget* buildFormulaColumn();
@@ -51,6 +63,11 @@ private:
 
     void showHistory();
     void showKind();
+    void showFormulaColumns();
+    void connectFormulaCommands();
+    void addTypedFormula();
+    void passStarted();
+    void passFinished();
     void deleteLastDraw();
     void exportHistoryText();
     void openReferenceView();
@@ -67,6 +84,16 @@ private:
     QWidget* m_formulaArea = nullptr;
     QPushButton* m_settingsButton = nullptr;
     QPointer<ParameterReferenceView> m_reference;
+    FormulaListModel* m_formulaModel;
+    FormulaListView* m_formulaGrid = nullptr;
+    QLineEdit* m_formulaInput = nullptr;
+    QPushButton* m_addFormula = nullptr;
+    QTabBar* m_formulaTabs = nullptr;
+    QCheckBox* m_formulaColumns = nullptr;
+    std::shared_ptr<FormulaDrawColumns> m_drawColumns;
+    QPointer<FormulaFilterDialog> m_filter;
+    QPointer<SortSettingsDialog> m_sort;
+    int m_passDepth = 0;
 };
 
 } // namespace korvel
