@@ -72,10 +72,13 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     QPushButton* reference = addButton(QStringLiteral("公式参数对照说明(&I)"), QStringLiteral("referenceButton"), true);
     historyColumn->addWidget(exportText);
     historyColumn->addWidget(reference);
-    // Wide enough for the issue and the three digits; formula columns scroll horizontally.
-    m_historyGrid->setFixedWidth(m_historyGrid->columnWidth(0) + 3 * m_historyGrid->columnWidth(1) +
-                                 2 * m_historyGrid->frameWidth() +
-                                 m_historyGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2);
+    // Wide enough for the issue and the three digits; with formula columns it widens (showFormulaColumns).
+    m_historyWidth = m_historyGrid->columnWidth(0) + 3 * m_historyGrid->columnWidth(1) +
+                     2 * m_historyGrid->frameWidth() + m_historyGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                     2;
+    m_historyGrid->setFixedWidth(m_historyWidth);
+    m_body = body;
+    m_historyColumn = historyColumn;
     body->addLayout(historyColumn);
     body->addWidget(buildFormulaColumn(), 1);
     body->addWidget(buildCommandColumn());
@@ -279,6 +282,14 @@ void MainWindow::showFormulaColumns()
     }
     m_drawColumns = wanted > 0 ? std::make_shared<FormulaDrawColumns>(list) : nullptr;
     m_historyModel->setExtraColumns(m_drawColumns);
+    // With formula columns the grid shares the width with the formula list, else it fits the draws.
+    if (wanted > 0) {
+        m_historyGrid->setMinimumWidth(m_historyWidth);
+        m_historyGrid->setMaximumWidth(QWIDGETSIZE_MAX);
+    } else {
+        m_historyGrid->setFixedWidth(m_historyWidth);
+    }
+    m_body->setStretchFactor(m_historyColumn, wanted > 0 ? 1 : 0);
 }
 
 FormulaFilterDialog* MainWindow::filterDialog()

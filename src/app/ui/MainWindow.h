@@ -6,6 +6,7 @@
 #include <memory>
 
 class QCheckBox;
+class QHBoxLayout;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -94,6 +95,9 @@ private:
     QPointer<FormulaFilterDialog> m_filter;
     QPointer<SortSettingsDialog> m_sort;
     int m_passDepth = 0;
+    int m_historyWidth = 0;
+    QHBoxLayout* m_body = nullptr;
+    QVBoxLayout* m_historyColumn = nullptr;
 };
 
 } // namespace korvel

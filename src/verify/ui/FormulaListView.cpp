@@ -75,8 +75,12 @@ void FormulaListView::applyColumnWidths()
             setColumnHidden(c, true);
             continue;
         }
-        // The classic font was narrower than most CJK fonts: never cut a header off.
-        const int fit = header.horizontalAdvance(FormulaList::columnHeader(c, true)) + 10;
+        // The classic font was narrower than most CJK fonts: never cut off a header or the widest text the
+        // narrow columns hold (a kind label, "无法计算").
+        int fit = header.horizontalAdvance(FormulaList::columnHeader(c, true)) + 10;
+        if (c == FormulaList::ColKind || c == FormulaList::ColNextValue) {
+            fit = std::max(fit, fontMetrics().horizontalAdvance(QStringLiteral("百位单选")) + 10);
+        }
         setColumnWidth(c, std::max(twips / kTwipsPerPixel, fit));
     }
 }

@@ -389,10 +389,13 @@ TEST_F(FormulaListWindowTest, TheHistoryGridShowsEachFormulasValueAndHitColourPe
     const HistoryGridModel* history = m_window->historyModel();
     ASSERT_EQ(history->columnCount(), 4);
 
+    const int narrow = m_window->historyGrid()->width();
     auto* check = child<QCheckBox>(QStringLiteral("formulaColumnsCheck"));
     check->click();
     EXPECT_TRUE(m_session->perDrawDisplay());
     ASSERT_EQ(history->columnCount(), 6);
+    QCoreApplication::processEvents();
+    EXPECT_GT(m_window->historyGrid()->width(), narrow) << "the grid makes room for the formula columns";
     EXPECT_EQ(history->headerData(4, Qt::Horizontal).toString(), "公式1");
     EXPECT_EQ(history->headerData(5, Qt::Horizontal).toString(), "公式2");
     // Next-issue display: each draw shows the value predicted for it and its own verdict; the first draw
@@ -428,6 +431,8 @@ TEST_F(FormulaListWindowTest, TheHistoryGridShowsEachFormulasValueAndHitColourPe
     check->click();
     EXPECT_EQ(history->columnCount(), 4);
     EXPECT_FALSE(m_session->perDrawDisplay());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_window->historyGrid()->width(), narrow);
 }
 
 TEST_F(FormulaListWindowTest, EveryFormulaGetsAColumnTitledUpTo99ThenShort)
