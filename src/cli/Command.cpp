@@ -1,0 +1,20 @@
+#include "cli/Command.h"
+
+#include "cli/Commands.h"
+
+namespace korvel::cli {
+
+std::vector<std::unique_ptr<Command>> allCommands()
+{
+    std::vector<std::unique_ptr<Command>> all;
+    for (auto make :
+         {makeHistoryListCommand, makeHistoryAddCommand, makeHistoryImportCommand, makeHistoryExportCommand,
+          makeHistoryDeleteCommand, makeParamsCommand, makeFormulaAddCommand, makeFormulaImportCommand,
+          makeFormulaExportCommand, makeFormulaListCommand, makeFormulaDeleteCommand, makeFormulaClearCommand,
+          makeStatsCommand, makeComputeCommand, makeRankingCommand, makeSettingsGetCommand, makeSettingsSetCommand}) {
+        all.push_back(make());
+    }
+    return all;
+}
+
+} // namespace korvel::cli

@@ -1,0 +1,151 @@
+#include "cli/CommandSupport.h"
+
+#include "app/Session.h"
+#include "cli/CliContext.h"
+#include "cli/CliError.h"
+#include "cli/Document.h"
+#include "settings/Options.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace korvel::cli {
+
+void showFormulaList(Session& session, const FormulaKind& kind, bool kill)
+{
+    // The sense takes effect when the list is rebuilt, which choosing the position and the play does.
+    session.setKill(kill);
+    if (kind.play == Play::Group) {
+        if (session.kind().position != kind.position) {
+            session.setPosition(kind.position);
+        }
+        session.setPlayChoice(Session::PlayChoice::Group);
+    } else {
+        if (session.playChoice() != Session::PlayChoice::Single) {
+            session.setPlayChoice(Session::PlayChoice::Single);
+        }
+        session.setPosition(kind.position);
+    }
+}
+
+FigureSettings figureSettingsOf(const Options& options)
+{
+    FigureSettings f;
+    f.windowDraws = options.windowSize();
+    f.syBq = options.excludeCurrent();
+    f.weighted = options.weightedRate();
+    return f;
+}
+
+PassSettings passSettingsOf(const Options& options)
+{
+    PassSettings p;
+    p.figures = figureSettingsOf(options);
+    p.displayColumn = options.resultsAtCurrentIssue() ? DisplayColumn::Canshu : DisplayColumn::PreCanshu;
+    return p;
+}
+
+namespace {
+
+std::vector<Column> listColumns(bool weighted, bool english)
+{
+    using S = Column::Show;
+    const auto header = [&](int c) { return FormulaList::columnHeader(c, weighted); };
+    return {
+        {header(FormulaList::ColNumber), header(FormulaList::ColNumber)},
+        {QStringLiteral("gongshiCN"), header(FormulaList::ColFormula), english ? S::JsonOnly : S::Both},
+        {QStringLiteral("gongshi"), header(FormulaList::ColFormula), english ? S::Both : S::JsonOnly},
+        {header(FormulaList::ColKind), header(FormulaList::ColKind)},
+        {header(FormulaList::ColSense), header(FormulaList::ColSense)},
+        {header(FormulaList::ColNextValue), header(FormulaList::ColNextValue)},
+        {header(FormulaList::ColRate), header(FormulaList::ColRate)},
+        {header(FormulaList::ColErrCon), header(FormulaList::ColErrCon)},
+        {header(FormulaList::ColTrueCon), header(FormulaList::ColTrueCon)},
+        {header(FormulaList::ColErrLst), header(FormulaList::ColErrLst)},
+        {header(FormulaList::ColTrueLst), header(FormulaList::ColTrueLst)},
+        {QStringLiteral("idx"), header(FormulaList::ColIdx)},
+    };
+}
+
+std::vector<QJsonValue> listCells(const FormulaList& list, int r)
+{
+    const auto text = [&](int c) { return QJsonValue(list.cellText(r, c, true)); };
+    return {
+        text(FormulaList::ColNumber),
+        text(FormulaList::ColFormula),
+        QJsonValue(list.cellText(r, FormulaList::ColFormula, false)),
+        text(FormulaList::ColKind),
+        text(FormulaList::ColSense),
+        text(FormulaList::ColNextValue),
+        text(FormulaList::ColRate),
+        text(FormulaList::ColErrCon),
+        text(FormulaList::ColTrueCon),
+        text(FormulaList::ColErrLst),
+        text(FormulaList::ColTrueLst),
+        QJsonValue(list.idxOfRow(r)),
+    };
+}
+
+} // namespace
+
+void addFormulaListTable(Document& doc, const FormulaList& list, bool weighted, bool english)
+{
+    Table& t = doc.addTable(QStringLiteral("formulas"), listColumns(weighted, english));
+    for (int r = 0; r < list.rowCount(); ++r) {
+        t.addRow(listCells(list, r));
+    }
+}
+
+void addFormulaListRow(Document& doc, const FormulaList& list, int row, bool weighted)
+{
+    const std::vector<Column> columns = listColumns(weighted, false);
+    const std::vector<QJsonValue> cells = listCells(list, row);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        doc.set(columns[c].key, cells[c],
+                columns[c].key == QLatin1String("gongshi") ? QStringLiteral("gongshi") : columns[c].header);
+    }
+}
+
+QString existingFile(const QString& what, const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        usageError(QStringLiteral("%1: no such file: %2").arg(what, QDir::toNativeSeparators(path)));
+    }
+    if (!info.isFile()) {
+        usageError(QStringLiteral("%1: not a file: %2").arg(what, QDir::toNativeSeparators(path)));
+    }
+    return info.absoluteFilePath();
+}
+
+void copyFile(const QString& source, const QString& target)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        failure(QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(source), in.errorString()));
+    }
+    const QByteArray bytes = in.readAll();
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+        usageError(QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(target), out.errorString()));
+    }
+}
+
+void failAsTold(CliContext& context, int messagesBefore, const QString& fallback)
+{
+    CliDialogs& d = context.dialogs();
+    if (d.messageCount() > messagesBefore) {
+        throw CliError(d.lastIcon() == Dialogs::Icon::Critical ? kExitFailure : kExitUsage, {});
+    }
+    usageError(fallback);
+}
+
+void failRefused(CliContext& context, const QString& command)
+{
+    usageError(QStringLiteral("%1 asks \"%2\": answered no, nothing was changed (--yes answers yes)")
+                   .arg(command, context.dialogs().lastRefused()));
+}
+
+} // namespace korvel::cli

@@ -1,0 +1,75 @@
+#include "app/Session.h"
+#include "cli/Arguments.h"
+#include "cli/CliContext.h"
+#include "cli/CliError.h"
+#include "cli/CommandSupport.h"
+#include "cli/Commands.h"
+#include "history/DrawFileImport.h"
+
+namespace korvel::cli {
+
+namespace {
+
+class HistoryImportCommand : public Command {
+public:
+    QString name() const override { return QStringLiteral("history import"); }
+    QString summary() const override { return QStringLiteral("store the draws of a text file"); }
+    QString help() const override
+    {
+        return QStringLiteral(
+            "Usage: korvel-cli history import FILE\n"
+            "\n"
+            "Stores the draws of FILE after the newest stored issue, all in one transaction or none. Lines are\n"
+            "the history text export's (\"2007001 583\") or tables of issue, date and digits separated by a\n"
+            "comma, a semicolon or a TAB (\"2007001,2007-01-01,583\"); a header line is passed over. Stored\n"
+            "and repeated issues are skipped; lines that cannot be read are rejected with their numbers.\n");
+    }
+
+    int run(const QStringList& argv, CliContext& context) override
+    {
+        Arguments args(name(), argv);
+        const QString file = existingFile(name(), args.positional(QStringLiteral("FILE")));
+        args.finish();
+
+        Session& session = context.session();
+        const int told = context.dialogs().messageCount();
+        context.dialogs().setNextFile(file);
+        const DrawFileReport report =
+            ImportDrawFile(session.database(), session.history(), context.dialogs(), session.dataFolder());
+        if (!report.ok) {
+            // A file that is not text is the user's; a failed store is the database's.
+            failAsTold(context, told, QStringLiteral("%1: %2").arg(name(), report.error));
+        }
+        if (report.added > 0) {
+            session.refreshAll();
+        }
+
+        Document& doc = context.document();
+        doc.set(QStringLiteral("added"), report.added);
+        doc.set(QStringLiteral("skipped"), report.skipped);
+        doc.set(QStringLiteral("estimatedDates"), report.estimatedDates, QStringLiteral("estimated dates"));
+        if (report.added > 0) {
+            doc.set(QStringLiteral("firstIssue"), report.firstIssue, QStringLiteral("first issue"));
+            doc.set(QStringLiteral("lastIssue"), report.lastIssue, QStringLiteral("last issue"));
+        }
+        doc.set(QStringLiteral("count"), session.snapshot()->size(), QStringLiteral("draws"));
+        Table& rejected = doc.addTable(QStringLiteral("rejected"),
+                                       {{QStringLiteral("line"), QStringLiteral("line")},
+                                        {QStringLiteral("text"), QStringLiteral("text")},
+                                        {QStringLiteral("reason"), QStringLiteral("reason")}},
+                                       QStringLiteral("rejected lines"));
+        for (const RejectedDrawLine& r : report.rejected) {
+            rejected.addRow({r.number, r.text, r.reason});
+        }
+        return 0;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Command> makeHistoryImportCommand()
+{
+    return std::make_unique<HistoryImportCommand>();
+}
+
+} // namespace korvel::cli

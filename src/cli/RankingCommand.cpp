@@ -1,0 +1,92 @@
+#include "app/Session.h"
+#include "cli/Arguments.h"
+#include "cli/Choices.h"
+#include "cli/CliContext.h"
+#include "cli/CliError.h"
+#include "cli/CommandSupport.h"
+#include "cli/Commands.h"
+#include "tally/RankingList.h"
+#include "tally/TallyCommand.h"
+
+#include <QElapsedTimer>
+
+namespace korvel::cli {
+
+namespace {
+
+class RankingCommand : public Command {
+public:
+    QString name() const override { return QStringLiteral("ranking"); }
+    QString summary() const override { return QStringLiteral("the history ranking list (公式往期位置值结果列表)"); }
+    QString help() const override
+    {
+        return QStringLiteral(
+            "Usage: korvel-cli ranking --kind KIND --sense SENSE --yes\n"
+            "\n"
+            "\"公式往期位置值结果列表\": the tally of the list's formulas on every draw, and the list "
+            "\"历史开奖列表\"\n"
+            "of the kind's position and play with every column (期号, 开奖结果, 排位名次, Err值, 总位次, 位次, "
+            "位码数,\n"
+            "1排列 ... 10排列, 1Err值 ... 10Err值, then one column per Err value). The window asks first (the run\n"
+            "may be long); --yes answers yes. Progress goes to stderr.\n");
+    }
+
+    int run(const QStringList& argv, CliContext& context) override
+    {
+        Arguments args(name(), argv);
+        const FormulaKind kind = takeKind(args);
+        const bool kill = takeSense(args);
+        args.finish();
+
+        Session& session = context.session();
+        showFormulaList(session, kind, kill);
+        QElapsedTimer clock;
+        clock.start();
+        qint64 shown = 0;
+        const auto progress = [&](int done, int total) {
+            if (clock.elapsed() - shown >= 2000) {
+                shown = clock.elapsed();
+                context.note(QStringLiteral("ranking: %1 of %2 draws").arg(done).arg(total));
+            }
+            return true;
+        };
+        const int refused = context.dialogs().refusedCount();
+        const std::optional<RankingStore> store = runHistoryRanking(session, progress);
+        if (!store) {
+            if (context.dialogs().refusedCount() > refused) {
+                failRefused(context, name());
+            }
+            failure(QStringLiteral("%1: the ranking was not computed").arg(name()));
+        }
+
+        const RankingList list(*store, kind.position, kind.play);
+        Document& doc = context.document();
+        doc.set(QStringLiteral("kind"), kind.shortName());
+        doc.set(QStringLiteral("sense"), senseName(kill));
+        doc.set(QStringLiteral("formulas"), store->formulaCount, QStringLiteral("formulas counted"));
+        doc.set(QStringLiteral("count"), list.rowCount(), QStringLiteral("rows"));
+        std::vector<Column> columns;
+        for (const QString& h : list.headers()) {
+            columns.push_back({h, h});
+        }
+        Table& t = doc.addTable(QStringLiteral("rows"), std::move(columns), QStringLiteral("历史开奖列表"));
+        for (int r = 0; r < list.rowCount(); ++r) {
+            std::vector<QJsonValue> cells;
+            cells.reserve(static_cast<std::size_t>(list.columnCount()));
+            for (int c = 0; c < list.columnCount(); ++c) {
+                cells.emplace_back(list.cellText(r, c));
+            }
+            t.addRow(std::move(cells));
+        }
+        return 0;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Command> makeRankingCommand()
+{
+    return std::make_unique<RankingCommand>();
+}
+
+} // namespace korvel::cli

@@ -1,0 +1,97 @@
+#include "app/Session.h"
+#include "cli/Arguments.h"
+#include "cli/Choices.h"
+#include "cli/CliContext.h"
+#include "cli/CliError.h"
+#include "cli/CommandSupport.h"
+#include "cli/Commands.h"
+#include "settings/Options.h"
+#include "verify/Evaluation.h"
+
+namespace korvel::cli {
+
+namespace {
+
+class StatsCommand : public Command {
+public:
+    QString name() const override { return QStringLiteral("stats"); }
+    QString summary() const override { return QStringLiteral("the statistics pass over a kind and sense"); }
+    QString help() const override
+    {
+        return QStringLiteral(
+            "Usage: korvel-cli stats --kind KIND --sense SENSE [--window N|all] [--weighted|--plain]\n"
+            "                        [--exclude-current|--include-current] [--english]\n"
+            "\n"
+            "Runs the statistics pass over the formula list of KIND and SENSE and writes the figures back to\n"
+            "the table, as the window's pass does; prints the list. Without options the stored settings\n"
+            "apply; the options change this pass only (settings set stores them):\n"
+            "  --window N|all        the newest N draws (100, 200, 300, 500, 600, 800, 1000, 1500, 3000) or\n"
+            "                        all (检索期数设置)\n"
+            "  --weighted, --plain   the rate weighted by j*j or plain (正确率使用期数加权算法)\n"
+            "  --exclude-current, --include-current\n"
+            "                        检索期数前溯不含当前期 on or off\n"
+            "  --english             the 公式 column shows the expression\n");
+    }
+
+    int run(const QStringList& argv, CliContext& context) override
+    {
+        Arguments args(name(), argv);
+        const FormulaKind kind = takeKind(args);
+        const bool kill = takeSense(args);
+        const std::optional<QString> window = args.value(QStringLiteral("--window"));
+        const bool weighted = args.flag(QStringLiteral("--weighted"));
+        const bool plain = args.flag(QStringLiteral("--plain"));
+        const bool exclude = args.flag(QStringLiteral("--exclude-current"));
+        const bool include = args.flag(QStringLiteral("--include-current"));
+        const bool english = args.flag(QStringLiteral("--english"));
+        args.finish();
+        if (weighted && plain) {
+            usageError(QStringLiteral("%1: --weighted and --plain exclude each other").arg(name()));
+        }
+        if (exclude && include) {
+            usageError(QStringLiteral("%1: --exclude-current and --include-current exclude each other").arg(name()));
+        }
+        const std::optional<int> windowIndex =
+            window ? std::optional<int>(parseWindowIndex(QStringLiteral("--window"), *window)) : std::nullopt;
+
+        Session& session = context.session();
+        showFormulaList(session, kind, kill);
+        PassSettings pass = passSettingsOf(session.options());
+        int index = session.options().windowIndex();
+        if (windowIndex || weighted || plain || exclude || include) {
+            if (windowIndex) {
+                index = *windowIndex;
+                pass.figures.windowDraws = Options::windowSizeOfIndex(index);
+            }
+            if (weighted || plain) {
+                pass.figures.weighted = weighted;
+            }
+            if (exclude || include) {
+                pass.figures.syBq = exclude;
+            }
+            session.formulas().Yansuan(*session.snapshot(), pass);
+        }
+
+        const SnapshotPtr history = session.snapshot();
+        const int start = evaluationWindowStart(history->size(), pass.figures.windowDraws, pass.figures.syBq);
+        Document& doc = context.document();
+        doc.set(QStringLiteral("kind"), kind.shortName());
+        doc.set(QStringLiteral("sense"), senseName(kill));
+        doc.set(QStringLiteral("window"), Options::windowCaption(index), QStringLiteral("检索期数"));
+        doc.set(QStringLiteral("weighted"), pass.figures.weighted);
+        doc.set(QStringLiteral("excludeCurrent"), pass.figures.syBq, QStringLiteral("exclude current"));
+        doc.set(QStringLiteral("draws"), std::max(0, history->size() - start), QStringLiteral("draws counted"));
+        doc.set(QStringLiteral("count"), session.formulas().rowCount(), QStringLiteral("formulas"));
+        addFormulaListTable(doc, session.formulas(), pass.figures.weighted, english);
+        return 0;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Command> makeStatsCommand()
+{
+    return std::make_unique<StatsCommand>();
+}
+
+} // namespace korvel::cli
