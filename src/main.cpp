@@ -1,8 +1,11 @@
 #include "app/Session.h"
 #include "app/ui/MainWindow.h"
+#include "formula/ui/FormulaTextCommands.h"
+#include "history/ui/HistoryTransferCommands.h"
 #include "platform/DataFolder.h"
 #include "platform/SettingsStore.h"
 #include "platform/ui/DesktopLauncher.h"
+#include "tally/ui/TallyCommands.h"
 #include "platform/ui/QtDialogs.h"
 
 #include <QApplication>
@@ -40,6 +43,11 @@ int main(int argc, char** argv)
     // The window exists first so that it shows every step of the start-up; the wheel hook comes with it.
     korvel::MainWindow window(session);
     dialogs.setParent(&window);
+    // Draws and formulas in and out: the online updates, the file imports and the text exports.
+    new korvel::HistoryTransferCommands(session, settings, &window);
+    new korvel::FormulaTextCommands(session, settings, &window);
+    // The tally, its result windows, the history ranking and the spreadsheet exports.
+    new korvel::TallyCommands(session, window);
     session.start(folder.path());
     window.show();
     return app.exec();
