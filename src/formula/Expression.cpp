@@ -11,22 +11,18 @@ namespace {
 constexpr int kBatch = 512;
 constexpr double kTwo52 = 4503599627370496.0; // from here on every double is an integer
 
-// Half-to-even rounding without a library call, so that the loops below vectorise: adding and removing
-// 2^52 leaves the nearest integer under the default rounding mode, ties to even. Symmetric, so the
-// magnitude is rounded and the sign put back.
 inline double rhe(double v)
 {
-    const double a = std::fabs(v);
-    const double t = (a + kTwo52) - kTwo52;
-    return std::copysign(a < kTwo52 ? t : a, v);
+    return roundHalfEven(v);
 }
 
 // Truncation toward zero, same technique: round the magnitude, step back when it went up.
 inline double truncate(double v)
 {
     const double a = std::fabs(v);
-    double t = (a + kTwo52) - kTwo52;
-    t = t > a ? t - 1.0 : t;
+    const double nearest = (a + kTwo52) - kTwo52;
+    const double below = nearest - 1.0; // computed unconditionally: the selects below then vectorise
+    const double t = nearest > a ? below : nearest;
     return std::copysign(a < kTwo52 ? t : a, v);
 }
 
@@ -45,11 +41,6 @@ inline double modulo(double a, double b)
 }
 
 } // namespace
-
-double roundHalfEven(double v)
-{
-    return rhe(v);
-}
 
 std::optional<std::int32_t> toInt32HalfEven(double v)
 {
@@ -450,33 +441,38 @@ namespace {
 
 // A node's output for one batch: a constant, or a flat buffer; validity is "all valid" or a mask.
 struct Slot {
-    const double* values = nullptr;
-    const std::uint8_t* mask = nullptr; // null: every row valid
+    const double* values = nullptr;       // computed doubles
+    const std::int16_t* column = nullptr; // or a snapshot column, read in place
+    const double* mask = nullptr; // null: every row valid; 1.0 / 0.0, as wide as the values so that loops vectorise
     bool isConstant = false;
     double constant = 0.0;
 };
 
+template <class X, class Y, class F> inline void loop2(X x, Y y, double* __restrict out, int n, F f)
+{
+    for (int k = 0; k < n; ++k) {
+        out[k] = f(x(k), y(k));
+    }
+}
+
+// Calls `body` with an accessor k -> operand value for the slot's representation.
+template <class Body> inline void withOperand(const Slot& s, Body body)
+{
+    if (s.isConstant) {
+        const double c = s.constant;
+        body([c](int) { return c; });
+    } else if (s.column) {
+        const std::int16_t* p = s.column;
+        body([p](int k) { return static_cast<double>(p[k]); });
+    } else {
+        const double* p = s.values;
+        body([p](int k) { return p[k]; });
+    }
+}
+
 template <class F> void binaryKernel(const Slot& l, const Slot& r, double* __restrict out, int n, F f)
 {
-    if (l.isConstant) {
-        const double a = l.constant;
-        const double* __restrict y = r.values;
-        for (int k = 0; k < n; ++k) {
-            out[k] = f(a, y[k]);
-        }
-    } else if (r.isConstant) {
-        const double b = r.constant;
-        const double* __restrict x = l.values;
-        for (int k = 0; k < n; ++k) {
-            out[k] = f(x[k], b);
-        }
-    } else {
-        const double* __restrict x = l.values;
-        const double* __restrict y = r.values;
-        for (int k = 0; k < n; ++k) {
-            out[k] = f(x[k], y[k]);
-        }
-    }
+    withOperand(l, [&](auto x) { withOperand(r, [&](auto y) { loop2(x, y, out, n, f); }); });
 }
 
 thread_local ExpressionScratch t_scratch;
@@ -507,6 +503,7 @@ void Expression::evaluate(const HistorySnapshot& snapshot, int first, int end, V
     if (scratch.m_values.size() < need) {
         scratch.m_values.resize(need);
         scratch.m_valid.resize(need);
+        scratch.m_narrow.resize(kBatch);
     }
     for (int at = 0; at < n; at += kBatch) {
         const int count = std::min(kBatch, n - at);
@@ -532,31 +529,28 @@ void Expression::evaluateBatch(const HistorySnapshot& snapshot, int first, int c
         const Node& node = m_nodes[i];
         Slot& s = nodeOut[i];
         double* const values = i == rootIndex ? outValues : scratch.m_values.data() + i * kBatch;
-        std::uint8_t* const mask = i == rootIndex ? outValid : scratch.m_valid.data() + i * kBatch;
+        double* const mask = scratch.m_valid.data() + i * kBatch;
         switch (node.op) {
         case Op::Constant:
             s.isConstant = true;
             s.constant = node.constant;
             if (node.constantEmpty) {
                 // Only a whole expression folds to an empty constant.
-                std::fill(mask, mask + count, std::uint8_t{0});
+                std::fill(mask, mask + count, 0.0);
                 s.mask = mask;
             }
             break;
         case Op::Column: {
-            const std::int16_t* __restrict col = snapshot.column(node.param).data() + first;
-            for (int k = 0; k < count; ++k) {
-                values[k] = col[k];
-            }
-            s.values = values;
+            s.column = snapshot.column(node.param).data() + first;
             break;
         }
         case Op::Negate: {
             const Slot& c = nodeOut[node.left];
-            const double* __restrict x = c.values;
-            for (int k = 0; k < count; ++k) {
-                values[k] = -x[k];
-            }
+            withOperand(c, [&](auto x) {
+                for (int k = 0; k < count; ++k) {
+                    values[k] = -x(k);
+                }
+            });
             s.values = values;
             s.mask = c.mask;
             break;
@@ -578,10 +572,10 @@ void Expression::evaluateBatch(const HistorySnapshot& snapshot, int first, int c
                 binaryKernel(l, r, values, count, [](double a, double b) { return a / b; });
                 break;
             case Op::IntDivide:
-                binaryKernel(l, r, values, count, intDivide);
+                binaryKernel(l, r, values, count, [](double a, double b) { return intDivide(a, b); });
                 break;
             case Op::Modulo:
-                binaryKernel(l, r, values, count, modulo);
+                binaryKernel(l, r, values, count, [](double a, double b) { return modulo(a, b); });
                 break;
             default:
                 break;
@@ -598,31 +592,34 @@ void Expression::evaluateBatch(const HistorySnapshot& snapshot, int first, int c
             } else if (!divisorChecks && !r.mask) {
                 s.mask = l.mask;
             } else {
-                const std::uint8_t* __restrict lm = l.mask;
-                const std::uint8_t* __restrict rm = r.mask;
-                std::uint8_t* __restrict m = mask;
+                const double* __restrict lm = l.mask;
+                const double* __restrict rm = r.mask;
+                double* __restrict m = mask;
                 if (divisorChecks) {
-                    const double* __restrict y = r.values;
-                    if (node.op == Op::Divide) {
-                        for (int k = 0; k < count; ++k) {
-                            m[k] = y[k] != 0.0;
+                    // Integers need no rounding: only computed (possibly fractional) divisors do.
+                    const bool rounds = node.op != Op::Divide && !r.column;
+                    withOperand(r, [&](auto y) {
+                        if (rounds) {
+                            for (int k = 0; k < count; ++k) {
+                                m[k] = rhe(y(k)) != 0.0 ? 1.0 : 0.0;
+                            }
+                        } else {
+                            for (int k = 0; k < count; ++k) {
+                                m[k] = y(k) != 0.0 ? 1.0 : 0.0;
+                            }
                         }
-                    } else {
-                        for (int k = 0; k < count; ++k) {
-                            m[k] = rhe(y[k]) != 0.0;
-                        }
-                    }
+                    });
                 } else {
-                    std::fill(m, m + count, std::uint8_t{1});
+                    std::fill(m, m + count, 1.0);
                 }
                 if (lm) {
                     for (int k = 0; k < count; ++k) {
-                        m[k] &= lm[k];
+                        m[k] *= lm[k];
                     }
                 }
                 if (rm) {
                     for (int k = 0; k < count; ++k) {
-                        m[k] &= rm[k];
+                        m[k] *= rm[k];
                     }
                 }
                 s.mask = m;
@@ -632,11 +629,16 @@ void Expression::evaluateBatch(const HistorySnapshot& snapshot, int first, int c
         }
     }
 
-    // Bring the root's result into the output buffers (it already is there unless it is a constant or
-    // shares a child's mask).
+    // Bring the root's result into the output buffers (its values already are there unless it is a
+    // constant; its mask is narrowed to bytes).
     const Slot& root = nodeOut[rootIndex];
     if (root.isConstant) {
         std::fill(outValues, outValues + count, root.constant);
+    } else if (root.column) {
+        const std::int16_t* __restrict col = root.column;
+        for (int k = 0; k < count; ++k) {
+            outValues[k] = col[k];
+        }
     } else if (root.values != outValues) {
         std::copy(root.values, root.values + count, outValues);
     }
@@ -644,10 +646,18 @@ void Expression::evaluateBatch(const HistorySnapshot& snapshot, int first, int c
         std::fill(outValid, outValid + count, std::uint8_t{1});
         allValid = true;
     } else {
-        if (root.mask != outValid) {
-            std::copy(root.mask, root.mask + count, outValid);
+        // Narrowed in two steps (doubles to 16 bits, 16 bits to bytes), each of which vectorises.
+        const double* __restrict m = root.mask;
+        std::int16_t* __restrict narrow = scratch.m_narrow.data();
+        for (int k = 0; k < count; ++k) {
+            narrow[k] = static_cast<std::int16_t>(static_cast<std::int32_t>(m[k]));
         }
-        allValid = std::all_of(outValid, outValid + count, [](std::uint8_t v) { return v != 0; });
+        std::int16_t all = 1;
+        for (int k = 0; k < count; ++k) {
+            outValid[k] = static_cast<std::uint8_t>(narrow[k]);
+            all &= narrow[k];
+        }
+        allValid = all != 0;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -33,7 +34,8 @@ public:
 private:
     friend class Expression;
     std::vector<double> m_values;
-    std::vector<std::uint8_t> m_valid;
+    std::vector<double> m_valid; // validity per node as 1.0 / 0.0
+    std::vector<std::int16_t> m_narrow;
 };
 
 // A formula expression (`gongshi`) compiled once into a tree and evaluated column-at-a-time over a
@@ -99,8 +101,16 @@ private:
 };
 
 // Shared rounding rules of the engine; also used by the evaluation of hits.
-// Half-to-even rounding of a value to an integer (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
-double roundHalfEven(double v);
+// Half-to-even rounding of a value to an integer (2.5 -> 2, 3.5 -> 4, -2.5 -> -2). Inline and free of library
+// calls so that loops over it vectorise: adding and removing 2^52 leaves the nearest integer under the
+// default rounding mode, ties to even; the magnitude is rounded and the sign put back.
+inline double roundHalfEven(double v)
+{
+    constexpr double two52 = 4503599627370496.0; // from here on every double is an integer
+    const double a = std::fabs(v);
+    const double t = (a + two52) - two52;
+    return std::copysign(a < two52 ? t : a, v);
+}
 // A value read as a 32-bit integer: rounded half-to-even; empty when outside the 32-bit range.
 std::optional<std::int32_t> toInt32HalfEven(double v);
 

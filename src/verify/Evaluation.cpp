@@ -106,16 +106,16 @@ FormulaEvaluation EvaluateFormula(const HistorySnapshot& snapshot, const Express
 
 namespace {
 
-// Verdicts for one judged-digit layout: `present` tells whether the predicted digit r shows at the judged
-// positions; the loop is branch-free so that it vectorises.
+// Verdicts for one judged-digit layout: `present` tells whether the predicted digit shows at the judged
+// positions; the loop is branch-free and of one integer width so that it vectorises.
 template <class Present>
-void judge(const std::int32_t* __restrict pre, const std::uint8_t* __restrict preValid, std::uint8_t* __restrict hit,
+void judge(const std::int16_t* __restrict digit, const std::uint8_t* __restrict valid, std::uint8_t* __restrict hit,
            int n, bool kill, Present present)
 {
+    const std::uint8_t flip = kill ? 1 : 0;
     for (int k = 0; k < n; ++k) {
-        const int r = pre[k] % 10;
-        const bool p = present(k, r);
-        hit[k] = static_cast<std::uint8_t>(preValid[k] & static_cast<std::uint8_t>(kill ? !p : p));
+        const std::uint8_t p = present(k, digit[k]) ? 1 : 0;
+        hit[k] = static_cast<std::uint8_t>(valid[k] & (p ^ flip));
     }
 }
 
@@ -136,20 +136,33 @@ void EvaluateFormula(const HistorySnapshot& snapshot, const Expression& expressi
     const int values = n - out.valueFirst;
     out.canshu.resize(static_cast<std::size_t>(values));
     out.canshuValid.resize(static_cast<std::size_t>(values));
+    out.digits.resize(static_cast<std::size_t>(values));
     {
+        // Two passes that vectorise: the integer value and its remainder by 10 (with the dividend's sign),
+        // then the validity. A value outside the 32-bit range gets the digit 10, which no remainder has, and
+        // is empty.
+        constexpr std::int16_t outside = 10;
         const double* __restrict v = out.values.value.data();
-        const std::uint8_t* __restrict ok = out.values.valid.data();
         std::int32_t* __restrict c = out.canshu.data();
-        std::uint8_t* __restrict cv = out.canshuValid.data();
+        std::int16_t* __restrict dg = out.digits.data();
         for (int k = 0; k < values; ++k) {
             const double r = roundHalfEven(v[k]);
             const bool inRange = r >= -2147483648.0 && r <= 2147483647.0; // false for NaN as well
-            c[k] = inRange ? static_cast<std::int32_t>(r) : 0;
-            cv[k] = static_cast<std::uint8_t>(ok[k] & static_cast<std::uint8_t>(inRange));
+            const double rc = inRange ? r : 0.0;
+            // rc * 0.1 truncates to the same integer as rc / 10 for every integer of the 32-bit range.
+            const double tens = static_cast<double>(static_cast<std::int32_t>(rc * 0.1));
+            c[k] = static_cast<std::int32_t>(rc);
+            const double digit = inRange ? rc - 10.0 * tens : double(outside);
+            dg[k] = static_cast<std::int16_t>(static_cast<std::int32_t>(digit));
+        }
+        const std::uint8_t* __restrict ok = out.values.valid.data();
+        std::uint8_t* __restrict cv = out.canshuValid.data();
+        for (int k = 0; k < values; ++k) {
+            cv[k] = static_cast<std::uint8_t>(ok[k] & (dg[k] != outside));
         }
     }
 
-    // Row r's verdict reads canshu of row r - 1; row 0 has no prediction and stays a miss.
+    // Row r's verdict reads the value of row r - 1; row 0 has no prediction and stays a miss.
     const int hits = n - hitFirst;
     out.hits.assign(static_cast<std::size_t>(hits), std::uint8_t{0});
     const int firstJudged = std::max(hitFirst, 1);
@@ -157,20 +170,21 @@ void EvaluateFormula(const HistorySnapshot& snapshot, const Expression& expressi
     if (judged <= 0) {
         return;
     }
-    const std::int32_t* pre = out.canshu.data() + (firstJudged - 1 - out.valueFirst);
-    const std::uint8_t* preValid = out.canshuValid.data() + (firstJudged - 1 - out.valueFirst);
+    const std::int16_t* digit = out.digits.data() + (firstJudged - 1 - out.valueFirst);
+    const std::uint8_t* valid = out.canshuValid.data() + (firstJudged - 1 - out.valueFirst);
     std::uint8_t* hit = out.hits.data() + (firstJudged - hitFirst);
     const std::int16_t* d1 = snapshot.column(Param::L1A).data() + firstJudged;
     const std::int16_t* d2 = snapshot.column(Param::L2A).data() + firstJudged;
     const std::int16_t* d3 = snapshot.column(Param::L3A).data() + firstJudged;
     if (kind.play == Play::Single) {
         const std::int16_t* own = kind.position == 3 ? d1 : kind.position == 2 ? d2 : d3;
-        judge(pre, preValid, hit, judged, bolKill, [own](int k, int r) { return r == own[k]; });
+        judge(digit, valid, hit, judged, bolKill, [own](int k, std::int16_t r) { return r == own[k]; });
     } else if (kind.position == 2) {
-        judge(pre, preValid, hit, judged, bolKill, [d2, d3](int k, int r) { return (r == d2[k]) | (r == d3[k]); });
+        judge(digit, valid, hit, judged, bolKill,
+              [d2, d3](int k, std::int16_t r) { return (r == d2[k]) | (r == d3[k]); });
     } else {
-        judge(pre, preValid, hit, judged, bolKill,
-              [d1, d2, d3](int k, int r) { return (r == d1[k]) | (r == d2[k]) | (r == d3[k]); });
+        judge(digit, valid, hit, judged, bolKill,
+              [d1, d2, d3](int k, std::int16_t r) { return (r == d1[k]) | (r == d2[k]) | (r == d3[k]); });
     }
 }
 

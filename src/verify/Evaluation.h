@@ -47,6 +47,7 @@ struct FormulaEvaluation {
     ValueColumn values;                    // index row - valueFirst
     std::vector<std::int32_t> canshu;      // index row - valueFirst
     std::vector<std::uint8_t> canshuValid; // value set and within the 32-bit range
+    std::vector<std::int16_t> digits;      // canshu % 10 with the dividend's sign, index row - valueFirst
     std::vector<std::uint8_t> hits;        // index row - hitFirst; 1 = hit
 
     std::optional<double> value(int row) const;

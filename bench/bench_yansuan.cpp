@@ -1,0 +1,208 @@
+// The statistics pass over a formula list of 1 000 formulas on the real history, done by the engine and
+// done the original way (SQL update statements per formula on SQLite), measured side by side.
+
+#include "formula/Expression.h"
+#include "history/DrawParameters.h"
+#include "history/HistorySnapshot.h"
+#include "verify/Evaluation.h"
+#include "verify/FormulaFigures.h"
+
+#include "../tests/support/LegacySql.h"
+#include "../tests/support/RandomFormula.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+
+using namespace korvel;
+
+namespace {
+
+constexpr int kFormulas = 1000;
+
+const HistorySnapshot& history()
+{
+    static const HistorySnapshot snap = [] {
+        HistorySnapshot s;
+        QFile f(QStringLiteral(KORVEL_TEST_DATA "/fc3d_draws.tsv"));
+        if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+            std::fprintf(stderr, "cannot read %s\n", qPrintable(f.fileName()));
+            std::exit(1);
+        }
+        QTextStream in(&f);
+        Digits prev;
+        while (!in.atEnd()) {
+            const QStringList parts = in.readLine().split(QLatin1Char('\t'));
+            if (parts.size() != 3) {
+                continue;
+            }
+            const QString& d = parts[2];
+            const Digits now{d[0].digitValue(), d[1].digitValue(), d[2].digitValue()};
+            s.append(parts[0], computeDrawParameters(now, prev, issueDateFromText(parts[0], parts[1])));
+            prev = now;
+        }
+        return s;
+    }();
+    return snap;
+}
+
+struct ListFormula {
+    QString gongshi;
+    std::string sql;
+    FormulaKind kind;
+    bool kill;
+};
+
+const std::vector<ListFormula>& formulaList()
+{
+    static const std::vector<ListFormula> list = [] {
+        std::vector<ListFormula> out;
+        test::RandomFormulaGenerator gen(7760);
+        for (int i = 0; i < kFormulas; ++i) {
+            const test::GeneratedFormula g = gen.mixed();
+            out.push_back({g.gongshi, g.sql, kAllKinds[static_cast<std::size_t>(i % 5)], i % 2 == 0});
+        }
+        return out;
+    }();
+    return list;
+}
+
+std::map<std::string, double> g_formulasPerSecond;
+
+void record(benchmark::State& state, const std::string& name, double seconds, long long formulas)
+{
+    const double rate = static_cast<double>(formulas) / seconds;
+    state.counters["formulas/s"] = rate;
+    g_formulasPerSecond[name] = rate;
+}
+
+// One statistics pass as the formula list runs it: compile the texts, evaluate each formula over the rows
+// its window needs (all rows with the per-draw display on), figures and next value.
+void yansuan(benchmark::State& state, int windowDraws, bool display, const std::string& name)
+{
+    const HistorySnapshot& snap = history();
+    const auto& list = formulaList();
+    const FigureSettings settings{windowDraws, true, true};
+    const int start = evaluationWindowStart(snap.size(), windowDraws, true);
+    std::vector<std::int8_t> grid(display ? static_cast<std::size_t>(kFormulas) * snap.size() : 0);
+    FormulaEvaluation eval;
+    double seconds = 0;
+    long long formulas = 0;
+    std::int64_t check = 0;
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            const ListFormula& f = list[i];
+            const Expression x = Expression::compile(f.gongshi);
+            EvaluateFormula(snap, x, f.kind, f.kill, display ? 0 : start, eval);
+            const FormulaFigures fig = formulaFigures(eval.hitsFrom(start), settings.weighted);
+            const auto next = eval.nextValue();
+            if (display) {
+                std::int8_t* row = grid.data() + i * static_cast<std::size_t>(snap.size());
+                for (int r = 0; r < snap.size(); ++r) {
+                    const auto v = eval.displayValue(r, DisplayColumn::PreCanshu);
+                    row[r] = static_cast<std::int8_t>(v ? *v : -128);
+                }
+            }
+            check += fig.stats.hitSum + (next ? *next : 0);
+        }
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        formulas += kFormulas;
+        benchmark::DoNotOptimize(check);
+    }
+    record(state, name, seconds, formulas);
+}
+
+void BM_Yansuan_Window300(benchmark::State& state)
+{
+    yansuan(state, 300, false, "engine, window 300");
+}
+void BM_Yansuan_AllDraws(benchmark::State& state)
+{
+    yansuan(state, 0, false, "engine, all draws");
+}
+void BM_Yansuan_AllDraws_PerDrawDisplay(benchmark::State& state)
+{
+    yansuan(state, 0, true, "engine, all draws + per-draw display");
+}
+
+// The original: per formula UPDATE canshu, a walk carrying each value to the next draw, GSCS reset, the hit
+// statement, then a read of GSCS over the window; on a database file, one transaction per formula.
+void legacy(benchmark::State& state, int windowDraws, const std::string& name)
+{
+    static QTemporaryDir dir;
+    static std::unique_ptr<SQLite::Database> db;
+    if (!db) {
+        db = std::make_unique<SQLite::Database>(QDir(dir.path()).filePath(QStringLiteral("formula.mdb")).toStdString(),
+                                                SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        test::loadLishi(*db, history());
+    }
+    const auto& list = formulaList();
+    const int window = windowDraws > 0 ? windowDraws : history().size() - 1;
+    double seconds = 0;
+    long long formulas = 0;
+    std::size_t next = 0;
+    int disagreements = 0;
+    for (auto _ : state) {
+        const ListFormula& f = list[next++ % list.size()];
+        const auto t0 = std::chrono::steady_clock::now();
+        const auto rows = test::legacyEvaluate(*db, f.sql, f.kind, f.kill, false, window, test::Carry::Walk);
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        ++formulas;
+        // Same verdicts as the engine (rows come newest first).
+        const FormulaEvaluation e = EvaluateFormula(history(), Expression::compile(f.gongshi), f.kind, f.kill);
+        for (std::size_t k = 0; k < rows.size(); ++k) {
+            disagreements += rows[k].hit != e.hit(history().size() - 1 - static_cast<int>(k));
+        }
+    }
+    state.counters["disagreements"] = disagreements;
+    record(state, name, seconds, formulas);
+}
+
+void BM_Legacy_Window300(benchmark::State& state)
+{
+    legacy(state, 300, "legacy SQL, window 300");
+}
+void BM_Legacy_AllDraws(benchmark::State& state)
+{
+    legacy(state, 0, "legacy SQL, all draws");
+}
+
+} // namespace
+
+BENCHMARK(BM_Yansuan_Window300)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_Yansuan_AllDraws)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_Yansuan_AllDraws_PerDrawDisplay)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_Legacy_Window300)->Unit(benchmark::kMillisecond)->Iterations(8);
+BENCHMARK(BM_Legacy_AllDraws)->Unit(benchmark::kMillisecond)->Iterations(8);
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::printf("\nformulas per second (%d draws, %d formulas per pass)\n", history().size(), kFormulas);
+    for (const auto& [name, rate] : g_formulasPerSecond) {
+        std::printf("  %-40s %12.1f\n", name.c_str(), rate);
+    }
+    const auto ratio = [](const char* engine, const char* legacySql) {
+        const auto e = g_formulasPerSecond.find(engine);
+        const auto l = g_formulasPerSecond.find(legacySql);
+        if (e != g_formulasPerSecond.end() && l != g_formulasPerSecond.end()) {
+            std::printf("  speed-up %-31s %12.0fx\n", engine, e->second / l->second);
+        }
+    };
+    ratio("engine, window 300", "legacy SQL, window 300");
+    ratio("engine, all draws", "legacy SQL, all draws");
+    return 0;
+}
