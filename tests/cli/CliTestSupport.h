@@ -7,6 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Readable QStrings in the failure messages.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
 namespace korvel::test {
 
 // One run of korvel-cli: its status and what it wrote.
