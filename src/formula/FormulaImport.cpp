@@ -19,6 +19,7 @@
 #include <QSaveFile>
 
 #include <exception>
+#include <set>
 
 namespace korvel {
 
@@ -60,6 +61,58 @@ QByteArray reportBytes(const QStringList& lines)
     }
     return out;
 }
+
+// The rebuild that precedes every line of a kind other than the listed one. The first one of a table
+// in an import is the store's full rebuild; after it the table only ever grows by the import's own
+// appends, so a later rebuild can only remove the one row appended since, when it repeats an earlier row
+// (the numbering of the rows before it stays 1..n). That keeps a long file linear instead of rebuilding
+// the whole table for every line, with the same tables as a result.
+class ImportRebuilds {
+public:
+    explicit ImportRebuilds(FormulaStore& store) : m_store(store) {}
+
+    void beforeAppend(const FormulaKind& kind)
+    {
+        Table& t = m_tables[static_cast<std::size_t>(kindSlot(kind))];
+        if (!t.rebuilt) {
+            m_store.rebuild(kind);
+            for (const Formula& f : m_store.listAll(kind)) {
+                t.keys.insert(keyOf(f.bolKill, f.gongshi, f.gongshiCN));
+            }
+            t.rebuilt = true;
+        } else if (t.pendingDuplicate > 0) {
+            m_store.deleteFormula(kind, t.pendingDuplicate);
+        }
+        t.pendingDuplicate = 0;
+    }
+
+    // After an append to a table rebuilt in this import.
+    void appended(const FormulaKind& kind, int idx, bool kill, const QString& gongshi, const QString& gongshiCN)
+    {
+        Table& t = m_tables[static_cast<std::size_t>(kindSlot(kind))];
+        if (!t.rebuilt) {
+            return;
+        }
+        if (!t.keys.insert(keyOf(kill, gongshi, gongshiCN)).second) {
+            t.pendingDuplicate = idx;
+        }
+    }
+
+private:
+    static QString keyOf(bool kill, const QString& gongshi, const QString& gongshiCN)
+    {
+        return QString(kill ? QLatin1Char('1') : QLatin1Char('0')) + QChar(0x1F) + gongshi + QChar(0x1F) + gongshiCN;
+    }
+
+    struct Table {
+        bool rebuilt = false;
+        std::set<QString> keys;
+        int pendingDuplicate = 0; // idx of the last appended row when it repeats an earlier one
+    };
+
+    FormulaStore& m_store;
+    std::array<Table, 5> m_tables;
+};
 
 QString importTitle()
 {
@@ -150,6 +203,7 @@ FormulaImportResult importFormulaLines(Database& db, FormulaStore& store, const 
     bool currentKill = kill;
     try {
         SQLite::Transaction tx(db.sql());
+        ImportRebuilds rebuilds(store);
         if (mode == FormulaImportMode::Replace) {
             store.clearAll();
         }
@@ -170,9 +224,10 @@ FormulaImportResult importFormulaLines(Database& db, FormulaStore& store, const 
                 break;
             case FormulaTextLine::Outcome::Recognised:
                 if (mode == FormulaImportMode::File && read.kind != listedKind) {
-                    store.rebuild(read.kind);
+                    rebuilds.beforeAppend(read.kind);
                 }
-                store.appendFormula(read.kind, read.gongshi, read.gongshiCN, read.kill);
+                rebuilds.appended(read.kind, store.appendFormula(read.kind, read.gongshi, read.gongshiCN, read.kill),
+                                  read.kill, read.gongshi, read.gongshiCN);
                 ++result.stored;
                 ++result.storedPerKind[static_cast<std::size_t>(kindSlot(read.kind))];
                 lastUsed = read.kind;

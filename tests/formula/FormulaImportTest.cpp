@@ -312,6 +312,49 @@ TEST_F(FormulaFiles, AFailingTableRollsBackTheWholeImport)
     EXPECT_EQ(m_store.appendFormula(k2D, QStringLiteral("LT"), QStringLiteral("[十位单选]跨度"), true), 1);
 }
 
+TEST_F(FormulaFiles, LongFilesGiveTheTablesOfARebuildBeforeEveryLine)
+{
+    // Lines of three kinds with repeats, near and far apart, into tables that already hold repeats.
+    QStringList lines;
+    const QString kinds[] = {QStringLiteral("[十位单选]"), QStringLiteral("[百位通选]"), QStringLiteral("[个位单选]")};
+    for (int i = 0; i < 300; ++i) {
+        lines << kinds[(i * 7) % 3] + QStringLiteral("百位码+%1").arg((i * 13) % 40);
+    }
+    m_store.appendFormula(k2D, QStringLiteral("L1A+1"), QStringLiteral("[十位单选]百位码+1"), true);
+    m_store.appendFormula(k2D, QStringLiteral("L1A+1"), QStringLiteral("[十位单选]百位码+1"), true);
+    const FormulaImportResult r = importFormulaLines(m_db, m_store, lines, k1D, true, FormulaImportMode::File);
+    ASSERT_EQ(r.status, FormulaImportResult::Status::Imported);
+
+    // The rule taken literally on a second database: a full rebuild before every line of another kind.
+    QTemporaryDir other;
+    Database db;
+    ASSERT_EQ(db.open(other.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Created);
+    FormulaStore store(db);
+    store.appendFormula(k2D, QStringLiteral("L1A+1"), QStringLiteral("[十位单选]百位码+1"), true);
+    store.appendFormula(k2D, QStringLiteral("L1A+1"), QStringLiteral("[十位单选]百位码+1"), true);
+    FormulaKind kind = k1D;
+    bool kill = true;
+    std::optional<FormulaKind> last;
+    for (const QString& line : lines) {
+        const FormulaTextLine read = readFormulaLine(line, kind, kill);
+        ASSERT_EQ(read.outcome, FormulaTextLine::Outcome::Recognised);
+        if (read.kind != k1D) {
+            store.rebuild(read.kind);
+        }
+        store.appendFormula(read.kind, read.gongshi, read.gongshiCN, read.kill);
+        last = read.kind;
+    }
+    store.renumber(*last);
+    for (const FormulaKind& k : kAllKinds) {
+        std::vector<Row> want;
+        for (const Formula& f : store.listAll(k)) {
+            want.push_back({f.idx, f.gongshi, f.gongshiCN, f.bolKill});
+        }
+        EXPECT_EQ(table(k), want) << k.label().toStdString();
+    }
+    EXPECT_LT(table(k2D).size(), 100u); // the repeats really were removed
+}
+
 // A small history whose hit runs are known by hand: 百位 digits 0 1 2 5 3 4 6 7 8 9.
 HistorySnapshot handHistory()
 {
