@@ -17,6 +17,7 @@ FormulaListModel::FormulaListModel(FormulaList& list, QObject* parent)
         }
     });
     connect(&m_list, &FormulaList::rebuilt, this, [this] {
+        m_order.clear();
         rebuildTexts();
         if (m_resetting) {
             m_resetting = false;
@@ -44,6 +45,28 @@ void FormulaListModel::setChineseText(bool chinese)
     m_chinese = chinese;
     rebuildTexts();
     refreshColumns(FormulaList::ColFormula, FormulaList::ColFormula);
+}
+
+void FormulaListModel::setDisplayOrder(std::vector<int> order)
+{
+    if (order.size() != m_texts.size()) {
+        order.clear();
+    }
+    beginResetModel();
+    m_order = std::move(order);
+    endResetModel();
+}
+
+std::vector<int> FormulaListModel::displayOrder() const
+{
+    if (!m_order.empty()) {
+        return m_order;
+    }
+    std::vector<int> order(m_texts.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = static_cast<int>(i);
+    }
+    return order;
 }
 
 void FormulaListModel::setWeightedRate(bool weighted)
@@ -93,15 +116,17 @@ int FormulaListModel::columnCount(const QModelIndex& parent) const
 
 QVariant FormulaListModel::data(const QModelIndex& index, int role) const
 {
-    const int r = index.row();
     const int c = index.column();
     // While the list is being rebuilt its rows may already be gone; the texts are the model's own rows.
-    if (!index.isValid() || m_resetting || r >= m_list.rowCount()) {
+    if (!index.isValid() || m_resetting || index.row() >= m_list.rowCount()) {
         return {};
     }
+    const int r = listRow(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return m_texts[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+        // The number is the display position: list row i's number text is i + 1.
+        return m_texts[static_cast<std::size_t>(c == FormulaList::ColNumber ? index.row() : r)]
+                      [static_cast<std::size_t>(c)];
     case Qt::BackgroundRole:
         if (c == FormulaList::ColNumber) {
             return m_list.rowSelected(r) ? m_selectedBrush : m_unselectedBrush;

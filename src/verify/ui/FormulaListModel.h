@@ -38,6 +38,17 @@ public:
     // Tooltip of the list: how to sort and where the menu is.
     static QString listToolTip();
 
+    // The order of the double-click re-sort: display row i shows list row order[i], numbered i + 1. Empty
+    // (the default) is the list's own `idx` order; a rebuild of the list returns to it. Resets the model.
+    void setDisplayOrder(std::vector<int> order);
+    // Always a full permutation of the list's rows.
+    std::vector<int> displayOrder() const;
+    // The list row shown at a display row.
+    int listRow(int displayRow) const
+    {
+        return m_order.empty() ? displayRow : m_order[static_cast<std::size_t>(displayRow)];
+    }
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -53,6 +64,7 @@ private:
     bool m_resetting = false;
     std::vector<std::array<QString, FormulaList::ColumnCount>> m_texts;
     std::vector<QString> m_nextValueTips; // reason per row a formula cannot be computed, else empty
+    std::vector<int> m_order;             // display row -> list row; empty for the idx order
     QString m_toolTip;
     QBrush m_selectedBrush;
     QBrush m_unselectedBrush;

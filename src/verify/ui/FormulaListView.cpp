@@ -114,10 +114,11 @@ void FormulaListView::cellClicked(const QModelIndex& index)
     if (!index.isValid()) {
         return;
     }
+    const int row = m_model->listRow(index.row());
     if (index.column() == FormulaList::ColFormula) {
-        list().toggleRow(index.row());
+        list().toggleRow(row);
     } else if (index.column() == FormulaList::ColNextValue) {
-        list().markNextValue(index.row());
+        list().markNextValue(row);
     }
 }
 
@@ -126,7 +127,7 @@ void FormulaListView::openMenuForRow(int row, const QPoint& globalPos)
     if (row < 0 || row >= m_model->rowCount()) {
         return;
     }
-    m_menuRow = row;
+    m_menuRow = m_model->listRow(row);
     m_menu->popup(globalPos);
 }
 

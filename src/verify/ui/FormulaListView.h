@@ -16,7 +16,9 @@ class FormulaListModel;
 // rebuild a list of 30 rows or more is scrolled so that its last row is the top row.
 //
 // The four delete items run the list's commands (which ask their own questions); the export and the
-// history query are shown but wait for their features. The owner connects the window's busy pointer.
+// history query stay disabled until the tally commands attach to them. The model's display order (the
+// double-click re-sort) maps the rows a user clicks to the list's rows. The owner connects the window's
+// busy pointer.
 class FormulaListView : public QTableView {
     Q_OBJECT
 public:
@@ -33,7 +35,8 @@ public:
     // List row (0-based) the menu was last opened on, or -1.
     int menuRow() const { return m_menuRow; }
 
-    // Opens the menu for a row as a right click on it does (for the keyboard's menu key as well).
+    // Opens the menu for a row as a right click on it does (for the keyboard's menu key as well). The row is
+    // the display row; menuRow() is the list row shown there.
     void openMenuForRow(int row, const QPoint& globalPos);
     // The classic widths: twips / 15 pixels, widened where the header would not fit.
     void applyColumnWidths();
