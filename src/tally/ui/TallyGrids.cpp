@@ -1,0 +1,58 @@
+#include "tally/ui/TallyGrids.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QTableView>
+
+#include <algorithm>
+
+namespace korvel {
+
+namespace {
+constexpr int kTwipsPerPixel = 15;
+} // namespace
+
+int pixelsOfTwips(int twips)
+{
+    return twips / kTwipsPerPixel;
+}
+
+void setUpReadOnlyGrid(QTableView* grid)
+{
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    grid->setWordWrap(false);
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    grid->horizontalHeader()->setHighlightSections(false);
+    grid->horizontalHeader()->setStretchLastSection(false);
+}
+
+void applyWidthsTwips(QTableView* grid, const std::vector<int>& twips)
+{
+    QAbstractItemModel* model = grid->model();
+    if (!model) {
+        return;
+    }
+    const QFontMetrics header(grid->horizontalHeader()->font());
+    for (int c = 0; c < model->columnCount(); ++c) {
+        const int fit = header.horizontalAdvance(model->headerData(c, Qt::Horizontal).toString()) + 14;
+        const int given = c < static_cast<int>(twips.size()) ? pixelsOfTwips(twips[static_cast<std::size_t>(c)]) : 0;
+        grid->setColumnWidth(c, std::max(given, fit));
+    }
+}
+
+BusyCursor::BusyCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyCursor::~BusyCursor()
+{
+    QApplication::restoreOverrideCursor();
+}
+
+} // namespace korvel
