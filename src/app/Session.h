@@ -56,6 +56,7 @@ public:
     // False when formula.mdb was refused or failed to open.
     bool databaseOpen() const;
 
+    SettingsStore& settings() { return m_settings; }
     Options& options() { return *m_options; }
     const Options& options() const { return *m_options; }
     Database& database() { return *m_database; }

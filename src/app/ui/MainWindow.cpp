@@ -6,6 +6,7 @@
 #include "history/ui/HistoryGridView.h"
 #include "history/ui/ParameterReferenceView.h"
 #include "platform/ui/GridWheelScroller.h"
+#include "search/ui/SearchWindow.h"
 #include "settings/Options.h"
 #include "settings/ui/SettingsMenu.h"
 #include "tally/ui/FormulaFilterDialog.h"
@@ -102,6 +103,9 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     connect(exportText, &QPushButton::clicked, this, &MainWindow::exportHistoryText);
     connect(reference, &QPushButton::clicked, this, &MainWindow::openReferenceView);
     connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::popUpSettings);
+    auto* search = findChild<QPushButton*>(QStringLiteral("searchButton"));
+    search->setEnabled(true);
+    connect(search, &QPushButton::clicked, this, &MainWindow::openSearchWindow);
 
     // The list-to-spreadsheet export comes with the formula export.
     m_historyGrid->exportListAction()->setEnabled(false);
@@ -359,6 +363,23 @@ void MainWindow::openReferenceView()
     view->show();
     view->raise();
     view->activateWindow();
+}
+
+SearchWindow* MainWindow::searchWindow() const
+{
+    return m_searchWindow;
+}
+
+void MainWindow::openSearchWindow()
+{
+    if (m_searchWindow) {
+        m_searchWindow->raise();
+        return;
+    }
+    // Closing discards its results and counters: every opening starts afresh.
+    m_searchWindow = new SearchWindow(m_session, this);
+    m_searchWindow->setAttribute(Qt::WA_DeleteOnClose);
+    m_searchWindow->show();
 }
 
 void MainWindow::popUpSettings()

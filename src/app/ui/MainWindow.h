@@ -25,6 +25,7 @@ class GridWheelScroller;
 class HistoryGridModel;
 class HistoryGridView;
 class ParameterReferenceView;
+class SearchWindow;
 class Session;
 class SettingsMenu;
 class SortSettingsDialog;
@@ -56,6 +57,9 @@ public:
     // "公式过滤设置窗口" and "公式排序设置", created on first use.
     FormulaFilterDialog* filterDialog();
     SortSettingsDialog* sortSettingsDialog();
+    // "公式搜索设置以及搜索结果" while it is open (modal; a new one on every opening), else null.
+    SearchWindow* searchWindow() const;
+    void openSearchWindow();
 
 private:
     QWidget* buildFormulaColumn();
@@ -94,6 +98,7 @@ private:
     std::shared_ptr<FormulaDrawColumns> m_drawColumns;
     QPointer<FormulaFilterDialog> m_filter;
     QPointer<SortSettingsDialog> m_sort;
+    QPointer<SearchWindow> m_searchWindow;
     int m_passDepth = 0;
     int m_historyWidth = 0;
     QHBoxLayout* m_body = nullptr;

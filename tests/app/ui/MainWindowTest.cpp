@@ -387,7 +387,7 @@ TEST_F(MainWindowTest, EveryCommandIsPresentWithItsCaptionAndOnlyBuiltOnesAreEna
         {"computeButton", "计算公式(&C)", false},
         {"positionValuesButton", "公式往期位置值结果列表", false},
         {"filterSettingsButton", "公式过滤设置", true},
-        {"searchButton", "公式搜索(&F)", false},
+        {"searchButton", "公式搜索(&F)", true},
         {"settingsButton", "软件设置(&T)", true},
     };
     for (const Control& c : buttons) {
