@@ -105,11 +105,9 @@ void yansuan(benchmark::State& state, int windowDraws, bool display, const std::
             const FormulaFigures fig = formulaFigures(eval.hitsFrom(start), settings.weighted);
             const auto next = eval.nextValue();
             if (display) {
-                std::int8_t* row = grid.data() + i * static_cast<std::size_t>(snap.size());
-                for (int r = 0; r < snap.size(); ++r) {
-                    const auto v = eval.displayValue(r, DisplayColumn::PreCanshu);
-                    row[r] = static_cast<std::int8_t>(v ? *v : -128);
-                }
+                eval.displayValues(DisplayColumn::PreCanshu,
+                                   std::span<std::int8_t>(grid).subspan(i * static_cast<std::size_t>(snap.size()),
+                                                                        static_cast<std::size_t>(snap.size())));
             }
             check += fig.stats.hitSum + (next ? *next : 0);
         }

@@ -1,5 +1,7 @@
 #include "formula/Expression.h"
 
+#include "formula/SimdClones.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -513,6 +515,7 @@ void Expression::evaluate(const HistorySnapshot& snapshot, int first, int end, V
     }
 }
 
+KORVEL_SIMD_CLONES
 void Expression::evaluateBatch(const HistorySnapshot& snapshot, int first, int count, double* outValues,
                                std::uint8_t* outValid, bool& allValid, ExpressionScratch& scratch) const
 {

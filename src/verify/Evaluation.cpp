@@ -1,5 +1,7 @@
 #include "verify/Evaluation.h"
 
+#include "formula/SimdClones.h"
+
 #include <algorithm>
 
 namespace korvel {
@@ -87,6 +89,24 @@ std::optional<int> FormulaEvaluation::displayValue(int row, DisplayColumn column
     return *v % 10;
 }
 
+void FormulaEvaluation::displayValues(DisplayColumn column, std::span<std::int8_t> out) const
+{
+    const int n = std::min(end, static_cast<int>(out.size()));
+    // Row r shows the digit of value row r (current-issue display) or of r - 1 (next-issue display).
+    const int shift = column == DisplayColumn::Canshu ? 0 : 1;
+    const int from = column == DisplayColumn::Canshu ? valueFirst : std::max(hitFirst, 1);
+    std::fill(out.begin(), out.begin() + std::clamp(from, 0, n), kNoDisplay);
+    if (from >= n) {
+        return;
+    }
+    const std::int16_t* __restrict dg = digits.data() + (from - shift - valueFirst);
+    const std::uint8_t* __restrict ok = canshuValid.data() + (from - shift - valueFirst);
+    std::int8_t* __restrict o = out.data() + from;
+    for (int k = 0; k < n - from; ++k) {
+        o[k] = ok[k] ? static_cast<std::int8_t>(dg[k]) : kNoDisplay;
+    }
+}
+
 std::optional<int> FormulaEvaluation::nextValue() const
 {
     const auto v = canshuAt(end - 1);
@@ -121,6 +141,7 @@ void judge(const std::int16_t* __restrict digit, const std::uint8_t* __restrict 
 
 } // namespace
 
+KORVEL_SIMD_CLONES
 void EvaluateFormula(const HistorySnapshot& snapshot, const Expression& expression, const FormulaKind& kind,
                      bool bolKill, int hitFirst, FormulaEvaluation& out)
 {

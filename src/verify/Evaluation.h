@@ -62,6 +62,10 @@ struct FormulaEvaluation {
     // GSZCS: the value shown in the history grid, the display column MOD 10. For "Canshu" the hit colour
     // of row r is hit(r + 1) (whether that value hit the following draw); for "PreCanshu" it is hit(r).
     std::optional<int> displayValue(int row, DisplayColumn column) const;
+    // displayValue of every row at once, for the history grid: out[r] for rows [0, end), kNoDisplay where a
+    // row has no value (empty, or before the rows evaluated). `out` must hold `end` entries.
+    static constexpr std::int8_t kNoDisplay = -128;
+    void displayValues(DisplayColumn column, std::span<std::int8_t> out) const;
     // The prediction for the coming draw: the newest draw's canshu MOD 10, or empty.
     std::optional<int> nextValue() const;
 };

@@ -1,5 +1,7 @@
 #include "verify/FormulaFigures.h"
 
+#include "formula/SimdClones.h"
+
 #include "verify/Evaluation.h"
 
 #include <algorithm>
@@ -16,6 +18,7 @@ std::int16_t saturate16(std::int64_t v)
 
 } // namespace
 
+KORVEL_SIMD_CLONES
 FormulaFigures formulaFigures(std::span<const std::uint8_t> windowHits, bool weighted, float previousRate)
 {
     FormulaFigures f;
@@ -24,20 +27,17 @@ FormulaFigures formulaFigures(std::span<const std::uint8_t> windowHits, bool wei
     std::int64_t trueMax = 0;
     std::int64_t errMax = 0;
     std::int64_t j = 0;
+    // Branch-free: hits and misses alternate unpredictably, so a branch per draw would mostly mispredict.
     for (const std::uint8_t hit : windowHits) {
+        const std::int64_t h = hit ? 1 : 0;
         ++j;
         const std::int64_t w = weighted ? j * j : 1;
         f.stats.total += w;
-        if (hit) {
-            errRun = 0;
-            f.stats.hitSum += w;
-            ++trueRun;
-            trueMax = std::max(trueMax, trueRun);
-        } else {
-            trueRun = 0;
-            ++errRun;
-            errMax = std::max(errMax, errRun);
-        }
+        f.stats.hitSum += h * w;
+        trueRun = (trueRun + 1) * h;
+        errRun = (errRun + 1) * (1 - h);
+        trueMax = std::max(trueMax, trueRun);
+        errMax = std::max(errMax, errRun);
     }
     f.stats.trueCon = saturate16(trueMax);
     f.stats.errCon = saturate16(errMax);

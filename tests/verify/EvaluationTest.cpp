@@ -134,6 +134,11 @@ TEST(Evaluation, CarriedValuesRemaindersAndDisplay)
     EXPECT_EQ(e.displayValue(2, DisplayColumn::PreCanshu), -3);
     EXPECT_EQ(e.nextValue(), 6);
     EXPECT_EQ(NextValue(s, lhOverLu()), 6);
+    std::vector<std::int8_t> grid(5, 0);
+    e.displayValues(DisplayColumn::Canshu, grid);
+    EXPECT_EQ(grid, (std::vector<std::int8_t>{7, -3, FormulaEvaluation::kNoDisplay, 5, 6}));
+    e.displayValues(DisplayColumn::PreCanshu, grid);
+    EXPECT_EQ(grid, (std::vector<std::int8_t>{FormulaEvaluation::kNoDisplay, 7, -3, FormulaEvaluation::kNoDisplay, 5}));
 
     // Only the rows from 3 on: values from row 2, nothing before.
     const FormulaEvaluation part = EvaluateFormula(s, lhOverLu(), k3D, true, 3);
@@ -144,6 +149,12 @@ TEST(Evaluation, CarriedValuesRemaindersAndDisplay)
     EXPECT_FALSE(part.hit(3));
     EXPECT_EQ(part.hitsFrom(3).size(), 2u);
     EXPECT_EQ(part.nextValue(), 6);
+    part.displayValues(DisplayColumn::Canshu, grid);
+    EXPECT_EQ(grid, (std::vector<std::int8_t>{FormulaEvaluation::kNoDisplay, FormulaEvaluation::kNoDisplay,
+                                              FormulaEvaluation::kNoDisplay, 5, 6}));
+    part.displayValues(DisplayColumn::PreCanshu, grid);
+    EXPECT_EQ(grid, (std::vector<std::int8_t>{FormulaEvaluation::kNoDisplay, FormulaEvaluation::kNoDisplay,
+                                              FormulaEvaluation::kNoDisplay, FormulaEvaluation::kNoDisplay, 5}));
 
     // The newest value empty: no next value.
     const HistorySnapshot t = history({{0, 0, 0, 27, 1}, {1, 1, 1, 3, 0}});
