@@ -47,6 +47,7 @@ private:
 // Semantics: `/` is real division; `\` and MOD first round both operands half-to-even to integers; `\`
 // truncates toward zero, MOD keeps the sign of the dividend; a zero divisor makes the row empty; empty
 // propagates through every operator.
+// Arithmetic is in doubles: integers are exact up to 2^53, far beyond any formula over 16-bit columns.
 //
 // A compiled expression is immutable: const members may be called from any number of threads at once,
 // each with its own scratch (or the thread-local default).
@@ -63,7 +64,8 @@ public:
     const QString& errorPart() const { return m_errorPart; }
     const QString& text() const { return m_text; }
 
-    // The columns the expression reads, each once, in order of first appearance.
+    // The columns the expression names, each once, in order of first appearance (a column inside a part
+    // that folded to a constant, such as L1A / 0, is still listed).
     const std::vector<Param>& columns() const { return m_columns; }
 
     // Values of rows [first, end) of the snapshot into `out` (resized to end - first).
