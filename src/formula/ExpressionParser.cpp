@@ -1,0 +1,392 @@
+#include "formula/Expression.h"
+#include "formula/ExpressionMath.h"
+
+#include <algorithm>
+
+namespace korvel {
+
+using namespace expression_math;
+
+// Compiler: recursive descent over a token list, building the post-order node array with constant folding.
+
+class ExpressionParser {
+public:
+    explicit ExpressionParser(const QString& text) : m_text(text) {}
+
+    Expression run()
+    {
+        Expression e;
+        e.m_text = m_text;
+        tokenize();
+        if (m_failed) {
+            return fail(std::move(e));
+        }
+        if (m_tokens.size() == 1) {
+            e.m_error = QStringLiteral("公式表达式为空");
+            return e;
+        }
+        m_nodes.clear();
+        const int root = parseAdditive();
+        if (!m_failed && peek().kind != Tok::End) {
+            const Token& t = peek();
+            if (t.kind == Tok::Close) {
+                setError(t.text, QStringLiteral("多余的右括号「)」"));
+            } else {
+                setError(t.text, QStringLiteral("公式在「%1」处有语法错误（缺少运算符）").arg(t.text));
+            }
+        }
+        if (m_failed) {
+            return fail(std::move(e));
+        }
+        (void)root;
+        e.m_nodes = std::move(m_nodes);
+        e.m_columns = std::move(m_columns);
+        e.m_ok = true;
+        return e;
+    }
+
+private:
+    using Node = Expression::Node;
+    using Op = Expression::Op;
+
+    enum class Tok { Number, Column, Plus, Minus, Times, Slash, Backslash, Mod, Open, Close, End };
+    struct Token {
+        Tok kind = Tok::End;
+        QString text;
+        double number = 0.0;
+        Param param = Param::L1A;
+    };
+
+    Expression fail(Expression e)
+    {
+        e.m_error = m_error;
+        e.m_errorPart = m_errorPart;
+        return e;
+    }
+
+    void setError(const QString& part, const QString& message)
+    {
+        if (!m_failed) {
+            m_failed = true;
+            m_errorPart = part;
+            m_error = message;
+        }
+    }
+
+    static bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+    static bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+    void tokenize()
+    {
+        const qsizetype n = m_text.size();
+        qsizetype i = 0;
+        while (i < n && !m_failed) {
+            const QChar c = m_text[i];
+            if (c.isSpace()) {
+                ++i;
+                continue;
+            }
+            Token t;
+            if (isDigit(c) || (c == QLatin1Char('.') && i + 1 < n && isDigit(m_text[i + 1]))) {
+                const qsizetype start = i;
+                while (i < n && isDigit(m_text[i])) {
+                    ++i;
+                }
+                if (i < n && m_text[i] == QLatin1Char('.')) {
+                    ++i;
+                    while (i < n && isDigit(m_text[i])) {
+                        ++i;
+                    }
+                }
+                t.kind = Tok::Number;
+                t.text = m_text.mid(start, i - start);
+                t.number = t.text.toDouble();
+                if (i < n && isWordChar(m_text[i]) && !isDigit(m_text[i])) {
+                    // "3L1A": a number glued to a word is neither a number nor a column.
+                    qsizetype j = i;
+                    while (j < n && isWordChar(m_text[j])) {
+                        ++j;
+                    }
+                    const QString part = m_text.mid(start, j - start);
+                    setError(part, QStringLiteral("无法识别「%1」").arg(part));
+                    return;
+                }
+            } else if (isWordChar(c)) {
+                const qsizetype start = i;
+                while (i < n && isWordChar(m_text[i])) {
+                    ++i;
+                }
+                t.text = m_text.mid(start, i - start);
+                if (t.text.compare(QLatin1String("MOD"), Qt::CaseInsensitive) == 0) {
+                    t.kind = Tok::Mod;
+                } else if (!column(t.text, t)) {
+                    return;
+                }
+            } else if (c == QLatin1Char('[')) {
+                const qsizetype close = m_text.indexOf(QLatin1Char(']'), i + 1);
+                if (close < 0) {
+                    const QString part = m_text.mid(i);
+                    setError(part, QStringLiteral("「%1」缺少右方括号「]」").arg(part));
+                    return;
+                }
+                const QString inner = m_text.mid(i + 1, close - i - 1);
+                i = close + 1;
+                if (!column(inner, t)) {
+                    return;
+                }
+                t.text = QLatin1Char('[') + inner + QLatin1Char(']');
+            } else {
+                t.text = QString(c);
+                switch (c.unicode()) {
+                case '+':
+                    t.kind = Tok::Plus;
+                    break;
+                case '-':
+                    t.kind = Tok::Minus;
+                    break;
+                case '*':
+                    t.kind = Tok::Times;
+                    break;
+                case '/':
+                    t.kind = Tok::Slash;
+                    break;
+                case '\\':
+                    t.kind = Tok::Backslash;
+                    break;
+                case '(':
+                    t.kind = Tok::Open;
+                    break;
+                case ')':
+                    t.kind = Tok::Close;
+                    break;
+                default:
+                    setError(t.text, QStringLiteral("无法识别的字符「%1」").arg(t.text));
+                    return;
+                }
+                ++i;
+            }
+            m_tokens.push_back(std::move(t));
+        }
+        Token end;
+        end.kind = Tok::End;
+        m_tokens.push_back(end);
+    }
+
+    bool column(const QString& name, Token& t)
+    {
+        const auto p = paramFromCode(name);
+        if (!p) {
+            setError(name, QStringLiteral("无法识别「%1」：没有这个参数").arg(name));
+            return false;
+        }
+        t.kind = Tok::Column;
+        t.param = *p;
+        return true;
+    }
+
+    const Token& peek() const { return m_tokens[m_pos]; }
+    const Token& next() { return m_tokens[m_pos++]; }
+
+    int parseAdditive()
+    {
+        int left = parseModulo();
+        while (!m_failed && (peek().kind == Tok::Plus || peek().kind == Tok::Minus)) {
+            const Op op = next().kind == Tok::Plus ? Op::Add : Op::Subtract;
+            left = binary(op, left, parseModulo());
+        }
+        return left;
+    }
+
+    int parseModulo()
+    {
+        int left = parseIntDivide();
+        while (!m_failed && peek().kind == Tok::Mod) {
+            next();
+            left = binary(Op::Modulo, left, parseIntDivide());
+        }
+        return left;
+    }
+
+    int parseIntDivide()
+    {
+        int left = parseMultiplicative();
+        while (!m_failed && peek().kind == Tok::Backslash) {
+            next();
+            left = binary(Op::IntDivide, left, parseMultiplicative());
+        }
+        return left;
+    }
+
+    int parseMultiplicative()
+    {
+        int left = parseUnary();
+        while (!m_failed && (peek().kind == Tok::Times || peek().kind == Tok::Slash)) {
+            const Op op = next().kind == Tok::Times ? Op::Multiply : Op::Divide;
+            left = binary(op, left, parseUnary());
+        }
+        return left;
+    }
+
+    int parseUnary()
+    {
+        if (m_failed) {
+            return -1;
+        }
+        if (peek().kind == Tok::Minus) {
+            next();
+            const int operand = parseUnary();
+            if (m_failed) {
+                return -1;
+            }
+            Node& child = m_nodes[static_cast<std::size_t>(operand)];
+            if (child.op == Op::Constant) {
+                child.constant = -child.constant;
+                return operand;
+            }
+            Node n;
+            n.op = Op::Negate;
+            n.left = operand;
+            return push(n);
+        }
+        if (peek().kind == Tok::Plus) {
+            next();
+            return parseUnary();
+        }
+        return parsePrimary();
+    }
+
+    int parsePrimary()
+    {
+        const Token& t = peek();
+        switch (t.kind) {
+        case Tok::Number: {
+            next();
+            Node n;
+            n.op = Op::Constant;
+            n.constant = t.number;
+            return push(n);
+        }
+        case Tok::Column: {
+            next();
+            Node n;
+            n.op = Op::Column;
+            n.param = t.param;
+            if (std::find(m_columns.begin(), m_columns.end(), t.param) == m_columns.end()) {
+                m_columns.push_back(t.param);
+            }
+            return push(n);
+        }
+        case Tok::Open: {
+            next();
+            const int inner = parseAdditive();
+            if (m_failed) {
+                return -1;
+            }
+            if (peek().kind != Tok::Close) {
+                if (peek().kind == Tok::End) {
+                    setError(QStringLiteral("("), QStringLiteral("左括号「(」缺少对应的右括号「)」"));
+                } else {
+                    setError(peek().text, QStringLiteral("公式在「%1」处有语法错误").arg(peek().text));
+                }
+                return -1;
+            }
+            next();
+            return inner;
+        }
+        case Tok::End:
+            setError(m_text.trimmed(), QStringLiteral("公式「%1」不完整：末尾缺少运算数").arg(m_text.trimmed()));
+            return -1;
+        default:
+            setError(t.text, QStringLiteral("公式在「%1」处有语法错误（缺少运算数）").arg(t.text));
+            return -1;
+        }
+    }
+
+    int push(const Node& n)
+    {
+        m_nodes.push_back(n);
+        return static_cast<int>(m_nodes.size()) - 1;
+    }
+
+    // Folds constant operands, and turns an operation that is empty on every row (a constant zero divisor,
+    // an empty operand) into one empty constant. The children of a folded node are always the last nodes
+    // pushed, so they are removed from the end.
+    int binary(Op op, int left, int right)
+    {
+        if (m_failed || left < 0 || right < 0) {
+            return -1;
+        }
+        const Node l = m_nodes[static_cast<std::size_t>(left)];
+        const Node r = m_nodes[static_cast<std::size_t>(right)];
+        const bool lConst = l.op == Op::Constant;
+        const bool rConst = r.op == Op::Constant;
+        bool zeroDivisor = false;
+        if (rConst && !r.constantEmpty) {
+            zeroDivisor = (op == Op::Divide && r.constant == 0.0) ||
+                          ((op == Op::IntDivide || op == Op::Modulo) && rhe(r.constant) == 0.0);
+        }
+        const bool empty = (lConst && l.constantEmpty) || (rConst && r.constantEmpty) || zeroDivisor;
+        if ((lConst && rConst) || empty) {
+            Node folded;
+            folded.op = Op::Constant;
+            folded.constantEmpty = empty;
+            if (!empty) {
+                folded.constant = apply(op, l.constant, r.constant);
+            }
+            // Drop the operand subtrees: they are the tail of the array, starting at the left subtree.
+            m_nodes.resize(static_cast<std::size_t>(firstNodeOf(left)));
+            return push(folded);
+        }
+        Node n;
+        n.op = op;
+        n.left = left;
+        n.right = right;
+        return push(n);
+    }
+
+    // First node index of the subtree rooted at `index` (post-order: a subtree is a contiguous range).
+    int firstNodeOf(int index) const
+    {
+        const Node& n = m_nodes[static_cast<std::size_t>(index)];
+        if (n.left < 0) {
+            return index;
+        }
+        return firstNodeOf(n.left);
+    }
+
+    static double apply(Op op, double a, double b)
+    {
+        switch (op) {
+        case Op::Add:
+            return a + b;
+        case Op::Subtract:
+            return a - b;
+        case Op::Multiply:
+            return a * b;
+        case Op::Divide:
+            return a / b;
+        case Op::IntDivide:
+            return intDivide(a, b);
+        case Op::Modulo:
+            return modulo(a, b);
+        default:
+            return 0.0;
+        }
+    }
+
+    const QString& m_text;
+    std::vector<Token> m_tokens;
+    std::size_t m_pos = 0;
+    std::vector<Node> m_nodes;
+    std::vector<Param> m_columns;
+    bool m_failed = false;
+    QString m_error;
+    QString m_errorPart;
+};
+
+Expression Expression::compile(const QString& gongshi)
+{
+    return ExpressionParser(gongshi).run();
+}
+
+} // namespace korvel
