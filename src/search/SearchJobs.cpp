@@ -8,9 +8,9 @@ namespace korvel {
 
 ManualSearchJob::ManualSearchJob(SearchRecord& record, KernelDataPtr data, const FormulaKind& kind, bool kill,
                                  const CandidateRule& rule, const Thresholds& thresholds, DisplayForm form,
-                                 std::optional<double> autoStopCount)
+                                 std::optional<double> autoStopCount, std::optional<std::int64_t> candidateLimit)
     : m_record(record), m_kernel(std::move(data), kind, kill), m_thresholds(thresholds), m_form(form),
-      m_autoStop(autoStopCount)
+      m_autoStop(autoStopCount), m_candidateLimit(candidateLimit)
 {
     m_phase.kernel = &m_kernel;
     m_phase.rule = rule;
@@ -30,6 +30,8 @@ SearchJob::Verdict ManualSearchJob::take(const Candidate& c, const FormulaFigure
         m_reason = StopReason::Full;
     } else if (m_autoStop && *m_autoStop <= static_cast<double>(m_record.found.size())) {
         m_reason = StopReason::AutoStop;
+    } else if (m_candidateLimit && m_record.verified >= *m_candidateLimit) {
+        m_reason = StopReason::CandidateLimit;
     } else {
         return Verdict::Continue;
     }

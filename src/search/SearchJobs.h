@@ -6,6 +6,7 @@
 #include "search/SearchRunner.h"
 #include "search/ThresholdTable.h"
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <vector>
@@ -15,20 +16,22 @@ namespace korvel {
 // Why a run ended by itself.
 enum class StopReason {
     None,
-    AutoStop,   // the manual search reached its "自动中止" count
-    SchemeDone, // the scheme walked all kinds
-    Full,       // the unsaved results reached kMaxFound
-    TuningDone, // every sample was taken
+    AutoStop,       // the manual search reached its "自动中止" count
+    SchemeDone,     // the scheme walked all kinds
+    Full,           // the unsaved results reached kMaxFound
+    TuningDone,     // every sample was taken
+    CandidateLimit, // the manual search verified the number of candidates it was given (command line)
 };
 
 // "开始搜索(&F)": one kind and sense, candidates that qualify against the threshold snapshot are kept,
 // until the automatic stop count (when checked) is no longer above the found count, or the results are
-// full.
+// full. A candidate limit (the command line's) ends the run after that many verified candidates, at the
+// same candidate with any number of threads.
 class ManualSearchJob : public SearchJob {
 public:
     ManualSearchJob(SearchRecord& record, KernelDataPtr data, const FormulaKind& kind, bool kill,
                     const CandidateRule& rule, const Thresholds& thresholds, DisplayForm form,
-                    std::optional<double> autoStopCount);
+                    std::optional<double> autoStopCount, std::optional<std::int64_t> candidateLimit = std::nullopt);
 
     const SearchPhase* phase() const override { return m_done ? nullptr : &m_phase; }
     Verdict take(const Candidate& c, const FormulaFigures& f) override;
@@ -41,6 +44,7 @@ private:
     Thresholds m_thresholds;
     DisplayForm m_form;
     std::optional<double> m_autoStop;
+    std::optional<std::int64_t> m_candidateLimit;
     bool m_done = false;
     StopReason m_reason = StopReason::None;
 };

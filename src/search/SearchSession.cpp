@@ -224,7 +224,8 @@ bool SearchSession::startManual()
     m_schemeJob.reset();
     m_tuning.reset();
     m_manual = std::make_unique<ManualSearchJob>(m_record, m_data, formulaKind(), m_kill, *rule,
-                                                 Thresholds::fromTexts(m_fields), m_candidate.form, autoStop);
+                                                 Thresholds::fromTexts(m_fields), m_candidate.form, autoStop,
+                                                 m_candidateLimit);
     m_mode = SearchMode::Manual;
     m_reason = StopReason::None;
     m_finishPending = true;

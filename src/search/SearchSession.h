@@ -99,6 +99,9 @@ public:
     void setAutoStop(bool on) { m_autoStop = on; }
     const QString& autoStopText() const { return m_autoStopText; }
     void setAutoStopText(const QString& text) { m_autoStopText = text; }
+    // The command line's limit of the manual search: it ends after this many verified candidates (none: no
+    // limit, as in the window).
+    void setCandidateLimit(std::optional<std::int64_t> limit) { m_candidateLimit = limit; }
 
     // The scheme settings and the labels beside them.
     SchemeSettings& scheme() { return m_scheme; }
@@ -169,6 +172,7 @@ private:
     CandidateSettings m_candidate;
     bool m_autoStop = false;
     QString m_autoStopText = QStringLiteral("50");
+    std::optional<std::int64_t> m_candidateLimit;
     SchemeSettings m_scheme;
     KindCounts m_existing{};
     int m_tuningSamples = kMinTuningSamples;
