@@ -27,6 +27,8 @@ public:
 
     void setNextInput(const QString& answer) { m_inputs.push_back(answer); }
     void setNextFile(const QString& path) { m_files.push_back(path); }
+    // A command whose own option answers the question (tune --kind all --save) answers yes.
+    void setAnswerYes(bool yes) { m_yes = m_yes || yes; }
 
     // What was told so far: the number of plain messages, the icon of the last one, the questions refused.
     int messageCount() const { return m_messages; }

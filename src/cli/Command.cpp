@@ -8,10 +8,11 @@ std::vector<std::unique_ptr<Command>> allCommands()
 {
     std::vector<std::unique_ptr<Command>> all;
     for (auto make :
-         {makeHistoryListCommand, makeHistoryAddCommand, makeHistoryImportCommand, makeHistoryExportCommand,
-          makeHistoryDeleteCommand, makeParamsCommand, makeFormulaAddCommand, makeFormulaImportCommand,
+         {makeHistoryListCommand,   makeHistoryAddCommand,  makeHistoryImportCommand, makeHistoryExportCommand,
+          makeHistoryDeleteCommand, makeParamsCommand,      makeFormulaAddCommand,    makeFormulaImportCommand,
           makeFormulaExportCommand, makeFormulaListCommand, makeFormulaDeleteCommand, makeFormulaClearCommand,
-          makeStatsCommand, makeComputeCommand, makeRankingCommand, makeSettingsGetCommand, makeSettingsSetCommand}) {
+          makeStatsCommand,         makeComputeCommand,     makeRankingCommand,       makeSearchCommand,
+          makeSearchSchemeCommand,  makeTuneCommand,        makeSettingsGetCommand,   makeSettingsSetCommand}) {
         all.push_back(make());
     }
     return all;

@@ -16,7 +16,7 @@ QString valueText(const QJsonValue& value)
         if (std::floor(d) == d && std::fabs(d) < 9.0e15) {
             return QString::number(static_cast<qint64>(d));
         }
-        return QString::number(d, 'g', 17);
+        return QString::number(d, 'g', 15);
     }
     case QJsonValue::Bool:
         return value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");

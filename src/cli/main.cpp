@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "cli/Interrupt.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -10,6 +11,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("3VER"));
+
+    korvel::cli::installInterruptHandler();
 
     QFile stdoutFile;
     QFile stderrFile;

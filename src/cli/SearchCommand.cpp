@@ -1,0 +1,155 @@
+#include "app/Session.h"
+#include "app/SessionSearchHost.h"
+#include "cli/Arguments.h"
+#include "cli/Choices.h"
+#include "cli/CliContext.h"
+#include "cli/CliError.h"
+#include "cli/CommandSupport.h"
+#include "cli/Commands.h"
+#include "cli/SearchSupport.h"
+#include "search/SearchKind.h"
+#include "search/SearchSettings.h"
+
+#include <climits>
+#include <optional>
+
+namespace korvel::cli {
+
+namespace {
+
+// The operand count of a kind for one run: the window's slider stores it at once, the command line's
+// option leaves the stored count as it was.
+class OperandsForRun {
+public:
+    OperandsForRun(SettingsStore& store, int kindNumber) : m_store(store), m_kind(kindNumber)
+    {
+        m_stored = storedOperandCount(store, kindNumber);
+    }
+    ~OperandsForRun() { storeOperandCount(m_store, m_kind, m_stored); }
+    OperandsForRun(const OperandsForRun&) = delete;
+    OperandsForRun& operator=(const OperandsForRun&) = delete;
+
+private:
+    SettingsStore& m_store;
+    int m_kind;
+    int m_stored = kDefaultOperands;
+};
+
+class SearchCommand : public Command {
+public:
+    QString name() const override { return QStringLiteral("search"); }
+    QString summary() const override { return QStringLiteral("the manual formula search (开始搜索)"); }
+    QString help() const override
+    {
+        return QStringLiteral(
+            "Usage: korvel-cli search --kind KIND --sense SENSE (--count N | --candidates N) [--seed S]\n"
+            "                         [--threads T] [--thresholds a,b,...] [--operands K] [--constant C|random]\n"
+            "                         [--form bracket|equation] [--save append|replace]\n"
+            "       korvel-cli search scheme ...   (see search scheme --help)\n"
+            "\n"
+            "\"开始搜索(&F)\" of the search window for one kind and sense, on every core: random sums of parameters\n"
+            "verified over the evaluation window (JSQS, ZqlJq); the ones within the thresholds are kept.\n"
+            "Progress goes to stderr; the found formulas and the candidates per second to stdout.\n"
+            "  --count N          stop after N found formulas (自动中止)\n"
+            "  --candidates N     stop after N verified candidates\n"
+            "  --seed S           the generator's seed: the same seed finds the same formulas, with any --threads\n"
+            "  --threads T        worker threads (default: one per core)\n"
+            "  --thresholds LIST  the fields 正确率 from,to, 最大连错 from,to, 最大连对 from,to, 最后连错 from,to,\n"
+            "                     最后连对 from,to (32768: no upper bound); default the stored values of the kind\n"
+            "  --operands K       operands per formula, 2-24 (default the kind's stored count; not stored)\n"
+            "  --constant C       the tail constant (default 0), or random (a digit per candidate)\n"
+            "  --form F           bracket \"[个位单选杀]A+B\" (default) or equation \"A+B=下期杀个位单选\"\n"
+            "  --save MODE        afterwards \"公式追加到数据库(&A)\" (append) or \"公式更新到数据库(&N)\" (replace)\n"
+            "Ctrl-C stops the search and prints (and, with --save, saves) what was found.\n");
+    }
+
+    int run(const QStringList& argv, CliContext& context) override
+    {
+        Arguments args(name(), argv);
+        const FormulaKind kind = takeKind(args);
+        const bool kill = takeSense(args);
+        const std::optional<QString> count = args.value(QStringLiteral("--count"));
+        const std::optional<QString> candidates = args.value(QStringLiteral("--candidates"));
+        const std::optional<QString> thresholds = args.value(QStringLiteral("--thresholds"));
+        const std::optional<QString> operands = args.value(QStringLiteral("--operands"));
+        const std::optional<QString> save = args.value(QStringLiteral("--save"));
+        const SearchOptions options = takeSearchOptions(args);
+        args.finish();
+        if (!count && !candidates) {
+            usageError(QStringLiteral("%1: give --count N or --candidates N").arg(name()));
+        }
+        const int stopCount = count ? parseInteger(QStringLiteral("--count"), *count, 1, kMaxFound) : 0;
+        const int limit = candidates ? parseInteger(QStringLiteral("--candidates"), *candidates, 1, INT_MAX) : 0;
+        const int operandCount =
+            operands ? parseInteger(QStringLiteral("--operands"), *operands, kMinOperands, kMaxOperands) : 0;
+        if (save && *save != QLatin1String("append") && *save != QLatin1String("replace")) {
+            usageError(QStringLiteral("%1 --save: \"%2\" is not append or replace").arg(name(), *save));
+        }
+
+        Session& session = context.session();
+        SessionSearchHost host(session);
+        SearchSession search(host, options.threads);
+        if (options.seed) {
+            search.setSeed(*options.seed);
+        }
+        search.open();
+        search.setPosition(kind.position);
+        search.setPlay(kind.play);
+        search.setKill(kill);
+        applyCandidateOptions(search, options);
+        if (thresholds) {
+            applyThresholds(search, QStringLiteral("--thresholds"), *thresholds);
+        }
+        std::optional<OperandsForRun> keepStored;
+        if (operands) {
+            keepStored.emplace(context.settings(), kindNumberOf(kind));
+            search.setOperandCount(operandCount);
+        }
+        if (count) {
+            search.setAutoStop(true);
+            search.setAutoStopText(QString::number(stopCount));
+        }
+        if (candidates) {
+            search.setCandidateLimit(limit);
+        }
+
+        const int told = context.dialogs().messageCount();
+        if (!search.startManual()) {
+            failAsTold(context, told, QStringLiteral("%1: the search did not start").arg(name()));
+        }
+        const SearchRun run = runToEnd(search, context, [](const SearchProgress& p) {
+            return QStringLiteral("search: %1 verified, %2 found").arg(p.verified).arg(p.found);
+        });
+        const std::vector<FoundFormula> found = search.foundFormulas();
+
+        Document& doc = context.document();
+        doc.set(QStringLiteral("kind"), kind.shortName());
+        doc.set(QStringLiteral("sense"), senseName(kill));
+        doc.set(QStringLiteral("seed"), QString::number(run.progress.seed));
+        doc.set(QStringLiteral("operands"), search.operandCount());
+        doc.set(QStringLiteral("thresholds"), thresholdsValue(search.thresholdFields()));
+        doc.set(QStringLiteral("stoppedBy"), stopText(run.progress.reason, run.interrupted),
+                QStringLiteral("stopped by"));
+        doc.set(QStringLiteral("found"), static_cast<int>(found.size()), QStringLiteral("检索合格公式数"));
+        addRate(doc, run, search.threadCount());
+        if (save) {
+            const int before = context.dialogs().messageCount();
+            const bool saved = *save == QLatin1String("append") ? search.appendToDatabase() : search.updateToDatabase();
+            if (!saved) {
+                failAsTold(context, before, QStringLiteral("%1: the formulas were not saved").arg(name()));
+            }
+            doc.set(QStringLiteral("saved"), *save);
+        }
+        addFoundTable(doc, found);
+        return 0;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Command> makeSearchCommand()
+{
+    return std::make_unique<SearchCommand>();
+}
+
+} // namespace korvel::cli

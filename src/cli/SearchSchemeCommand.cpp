@@ -1,0 +1,140 @@
+#include "app/Session.h"
+#include "app/SessionSearchHost.h"
+#include "cli/Arguments.h"
+#include "cli/Choices.h"
+#include "cli/CliContext.h"
+#include "cli/CliError.h"
+#include "cli/CommandSupport.h"
+#include "cli/Commands.h"
+#include "cli/SearchSupport.h"
+#include "search/SearchKind.h"
+#include "search/SearchText.h"
+
+namespace korvel::cli {
+
+namespace {
+
+class SearchSchemeCommand : public Command {
+public:
+    QString name() const override { return QStringLiteral("search scheme"); }
+    QString summary() const override { return QStringLiteral("the automatic search scheme (确定搜索方案开始搜索)"); }
+    QString help() const override
+    {
+        return QStringLiteral(
+            "Usage: korvel-cli search scheme [--sense SENSE] [--quota KIND=N]... [--mode hold|add]\n"
+            "                                [--save append|replace|none] [--seed S] [--threads T]\n"
+            "                                [--constant C|random] [--form bracket|equation]\n"
+            "\n"
+            "\"确定搜索方案开始搜索\": the kinds 1D, 2D, 3D, 2G, 3G in turn, each with its stored thresholds and\n"
+            "operand count, until each has its target, then the automatic save.\n"
+            "  --sense SENSE    kill (default) or keep\n"
+            "  --quota KIND=N   the quota of a kind; the others are the stored quotas (调用设置, default 100)\n"
+            "  --mode M         hold (公式保有数量, default: the table ends with at least N formulas) or add\n"
+            "                   (公式新增数量: N new formulas)\n"
+            "  --save S         append (default with hold), replace (default with add) or none\n"
+            "  --seed, --threads, --constant, --form as for search\n"
+            "Ctrl-C stops the scheme; what was found is printed and not saved.\n");
+    }
+
+    int run(const QStringList& argv, CliContext& context) override
+    {
+        Arguments args(name(), argv);
+        const bool kill = takeOptionalSense(args).value_or(true);
+        const QStringList quotas = args.values(QStringLiteral("--quota"));
+        const std::optional<QString> mode = args.value(QStringLiteral("--mode"));
+        const std::optional<QString> save = args.value(QStringLiteral("--save"));
+        const SearchOptions options = takeSearchOptions(args);
+        args.finish();
+        QuotaMode quotaMode = QuotaMode::Hold;
+        if (mode) {
+            if (*mode == QLatin1String("add") || *mode == QStringLiteral("新增")) {
+                quotaMode = QuotaMode::Add;
+            } else if (*mode != QLatin1String("hold") && *mode != QStringLiteral("保有")) {
+                usageError(QStringLiteral("%1 --mode: \"%2\" is not hold or add").arg(name(), *mode));
+            }
+        }
+        if (save && *save != QLatin1String("append") && *save != QLatin1String("replace") &&
+            *save != QLatin1String("none")) {
+            usageError(QStringLiteral("%1 --save: \"%2\" is not append, replace or none").arg(name(), *save));
+        }
+
+        Session& session = context.session();
+        SessionSearchHost host(session);
+        SearchSession search(host, options.threads);
+        if (options.seed) {
+            search.setSeed(*options.seed);
+        }
+        search.open();
+        search.setKill(kill);
+        applyCandidateOptions(search, options);
+        search.loadScheme();
+        for (const QString& q : quotas) {
+            const qsizetype eq = q.indexOf(QLatin1Char('='));
+            const FormulaKind kind = parseKind(QStringLiteral("--quota"), q.left(eq));
+            const QString n = q.mid(eq + 1).trimmed();
+            if (eq < 0 || !isNumericText(n)) {
+                usageError(QStringLiteral("%1 --quota: \"%2\" is not KIND=N").arg(name(), q));
+            }
+            search.scheme().quota(kindNumberOf(kind)) = n;
+        }
+        SchemeSettings& scheme = search.scheme();
+        scheme.setMode(quotaMode);
+        const QString saveMode =
+            save.value_or(quotaMode == QuotaMode::Hold ? QStringLiteral("append") : QStringLiteral("replace"));
+        // The automatic save is run here once the scheme has finished, by the same command the window's
+        // scheme runs, so that the formulas it saves can be printed first.
+        scheme.setAutoAppend(false);
+        scheme.setAutoReplace(false);
+
+        Document& doc = context.document();
+        doc.set(QStringLiteral("sense"), senseName(kill));
+        Table& plan = doc.addTable(QStringLiteral("plan"), {{QStringLiteral("kind"), QStringLiteral("kind")},
+                                                            {QStringLiteral("种类"), QStringLiteral("种类")},
+                                                            {QStringLiteral("quota"), QStringLiteral("quota")},
+                                                            {QStringLiteral("existing"), QStringLiteral("existing")}});
+        for (int k : kSearchedKindNumbers) {
+            const FormulaKind fk = *formulaKindOf(k);
+            plan.addRow({fk.shortName(), fk.label(), scheme.quota(k),
+                         search.existingCounts()[static_cast<std::size_t>(k - 1)]});
+        }
+
+        const int told = context.dialogs().messageCount();
+        if (!search.startScheme()) {
+            failAsTold(context, told, QStringLiteral("%1: the scheme did not start").arg(name()));
+        }
+        const SearchRun run = runToEnd(search, context, [](const SearchProgress& p) {
+            const std::optional<FormulaKind> kind = formulaKindOf(p.schemeKind);
+            return QStringLiteral("scheme: %1 %2 of %3, %4 verified")
+                .arg(kind ? kind->label() : QString())
+                .arg(p.foundShown)
+                .arg(p.schemeTarget)
+                .arg(p.verified);
+        });
+        const std::vector<FoundFormula> found = search.foundFormulas();
+        doc.set(QStringLiteral("seed"), QString::number(run.progress.seed));
+        doc.set(QStringLiteral("stoppedBy"), stopText(run.progress.reason, run.interrupted),
+                QStringLiteral("stopped by"));
+        doc.set(QStringLiteral("found"), static_cast<int>(found.size()), QStringLiteral("检索合格公式数"));
+        addRate(doc, run, search.threadCount());
+        if (!run.interrupted && run.progress.reason == StopReason::SchemeDone && saveMode != QLatin1String("none")) {
+            const int before = context.dialogs().messageCount();
+            const bool saved =
+                saveMode == QLatin1String("append") ? search.appendToDatabase() : search.updateToDatabase();
+            if (!saved) {
+                failAsTold(context, before, QStringLiteral("%1: the formulas were not saved").arg(name()));
+            }
+            doc.set(QStringLiteral("saved"), saveMode);
+        }
+        addFoundTable(doc, found);
+        return 0;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Command> makeSearchSchemeCommand()
+{
+    return std::make_unique<SearchSchemeCommand>();
+}
+
+} // namespace korvel::cli

@@ -1,0 +1,111 @@
+#include "CliTestSupport.h"
+
+#include "support/TestData.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+
+namespace korvel::test {
+namespace {
+
+struct ProcessRun {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// korvel-cli as a separate process, as a script runs it.
+class BinaryTest : public CliTest {
+protected:
+    ProcessRun run(const QStringList& args) const
+    {
+        QProcess p;
+        p.start(QStringLiteral(KORVEL_CLI_BINARY),
+                QStringList{QStringLiteral("--data-dir"), dataDir(), QStringLiteral("--settings"), settingsFile()} +
+                    args);
+        ProcessRun r;
+        if (!p.waitForStarted(10000)) {
+            ADD_FAILURE() << "korvel-cli did not start";
+            return r;
+        }
+        p.closeWriteChannel();
+        if (!p.waitForFinished(120000)) {
+            p.kill();
+            p.waitForFinished();
+            ADD_FAILURE() << "korvel-cli did not finish";
+            return r;
+        }
+        r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = p.readAllStandardOutput();
+        r.err = p.readAllStandardError();
+        return r;
+    }
+
+    static QJsonObject parse(const ProcessRun& r)
+    {
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(r.out, &error);
+        EXPECT_TRUE(doc.isObject()) << error.errorString().toStdString() << "\n" << r.out.toStdString();
+        return doc.object();
+    }
+};
+
+TEST_F(BinaryTest, ScriptedSessionWithJsonOutput)
+{
+    QByteArray tsv;
+    for (const DrawLine& d : loadDraws(QStringLiteral("pl3_draws.tsv"), 600)) {
+        tsv += (d.issue + QLatin1Char('\t') + d.date + QLatin1Char('\t') + d.digits + QLatin1Char('\n')).toUtf8();
+    }
+    ProcessRun r = run({QStringLiteral("--json"), QStringLiteral("history"), QStringLiteral("import"),
+                        writeFile(QStringLiteral("pl3.tsv"), tsv)});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(parse(r).value(QStringLiteral("added")).toInt(), 600);
+
+    r = run({QStringLiteral("formula"), QStringLiteral("add"), QStringLiteral("百位码+十位码+3=下期杀 十位单选")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    // Text output is UTF-8 with the window's captions.
+    EXPECT_TRUE(QString::fromUtf8(r.out).contains(QStringLiteral("种类: 十位单选"))) << r.out.toStdString();
+
+    r = run({QStringLiteral("--json"), QStringLiteral("stats"), QStringLiteral("--kind"), QStringLiteral("十位单选"),
+             QStringLiteral("--sense"), QStringLiteral("杀"), QStringLiteral("--window"), QStringLiteral("100"),
+             QStringLiteral("--plain")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject stats = parse(r);
+    EXPECT_EQ(stats.value(QStringLiteral("draws")).toInt(), 100);
+    const QJsonObject row = stats.value(QStringLiteral("formulas")).toArray().first().toObject();
+    EXPECT_EQ(row.value(QStringLiteral("gongshiCN")).toString(), QStringLiteral("百位码+十位码+3=下期杀 十位单选"));
+    EXPECT_TRUE(row.value(QStringLiteral("正确率")).toString().endsWith(QStringLiteral("/100)")));
+
+    r = run({QStringLiteral("--json"), QStringLiteral("search"), QStringLiteral("--kind"), QStringLiteral("1D"),
+             QStringLiteral("--sense"), QStringLiteral("kill"), QStringLiteral("--candidates"), QStringLiteral("50000"),
+             QStringLiteral("--seed"), QStringLiteral("3")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject search = parse(r);
+    EXPECT_EQ(search.value(QStringLiteral("verified")).toInt(), 50000);
+    EXPECT_GT(search.value(QStringLiteral("candidatesPerSecond")).toDouble(), 0.0);
+    EXPECT_EQ(search.value(QStringLiteral("seed")).toString(), QStringLiteral("3"));
+}
+
+TEST_F(BinaryTest, ErrorsLeaveStdoutEmptyAndExitWithTheirStatus)
+{
+    ProcessRun r = run({QStringLiteral("--json"), QStringLiteral("params"), QStringLiteral("2020001")});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith("korvel-cli: params: unknown issue 2020001"));
+
+    r = run({QStringLiteral("history"), QStringLiteral("import"), path(QStringLiteral("missing.tsv"))});
+    EXPECT_EQ(r.code, 2);
+
+    writeFile(QStringLiteral("blocker"), "not a folder");
+    QProcess p;
+    p.start(QStringLiteral(KORVEL_CLI_BINARY),
+            {QStringLiteral("--data-dir"), path(QStringLiteral("blocker/data")), QStringLiteral("--settings"),
+             settingsFile(), QStringLiteral("history"), QStringLiteral("list")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+}
+
+} // namespace
+} // namespace korvel::test
