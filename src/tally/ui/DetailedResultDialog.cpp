@@ -8,6 +8,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace korvel {
 
 DetailedResultModel::DetailedResultModel(DetailedResultList list, QObject* parent)
@@ -63,6 +65,12 @@ DetailedResultDialog::DetailedResultDialog(DetailedResultList list, Dialogs& dia
     m_grid->setModel(m_model);
     setUpReadOnlyGrid(m_grid);
     applyWidthsTwips(m_grid, DetailedResultList::columnWidthsTwips());
+    // The kind and rate texts run wider in CJK fonts than the classic widths allow.
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const int given = m_grid->columnWidth(c);
+        m_grid->resizeColumnToContents(c);
+        m_grid->setColumnWidth(c, std::max(given, m_grid->columnWidth(c)));
+    }
     layout->addWidget(m_grid, 1);
 
     m_export->setObjectName(QStringLiteral("exportDetailButton"));
@@ -74,11 +82,7 @@ DetailedResultDialog::DetailedResultDialog(DetailedResultList list, Dialogs& dia
             [this] { m_model->list().exportList(m_folder, m_dialogs, m_launcher); });
 
     (new GridWheelScroller(this))->watch(m_grid);
-    int width = 2 * m_grid->frameWidth() + 40;
-    for (int c = 0; c < m_model->columnCount(); ++c) {
-        width += m_grid->columnWidth(c);
-    }
-    resize(width, 480);
+    resize(fullWidth(m_grid) + 24, 480);
 }
 
 } // namespace korvel

@@ -97,9 +97,24 @@ void FormulaStepsWindow::setSteps(std::shared_ptr<const FormulaSteps> steps)
 {
     m_model->setSteps(std::move(steps));
     applyWidthsTwips(m_grid, FormulaSteps::columnWidthsTwips());
+    if (!isVisible()) {
+        resize(fullWidth(m_grid) + 24, height());
+    }
+    scrollToNewest();
+}
+
+void FormulaStepsWindow::scrollToNewest()
+{
     if (m_model->rowCount() > 0) {
         m_grid->scrollTo(m_model->index(m_model->rowCount() - 1, 0));
     }
+}
+
+void FormulaStepsWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Before the first show the grid has no height to scroll against.
+    QMetaObject::invokeMethod(this, &FormulaStepsWindow::scrollToNewest, Qt::QueuedConnection);
 }
 
 void FormulaStepsWindow::exportSteps()

@@ -44,11 +44,16 @@ public:
     FormulaStepsWindow(Dialogs& dialogs, Launcher& launcher, QString folder, QWidget* parent = nullptr);
 
     void setSteps(std::shared_ptr<const FormulaSteps> steps);
+    // Brings the newest draw into view (again once the window is shown).
+    void scrollToNewest();
 
     QTableView* grid() const { return m_grid; }
     FormulaStepsModel* model() const { return m_model; }
     QPushButton* exportButton() const { return m_export; }
     void exportSteps();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     Dialogs& m_dialogs;

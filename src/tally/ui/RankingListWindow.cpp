@@ -188,9 +188,21 @@ void RankingListWindow::query()
     }
     applyWidthsTwips(m_grid, widths);
     m_grid->resizeColumnToContents(0); // the issue
+    scrollToNewest();
+}
+
+void RankingListWindow::scrollToNewest()
+{
     if (m_model->rowCount() > 0) {
         m_grid->scrollTo(m_model->index(m_model->rowCount() - 1, 0));
     }
+}
+
+void RankingListWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Before the first show the grid has no height to scroll against.
+    QMetaObject::invokeMethod(this, &RankingListWindow::scrollToNewest, Qt::QueuedConnection);
 }
 
 void RankingListWindow::exportQuery()

@@ -60,6 +60,8 @@ public:
     void choose(int position, Play play);
     // "查询该位该类对应号历史排序结果".
     void query();
+    // Brings the newest draw into view (again once the window is shown).
+    void scrollToNewest();
     void exportQuery();
     void exportOnDoubleClick();
 
@@ -69,6 +71,9 @@ public:
     QRadioButton* playOption(Play play) const;
     QPushButton* queryButton() const { return m_query; }
     QPushButton* exportButton() const { return m_export; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void positionChosen(int position);

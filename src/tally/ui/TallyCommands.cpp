@@ -110,6 +110,11 @@ FormulaStepsWindow* TallyCommands::stepsWindow() const
     return m_steps;
 }
 
+bool TallyCommands::rankingRunning() const
+{
+    return !m_job.isNull();
+}
+
 QProgressDialog* TallyCommands::rankingProgress() const
 {
     return m_progress;
@@ -180,7 +185,7 @@ void TallyCommands::rankHistory()
         return;
     }
     const FormulaList& list = m_session.formulas();
-    m_job = std::make_unique<RankingJob>(m_session.snapshot(), selectedFormulas(list), list.kill());
+    m_job = new RankingJob(m_session.snapshot(), selectedFormulas(list), list.kill(), this);
 
     m_progress = new QProgressDialog(QStringLiteral("正在计算每一期选中公式的杀留值排序……"), QStringLiteral("取消"), 0,
                                      m_job->total(), &m_window);
@@ -204,13 +209,16 @@ void TallyCommands::rankHistory()
             m_job->stop();
         }
     });
-    connect(m_job.get(), &RankingJob::finished, this, &TallyCommands::rankingDone);
+    connect(m_job, &RankingJob::finished, this, &TallyCommands::rankingDone);
     m_job->start();
 }
 
 void TallyCommands::rankingDone(bool complete)
 {
-    std::unique_ptr<RankingJob> job = std::move(m_job);
+    // Called from the job's own signal: it goes once control is back in the event loop.
+    RankingJob* job = m_job;
+    m_job = nullptr;
+    job->deleteLater();
     if (m_progress) {
         m_progress->deleteLater();
         m_progress->hide();

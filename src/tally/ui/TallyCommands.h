@@ -9,7 +9,6 @@
 #include <QPointer>
 
 #include <array>
-#include <memory>
 
 class QModelIndex;
 class QProgressDialog;
@@ -52,7 +51,7 @@ public:
     FormulaStepsWindow* stepsWindow() const;
     // The progress dialog of a running ranking, or null.
     QProgressDialog* rankingProgress() const;
-    bool rankingRunning() const { return m_job != nullptr; }
+    bool rankingRunning() const;
     const TallySet& tally() const { return m_command.tally(); }
 
 signals:
@@ -71,7 +70,7 @@ private:
     std::array<QPointer<TallyResultWindow>, 3> m_views;
     QPointer<RankingListWindow> m_ranking;
     QPointer<FormulaStepsWindow> m_steps;
-    std::unique_ptr<RankingJob> m_job;
+    QPointer<RankingJob> m_job; // a child: destroying the commands stops and waits for the worker
     QPointer<QProgressDialog> m_progress;
     // The values the last group tally took, by idx, for the "结果" column of "详细结果列表", and the table
     // and sense they belong to.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QStyle>
 #include <QTableView>
 
 #include <algorithm>
@@ -15,6 +16,15 @@ constexpr int kTwipsPerPixel = 15;
 int pixelsOfTwips(int twips)
 {
     return twips / kTwipsPerPixel;
+}
+
+int fullWidth(const QTableView* grid)
+{
+    int width = 2 * grid->frameWidth() + grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
+    for (int c = 0; grid->model() && c < grid->model()->columnCount(); ++c) {
+        width += grid->columnWidth(c);
+    }
+    return width;
 }
 
 void setUpReadOnlyGrid(QTableView* grid)

@@ -18,6 +18,8 @@ void setUpReadOnlyGrid(QTableView* grid);
 // the classic ones.
 void applyWidthsTwips(QTableView* grid, const std::vector<int>& twips);
 int pixelsOfTwips(int twips);
+// The width that shows every column of the grid with room for a vertical scroll bar.
+int fullWidth(const QTableView* grid);
 
 // A colour given as 0xRRGGBB.
 inline QColor colourOf(std::uint32_t rgb)

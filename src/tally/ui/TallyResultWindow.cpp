@@ -118,6 +118,9 @@ void TallyResultWindow::load(const TallySet& tally, const TallyResult::Setup& se
         m_sumBox->setText(QString::number(m_result.firstChoiceSum()));
     }
     applyWidths();
+    if (!isVisible()) {
+        adjustSize();
+    }
     showWriteError();
 }
 
@@ -161,7 +164,7 @@ TallyResultWindow::Page TallyResultWindow::buildPage(int index)
     layout->addWidget(page.summary);
 
     const int rows = m_view == ResultView::ErrarrLeiDS ? 2 : 10;
-    page.list->setMinimumHeight(gridHeight(page.list, rows));
+    page.list->setFixedHeight(gridHeight(page.list, rows));
     page.summary->setMinimumHeight(gridHeight(page.summary, std::min(rows, 5)));
 
     connect(page.list, &QAbstractItemView::doubleClicked, this,
@@ -178,6 +181,8 @@ void TallyResultWindow::applyWidths()
     for (const Page& p : m_pages) {
         applyWidthsTwips(p.list, TallyResult::listWidthsTwips());
         applyWidthsTwips(p.summary, TallyResult::summaryWidthsTwips());
+        p.list->setFixedWidth(fullWidth(p.list));
+        p.summary->setMinimumWidth(fullWidth(p.summary));
     }
 }
 

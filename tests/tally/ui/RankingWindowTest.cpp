@@ -166,6 +166,13 @@ TEST_F(RankingWindowTest, CancelOnTheQuestionOrOnTheProgressShowsNothing)
 
     // A later run goes through.
     EXPECT_NE(runRanking(), nullptr);
+
+    // Closing the program while a run is on stops the worker and waits for it.
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
+    QTest::mouseClick(child<QPushButton>(QStringLiteral("positionValuesButton")), Qt::LeftButton);
+    ASSERT_TRUE(m_commands->rankingRunning());
+    m_testers.clear();
+    close();
 }
 
 } // namespace
