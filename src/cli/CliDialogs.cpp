@@ -23,7 +23,7 @@ Dialogs::Answer CliDialogs::message(const QString& title, const QString& text, B
     }
     const bool yesNo = buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel;
     if (m_yes) {
-        m_err << line(title, text) << QStringLiteral(" [answered yes: --yes]") << '\n';
+        m_err << line(title, text) << QStringLiteral(" [answered yes]") << '\n';
         m_err.flush();
         return yesNo ? Answer::Yes : Answer::Ok;
     }
