@@ -21,14 +21,16 @@ public:
     QString help() const override
     {
         return QStringLiteral(
-            "Usage: korvel-cli ranking --kind KIND --sense SENSE --yes\n"
+            "Usage: korvel-cli ranking --kind KIND --sense SENSE [--position P] [--play 单选|通选] --yes\n"
             "\n"
             "\"公式往期位置值结果列表\": the tally of the list's formulas on every draw, and the list "
             "\"历史开奖列表\"\n"
             "of the kind's position and play with every column (期号, 开奖结果, 排位名次, Err值, 总位次, 位次, "
             "位码数,\n"
             "1排列 ... 10排列, 1Err值 ... 10Err值, then one column per Err value). The window asks first (the run\n"
-            "may be long); --yes answers yes. Progress goes to stderr.\n");
+            "may be long); --yes answers yes. Progress goes to stderr.\n"
+            "  --position P, --play PLAY   the list's own choices (查询该位该类对应号历史排序结果); default the "
+            "kind's\n");
     }
 
     int run(const QStringList& argv, CliContext& context) override
@@ -36,7 +38,21 @@ public:
         Arguments args(name(), argv);
         const FormulaKind kind = takeKind(args);
         const bool kill = takeSense(args);
+        const std::optional<QString> positionText = args.value(QStringLiteral("--position"));
+        const std::optional<QString> playText = args.value(QStringLiteral("--play"));
         args.finish();
+        const int position = positionText ? parsePosition(QStringLiteral("--position"), *positionText) : kind.position;
+        Play play = kind.play;
+        if (playText) {
+            const Session::PlayChoice choice = parsePlayChoice(QStringLiteral("--play"), *playText);
+            if (choice != Session::PlayChoice::Single && choice != Session::PlayChoice::Group) {
+                usageError(QStringLiteral("%1 --play: the list offers 单选 and 通选").arg(name()));
+            }
+            play = choice == Session::PlayChoice::Group ? Play::Group : Play::Single;
+        }
+        if (position == 1 && play == Play::Group) {
+            usageError(QStringLiteral("%1: 个位 has no 通选").arg(name()));
+        }
 
         Session& session = context.session();
         showFormulaList(session, kind, kill);
@@ -59,10 +75,12 @@ public:
             failure(QStringLiteral("%1: the ranking was not computed").arg(name()));
         }
 
-        const RankingList list(*store, kind.position, kind.play);
+        const RankingList list(*store, position, play);
         Document& doc = context.document();
         doc.set(QStringLiteral("kind"), kind.shortName());
         doc.set(QStringLiteral("sense"), senseName(kill));
+        doc.set(QStringLiteral("position"), positionWord(position), QStringLiteral("位数选择"));
+        doc.set(QStringLiteral("play"), playWord(play), QStringLiteral("玩法选择"));
         doc.set(QStringLiteral("formulas"), store->formulaCount, QStringLiteral("formulas counted"));
         doc.set(QStringLiteral("count"), list.rowCount(), QStringLiteral("rows"));
         std::vector<Column> columns;

@@ -197,6 +197,30 @@ TEST_F(TallyCommandsTest, RankingListsEveryFollowingDraw)
     EXPECT_EQ(first.value(QStringLiteral("1次")).toString(), QStringLiteral("01 03 "));
     EXPECT_TRUE(first.contains(QStringLiteral("2次")));
     EXPECT_FALSE(first.contains(QStringLiteral("3次")));
+
+    // The list's own choices from the same rankings: 十位 5 of 2020002 stands 4th behind 0, 2, 4; in 通选
+    // 十位 judges 十位 and 个位 (5 and 6, ranks 4 and 5).
+    const CliRun tens = cliJson({QStringLiteral("ranking"), QStringLiteral("--kind"), QStringLiteral("3D"),
+                                 QStringLiteral("--sense"), QStringLiteral("kill"), QStringLiteral("--yes"),
+                                 QStringLiteral("--position"), QStringLiteral("十位")});
+    ASSERT_EQ(tens.code, 0) << tens.err.toStdString();
+    const QJsonObject t = tens.json().value(QStringLiteral("rows")).toArray().first().toObject();
+    EXPECT_EQ(t.value(QStringLiteral("开奖结果")).toString(), QStringLiteral("5"));
+    EXPECT_EQ(t.value(QStringLiteral("排位名次")).toString(), QStringLiteral("4"));
+    EXPECT_EQ(t.value(QStringLiteral("位码数")).toString(), QStringLiteral("8"));
+    const CliRun group =
+        cliJson({QStringLiteral("ranking"), QStringLiteral("--kind"), QStringLiteral("3D"), QStringLiteral("--sense"),
+                 QStringLiteral("kill"), QStringLiteral("--yes"), QStringLiteral("--position"), QStringLiteral("2"),
+                 QStringLiteral("--play"), QStringLiteral("通选")});
+    ASSERT_EQ(group.code, 0) << group.err.toStdString();
+    const QJsonObject g = group.json().value(QStringLiteral("rows")).toArray().first().toObject();
+    EXPECT_EQ(g.value(QStringLiteral("开奖结果")).toString(), QStringLiteral("5 6 "));
+    EXPECT_EQ(g.value(QStringLiteral("排位名次")).toString(), QStringLiteral("4 5 "));
+    EXPECT_EQ(cli({QStringLiteral("ranking"), QStringLiteral("--kind"), QStringLiteral("3D"), QStringLiteral("--sense"),
+                   QStringLiteral("kill"), QStringLiteral("--yes"), QStringLiteral("--position"), QStringLiteral("1"),
+                   QStringLiteral("--play"), QStringLiteral("通选")})
+                  .code,
+              2);
 }
 
 TEST_F(TallyCommandsTest, StatsOptionsChangeThisPassOnly)
