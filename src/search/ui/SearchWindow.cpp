@@ -191,8 +191,9 @@ void SearchWindow::showProgress(const SearchProgress& p)
     m_tuning->showSession();
     m_tuning->showProgress(p);
 
-    if (p.mode == SearchMode::Manual || scheme) {
-        setFieldText(m_candidate, p.candidateText);
+    if ((p.mode == SearchMode::Manual || scheme) && m_candidate->text() != p.candidateText) {
+        m_candidate->setText(p.candidateText);
+        m_candidate->setCursorPosition(0); // the kind and the first operands, not the tail
     }
     setFieldText(m_verified, QString::number(p.verified));
     setFieldText(m_found, QString::number(p.foundShown));

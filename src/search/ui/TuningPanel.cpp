@@ -50,6 +50,7 @@ TuningPanel::TuningPanel(SearchSession& session, QWidget* parent)
     m_progress->setObjectName(QStringLiteral("tuningProgress"));
     m_progress->setRange(0, 1);
     m_progress->setValue(0);
+    m_progress->setTextVisible(false);
     m_cancel->setObjectName(QStringLiteral("cancelTuningButton"));
     m_cancel->setEnabled(false);
     auto* progressRow = new QHBoxLayout;
@@ -76,6 +77,7 @@ void TuningPanel::showProgress(const SearchProgress& p)
     m_current->setEnabled(!p.running);
     m_all->setEnabled(!p.running);
     m_cancel->setEnabled(p.running && tuning);
+    m_progress->setTextVisible(tuning);
     if (!tuning) {
         return;
     }
