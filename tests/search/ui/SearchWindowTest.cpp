@@ -257,6 +257,49 @@ TEST_F(SearchWindowTest, ManualSearchRunsPausesAtOnceAndAppendsIntoTheTables)
     EXPECT_EQ(verifiedShown(w), 0);
 }
 
+TEST_F(SearchWindowTest, UpdateReplacesOnlyTheSearchedKindInTheChosenForm)
+{
+    seedHistory(400);
+    open();
+    m_session->setPosition(1);
+    const FormulaKind units{1, Play::Single};
+    const FormulaKind tens{2, Play::Single};
+    m_session->formulaStore().appendFormula(units, QStringLiteral("L1A+1"), QStringLiteral("old"), true);
+    m_session->formulaStore().appendFormula(tens, QStringLiteral("L2A+1"), QStringLiteral("stays"), true);
+    SearchWindow* w = openSearch();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->schemePanel()->existingLabel(1)->text(), "1");
+    typeThresholds(w, {"0", "100", "0", "32768", "0", "32768", "0", "32768", "0", "32768"});
+    click(in<QRadioButton>(w, QStringLiteral("formEquation")));
+    click(in<QRadioButton>(w, QStringLiteral("constantRandom")));
+    w->settingsPanel()->operandSlider()->setValue(3);
+    click(in<QCheckBox>(w, QStringLiteral("autoStopCheck")));
+    type(w->settingsPanel()->autoStopField(), QStringLiteral("4"));
+    click(in<QPushButton>(w, QStringLiteral("startSearchButton")));
+    ASSERT_TRUE(waitForRunEnd(w));
+    EXPECT_EQ(foundShown(w), 4);
+
+    m_dialogs.clear();
+    click(in<QPushButton>(w, QStringLiteral("updateButton")));
+    ASSERT_EQ(m_dialogs.messages().size(), 1u);
+    EXPECT_EQ(m_dialogs.messages()[0].text, QStringLiteral("公式更新完毕！"));
+    EXPECT_EQ(m_dialogs.messages()[0].title, QStringLiteral("更新公式"));
+    const std::vector<Formula> saved = m_session->formulaStore().list(units, true);
+    ASSERT_EQ(saved.size(), 4u); // the old formula is gone
+    for (const Formula& f : saved) {
+        EXPECT_TRUE(f.gongshiCN.endsWith(QStringLiteral("=下期杀个位单选"))) << f.gongshiCN.toStdString();
+        EXPECT_EQ(f.gongshi.count(QLatin1Char('+')), 3); // three operands and the constant
+        const QChar constant = f.gongshi.back();
+        EXPECT_TRUE(constant.isDigit()) << f.gongshi.toStdString();
+        EXPECT_TRUE(f.gongshiCN.contains(QStringLiteral("+%1=").arg(constant))) << f.gongshiCN.toStdString();
+        EXPECT_TRUE(f.bolKill);
+    }
+    EXPECT_EQ(m_session->formulaStore().count(tens), 1);
+    EXPECT_EQ(m_window->formulaModel()->rowCount(), 4);
+    EXPECT_EQ(w->schemePanel()->existingLabel(1)->text(), "4");
+    EXPECT_EQ(w->schemePanel()->existingLabel(2)->text(), "1");
+}
+
 TEST_F(SearchWindowTest, SchemeWalksTheKindsMarksThemAndAppendsAtTheEnd)
 {
     seedHistory(400);
