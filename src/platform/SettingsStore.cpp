@@ -34,12 +34,14 @@ void SettingsStore::setValue(const QString& section, const QString& key, const Q
 {
     m_settings->setValue(path(section, key), value);
     m_settings->sync();
+    m_lastWriteSaved = m_settings->status() == QSettings::NoError;
 }
 
 void SettingsStore::remove(const QString& section, const QString& key)
 {
     m_settings->remove(path(section, key));
     m_settings->sync();
+    m_lastWriteSaved = m_settings->status() == QSettings::NoError;
 }
 
 QStringList SettingsStore::sections() const

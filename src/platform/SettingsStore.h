@@ -22,6 +22,8 @@ public:
     QStringList sections() const;
     QStringList keys(const QString& section) const;
     QString fileName() const;
+    // False when the last write could not be saved to the file (the value is then held in memory only).
+    bool lastWriteSaved() const { return m_lastWriteSaved; }
 
     // Typed reads with the conversion rules of the store: a value that does not convert gives 0 / false.
     int intValue(const QString& section, const QString& key, int defaultValue) const;
@@ -31,6 +33,7 @@ public:
 
 private:
     std::unique_ptr<QSettings> m_settings;
+    bool m_lastWriteSaved = true;
 };
 
 } // namespace korvel
