@@ -1,7 +1,11 @@
 #include "cli/Arguments.h"
 #include "cli/CliContext.h"
+#include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/SettingKeys.h"
+#include "platform/SettingsStore.h"
+
+#include <QDir>
 
 namespace korvel::cli {
 
@@ -29,6 +33,10 @@ public:
         args.finish();
         const SettingKey key = parseSettingKey(keyText);
         const QString stored = writeSetting(context.settings(), key, value);
+        if (!context.settings().lastWriteSaved()) {
+            failure(QStringLiteral("%1: the settings file %2 could not be written")
+                        .arg(name(), QDir::toNativeSeparators(context.settings().fileName())));
+        }
         context.document().set(QStringLiteral("key"), keyText);
         context.document().set(QStringLiteral("value"), stored);
         return 0;

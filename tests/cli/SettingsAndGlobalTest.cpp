@@ -61,6 +61,24 @@ TEST_F(SettingsCommandsTest, OptionsAreStoredAsTheWindowStoresThem)
     EXPECT_EQ(ini.value(QStringLiteral("IniSetting/IniSerchDay")).toString(), QStringLiteral("10"));
 }
 
+TEST_F(SettingsCommandsTest, ASettingsFileThatCannotBeWrittenIsAFailure)
+{
+    // The settings file would have to live inside a plain file.
+    const QString blocker = writeFile(QStringLiteral("blocker"), "x");
+    CliRun run;
+    QTextStream out(&run.out);
+    QTextStream err(&run.err);
+    run.code = korvel::cli::runCli({QStringLiteral("--settings"), blocker + QStringLiteral("/3VER.ini"),
+                                    QStringLiteral("settings"), QStringLiteral("set"),
+                                    QStringLiteral("IniSetting/JSQS"), QStringLiteral("2")},
+                                   out, err);
+    out.flush();
+    err.flush();
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << run.err.toStdString();
+}
+
 TEST_F(SettingsCommandsTest, GetShowsDefaultsOfOptionsNotStored)
 {
     const CliRun run = cliJson({QStringLiteral("settings"), QStringLiteral("get")});
