@@ -15,24 +15,6 @@ int evaluationWindowStart(int drawCount, int windowDraws, bool syBq)
     return skip < 1 ? 0 : skip;
 }
 
-bool isHit(const FormulaKind& kind, bool bolKill, std::optional<std::int32_t> preCanshu, int d1, int d2, int d3)
-{
-    if (!preCanshu) {
-        return false;
-    }
-    const int digit = *preCanshu % 10; // negative for a negative value: equals no digit
-    bool present = false;
-    if (kind.play == Play::Single) {
-        const int own = kind.position == 3 ? d1 : kind.position == 2 ? d2 : d3;
-        present = digit == own;
-    } else if (kind.position == 2) {
-        present = digit == d2 || digit == d3;
-    } else {
-        present = digit == d1 || digit == d2 || digit == d3;
-    }
-    return bolKill ? !present : present;
-}
-
 std::optional<double> FormulaEvaluation::value(int row) const
 {
     if (row < valueFirst || row >= end) {

@@ -3,6 +3,7 @@
 #include "formula/Expression.h"
 #include "formula/FormulaKind.h"
 #include "history/HistorySnapshot.h"
+#include "verify/HitRule.h"
 
 #include <QString>
 
@@ -23,13 +24,6 @@ enum class DisplayColumn : std::uint8_t { PreCanshu, Canshu };
 // prediction). Otherwise S = N - W - 1 draws are skipped with `syBq` off, S = N - W with it on; when S is
 // below 1 nothing is skipped. The window is [start, drawCount); it is empty when start >= drawCount.
 int evaluationWindowStart(int drawCount, int windowDraws, bool syBq);
-
-// Hit rule of a kind and sense for one draw, given the prediction carried to it (`preCanshu`, empty for
-// the first draw or when the previous value is empty) and the draw's digits (d1 百位, d2 十位, d3 个位).
-// The predicted digit is preCanshu % 10 with the dividend's sign. Single play (D) is judged on its own
-// position, 十位通选 on 十位 and 个位, 百位通选 on all three. Kill hits when the digit is absent from the
-// judged positions, keep when it is present; a negative remainder equals no digit; empty is a miss.
-bool isHit(const FormulaKind& kind, bool bolKill, std::optional<std::int32_t> preCanshu, int d1, int d2, int d3);
 
 // One formula evaluated over the rows a result needs. Rows are snapshot rows (0-based, oldest first).
 //   values:  rows [valueFirst, end)   - the expression's value and `canshu` (value read as an integer)
