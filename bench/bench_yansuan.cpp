@@ -4,6 +4,7 @@
 #include "formula/Expression.h"
 #include "history/DrawParameters.h"
 #include "history/HistorySnapshot.h"
+#include "verify/ChanceFigures.h"
 #include "verify/Evaluation.h"
 #include "verify/FormulaFigures.h"
 
@@ -85,7 +86,8 @@ void record(benchmark::State& state, const std::string& name, double seconds, lo
 
 // One statistics pass as the formula list runs it: compile the texts, evaluate each formula over the rows
 // its window needs (all rows with the per-draw display on), figures and next value.
-void yansuan(benchmark::State& state, int windowDraws, bool display, const std::string& name)
+// With `chance` on, each formula also gets its chance baseline and significance, as the list shows them.
+void yansuan(benchmark::State& state, int windowDraws, bool display, const std::string& name, bool chance = false)
 {
     const HistorySnapshot& snap = history();
     const auto& list = formulaList();
@@ -104,6 +106,10 @@ void yansuan(benchmark::State& state, int windowDraws, bool display, const std::
             EvaluateFormula(snap, x, f.kind, f.kill, display ? 0 : start, eval);
             const FormulaFigures fig = formulaFigures(eval.hitsFrom(start), settings.weighted);
             const auto next = eval.nextValue();
+            if (chance) {
+                const ChanceFigures c = chanceFigures(eval, start, f.kind, f.kill, settings.weighted);
+                check += static_cast<std::int64_t>(c.baseline + significance(c).p);
+            }
             if (display) {
                 eval.displayValues(DisplayColumn::PreCanshu,
                                    std::span<std::int8_t>(grid).subspan(i * static_cast<std::size_t>(snap.size()),
@@ -125,6 +131,14 @@ void BM_Yansuan_Window300(benchmark::State& state)
 void BM_Yansuan_AllDraws(benchmark::State& state)
 {
     yansuan(state, 0, false, "engine, all draws");
+}
+void BM_Yansuan_Window300_Chance(benchmark::State& state)
+{
+    yansuan(state, 300, false, "engine, window 300 + chance figures", true);
+}
+void BM_Yansuan_AllDraws_Chance(benchmark::State& state)
+{
+    yansuan(state, 0, false, "engine, all draws + chance figures", true);
 }
 void BM_Yansuan_AllDraws_PerDrawDisplay(benchmark::State& state)
 {
@@ -177,6 +191,8 @@ void BM_Legacy_AllDraws(benchmark::State& state)
 
 BENCHMARK(BM_Yansuan_Window300)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_Yansuan_AllDraws)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_Yansuan_Window300_Chance)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_Yansuan_AllDraws_Chance)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_Yansuan_AllDraws_PerDrawDisplay)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_Legacy_Window300)->Unit(benchmark::kMillisecond)->Iterations(8);
 BENCHMARK(BM_Legacy_AllDraws)->Unit(benchmark::kMillisecond)->Iterations(8);

@@ -1,0 +1,268 @@
+#include "verify/ChanceFigures.h"
+
+#include "formula/SimdClones.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace korvel {
+
+ChanceFigures chanceFiguresFromCounts(const FormulaKind& kind, bool bolKill, std::int64_t draws, std::int64_t hits,
+                                      std::int64_t named, std::int64_t noDigit, std::int64_t weightTotal,
+                                      std::int64_t weightNamed, std::int64_t weightNoDigit)
+{
+    ChanceFigures f;
+    f.draws = draws;
+    f.hits = hits;
+    f.named = named;
+    f.noDigit = noDigit;
+    // Any named digit has the same chance; 0 stands for one.
+    f.chanceNamed = chanceOfHit(kind, bolKill, std::int32_t{0});
+    f.chanceNoDigit = chanceOfHit(kind, bolKill, std::int32_t{-1});
+    f.windowEmpty = draws == 0 || weightTotal == 0;
+    if (!f.windowEmpty) {
+        const double chanceSum =
+            static_cast<double>(weightNamed) * f.chanceNamed + static_cast<double>(weightNoDigit) * f.chanceNoDigit;
+        f.baseline = chanceSum / static_cast<double>(weightTotal) * 100.0;
+    }
+    return f;
+}
+
+namespace {
+
+struct ClassSums {
+    std::int32_t hits = 0;
+    std::int32_t named[3] = {};   // sum of x, k x, k^2 x over draws whose value names a digit
+    std::int32_t noDigit[3] = {}; // the same over draws whose value names no digit
+};
+
+KORVEL_SIMD_CLONES
+ClassSums classSums(const std::int16_t* __restrict dg, const std::uint8_t* __restrict ok,
+                    const std::uint8_t* __restrict hit, int n)
+{
+    std::int32_t h = 0;
+    std::int32_t n0 = 0;
+    std::int32_t n1 = 0;
+    std::int32_t n2 = 0;
+    std::int32_t z0 = 0;
+    std::int32_t z1 = 0;
+    std::int32_t z2 = 0;
+    for (std::int32_t k = 0; k < n; ++k) {
+        const std::int32_t valid = ok[k];
+        const std::int32_t neg = valid & static_cast<std::int32_t>(dg[k] < 0);
+        const std::int32_t nam = valid ^ neg;
+        const std::int32_t kk = k * k;
+        h += hit[k];
+        n0 += nam;
+        n1 += k & -nam;
+        n2 += kk & -nam;
+        z0 += neg;
+        z1 += k & -neg;
+        z2 += kk & -neg;
+    }
+    ClassSums c;
+    c.hits = h;
+    c.named[0] = n0;
+    c.named[1] = n1;
+    c.named[2] = n2;
+    c.noDigit[0] = z0;
+    c.noDigit[1] = z1;
+    c.noDigit[2] = z2;
+    return c;
+}
+
+} // namespace
+
+ChanceFigures chanceFigures(const FormulaEvaluation& eval, int start, const FormulaKind& kind, bool bolKill,
+                            bool weighted)
+{
+    start = std::clamp(start, eval.hitFirst, eval.end);
+    std::int64_t hits = 0;
+    std::int64_t named = 0;
+    std::int64_t noDigit = 0;
+    std::int64_t wTotal = 0;
+    std::int64_t wNamed = 0;
+    std::int64_t wNoDigit = 0;
+    // Row 0 has no carried value: an empty draw of weight 1 (the rate counts it as a miss).
+    std::int64_t j = 0;
+    int first = start;
+    if (first == 0 && eval.end > 0) {
+        j = 1;
+        wTotal = 1;
+        hits += eval.hits[0];
+        first = 1;
+    }
+    const int n = eval.end - first;
+    if (n > 0) {
+        // The value carried to row r is the one of row r - 1. The weight (j0 + k)^2 of the k-th draw of a
+        // block splits into j0^2 + 2 j0 k + k^2, so each block needs only the 32-bit sums of x, k x and
+        // k^2 x per class: a branch-free loop of 32-bit lanes.
+        const std::int16_t* dg = eval.digits.data() + (first - 1 - eval.valueFirst);
+        const std::uint8_t* ok = eval.canshuValid.data() + (first - 1 - eval.valueFirst);
+        const std::uint8_t* hit = eval.hits.data() + (first - eval.hitFirst);
+        constexpr int kBlock = 1024; // the sum of k^2 over a block stays below 2^31
+        for (int b = 0; b < n; b += kBlock) {
+            const ClassSums c = classSums(dg + b, ok + b, hit + b, std::min(kBlock, n - b));
+            const std::int64_t j0 = j + 1 + b;
+            hits += c.hits;
+            named += c.named[0];
+            noDigit += c.noDigit[0];
+            if (weighted) {
+                wNamed += j0 * j0 * c.named[0] + 2 * j0 * c.named[1] + c.named[2];
+                wNoDigit += j0 * j0 * c.noDigit[0] + 2 * j0 * c.noDigit[1] + c.noDigit[2];
+            }
+        }
+        if (weighted) {
+            const auto squares = [](std::int64_t m) { return m * (m + 1) * (2 * m + 1) / 6; };
+            wTotal += squares(j + n) - squares(j);
+        } else {
+            wTotal += n;
+            wNamed = named;
+            wNoDigit = noDigit;
+        }
+    }
+    const std::int64_t draws = eval.end - start;
+    return chanceFiguresFromCounts(kind, bolKill, draws, hits, named, noDigit, wTotal, wNamed, wNoDigit);
+}
+
+ChanceCounter::ChanceCounter(const FormulaKind& kind, bool bolKill, bool weighted)
+    : m_kind(kind), m_kill(bolKill), m_weighted(weighted)
+{
+}
+
+void ChanceCounter::add(std::optional<std::int32_t> preCanshu, bool hit)
+{
+    ++m_j;
+    const std::int64_t w = m_weighted ? m_j * m_j : 1;
+    m_wTotal += w;
+    m_hits += hit ? 1 : 0;
+    if (!preCanshu) {
+        return;
+    }
+    if (predictedRemainder(*preCanshu) < 0) {
+        ++m_noDigit;
+        m_wNoDigit += w;
+    } else {
+        ++m_named;
+        m_wNamed += w;
+    }
+}
+
+ChanceFigures ChanceCounter::figures() const
+{
+    return chanceFiguresFromCounts(m_kind, m_kill, m_j, m_hits, m_named, m_noDigit, m_wTotal, m_wNamed, m_wNoDigit);
+}
+
+double binomialTail(std::int64_t n, double p, std::int64_t k)
+{
+    if (k <= 0) {
+        return 1.0;
+    }
+    if (k > n) {
+        return 0.0;
+    }
+    if (p <= 0.0) {
+        return 0.0;
+    }
+    if (p >= 1.0) {
+        return 1.0;
+    }
+    const double q = 1.0 - p;
+    const double dn = static_cast<double>(n);
+    const auto logPmf = [&](std::int64_t i) {
+        const double di = static_cast<double>(i);
+        return std::lgamma(dn + 1.0) - std::lgamma(di + 1.0) - std::lgamma(dn - di + 1.0) + di * std::log(p) +
+               (dn - di) * std::log(q);
+    };
+    // Sum the side of k that does not hold the mode: its terms fall monotonically from the first one, so
+    // the recurrence loses nothing and an underflowed first term means a negligible sum.
+    const auto mode = static_cast<std::int64_t>(std::floor((dn + 1.0) * p));
+    if (k > mode) {
+        double term = std::exp(logPmf(k));
+        double sum = 0.0;
+        for (std::int64_t i = k; i <= n && term > 0.0; ++i) {
+            sum += term;
+            term *= static_cast<double>(n - i) / static_cast<double>(i + 1) * (p / q);
+        }
+        return std::min(sum, 1.0);
+    }
+    double term = std::exp(logPmf(k - 1));
+    double lower = 0.0;
+    for (std::int64_t i = k - 1; i >= 0 && term > 0.0; --i) {
+        lower += term;
+        term *= static_cast<double>(i) / static_cast<double>(n - i + 1) * (q / p);
+    }
+    return std::clamp(1.0 - lower, 0.0, 1.0);
+}
+
+double binomialTailNormal(std::int64_t n, double p, std::int64_t k)
+{
+    if (k <= 0) {
+        return 1.0;
+    }
+    if (k > n) {
+        return 0.0;
+    }
+    const double mean = static_cast<double>(n) * p;
+    const double var = mean * (1.0 - p);
+    if (var <= 0.0) {
+        return static_cast<double>(k) <= mean ? 1.0 : 0.0;
+    }
+    const double z = (static_cast<double>(k) - 0.5 - mean) / std::sqrt(var);
+    return 0.5 * std::erfc(z / std::sqrt(2.0));
+}
+
+Significance significance(const ChanceFigures& f)
+{
+    Significance s;
+    s.exact = f.draws <= kExactSignificanceDraws;
+    if (f.windowEmpty) {
+        return s;
+    }
+    // Hits beyond the sure ones must come from the named draws.
+    const std::int64_t needed = f.hits - f.sureHits();
+    s.p = s.exact ? binomialTail(f.named, f.chanceNamed, needed) : binomialTailNormal(f.named, f.chanceNamed, needed);
+    return s;
+}
+
+QString baselineText(const ChanceFigures& f)
+{
+    if (f.windowEmpty) {
+        return QStringLiteral("—");
+    }
+    return QString::asprintf("%07.4f%%", f.baseline);
+}
+
+QString excessText(const ChanceFigures& f, double rate)
+{
+    if (f.windowEmpty) {
+        return QStringLiteral("—");
+    }
+    return QString::asprintf("%+.4f", f.excess(rate));
+}
+
+QString significanceText(const ChanceFigures& f)
+{
+    if (f.windowEmpty) {
+        return QStringLiteral("—");
+    }
+    const double p = significance(f).p;
+    if (p != 0.0 && p < 0.0001) {
+        return QString::asprintf("%.1e", p);
+    }
+    return QString::asprintf("%.4f", p);
+}
+
+QString significanceToolTip(const ChanceFigures& f)
+{
+    if (f.windowEmpty) {
+        return QStringLiteral("窗口内没有开奖");
+    }
+    return significance(f).exact
+               ? QStringLiteral("随机开奖下至少命中 %1 次的单侧概率（%2 期，精确计算）").arg(f.hits).arg(f.draws)
+               : QStringLiteral("随机开奖下至少命中 %1 次的单侧概率（%2 期，正态近似，连续性校正）")
+                     .arg(f.hits)
+                     .arg(f.draws);
+}
+
+} // namespace korvel
