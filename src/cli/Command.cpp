@@ -12,7 +12,8 @@ std::vector<std::unique_ptr<Command>> allCommands()
           makeHistoryDeleteCommand, makeParamsCommand,      makeFormulaAddCommand,    makeFormulaImportCommand,
           makeFormulaExportCommand, makeFormulaListCommand, makeFormulaDeleteCommand, makeFormulaClearCommand,
           makeStatsCommand,         makeComputeCommand,     makeRankingCommand,       makeSearchCommand,
-          makeSearchSchemeCommand,  makeTuneCommand,        makeSettingsGetCommand,   makeSettingsSetCommand}) {
+          makeSearchSchemeCommand,  makeTuneCommand,        makeBacktestCommand,      makeSettingsGetCommand,
+          makeSettingsSetCommand}) {
         all.push_back(make());
     }
     return all;

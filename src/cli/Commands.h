@@ -25,6 +25,7 @@ std::unique_ptr<Command> makeRankingCommand();
 std::unique_ptr<Command> makeSearchCommand();
 std::unique_ptr<Command> makeSearchSchemeCommand();
 std::unique_ptr<Command> makeTuneCommand();
+std::unique_ptr<Command> makeBacktestCommand();
 std::unique_ptr<Command> makeSettingsGetCommand();
 std::unique_ptr<Command> makeSettingsSetCommand();
 
