@@ -80,7 +80,9 @@ TEST_F(TallyCommandTest, GroupSelectedNextRunTalliesTheListsSelectionIntoTheGrou
     view.load(command.tally(), run.view);
     EXPECT_EQ(view.page(0).rows.front().num, 0);
     EXPECT_EQ(view.page(0).rows.back().num, 7);
-    EXPECT_EQ(errarr::readErrarrLei(m_session.database())[7], (ErrarrRow{7, 2, 2, 0}));
+    const std::vector<ErrarrRow> stored = errarr::readErrarrLei(m_session.database());
+    ASSERT_EQ(stored.size(), 10u);
+    EXPECT_EQ(stored[7], (ErrarrRow{7, 2, 2, 0}));
 
     // A formula clicked off in the list no longer counts.
     m_session.formulas().toggleRow(2);
