@@ -11,9 +11,9 @@ std::vector<std::unique_ptr<Command>> allCommands()
          {makeHistoryListCommand,   makeHistoryAddCommand,  makeHistoryImportCommand, makeHistoryExportCommand,
           makeHistoryDeleteCommand, makeParamsCommand,      makeFormulaAddCommand,    makeFormulaImportCommand,
           makeFormulaExportCommand, makeFormulaListCommand, makeFormulaDeleteCommand, makeFormulaClearCommand,
-          makeStatsCommand,         makeComputeCommand,     makeRankingCommand,       makeSearchCommand,
-          makeSearchSchemeCommand,  makeTuneCommand,        makeBacktestCommand,      makeSettingsGetCommand,
-          makeSettingsSetCommand}) {
+          makeFormulaChartCommand,  makeStatsCommand,       makeComputeCommand,       makeRankingCommand,
+          makeTrendCommand,         makeSearchCommand,      makeSearchSchemeCommand,  makeTuneCommand,
+          makeBacktestCommand,      makeSettingsGetCommand, makeSettingsSetCommand}) {
         all.push_back(make());
     }
     return all;

@@ -5,6 +5,7 @@
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "tally/RankHistogram.h"
 #include "tally/RankingList.h"
 #include "tally/TallyCommand.h"
 
@@ -30,7 +31,10 @@ public:
             "1排列 ... 10排列, 1Err值 ... 10Err值, then one column per Err value). The window asks first (the run\n"
             "may be long); --yes answers yes. Progress goes to stderr.\n"
             "  --position P, --play PLAY   the list's own choices (查询该位该类对应号历史排序结果); default the "
-            "kind's\n");
+            "kind's\n"
+            "  --histogram                 only the rank chart: how often the drawn digit had rank 1 .. 10, "
+            "beside\n"
+            "                              the count a ranking without skill would give each rank\n");
     }
 
     int run(const QStringList& argv, CliContext& context) override
@@ -40,6 +44,7 @@ public:
         const bool kill = takeSense(args);
         const std::optional<QString> positionText = args.value(QStringLiteral("--position"));
         const std::optional<QString> playText = args.value(QStringLiteral("--play"));
+        const bool histogram = args.flag(QStringLiteral("--histogram"));
         args.finish();
         const int position = positionText ? parsePosition(QStringLiteral("--position"), *positionText) : kind.position;
         Play play = kind.play;
@@ -83,6 +88,19 @@ public:
         doc.set(QStringLiteral("play"), playWord(play), QStringLiteral("玩法选择"));
         doc.set(QStringLiteral("formulas"), store->formulaCount, QStringLiteral("formulas counted"));
         doc.set(QStringLiteral("count"), list.rowCount(), QStringLiteral("rows"));
+        if (histogram) {
+            const RankHistogram h = rankHistogram(list);
+            doc.set(QStringLiteral("chancePerRank"), h.chancePerRank, QStringLiteral("chance per rank"));
+            Table& t = doc.addTable(QStringLiteral("ranks"),
+                                    {{QStringLiteral("rank"), QStringLiteral("排位名次")},
+                                     {QStringLiteral("count"), QStringLiteral("次数")},
+                                     {QStringLiteral("chance"), QStringLiteral("随机基准")}},
+                                    QStringLiteral("名次分布"));
+            for (int r = 0; r < 10; ++r) {
+                t.addRow({r + 1, h.counts[static_cast<std::size_t>(r)], h.chancePerRank});
+            }
+            return 0;
+        }
         std::vector<Column> columns;
         for (const QString& h : list.headers()) {
             columns.push_back({h, h});
