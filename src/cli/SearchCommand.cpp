@@ -35,6 +35,28 @@ private:
     int m_stored = kDefaultOperands;
 };
 
+// The found formulas with their held-out figures, then the rejected ones.
+void addHoldoutTable(Document& doc, const std::vector<FoundFormula>& found, const QStringList& notes,
+                     const QStringList& rejected)
+{
+    Table& t = doc.addTable(QStringLiteral("found"), {{QStringLiteral("gongshiCN"), QStringLiteral("公式")},
+                                                      {QStringLiteral("gongshi"), QStringLiteral("gongshi")},
+                                                      {QStringLiteral("kind"), QStringLiteral("种类")},
+                                                      {QStringLiteral("holdout"), QStringLiteral("留出检验")}});
+    // The notes belong to the visible lines; the newest `found.size()` of them are the unsaved results.
+    const auto first = notes.size() - static_cast<qsizetype>(found.size());
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const qsizetype n = first + static_cast<qsizetype>(i);
+        t.addRow({found[i].gongshiCN, found[i].gongshi, found[i].kind.shortName(),
+                  n >= 0 && n < notes.size() ? notes[n] : QString()});
+    }
+    Table& r =
+        doc.addTable(QStringLiteral("rejectedFormulas"), {{QStringLiteral("line"), QStringLiteral("检验未通过")}});
+    for (const QString& line : rejected) {
+        r.addRow({line});
+    }
+}
+
 class SearchCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("search"); }
@@ -45,6 +67,7 @@ public:
             "Usage: korvel-cli search --kind KIND --sense SENSE (--count N | --candidates N) [--seed S]\n"
             "                         [--threads T] [--thresholds a,b,...] [--operands K] [--constant C|random]\n"
             "                         [--form bracket|equation] [--save append|replace]\n"
+            "                         [--holdout K [--holdout-min R]] [--control]\n"
             "       korvel-cli search scheme ...   (see search scheme --help)\n"
             "\n"
             "\"开始搜索(&F)\" of the search window for one kind and sense, on every core: random sums of parameters\n"
@@ -60,6 +83,13 @@ public:
             "  --constant C       the tail constant (default 0), or random (a digit per candidate)\n"
             "  --form F           bracket \"[个位单选杀]A+B\" (default) or equation \"A+B=下期杀个位单选\"\n"
             "  --save MODE        afterwards \"公式追加到数据库(&A)\" (append) or \"公式更新到数据库(&N)\" (replace)\n"
+            "  --holdout K        留出最近 K 期检验: verify on the history without its newest K draws and judge\n"
+            "                     every found formula on those K draws (rate and chance baseline); default the\n"
+            "                     stored count (0: none); the count given is not stored\n"
+            "  --holdout-min R    检验正确率 ≥ R percent on the held-out draws, else the formula is rejected and\n"
+            "                     not saved (default: its own chance baseline)\n"
+            "  --control          随机对照: afterwards the same search (settings, seed, candidates) on a copy of\n"
+            "                     the history with random digits; prints 真实开奖: N 条, 随机开奖: M 条\n"
             "Ctrl-C stops the search and prints (and, with --save, saves) what was found.\n");
     }
 
@@ -73,6 +103,9 @@ public:
         const std::optional<QString> thresholds = args.value(QStringLiteral("--thresholds"));
         const std::optional<QString> operands = args.value(QStringLiteral("--operands"));
         const std::optional<QString> save = args.value(QStringLiteral("--save"));
+        const std::optional<QString> holdout = args.value(QStringLiteral("--holdout"));
+        const std::optional<QString> holdoutMin = args.value(QStringLiteral("--holdout-min"));
+        const bool control = args.flag(QStringLiteral("--control"));
         const SearchOptions options = takeSearchOptions(args);
         args.finish();
         if (!count && !candidates) {
@@ -112,6 +145,12 @@ public:
         if (candidates) {
             search.setCandidateLimit(limit);
         }
+        if (holdout) {
+            search.setHoldout(parseInteger(QStringLiteral("--holdout"), *holdout, 0, INT_MAX), false);
+        }
+        if (holdoutMin) {
+            search.setHoldoutMinText(*holdoutMin);
+        }
 
         const int told = context.dialogs().messageCount();
         if (!search.startManual()) {
@@ -121,6 +160,22 @@ public:
             return QStringLiteral("search: %1 verified, %2 found").arg(p.verified).arg(p.found);
         });
         const std::vector<FoundFormula> found = search.foundFormulas();
+        const QStringList notes = search.resultNotes();
+        const QStringList rejected = search.rejectedLines();
+        QString controlText;
+        if (control && !run.interrupted) {
+            const int before = context.dialogs().messageCount();
+            if (!search.startControl()) {
+                failAsTold(context, before, QStringLiteral("%1 --control: the control did not start").arg(name()));
+            }
+            const SearchRun controlRun = runToEnd(search, context, [](const SearchProgress& p) {
+                return QStringLiteral("search --control: %1 verified on random digits").arg(p.verified);
+            });
+            controlText = search.controlText();
+            if (controlRun.interrupted) {
+                controlText = QStringLiteral("interrupted");
+            }
+        }
 
         Document& doc = context.document();
         doc.set(QStringLiteral("kind"), kind.shortName());
@@ -140,7 +195,19 @@ public:
             }
             doc.set(QStringLiteral("saved"), *save);
         }
-        addFoundTable(doc, found);
+        if (search.holdout() > 0) {
+            doc.set(QStringLiteral("holdout"), search.holdout(), QStringLiteral("留出最近 K 期检验"));
+            doc.set(QStringLiteral("rejected"), static_cast<int>(rejected.size()),
+                    QStringLiteral("检验未通过 (not saved)"));
+        }
+        if (!controlText.isEmpty()) {
+            doc.set(QStringLiteral("control"), controlText, QStringLiteral("随机对照"));
+        }
+        if (search.holdout() > 0) {
+            addHoldoutTable(doc, found, notes, rejected);
+        } else {
+            addFoundTable(doc, found);
+        }
         return 0;
     }
 };

@@ -100,6 +100,7 @@ SearchRun runToEnd(SearchSession& search, CliContext& context,
             run.interrupted = true;
             switch (run.progress.mode) {
             case SearchMode::Manual:
+            case SearchMode::Control:
                 search.pauseManual();
                 break;
             case SearchMode::Scheme:

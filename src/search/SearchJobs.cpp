@@ -24,7 +24,13 @@ SearchJob::Verdict ManualSearchJob::take(const Candidate& c, const FormulaFigure
 {
     m_record.noteVerified(c, m_kernel.kind(), m_kernel.kill(), m_form, f.stats);
     if (qualifies(f, m_thresholds)) {
-        m_record.accept(c, m_kernel.kind(), m_kernel.kill(), m_form, kindNumberOf(m_kernel.kind()));
+        const int kindNumber = kindNumberOf(m_kernel.kind());
+        if (m_holdout) {
+            m_record.acceptHeldOut(c, m_kernel.kind(), m_kernel.kill(), m_form, kindNumber,
+                                   m_holdout->judge(c, m_kernel.kind(), m_kernel.kill()));
+        } else {
+            m_record.accept(c, m_kernel.kind(), m_kernel.kill(), m_form, kindNumber);
+        }
     }
     if (m_record.full()) {
         m_reason = StopReason::Full;
@@ -80,7 +86,14 @@ SearchJob::Verdict SchemeSearchJob::take(const Candidate& c, const FormulaFigure
     if (!qualifies(f, s.thresholds)) {
         return Verdict::Continue;
     }
-    m_record.accept(c, s.kernel.kind(), m_kill, m_form, kindNumber);
+    if (m_holdout) {
+        if (!m_record.acceptHeldOut(c, s.kernel.kind(), m_kill, m_form, kindNumber,
+                                    m_holdout->judge(c, s.kernel.kind(), m_kill))) {
+            return Verdict::Continue;
+        }
+    } else {
+        m_record.accept(c, s.kernel.kind(), m_kill, m_form, kindNumber);
+    }
     const bool kindDone = m_walk.accept();
     m_record.foundForKind = m_walk.foundForKind();
     if (m_walk.finished()) {

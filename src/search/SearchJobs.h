@@ -36,9 +36,13 @@ public:
     const SearchPhase* phase() const override { return m_done ? nullptr : &m_phase; }
     Verdict take(const Candidate& c, const FormulaFigures& f) override;
     StopReason reason() const { return m_reason; }
+    // "留出最近 K 期检验": qualifying candidates are also judged on the held-out draws (the check must outlive
+    // the job); those failing its threshold are not accepted.
+    void setHoldout(const HoldoutCheck* check) { m_holdout = check; }
 
 private:
     SearchRecord& m_record;
+    const HoldoutCheck* m_holdout = nullptr;
     VerificationKernel m_kernel;
     SearchPhase m_phase;
     Thresholds m_thresholds;
@@ -66,6 +70,7 @@ public:
     Verdict take(const Candidate& c, const FormulaFigures& f) override;
     const SchemeWalk& walk() const { return m_walk; }
     StopReason reason() const { return m_reason; }
+    void setHoldout(const HoldoutCheck* check) { m_holdout = check; }
 
 private:
     struct KindState {
@@ -74,6 +79,7 @@ private:
         Thresholds thresholds;
     };
     SearchRecord& m_record;
+    const HoldoutCheck* m_holdout = nullptr;
     bool m_kill;
     SchemeWalk m_walk;
     DisplayForm m_form;

@@ -2,6 +2,7 @@
 
 #include "formula/FormulaKind.h"
 #include "search/Candidate.h"
+#include "search/HoldoutCheck.h"
 #include "search/SearchSettings.h"
 #include "verify/FormulaFigures.h"
 
@@ -31,6 +32,10 @@ struct FoundFormula {
 struct SearchRecord {
     std::vector<FoundFormula> found;
     QStringList lines;
+    // With a hold-out: the held-out figures of each line's formula (same index as `lines`), and the formulas
+    // that qualified but failed the held-out threshold: shown as such, never saved.
+    QStringList notes;
+    QStringList rejected;
     std::int64_t verified = 0;            // "当前验证公式数"
     int foundForKind = 0;                 // the scheme's count for its current kind
     std::array<int, 6> acceptedPerKind{}; // accepted since the window opened, by kind number - 1
@@ -57,8 +62,23 @@ struct SearchRecord {
     {
         FoundFormula f{candidateExpression(c), candidateText(c, kind, kill, form), kind};
         lines << f.gongshiCN;
+        notes << QString();
         found.push_back(std::move(f));
         ++acceptedPerKind[static_cast<std::size_t>(kindNumber - 1)];
+    }
+
+    // A qualifying candidate judged on the held-out draws: accepted with its note when it passed, else kept
+    // among the rejected. True when accepted.
+    bool acceptHeldOut(const Candidate& c, const FormulaKind& kind, bool kill, DisplayForm form, int kindNumber,
+                       const HoldoutFigures& h)
+    {
+        if (!h.passed) {
+            rejected << candidateText(c, kind, kill, form) + QStringLiteral("    ") + holdoutText(h);
+            return false;
+        }
+        accept(c, kind, kill, form, kindNumber);
+        notes.back() = holdoutText(h);
+        return true;
     }
 
     bool full() const { return static_cast<int>(found.size()) >= kMaxFound; }

@@ -54,6 +54,20 @@ void SearchSession::open()
     m_finishPending = false;
     m_reason = StopReason::None;
     m_generator = CandidateGenerator(m_fixedSeed.value_or(CandidateGenerator::clockSeed()));
+    m_holdout = storedHoldout(m_host.settings());
+    m_lastManual = ManualRun{};
+    m_control.reset();
+    m_controlRecord = SearchRecord{};
+    m_controlReal = -1;
+    m_controlRandom = -1;
+}
+
+void SearchSession::setHoldout(int draws, bool store)
+{
+    m_holdout = std::max(0, draws);
+    if (store) {
+        storeHoldout(m_host.settings(), m_holdout);
+    }
 }
 
 int SearchSession::position() const
@@ -182,11 +196,18 @@ bool SearchSession::prepareData()
         message(QStringLiteral("没有历史号码，无法验证公式。"));
         return false;
     }
+    if (!prepareHoldout(snapshot)) {
+        return false;
+    }
     const FigureSettings settings = m_host.figureSettings();
-    if (!m_data || m_dataSnapshot != snapshot.get() || m_dataSettings.windowDraws != settings.windowDraws ||
-        m_dataSettings.weighted != settings.weighted) {
-        m_data = std::make_shared<KernelData>(*snapshot, settings.windowDraws, settings.weighted);
+    if (!m_data || m_dataSnapshot != snapshot.get() || m_dataHoldout != m_holdout ||
+        m_dataSettings.windowDraws != settings.windowDraws || m_dataSettings.weighted != settings.weighted) {
+        // With a hold-out the kernel is built from the history without the held-out draws: they cannot take
+        // part in choosing a formula.
+        m_data = std::make_shared<KernelData>(*heldOutSnapshot(snapshot, m_holdout), settings.windowDraws,
+                                              settings.weighted);
         m_dataSnapshot = snapshot.get();
+        m_dataHoldout = m_holdout;
         m_dataSettings = settings;
         m_snapshot = std::move(snapshot);
     }
@@ -226,6 +247,17 @@ bool SearchSession::startManual()
     m_manual = std::make_unique<ManualSearchJob>(m_record, m_data, formulaKind(), m_kill, *rule,
                                                  Thresholds::fromTexts(m_fields), m_candidate.form, autoStop,
                                                  m_candidateLimit);
+    m_manual->setHoldout(m_holdoutCheck.get());
+    m_lastManual = ManualRun{true,
+                             m_generator,
+                             formulaKind(),
+                             m_kill,
+                             *rule,
+                             Thresholds::fromTexts(m_fields),
+                             0,
+                             static_cast<int>(m_record.lines.size() + m_record.rejected.size()),
+                             0,
+                             m_holdout};
     m_mode = SearchMode::Manual;
     m_reason = StopReason::None;
     m_finishPending = true;
@@ -235,7 +267,7 @@ bool SearchSession::startManual()
 
 void SearchSession::pauseManual()
 {
-    if (m_mode == SearchMode::Manual) {
+    if (m_mode == SearchMode::Manual || m_mode == SearchMode::Control) {
         m_runner.pause();
         poll();
     }
@@ -272,6 +304,7 @@ bool SearchSession::startScheme()
     m_tuning.reset();
     m_schemeJob = std::make_unique<SchemeSearchJob>(m_record, m_data, m_kill, SchemeWalk(m_scheme, m_existing), plans,
                                                     m_candidate.form);
+    m_schemeJob->setHoldout(m_holdoutCheck.get());
     m_mode = SearchMode::Scheme;
     m_reason = StopReason::None;
     m_finishPending = true;
@@ -369,6 +402,9 @@ void SearchSession::finishRun()
     case SearchMode::TuningAllKinds:
         m_reason = StopReason::TuningDone;
         break;
+    case SearchMode::Control:
+        finishControl();
+        return;
     case SearchMode::None:
         return;
     }
@@ -411,6 +447,8 @@ SearchProgress SearchSession::poll()
             case SearchMode::Tuning:
             case SearchMode::TuningAllKinds:
                 return m_tuning && m_tuning->complete();
+            case SearchMode::Control:
+                return m_control && m_control->reason() != StopReason::None;
             case SearchMode::None:
                 break;
             }
@@ -426,8 +464,15 @@ SearchProgress SearchSession::poll()
     SearchProgress p;
     const bool searching = m_mode == SearchMode::Manual || m_mode == SearchMode::Scheme;
     m_runner.locked([&] {
-        p.verified = m_record.verified;
+        p.verified = m_mode == SearchMode::Control ? m_controlRecord.verified : m_record.verified;
         p.found = static_cast<int>(m_record.found.size());
+        p.rejected = static_cast<int>(m_record.rejected.size());
+        if (m_mode == SearchMode::Manual && m_lastManual.exists) {
+            // What the control repeats: the run so far.
+            m_lastManual.verified = m_record.verified;
+            m_lastManual.accepted =
+                static_cast<int>(m_record.lines.size() + m_record.rejected.size()) - m_lastManual.acceptedBefore;
+        }
         p.acceptedPerKind = m_record.acceptedPerKind;
         p.resultLines = static_cast<int>(m_record.lines.size());
         p.foundShown = m_mode == SearchMode::Scheme ? m_record.foundForKind : p.found;
@@ -464,6 +509,9 @@ SearchProgress SearchSession::poll()
         showKind();
     }
     p.mode = m_mode;
+    p.control = m_mode == SearchMode::Control;
+    p.controlReal = m_controlReal;
+    p.controlRandom = m_controlRandom;
     p.reason = m_reason;
     p.seed = m_generator.seed();
     return p;
@@ -478,6 +526,16 @@ SearchProgress SearchSession::waitForRun(int timeoutMs)
 QStringList SearchSession::resultLines() const
 {
     return m_runner.locked([&] { return m_record.lines; });
+}
+
+QStringList SearchSession::resultNotes() const
+{
+    return m_runner.locked([&] { return m_record.notes; });
+}
+
+QStringList SearchSession::rejectedLines() const
+{
+    return m_runner.locked([&] { return m_record.rejected; });
 }
 
 std::vector<FoundFormula> SearchSession::foundFormulas() const

@@ -2,6 +2,7 @@
 
 #include "search/Candidate.h"
 #include "search/FoundFormulaSaver.h"
+#include "search/HoldoutCheck.h"
 #include "search/SchemeWalk.h"
 #include "search/SearchJobs.h"
 #include "search/SearchRecord.h"
@@ -21,7 +22,7 @@ namespace korvel {
 
 class SearchHost;
 
-enum class SearchMode { None, Manual, Scheme, Tuning, TuningAllKinds };
+enum class SearchMode { None, Manual, Scheme, Tuning, TuningAllKinds, Control };
 
 // Everything the search window shows, taken at one moment (poll()).
 struct SearchProgress {
@@ -43,6 +44,11 @@ struct SearchProgress {
     int tuningKind = 0; // kind being tuned
     int tuningSamples = 0;
     int tuningTarget = 0;
+
+    int rejected = 0;       // found but failed on the held-out draws ("检验正确率 ≥"): not saved
+    int controlReal = -1;   // "随机对照" after it ran: formulas the real run found ...
+    int controlRandom = -1; // ... and the same search on random digits
+    bool control = false;   // the run going on (or the last) is the control
 
     bool hasCandidate = false;
     QString candidateText;            // the candidate field (the last candidate verified)
@@ -121,6 +127,23 @@ public:
     std::uint64_t seed() const { return m_generator.seed(); }
     int threadCount() const { return m_runner.threadCount(); }
 
+    // "留出最近 K 期检验": the K newest draws are left out of the verification (a search runs on the history
+    // without them, so they cannot choose a formula) and every found formula is judged on them; stored. With
+    // "检验正确率 ≥" (empty: the formula's own chance baseline) a found formula must also hold on them, or it
+    // is counted as rejected and not saved. A K that leaves no draw to verify on is refused at start.
+    int holdout() const { return m_holdout; }
+    // The window stores the count at once; the command line's option is for its run only.
+    void setHoldout(int draws, bool store = true);
+    const QString& holdoutMinText() const { return m_holdoutMin; }
+    void setHoldoutMinText(const QString& text) { m_holdoutMin = text; }
+
+    // "随机对照": the last manual run again (same kind, sense, thresholds, candidate rule, seed position and
+    // number of candidates) on a copy of the history with uniformly random digits (randomDigitsSnapshot, seeded
+    // from the run's seed); its formulas are counted, never saved. Refused before any manual run.
+    bool startControl();
+    // "真实开奖: N 条, 随机开奖: M 条" once the control ran, else empty.
+    QString controlText() const;
+
     // "公式参数智能设置" sample count, 20..1000.
     int tuningSamples() const { return m_tuningSamples; }
     void setTuningSamples(int samples);
@@ -152,12 +175,17 @@ public:
 
     // The visible result list and the unsaved results.
     QStringList resultLines() const;
+    // The held-out figures of each result line (empty strings without a hold-out), and the rejected ones.
+    QStringList resultNotes() const;
+    QStringList rejectedLines() const;
     std::vector<FoundFormula> foundFormulas() const;
 
 private:
     void showKind(); // thresholds of (kind, sense) and the kind's operand count
     bool refuseWhileRunning() const;
     bool prepareData();
+    bool prepareHoldout(const SnapshotPtr& full);
+    void finishControl();
     std::optional<CandidateRule> ruleFor(int operandCount);
     bool save(bool append);
     void finishRun();
@@ -181,8 +209,32 @@ private:
 
     KernelDataPtr m_data;
     const HistorySnapshot* m_dataSnapshot = nullptr;
+    int m_dataHoldout = 0;
     FigureSettings m_dataSettings;
     SnapshotPtr m_snapshot;
+    int m_holdout = 0;
+    QString m_holdoutMin;
+    std::unique_ptr<HoldoutCheck> m_holdoutCheck;
+
+    // The last manual run, for the control: its start, settings and counts.
+    struct ManualRun {
+        bool exists = false;
+        CandidateGenerator start{0};
+        FormulaKind kind;
+        bool kill = true;
+        CandidateRule rule;
+        Thresholds thresholds;
+        std::int64_t verified = 0;
+        int acceptedBefore = 0;
+        int accepted = 0; // qualified in the run (held-out rejects included)
+        int holdout = 0;
+    };
+    ManualRun m_lastManual;
+    SearchRecord m_controlRecord;
+    CandidateGenerator m_controlGenerator{0};
+    std::unique_ptr<ManualSearchJob> m_control;
+    int m_controlReal = -1;
+    int m_controlRandom = -1;
 
     SearchRecord m_record;
     CandidateGenerator m_generator{0};

@@ -28,6 +28,16 @@ void storeOperandCount(SettingsStore& store, int kindNumber, int count)
     store.setValue(QString::number(kindNumber), kOperandKey, QString::number(count));
 }
 
+int storedHoldout(const SettingsStore& store)
+{
+    return std::max(0, static_cast<int>(textValue(store.value(kQuotaSection, QStringLiteral("LCQS")))));
+}
+
+void storeHoldout(SettingsStore& store, int draws)
+{
+    store.setValue(kQuotaSection, QStringLiteral("LCQS"), QString::number(std::max(0, draws)));
+}
+
 void saveKindSettings(SettingsStore& store, ThresholdTable& table, int kindNumber, bool kill,
                       const std::array<QString, kThresholdSlots>& fields, int operandCount)
 {

@@ -35,6 +35,11 @@ struct CandidateSettings {
 int storedOperandCount(const SettingsStore& store, int kindNumber);
 void storeOperandCount(SettingsStore& store, int kindNumber, int count);
 
+// "留出最近 K 期检验": the number of newest draws a search leaves out of its verification and judges its
+// found formulas on instead, under ("SSSZ", "LCQS"); default 0 (no hold-out), negative stored values read 0.
+int storedHoldout(const SettingsStore& store);
+void storeHoldout(SettingsStore& store, int draws);
+
 // "保存当前种类参数设置": the ten threshold fields into the table and the store, then the operand count.
 void saveKindSettings(SettingsStore& store, ThresholdTable& table, int kindNumber, bool kill,
                       const std::array<QString, kThresholdSlots>& fields, int operandCount);

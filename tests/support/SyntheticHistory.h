@@ -9,9 +9,10 @@
 
 namespace korvel::test {
 
-// A history of `count` draws of uniformly random digits from a seeded generator, one draw a day from
-// 2020-01-01 (issues 2020001 on, the sequence wrapping after 358). With `planted`, the 个位 of every draw
-// but the first is (百位 of the draw before + 3) mod 10: a signal a formula can really find.
+// A history of `count` draws of uniformly random digits from a seeded generator, issues 2020001 on, 358 to
+// a year; the years step by ten (2020, 2030, ...) so that 年份 (NF) is 0 mod 10 on every draw. With
+// `planted`, the 个位 of every draw but the first is (百位 of the draw before + 3) mod 10: a signal a formula
+// can really find (L1A + NF + 3 keeps it; L1A + NF kills a digit that never comes).
 inline std::vector<DrawLine> syntheticDraws(int count, unsigned seed, bool planted)
 {
     std::mt19937 rng(seed);
@@ -26,7 +27,7 @@ inline std::vector<DrawLine> syntheticDraws(int count, unsigned seed, bool plant
             d3 = (previousHundreds + 3) % 10;
         }
         previousHundreds = d1;
-        const int year = 2020 + i / 358;
+        const int year = 2020 + 10 * (i / 358);
         const int seq = i % 358 + 1;
         const int month = seq / 28 % 12 + 1;
         const int day = seq % 28 + 1;
