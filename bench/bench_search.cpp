@@ -1,6 +1,7 @@
 // Search verification speed on the real draw history padded to 8 000 draws, 8 operands per candidate:
 // the search kernel on one thread, the whole search on one and two workers, and the legacy design (SQL
 // updates over the draw table on SQLite for every candidate) measured in the same run.
+#include "HandKernel.h"
 #include "history/DrawParameters.h"
 #include "history/HistorySnapshot.h"
 #include "platform/Database.h"
@@ -74,11 +75,12 @@ std::vector<Candidate> candidates(int n)
     return out;
 }
 
-// state.range(0): window (0 = all draws).
+// state.range(0): window (0 = all draws); state.range(1): 1 for the baseline loops, else the widest.
 void BM_Kernel(benchmark::State& state)
 {
     const auto data = std::make_shared<KernelData>(history(), static_cast<int>(state.range(0)), true);
-    const VerificationKernel kernel(data, FormulaKind{1, Play::Single}, true);
+    const KernelIsa isa = state.range(1) == 1 ? KernelIsa::Baseline : bestKernelIsa();
+    const VerificationKernel kernel(data, FormulaKind{1, Play::Single}, true, isa);
     const std::vector<Candidate> cs = candidates(4096);
     KernelScratch scratch;
     std::size_t i = 0;
@@ -89,9 +91,79 @@ void BM_Kernel(benchmark::State& state)
     }
     benchmark::DoNotOptimize(sink);
     state.SetItemsProcessed(state.iterations());
-    state.SetLabel(state.range(0) == 0 ? "all draws" : "window " + std::to_string(state.range(0)));
+    state.SetLabel((state.range(0) == 0 ? std::string("all draws") : "window " + std::to_string(state.range(0))) +
+                   (isa == KernelIsa::Avx2 ? ", AVX2" : ", baseline"));
 }
-BENCHMARK(BM_Kernel)->Arg(300)->Arg(0);
+BENCHMARK(BM_Kernel)->Args({300, 0})->Args({300, 1})->Args({0, 0})->Args({0, 1});
+
+#if KORVEL_HAVE_HAND_KERNEL
+double threadSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// The search kernel beside the hand-written int16 kernel on the same candidates, in alternating slices of
+// 256 so that both meet the same machine load; each side's thread CPU time is summed. Candidates whose
+// sums could leave the hand kernel's range are left out; every candidate's figures must agree.
+// state.range(0): window (0 = all draws).
+void BM_KernelVsHand(benchmark::State& state)
+{
+    const auto data = std::make_shared<KernelData>(history(), static_cast<int>(state.range(0)), true);
+    const VerificationKernel kernel(data, FormulaKind{1, Play::Single}, true);
+    std::vector<Candidate> cs;
+    for (const Candidate& c : candidates(8192)) {
+        std::int64_t hi = c.constant;
+        bool ok = true;
+        for (int k = 0; k < c.operandCount; ++k) {
+            ok = ok && data->nonNegative(c.operands[static_cast<std::size_t>(k)]);
+            hi += data->columnMax(c.operands[static_cast<std::size_t>(k)]);
+        }
+        if (ok && hi < 32768 && cs.size() < 4096) {
+            cs.push_back(c);
+        }
+    }
+    KernelScratch scratch;
+    std::vector<std::uint64_t> misses(static_cast<std::size_t>(data->paddedRows() / 64 + 2));
+    for (const Candidate& c : cs) {
+        const FormulaStats a = kernel.figures(c, scratch).stats;
+        const FormulaStats b = bench::handKernel(*data, c, misses.data());
+        if (a.hitSum != b.hitSum || a.total != b.total || a.errCon != b.errCon || a.trueCon != b.trueCon ||
+            a.errLst != b.errLst || a.trueLst != b.trueLst) {
+            state.SkipWithError("the hand kernel and the search kernel disagree");
+            return;
+        }
+    }
+    double productSeconds = 0;
+    double handSeconds = 0;
+    std::int64_t slices = 0;
+    std::int64_t sink = 0;
+    for (auto _ : state) {
+        const std::size_t from = static_cast<std::size_t>(slices % 16) * 256;
+        double t0 = threadSeconds();
+        for (std::size_t i = from; i < from + 256; ++i) {
+            sink += kernel.figures(cs[i % cs.size()], scratch).stats.trueLst;
+        }
+        double t1 = threadSeconds();
+        productSeconds += t1 - t0;
+        for (std::size_t i = from; i < from + 256; ++i) {
+            sink += bench::handKernel(*data, cs[i % cs.size()], misses.data()).trueLst;
+        }
+        t0 = threadSeconds();
+        handSeconds += t0 - t1;
+        ++slices;
+    }
+    benchmark::DoNotOptimize(sink);
+    const double n = static_cast<double>(slices) * 256;
+    state.counters["product_per_s"] = benchmark::Counter(n / productSeconds);
+    state.counters["hand_per_s"] = benchmark::Counter(n / handSeconds);
+    state.counters["ratio"] = benchmark::Counter(handSeconds / productSeconds);
+    state.SetLabel((state.range(0) == 0 ? std::string("all draws") : "window " + std::to_string(state.range(0))) +
+                   ", " + std::to_string(cs.size()) + " candidates, ratio = hand time / product time");
+}
+BENCHMARK(BM_KernelVsHand)->Arg(300)->Arg(0);
+#endif
 
 // The whole search (generation in order-preserving batches, workers, in-order hand-over) for a fixed
 // wall-clock time. Thresholds nothing meets, so the search never stops by itself.

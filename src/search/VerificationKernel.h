@@ -3,6 +3,7 @@
 #include "formula/FormulaKind.h"
 #include "history/HistorySnapshot.h"
 #include "search/Candidate.h"
+#include "search/KernelLoops.h"
 #include "search/ThresholdTable.h"
 #include "verify/FormulaFigures.h"
 
@@ -55,12 +56,12 @@ public:
     // Length of the verdict buffer: the counted draws padded to whole 64-bit words plus one block.
     int verdictCapacity() const { return m_verdictCapacity; }
     // Weight of counted draw j (0-based): (j + 1)^2 when weighted, else 1, zero beyond the counted draws
-    // (verdictCapacity entries); and their sum. The 32-bit copy exists when a block's sum fits 32 bits.
+    // (verdictCapacity entries); and their sum.
     const std::vector<std::int64_t>& weights() const { return m_weights; }
-    const std::vector<std::int32_t>& weights32() const { return m_weights32; }
     std::int64_t weightTotal() const { return m_weightTotal; }
 
-    static constexpr int kBlock = 32;
+    // Rows per block: one 64-bit word of verdicts.
+    static constexpr int kBlock = 64;
 
 private:
     int m_drawCount = 0;
@@ -77,7 +78,6 @@ private:
     std::array<std::vector<std::uint8_t>, 3> m_digits8;
     int m_verdictCapacity = 0;
     std::vector<std::int64_t> m_weights;
-    std::vector<std::int32_t> m_weights32;
     std::int64_t m_weightTotal = 0;
 };
 
@@ -85,11 +85,8 @@ using KernelDataPtr = std::shared_ptr<const KernelData>;
 
 // Working buffers of one thread.
 struct KernelScratch {
-    std::vector<std::uint8_t> sum8;
-    std::vector<std::int16_t> sum16;
-    std::vector<std::int32_t> sum32;
-    std::vector<std::uint8_t> hits;  // verdict per counted draw, 1 = hit (verdictCapacity bytes)
-    std::vector<std::uint64_t> bits; // the same verdicts packed 64 to a word, oldest draw in bit 0
+    std::vector<std::uint64_t> bits; // verdicts of the counted draws, 64 to a word, oldest draw in bit 0
+    std::vector<std::uint8_t> hits;  // the same one per draw, 1 = hit (filled by verdicts() only)
 };
 
 // Verifies search candidates (sums of vocabulary columns plus a constant) for one kind and sense: the
@@ -99,7 +96,8 @@ struct KernelScratch {
 // that. Const and thread-safe; each thread passes its own scratch.
 class VerificationKernel {
 public:
-    VerificationKernel(KernelDataPtr data, const FormulaKind& kind, bool kill);
+    // `isa`: the instruction set of the loops; tests ask for each one, everything else takes the widest.
+    VerificationKernel(KernelDataPtr data, const FormulaKind& kind, bool kill, KernelIsa isa = bestKernelIsa());
 
     const KernelData& data() const { return *m_data; }
     const FormulaKind& kind() const { return m_kind; }
@@ -111,14 +109,12 @@ public:
     void verdicts(const Candidate& c, KernelScratch& scratch) const;
 
 private:
-    enum class Rule : std::uint8_t { Single, Group2, Group3 };
-    void computeHits(const Candidate& c, KernelScratch& scratch) const;
-
     KernelDataPtr m_data;
     FormulaKind m_kind;
     bool m_kill = true;
-    Rule m_rule = Rule::Single;
-    int m_ownDigit = 3; // Single: the judged digit (1 百位, 2 十位, 3 个位)
+    const KernelLoops* m_loops = nullptr;
+    int m_judged = 1;                    // digits compared: 1 (single play), 2 or 3 (group plays)
+    std::array<int, 3> m_digitNumbers{}; // their numbers: 1 百位, 2 十位, 3 个位
 };
 
 // The qualify test against a threshold snapshot: every one of the five figures must lie within its

@@ -39,12 +39,12 @@ const GoldenCase kCases[] = {
     {"pl3-500-2G-keep-large", "pl3_draws.tsv", 500, true, 5, false, "24", 3, 32000},
 };
 
-std::vector<std::string> search(const GoldenCase& g)
+std::vector<std::string> search(const GoldenCase& g, KernelIsa isa)
 {
     const HistorySnapshot s = test::snapshotOf(test::loadDraws(QString::fromLatin1(g.draws)));
     const auto data = std::make_shared<KernelData>(s, g.window, g.weighted);
     const FormulaKind kind = *formulaKindOf(g.kindNumber);
-    const VerificationKernel kernel(data, kind, g.kill);
+    const VerificationKernel kernel(data, kind, g.kill, isa);
     const Thresholds t =
         Thresholds::fromTexts({g.rateLow, "100", "0", "32768", "0", "32768", "0", "32768", "0", "32768"});
     CandidateGenerator gen(20261208);
@@ -68,12 +68,6 @@ std::vector<std::string> search(const GoldenCase& g)
 TEST(SearchGoldenTest, SeededSearchesFindTheRecordedFormulas)
 {
     QFile f(test::dataPath(QStringLiteral("search_golden_20261208.tsv")));
-    std::vector<std::string> got;
-    for (const GoldenCase& g : kCases) {
-        const auto lines = search(g);
-        EXPECT_GE(lines.size(), 10u) << g.name; // every case does find formulas
-        got.insert(got.end(), lines.begin(), lines.end());
-    }
     ASSERT_TRUE(f.open(QIODevice::ReadOnly | QIODevice::Text));
     std::vector<std::string> want;
     QTextStream in(&f);
@@ -83,9 +77,21 @@ TEST(SearchGoldenTest, SeededSearchesFindTheRecordedFormulas)
             want.push_back(line.toStdString());
         }
     }
-    ASSERT_EQ(got.size(), want.size());
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        EXPECT_EQ(got[i], want[i]) << "line " << i + 1;
+    for (KernelIsa isa : {KernelIsa::Baseline, KernelIsa::Avx2}) {
+        if (!kernelIsaAvailable(isa)) {
+            continue;
+        }
+        const char* isaName = isa == KernelIsa::Avx2 ? "AVX2" : "baseline";
+        std::vector<std::string> got;
+        for (const GoldenCase& g : kCases) {
+            const auto lines = search(g, isa);
+            EXPECT_GE(lines.size(), 10u) << g.name; // every case does find formulas
+            got.insert(got.end(), lines.begin(), lines.end());
+        }
+        ASSERT_EQ(got.size(), want.size()) << isaName;
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i], want[i]) << isaName << " line " << i + 1;
+        }
     }
 }
 

@@ -168,8 +168,19 @@ TEST(QualifyTest, BoundsCarryTheirSlack)
     EXPECT_TRUE(qualifies(f, t));
 }
 
-// The kernel must give the general evaluator's figures for the candidate's own expression text.
-TEST(VerificationKernelTest, AgreesWithTheGeneralEvaluator)
+// The kernel must give the general evaluator's figures for the candidate's own expression text, with the
+// loops of every instruction set this processor runs.
+class KernelIsaTest : public ::testing::TestWithParam<KernelIsa> {
+protected:
+    void SetUp() override
+    {
+        if (!kernelIsaAvailable(GetParam())) {
+            GTEST_SKIP() << "this processor does not run these loops";
+        }
+    }
+};
+
+TEST_P(KernelIsaTest, AgreesWithTheGeneralEvaluator)
 {
     const HistorySnapshot real = test::snapshotOf(test::loadDraws(QStringLiteral("fc3d_draws.tsv")));
     ASSERT_GT(real.size(), 7000);
@@ -189,7 +200,7 @@ TEST(VerificationKernelTest, AgreesWithTheGeneralEvaluator)
                 for (int kindNumber : kSearchedKindNumbers) {
                     for (bool kill : {true, false}) {
                         const FormulaKind kind = *formulaKindOf(kindNumber);
-                        const VerificationKernel kernel(data, kind, kill);
+                        const VerificationKernel kernel(data, kind, kill, GetParam());
                         const FigureSettings settings{window, false, weighted};
                         for (int i = 0; i < 25; ++i) {
                             Candidate c;
@@ -232,6 +243,9 @@ TEST(VerificationKernelTest, AgreesWithTheGeneralEvaluator)
     EXPECT_EQ(checked, 3 * 4 * 2 * 5 * 2 * 25);
     EXPECT_GT(rated, 3000);
 }
+
+INSTANTIATE_TEST_SUITE_P(VerificationKernelTest, KernelIsaTest, ::testing::Values(KernelIsa::Baseline, KernelIsa::Avx2),
+                         [](const auto& info) { return info.param == KernelIsa::Avx2 ? "Avx2" : "Baseline"; });
 
 } // namespace
 } // namespace korvel
