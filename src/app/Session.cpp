@@ -88,6 +88,9 @@ void Session::openDatabase()
 
 void Session::showHistory()
 {
+    if (!m_history->snapshot()->empty()) {
+        m_bundledDeclined = false; // an emptied history is offered the bundled one again
+    }
     applyIssueTexts();
     emit historyChanged();
 }

@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <memory>
@@ -16,6 +17,7 @@ namespace korvel {
 
 class Database;
 class Dialogs;
+struct DrawFileReport;
 class FormulaList;
 class FormulaStore;
 class HistoryStore;
@@ -129,6 +131,18 @@ public:
     bool perDrawDisplay() const { return m_perDrawDisplay; }
     void setPerDrawDisplay(bool on);
 
+    // The bundled histories (history/BundledHistory.h) are looked for in these folders. None (the default)
+    // means no offer is made; the window sets them, the command line and tests choose their own.
+    void setBundledFolders(const QStringList& folders) { m_bundledFolders = folders; }
+    const QStringList& bundledFolders() const { return m_bundledFolders; }
+    // The first-start offer: with an open database and an empty history, asks whether to import the
+    // bundled history of the chosen game; yes stores it in one transaction and refreshes as after any
+    // import, no is not asked again until the history has held draws and is empty once more. A damaged or
+    // missing bundled file is told once. True when draws were stored.
+    bool offerBundledHistory();
+    // "导入内置历史": the bundled draws newer than the newest stored one; a message tells what was done.
+    DrawFileReport importBundledHistory(int game);
+
     // The one-shot refresh: armRefreshTimer() (after an online update stored draws) schedules refreshAll()
     // once on the event loop.
     void armRefreshTimer();
@@ -176,6 +190,8 @@ private:
     QString m_verifyIssue = QStringLiteral("2007001");
     QString m_entryDate;
     QString m_selectedIssue;
+    QStringList m_bundledFolders;
+    bool m_bundledDeclined = false;
 };
 
 } // namespace korvel

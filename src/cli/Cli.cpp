@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "app/StartupCheck.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/Command.h"
@@ -18,6 +19,7 @@ const QString kProgram = QStringLiteral("korvel-cli");
 struct Parsed {
     GlobalOptions options;
     bool help = false;
+    bool version = false;
     QStringList rest; // the command words and its arguments
 };
 
@@ -50,6 +52,8 @@ Parsed parseGlobals(const QStringList& arguments)
             p.options.yes = true;
         } else if (arg == QLatin1String("--help")) {
             p.help = true;
+        } else if (arg == QLatin1String("--version")) {
+            p.version = true;
         } else {
             usageError(QStringLiteral("unknown option %1 (see %2 --help)").arg(arg, kProgram));
         }
@@ -129,6 +133,7 @@ QString overviewHelp()
                "  --json            print the result as one JSON document (UTF-8)\n"
                "  --yes             answer yes to the questions a command asks\n"
                "  --help            this text; COMMAND --help describes a command\n"
+               "  --version         the program's version\n"
                "\n"
                "Commands:\n") +
            commandList(allCommands(), {}) +
@@ -146,6 +151,11 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         err << kProgram << ": " << e.message() << '\n';
         err.flush();
         return e.code();
+    }
+    if (parsed.version) {
+        out << versionLine(kProgram) << '\n';
+        out.flush();
+        return kExitOk;
     }
     if (parsed.rest.isEmpty() || parsed.rest.first() == QLatin1String("help")) {
         if (parsed.rest.size() >= 2) {

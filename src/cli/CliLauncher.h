@@ -20,6 +20,11 @@ public:
         m_files << path;
         return true;
     }
+    bool openFolder(const QString& path) override
+    {
+        m_files << path;
+        return true;
+    }
 
     const QStringList& files() const { return m_files; }
 

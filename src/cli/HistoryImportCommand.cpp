@@ -4,7 +4,9 @@
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "history/BundledHistory.h"
 #include "history/DrawFileImport.h"
+#include "settings/Options.h"
 
 namespace korvel::cli {
 
@@ -18,29 +20,58 @@ public:
     {
         return QStringLiteral(
             "Usage: korvel-cli history import FILE\n"
+            "       korvel-cli history import --bundled [--game 福彩3D|排列3]\n"
             "\n"
             "Stores the draws of FILE after the newest stored issue, all in one transaction or none. Lines are\n"
             "the history text export's (\"2007001 583\") or tables of issue, date and digits separated by a\n"
             "comma, a semicolon or a TAB (\"2007001,2007-01-01,583\"); a header line is passed over. Stored\n"
-            "and repeated issues are skipped; lines that cannot be read are rejected with their numbers.\n");
+            "and repeated issues are skipped; lines that cannot be read are rejected with their numbers.\n"
+            "\n"
+            "--bundled stores the history shipped with the program instead (share/korvel/fc3d_draws.tsv or\n"
+            "pl3_draws.tsv beside the program's folder): the draws newer than the newest stored one. --game\n"
+            "chooses the game's file (default: the game of the settings, \"彩种选择\"); the setting is not\n"
+            "changed. A missing or damaged bundled file stores nothing (exit status 2).\n");
+    }
+
+    // "福彩3D" or "排列3" (also "体彩排列3", and the stored numbers 53 and 3).
+    int game(const QString& text) const
+    {
+        if (text == QLatin1String("53") || text == Options::gameCaption(Options::kGameFc3d)) {
+            return Options::kGameFc3d;
+        }
+        if (text == QLatin1String("3") || text == QStringLiteral("排列3") ||
+            text == Options::gameCaption(Options::kGamePl3)) {
+            return Options::kGamePl3;
+        }
+        usageError(QStringLiteral("%1: \"%2\" is not a game (福彩3D or 排列3)").arg(name(), text));
     }
 
     int run(const QStringList& argv, CliContext& context) override
     {
         Arguments args(name(), argv);
-        const QString file = existingFile(name(), args.positional(QStringLiteral("FILE")));
+        const bool bundled = args.flag(QStringLiteral("--bundled"));
+        const std::optional<QString> gameName = args.value(QStringLiteral("--game"));
+        if (gameName && !bundled) {
+            usageError(QStringLiteral("%1: --game goes with --bundled").arg(name()));
+        }
+        const QString file = bundled ? QString() : existingFile(name(), args.positional(QStringLiteral("FILE")));
         args.finish();
 
         Session& session = context.session();
         const int told = context.dialogs().messageCount();
-        context.dialogs().setNextFile(file);
-        const DrawFileReport report =
-            ImportDrawFile(session.database(), session.history(), context.dialogs(), session.dataFolder());
+        DrawFileReport report;
+        if (bundled) {
+            session.setBundledFolders(bundledHistoryFolders());
+            report = session.importBundledHistory(gameName ? game(*gameName) : session.options().game());
+        } else {
+            context.dialogs().setNextFile(file);
+            report = ImportDrawFile(session.database(), session.history(), context.dialogs(), session.dataFolder());
+        }
         if (!report.ok) {
             // A file that is not text is the user's; a failed store is the database's.
             failAsTold(context, told, QStringLiteral("%1: %2").arg(name(), report.error));
         }
-        if (report.added > 0) {
+        if (report.added > 0 && !bundled) { // the bundled import refreshes itself
             session.refreshAll();
         }
 

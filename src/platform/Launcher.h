@@ -5,12 +5,13 @@
 namespace korvel {
 
 // Hands a written file to the desktop: a text file to the text editor, a spreadsheet to the spreadsheet
-// application. Returns false when no application could be started for it.
+// application, a folder to the file manager. Returns false when no application could be started for it.
 class Launcher {
 public:
     virtual ~Launcher() = default;
     virtual bool openTextFile(const QString& path) = 0;
     virtual bool showSpreadsheet(const QString& path) = 0;
+    virtual bool openFolder(const QString& path) = 0;
 };
 
 } // namespace korvel

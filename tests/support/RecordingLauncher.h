@@ -20,9 +20,15 @@ public:
         spreadsheets << path;
         return result;
     }
+    bool openFolder(const QString& path) override
+    {
+        folders << path;
+        return result;
+    }
 
     QStringList textFiles;
     QStringList spreadsheets;
+    QStringList folders;
     bool result = true; // what the calls answer
 };
 

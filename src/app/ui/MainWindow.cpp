@@ -1,6 +1,7 @@
 #include "app/ui/MainWindow.h"
 
 #include "app/Session.h"
+#include "app/ui/AboutDialog.h"
 #include "history/ui/EntryLine.h"
 #include "history/ui/HistoryGridModel.h"
 #include "history/ui/HistoryGridView.h"
@@ -28,6 +29,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTabBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace korvel {
@@ -122,6 +124,16 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     connect(m_entry, &EntryLine::thirdBoxTyped, m_historyGrid, &HistoryGridView::scrollToNewest);
 
     connect(&m_session, &Session::historyChanged, this, &MainWindow::showHistory);
+    // An empty history is offered the bundled one once the window is up and the current command is done.
+    connect(&m_session, &Session::historyChanged, this, [this] {
+        if (m_session.snapshot()->empty()) {
+            QTimer::singleShot(0, this, [this] { m_session.offerBundledHistory(); });
+        }
+    });
+    connect(m_settingsMenu->aboutAction(), &QAction::triggered, this, [this] {
+        AboutDialog about(m_session, this);
+        about.exec();
+    });
     connect(&m_session, &Session::kindChanged, this, &MainWindow::showKind);
     showKind();
     showHistory();

@@ -10,6 +10,7 @@ class DesktopLauncher final : public Launcher {
 public:
     bool openTextFile(const QString& path) override;
     bool showSpreadsheet(const QString& path) override;
+    bool openFolder(const QString& path) override;
 
 private:
     static bool open(const QString& path);

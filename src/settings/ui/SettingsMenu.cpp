@@ -1,6 +1,7 @@
 #include "settings/ui/SettingsMenu.h"
 
 #include "app/Session.h"
+#include "history/DrawFileImport.h"
 #include "settings/Options.h"
 
 namespace korvel {
@@ -48,6 +49,16 @@ SettingsMenu::SettingsMenu(Session& session, QWidget* parent)
     m_restore = addAction(QStringLiteral("恢复默认设置(&R)"));
     m_restore->setObjectName(QStringLiteral("actionRestoreDefaults"));
     onTrigger(m_restore, [this] { m_session.options().restoreDefaults(); });
+
+    addSeparator();
+    m_importBundled = addAction(QStringLiteral("导入内置历史"));
+    m_importBundled->setObjectName(QStringLiteral("actionImportBundledHistory"));
+    m_importBundled->setToolTip(QStringLiteral("导入随程序提供的历史号码中比已有最新一期更新的号码"));
+    // The import ends with a message box of its own, so no busy pointer here; the statistics pass has one.
+    connect(m_importBundled, &QAction::triggered, this,
+            [this] { m_session.importBundledHistory(m_session.options().game()); });
+    m_about = addAction(QStringLiteral("关于"));
+    m_about->setObjectName(QStringLiteral("actionAbout"));
 
     connect(&options, &Options::changed, this, &SettingsMenu::showOptions);
     showOptions();

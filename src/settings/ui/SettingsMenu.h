@@ -31,6 +31,9 @@ public:
     QAction* fc3dAction() const { return m_fc3d; }
     QAction* pl3Action() const { return m_pl3; }
     QAction* restoreDefaultsAction() const { return m_restore; }
+    // "导入内置历史" (handled here) and "关于" (the window opens the box).
+    QAction* importBundledAction() const { return m_importBundled; }
+    QAction* aboutAction() const { return m_about; }
 
     void showOptions();
 
@@ -50,6 +53,8 @@ private:
     QAction* m_fc3d;
     QAction* m_pl3;
     QAction* m_restore;
+    QAction* m_importBundled;
+    QAction* m_about;
 };
 
 } // namespace korvel

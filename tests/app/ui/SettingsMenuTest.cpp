@@ -50,7 +50,7 @@ TEST_F(SettingsMenuTest, HoldsEveryItemInItsPlace)
     }
     EXPECT_EQ(top, (QStringList{"历史列表公式验算结果显示在下期(&N)", "历史列表公式验算结果显示在当期(&T)",
                                 "检索期数设置(&Q)", "正确率使用期数加权算法(&A)", "历史号码更新检索年数设置(&D)",
-                                "彩种选择", "恢复默认设置(&R)"}));
+                                "彩种选择", "恢复默认设置(&R)", "导入内置历史", "关于"}));
     QStringList window;
     for (QAction* a : menu->windowMenu()->actions()) {
         if (!a->isSeparator()) {

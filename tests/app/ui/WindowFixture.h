@@ -44,6 +44,7 @@ protected:
     {
         m_settings = std::make_unique<SettingsStore>(m_dir.filePath(QStringLiteral("3VER.ini")));
         m_session = std::make_unique<Session>(*m_settings, m_dialogs, m_launcher);
+        m_session->setBundledFolders(m_bundledFolders);
         m_window = std::make_unique<MainWindow>(*m_session);
         m_session->start(m_dir.path(), today);
         m_window->resize(size);
@@ -89,6 +90,7 @@ protected:
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<MainWindow> m_window;
+    QStringList m_bundledFolders; // none: no bundled history is offered
 };
 
 } // namespace korvel::test
