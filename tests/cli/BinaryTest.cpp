@@ -107,5 +107,36 @@ TEST_F(BinaryTest, ErrorsLeaveStdoutEmptyAndExitWithTheirStatus)
     EXPECT_EQ(p.exitCode(), 1);
 }
 
+// The build puts the bundled histories next to korvel-cli, where it looks for them first.
+TEST_F(BinaryTest, BundledHistoryImportAndVersion)
+{
+    ProcessRun r = run({QStringLiteral("--version")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.startsWith("korvel-cli ")) << r.out.toStdString();
+
+    r = run({QStringLiteral("--json"), QStringLiteral("history"), QStringLiteral("import"), QStringLiteral("--bundled"),
+             QStringLiteral("--game"), QStringLiteral("排列3")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject pl3 = parse(r);
+    EXPECT_EQ(pl3.value(QStringLiteral("added")).toInt(), 7721);
+    EXPECT_EQ(pl3.value(QStringLiteral("lastIssue")).toString(), QStringLiteral("26246"));
+
+    // The game of the settings is still 福彩3D, and --game was only for that run: the 福彩3D file follows
+    // the newest stored draw (26246 reads as 2026246), so its last seven draws are added.
+    r = run(
+        {QStringLiteral("--json"), QStringLiteral("history"), QStringLiteral("import"), QStringLiteral("--bundled")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(parse(r).value(QStringLiteral("added")).toInt(), 7);
+
+    // --game without --bundled, and a game that is not one, are usage errors.
+    r = run({QStringLiteral("history"), QStringLiteral("import"), QStringLiteral("--game"), QStringLiteral("排列3"),
+             QStringLiteral("x.tsv")});
+    EXPECT_EQ(r.code, 2);
+    r = run({QStringLiteral("history"), QStringLiteral("import"), QStringLiteral("--bundled"), QStringLiteral("--game"),
+             QStringLiteral("双色球")});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
 } // namespace
 } // namespace korvel::test

@@ -1,10 +1,13 @@
 #include "WindowFixture.h"
 
 #include "app/ui/AboutDialog.h"
+#include "formula/ui/FormulaTextCommands.h"
 #include "history/BundledHistory.h"
 #include "history/ui/EntryLine.h"
 #include "history/ui/HistoryGridModel.h"
+#include "history/ui/HistoryTransferCommands.h"
 #include "platform/ui/QtDialogs.h"
+#include "tally/ui/TallyCommands.h"
 
 #include <QDir>
 #include <QLabel>
@@ -124,6 +127,10 @@ TEST_F(BundledHistoryWindowTest, Shots)
     m_dialogs.answerMessage(Dialogs::Answer::Yes);
     open(QDate(2026, 9, 21), QSize(1280, 760));
     ASSERT_TRUE(QTest::qWaitFor([&] { return historyRows() == 7760; }, 20000));
+    // The commands the program attaches to its window (main.cpp), so that the picture is the program's.
+    new HistoryTransferCommands(*m_session, *m_settings, m_window.get());
+    new FormulaTextCommands(*m_session, *m_settings, m_window.get());
+    new TallyCommands(*m_session, *m_window);
 
     QtDialogs desktop(m_window.get());
     const BundledHistory bundled = loadBundledHistory(m_session->options().game(), m_bundledFolders);
@@ -135,7 +142,7 @@ TEST_F(BundledHistoryWindowTest, Shots)
         [&](QWidget* box) { save(box, QStringLiteral("first-start-question")); });
 
     for (const char* formula : {"百位码+十位码+3=下期杀 百位单选", "百位码*2+个位码=下期杀 百位单选",
-                                "上期百位码+和值+7=下期杀 百位单选", "十位码+个位码+期号尾=下期杀 百位单选"}) {
+                                "和数+跨度+7=下期杀 百位单选", "十位码+个位码+本期号=下期杀 百位单选"}) {
         ASSERT_TRUE(m_session->addTypedFormula(QString::fromUtf8(formula))) << formula;
     }
     m_window->resize(1280, 760);
