@@ -5,6 +5,7 @@
 #include "history/BundledHistory.h"
 #include "history/ui/EntryLine.h"
 #include "history/ui/HistoryGridModel.h"
+#include "history/ui/HistoryGridView.h"
 #include "history/ui/HistoryTransferCommands.h"
 #include "platform/ui/QtDialogs.h"
 #include "tally/ui/TallyCommands.h"
@@ -146,6 +147,8 @@ TEST_F(BundledHistoryWindowTest, Shots)
         ASSERT_TRUE(m_session->addTypedFormula(QString::fromUtf8(formula))) << formula;
     }
     m_window->resize(1280, 760);
+    QCoreApplication::processEvents();
+    m_window->historyGrid()->scrollToNewest();
     save(m_window.get(), QStringLiteral("main-window"));
     onModal([&] { triggerAction(QStringLiteral("actionAbout")); },
             [&](QWidget* box) { save(box, QStringLiteral("about")); });
