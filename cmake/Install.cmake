@@ -16,13 +16,14 @@ set(CPACK_PACKAGE_NAME korvel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "福彩3D / 体彩排列3 history and formula tool (Korvel 3D 公式分析)")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Keeps the draw history of the three-digit daily lottery with its derived parameters, verifies\n kill/keep formulas against it, tallies them for the coming draw and searches for formulas. Window\n program korvel and command line korvel-cli; ships the public draw histories of both games.")
+    "Keeps the draw history of the three-digit daily lottery with its derived parameters, verifies\nkill/keep formulas against it, tallies them for the coming draw and searches for formulas. Window\nprogram korvel and command line korvel-cli; ships the public draw histories of both games.")
 set(CPACK_PACKAGE_CONTACT "Korvel developers <korvel@localhost>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-# Libraries (Qt 6, SQLite, SQLiteCpp, gumbo) are found by dpkg-shlibdeps from the binaries; the platform
+# Libraries (Qt 6, SQLite, gumbo) are found by dpkg-shlibdeps from the binaries (Debian ships SQLiteCpp as a
+# static library only, so it is inside them); the platform
 # plugin comes with libqt6gui6; the Chinese font is loaded at run time, so it is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk")
