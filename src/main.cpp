@@ -1,6 +1,7 @@
 #include "app/Session.h"
 #include "app/StartupCheck.h"
 #include "app/Version.h"
+#include "app/ui/ChartCommands.h"
 #include "app/ui/MainWindow.h"
 #include "formula/ui/FormulaTextCommands.h"
 #include "history/BundledHistory.h"
@@ -112,6 +113,8 @@ int main(int argc, char** argv)
     new korvel::FormulaTextCommands(session, settings, &window);
     // The tally, its result windows, the history ranking and the spreadsheet exports.
     new korvel::TallyCommands(session, window);
+    // The pictures: the trend chart and the formula hit chart.
+    new korvel::ChartCommands(session, window);
     session.start(folder.path());
     window.show();
     return app.exec();

@@ -74,7 +74,11 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
         addButton(QStringLiteral("历史号码导出文本文件(&X)"), QStringLiteral("exportTextButton"), true);
     QPushButton* reference = addButton(QStringLiteral("公式参数对照说明(&I)"), QStringLiteral("referenceButton"), true);
     historyColumn->addWidget(exportText);
-    historyColumn->addWidget(reference);
+    // The trend chart sits beside the reference view; ChartCommands attaches to it.
+    auto* referenceRow = new QHBoxLayout;
+    referenceRow->addWidget(reference, 1);
+    referenceRow->addWidget(addButton(QStringLiteral("走势图(&Z)"), QStringLiteral("trendButton"), false));
+    historyColumn->addLayout(referenceRow);
     // Wide enough for the issue and the three digits; with formula columns it widens (showFormulaColumns).
     m_historyWidth = m_historyGrid->columnWidth(0) + 3 * m_historyGrid->columnWidth(1) +
                      2 * m_historyGrid->frameWidth() + m_historyGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +

@@ -1,14 +1,19 @@
 #include "tally/ui/RankingListWindow.h"
 
 #include "platform/ui/GridWheelScroller.h"
+#include "platform/ui/PngExport.h"
+#include "tally/RankHistogram.h"
+#include "tally/ui/RankChartView.h"
 #include "tally/ui/TallyGrids.h"
 
 #include <QButtonGroup>
+#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -76,7 +81,8 @@ RankingListWindow::RankingListWindow(Dialogs& dialogs, Launcher& launcher, QStri
     : QWidget(parent, Qt::Window), m_dialogs(dialogs), m_launcher(launcher), m_folder(std::move(folder)),
       m_model(new RankingListModel(this)), m_grid(new QTableView(this)), m_positions(new QButtonGroup(this)),
       m_plays(new QButtonGroup(this)), m_query(new QPushButton(QStringLiteral("查询该位该类对应号历史排序结果"), this)),
-      m_export(new QPushButton(QStringLiteral("查询结果导出(&O)"), this))
+      m_export(new QPushButton(QStringLiteral("查询结果导出(&O)"), this)), m_chart(new RankChartView(this)),
+      m_chartPicture(new QPushButton(QStringLiteral("导出图片"), this))
 {
     setObjectName(QStringLiteral("frmLslb"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -109,6 +115,9 @@ RankingListWindow::RankingListWindow(Dialogs& dialogs, Launcher& launcher, QStri
     m_export->setObjectName(QStringLiteral("rankingExportButton"));
     choices->addWidget(m_query);
     choices->addWidget(m_export);
+    m_chartPicture->setObjectName(QStringLiteral("rankingChartPictureButton"));
+    m_chartPicture->setToolTip(QStringLiteral("名次分布图导出为PNG图片"));
+    choices->addWidget(m_chartPicture);
     choices->addStretch(1);
     layout->addLayout(choices);
 
@@ -116,15 +125,21 @@ RankingListWindow::RankingListWindow(Dialogs& dialogs, Launcher& launcher, QStri
     m_grid->setModel(m_model);
     setUpReadOnlyGrid(m_grid);
     m_grid->setToolTip(QStringLiteral("鼠标双击列表导出到EXCEL表格"));
-    layout->addWidget(m_grid, 1);
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(m_grid);
+    split->addWidget(m_chart);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    layout->addWidget(split, 1);
 
     connect(m_positions, &QButtonGroup::idClicked, this, &RankingListWindow::positionChosen);
     connect(m_query, &QPushButton::clicked, this, &RankingListWindow::query);
     connect(m_export, &QPushButton::clicked, this, &RankingListWindow::exportQuery);
     connect(m_grid, &QAbstractItemView::doubleClicked, this, &RankingListWindow::exportOnDoubleClick);
+    connect(m_chartPicture, &QPushButton::clicked, this, &RankingListWindow::exportChartPicture);
     (new GridWheelScroller(this))->watch(m_grid);
     choose(3, Play::Single);
-    resize(1100, 600);
+    resize(1100, 760);
 }
 
 QRadioButton* RankingListWindow::positionOption(int position) const
@@ -188,6 +203,9 @@ void RankingListWindow::query()
     }
     applyWidthsTwips(m_grid, widths);
     m_grid->resizeColumnToContents(0); // the issue
+    const FormulaKind kind{position(), play()};
+    m_chart->setHistogram(rankHistogram(m_model->list()),
+                          QStringLiteral("%1 开奖号在上期排序中的名次分布").arg(kind.label()));
     scrollToNewest();
 }
 
@@ -208,6 +226,11 @@ void RankingListWindow::showEvent(QShowEvent* event)
 void RankingListWindow::exportQuery()
 {
     m_model->list().exportQuery(m_folder, m_dialogs, m_launcher);
+}
+
+QString RankingListWindow::exportChartPicture()
+{
+    return exportPng(widgetImage(m_chart), m_dialogs, QDir(m_folder).filePath(QStringLiteral("名次分布图.png")));
 }
 
 void RankingListWindow::exportOnDoubleClick()

@@ -16,6 +16,8 @@ class QTableView;
 
 namespace korvel {
 
+class RankChartView;
+
 class Dialogs;
 class Launcher;
 
@@ -45,7 +47,8 @@ private:
 // formulas gave on the draw before. The window's own position ("个位", "十位", "百位") and play ("单选",
 // "通选") choices start as the main window's; "查询该位该类对应号历史排序结果" lists the ranking store again
 // for them without computing anything. "查询结果导出(&O)" writes Print.xls, a double-click on the list
-// Jieguo.xls, each then shown. The dialogs and launcher must outlive the window.
+// Jieguo.xls, each then shown. Under the list the rank chart counts the ranks of the drawn digits for the
+// same choices ("导出图片" writes it as PNG). The dialogs and launcher must outlive the window.
 class RankingListWindow : public QWidget {
     Q_OBJECT
 public:
@@ -64,6 +67,7 @@ public:
     void scrollToNewest();
     void exportQuery();
     void exportOnDoubleClick();
+    QString exportChartPicture();
 
     QTableView* grid() const { return m_grid; }
     RankingListModel* model() const { return m_model; }
@@ -71,6 +75,8 @@ public:
     QRadioButton* playOption(Play play) const;
     QPushButton* queryButton() const { return m_query; }
     QPushButton* exportButton() const { return m_export; }
+    RankChartView* rankChart() const { return m_chart; }
+    QPushButton* chartPictureButton() const { return m_chartPicture; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -88,6 +94,8 @@ private:
     QButtonGroup* m_plays;
     QPushButton* m_query;
     QPushButton* m_export;
+    RankChartView* m_chart;
+    QPushButton* m_chartPicture;
 };
 
 } // namespace korvel

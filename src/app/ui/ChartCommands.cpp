@@ -1,0 +1,80 @@
+#include "app/ui/ChartCommands.h"
+
+#include "app/Session.h"
+#include "app/ui/MainWindow.h"
+#include "history/ui/TrendWindow.h"
+#include "settings/Options.h"
+#include "verify/Evaluation.h"
+#include "verify/FormulaList.h"
+#include "verify/ui/FormulaListView.h"
+#include "verify/ui/HitChartWindow.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
+
+namespace korvel {
+
+ChartCommands::ChartCommands(Session& session, MainWindow& window)
+    : QObject(&window), m_session(session), m_window(window)
+{
+    setObjectName(QStringLiteral("chartCommands"));
+    if (auto* button = m_window.findChild<QPushButton*>(QStringLiteral("trendButton"))) {
+        button->setEnabled(true);
+        connect(button, &QPushButton::clicked, this, &ChartCommands::openTrendWindow);
+    }
+    if (FormulaListView* grid = m_window.formulaGrid()) {
+        m_hitAction = grid->contextMenu()->addAction(QStringLiteral("命中走势图"));
+        m_hitAction->setObjectName(QStringLiteral("actionHitChart"));
+        connect(m_hitAction, &QAction::triggered, this, &ChartCommands::showHitChart);
+    }
+    connect(&m_session, &Session::historyChanged, this, [this] {
+        if (m_trend) {
+            m_trend->setSnapshot(m_session.snapshot());
+        }
+    });
+}
+
+TrendWindow* ChartCommands::trendWindow() const
+{
+    return m_trend;
+}
+
+HitChartWindow* ChartCommands::hitChartWindow() const
+{
+    return m_hitChart;
+}
+
+void ChartCommands::openTrendWindow()
+{
+    if (!m_trend) {
+        m_trend = new TrendWindow(m_session.dialogs(), m_session.launcher(), m_session.dataFolder(), &m_window);
+        m_trend->setAttribute(Qt::WA_DeleteOnClose);
+        m_trend->setSnapshot(m_session.snapshot());
+    }
+    m_trend->show();
+    m_trend->raise();
+    m_trend->activateWindow();
+}
+
+void ChartCommands::showHitChart()
+{
+    const FormulaList& list = m_session.formulas();
+    const int row = m_window.formulaGrid()->menuRow();
+    if (row < 0 || row >= list.rowCount()) {
+        return;
+    }
+    const SnapshotPtr history = m_session.snapshot();
+    const Options& options = m_session.options();
+    const int start = evaluationWindowStart(history->size(), options.windowSize(), options.excludeCurrent());
+    if (!m_hitChart) {
+        m_hitChart = new HitChartWindow(m_session.dialogs(), m_session.dataFolder(), &m_window);
+        m_hitChart->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_hitChart->setFormula(*history, list.row(row).formula, list.kind(), start);
+    m_hitChart->show();
+    m_hitChart->raise();
+    m_hitChart->activateWindow();
+}
+
+} // namespace korvel
