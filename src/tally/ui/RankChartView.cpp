@@ -11,28 +11,35 @@
 
 namespace korvel {
 
-RankChartView::RankChartView(QWidget* parent) : QChartView(parent)
+QChart* RankChartView::newChart() const
 {
-    setObjectName(QStringLiteral("rankChart"));
-    setRenderHint(QPainter::Antialiasing);
     auto* c = new QChart;
     c->setFont(font());
     c->setTitleFont(font());
     c->legend()->setFont(font());
     c->legend()->setAlignment(Qt::AlignBottom);
-    setChart(c);
-    setMinimumSize(360, 240);
+    return c;
+}
+
+RankChartView::RankChartView(QWidget* parent) : QChartView(parent)
+{
+    setObjectName(QStringLiteral("rankChart"));
+    setRenderHint(QPainter::Antialiasing);
+    // The view's own default chart is released by setChart, not deleted.
+    QChart* initial = chart();
+    setChart(newChart());
+    delete initial;
+    setMinimumSize(360, 300);
 }
 
 void RankChartView::setHistogram(const RankHistogram& histogram, const QString& caption)
 {
     m_histogram = histogram;
-    QChart* c = chart();
-    c->removeAllSeries();
-    for (QAbstractAxis* axis : c->axes()) {
-        c->removeAxis(axis);
-        delete axis;
-    }
+    // A fresh chart each time: series and axes of the last one go with it.
+    QChart* previous = chart();
+    QChart* c = newChart();
+    setChart(c);
+    delete previous;
     m_bars = nullptr;
     m_chance = nullptr;
     c->setTitle(caption);
@@ -74,6 +81,7 @@ void RankChartView::setHistogram(const RankHistogram& histogram, const QString& 
     const int top = std::max(*std::max_element(histogram.counts.begin(), histogram.counts.end()),
                              static_cast<int>(histogram.chancePerRank + 1));
     y->setRange(0, top * 1.15);
+    y->applyNiceNumbers();
     y->setLabelFormat(QStringLiteral("%d"));
     y->setTitleText(QStringLiteral("期数"));
     for (QAbstractAxis* axis : std::initializer_list<QAbstractAxis*>{categories, y}) {

@@ -27,6 +27,8 @@ protected:
     void drawForeground(QPainter* painter, const QRectF& rect) override;
 
 private:
+    QChart* newChart() const;
+
     RankHistogram m_histogram;
     QString m_emptyText;
     QBarSet* m_bars = nullptr;

@@ -128,8 +128,9 @@ RankingListWindow::RankingListWindow(Dialogs& dialogs, Launcher& launcher, QStri
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(m_grid);
     split->addWidget(m_chart);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
+    split->setSizes({380, 340});
     layout->addWidget(split, 1);
 
     connect(m_positions, &QButtonGroup::idClicked, this, &RankingListWindow::positionChosen);
@@ -139,7 +140,7 @@ RankingListWindow::RankingListWindow(Dialogs& dialogs, Launcher& launcher, QStri
     connect(m_chartPicture, &QPushButton::clicked, this, &RankingListWindow::exportChartPicture);
     (new GridWheelScroller(this))->watch(m_grid);
     choose(3, Play::Single);
-    resize(1100, 760);
+    resize(1100, 800);
 }
 
 QRadioButton* RankingListWindow::positionOption(int position) const

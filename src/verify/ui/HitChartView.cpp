@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QValueAxis>
 
+#include <algorithm>
 #include <cmath>
 
 namespace korvel {
@@ -16,16 +17,24 @@ const QColor kRun(0xD6, 0x27, 0x28);
 constexpr int kStripBand = 58; // room above the plot for the strip and its marks
 } // namespace
 
-HitChartView::HitChartView(QWidget* parent) : QChartView(parent)
+QChart* HitChartView::newChart() const
 {
-    setObjectName(QStringLiteral("hitChart"));
-    setRenderHint(QPainter::Antialiasing);
     auto* c = new QChart;
     c->setFont(font());
     c->legend()->setFont(font());
     c->legend()->setAlignment(Qt::AlignBottom);
     c->setMargins(QMargins(8, kStripBand, 8, 4));
-    setChart(c);
+    return c;
+}
+
+HitChartView::HitChartView(QWidget* parent) : QChartView(parent)
+{
+    setObjectName(QStringLiteral("hitChart"));
+    setRenderHint(QPainter::Antialiasing);
+    // The view's own default chart is released by setChart, not deleted.
+    QChart* initial = chart();
+    setChart(newChart());
+    delete initial;
     setMinimumSize(640, 360);
 }
 
@@ -33,12 +42,11 @@ void HitChartView::setSeries(HitSeries series, QStringList issues)
 {
     m_series = std::move(series);
     m_issues = std::move(issues);
-    QChart* c = chart();
-    c->removeAllSeries();
-    for (QAbstractAxis* axis : c->axes()) {
-        c->removeAxis(axis);
-        delete axis;
-    }
+    // A fresh chart each time: series and axes of the last one go with it.
+    QChart* previous = chart();
+    QChart* c = newChart();
+    setChart(c);
+    delete previous;
     m_rate = nullptr;
     m_chance = nullptr;
 
@@ -76,7 +84,17 @@ void HitChartView::setSeries(HitSeries series, QStringList issues)
     m_x->setTitleText(
         QStringLiteral("检索期数内第几期（%1 至 %2）").arg(m_issues.value(0), m_issues.value(m_issues.size() - 1)));
     m_y = new QValueAxis(c);
-    m_y->setRange(0, 100);
+    // From a little under the lowest rate or chance to 100%, so that a kill formula's line is not squeezed
+    // into the top of the plot.
+    double low = 100.0;
+    for (const QLineSeries* line : {m_rate, m_chance}) {
+        for (const QPointF& p : line->points()) {
+            low = std::min(low, p.y());
+        }
+    }
+    const double bottom = std::max(0.0, std::floor(low / 10.0) * 10.0 - 10.0);
+    m_y->setRange(bottom, 100);
+    m_y->setTickCount(static_cast<int>((100 - bottom) / 10) + 1);
     m_y->setLabelFormat(QStringLiteral("%d%"));
     m_y->setTitleText(QStringLiteral("命中率"));
     for (QValueAxis* axis : {m_x, m_y}) {

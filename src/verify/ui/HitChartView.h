@@ -32,6 +32,8 @@ protected:
     void drawForeground(QPainter* painter, const QRectF& rect) override;
 
 private:
+    QChart* newChart() const;
+
     HitSeries m_series;
     QStringList m_issues;
     QString m_emptyText;

@@ -1,0 +1,94 @@
+#include "tally/ui/TallyWindowFixture.h"
+
+#include "app/ui/ChartCommands.h"
+#include "history/ui/TrendWindow.h"
+#include "support/HistoryRows.h"
+#include "tally/ui/RankChartView.h"
+#include "tally/ui/RankingListWindow.h"
+#include "verify/ui/HitChartWindow.h"
+
+#include <QDir>
+#include <QSignalSpy>
+
+namespace korvel::test {
+namespace {
+
+// Pictures of the charts over the whole real 福彩3D history, for a person to look at. Runs only when
+// KORVEL_SHOTS_DIR names the folder for the PNG files.
+class ChartWindowShots : public TallyWindowFixture {
+protected:
+    void SetUp() override
+    {
+        TallyWindowFixture::SetUp();
+        m_shots = qEnvironmentVariable("KORVEL_SHOTS_DIR");
+        if (m_shots.isEmpty()) {
+            GTEST_SKIP() << "KORVEL_SHOTS_DIR is not set";
+        }
+        ASSERT_TRUE(QDir().mkpath(m_shots));
+    }
+
+    void shoot(QWidget* w, const QString& name)
+    {
+        ASSERT_NE(w, nullptr) << name.toStdString();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(w->grab().save(QDir(m_shots).filePath(name + QStringLiteral(".png"))));
+    }
+
+    QString m_shots;
+};
+
+TEST_F(ChartWindowShots, EveryChart)
+{
+    // The whole history in one transaction (row by row it would take minutes).
+    {
+        Database db;
+        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Failed);
+        HistoryStore store(db);
+        const std::vector<HistoryStore::NewDraw> rows = newDraws(loadDraws(QStringLiteral("fc3d_draws.tsv")));
+        ASSERT_EQ(store.appendRows(rows), HistoryStore::AppendResult::Stored);
+    }
+    openWindow(QSize(1280, 720));
+    m_commands = new TallyCommands(*m_session, *m_window);
+    auto* charts = new ChartCommands(*m_session, *m_window);
+    storeFormulas(FormulaKind{3, Play::Single}, {{"L1A+L2A+3", "[百位单选杀]百位码+十位码+3"},
+                                                 {"L3A*3+1", "[百位单选杀]个位码*3+1"},
+                                                 {"LH+7", "[百位单选杀]和数+7"},
+                                                 {"L1A", "[百位单选杀]百位码"}});
+    shoot(m_window.get(), QStringLiteral("main-window"));
+
+    QTest::mouseClick(child<QPushButton>(QStringLiteral("trendButton")), Qt::LeftButton);
+    TrendWindow* trend = charts->trendWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(trend));
+    QTest::qWait(50);
+    shoot(trend, QStringLiteral("trend-100"));
+    trend->chooseRange(0);
+    QTest::qWait(50);
+    shoot(trend, QStringLiteral("trend-30"));
+    trend->chooseRange(4);
+    QTest::qWait(50);
+    shoot(trend, QStringLiteral("trend-all"));
+    trend->chooseRange(1);
+    m_dialogs.answerFile(QDir(m_shots).filePath(QStringLiteral("trend-50-export.png")));
+    trend->exportPicture();
+
+    rightClick(0);
+    chooseMenuItem(QStringLiteral("actionHitChart"));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(charts->hitChartWindow()));
+    shoot(charts->hitChartWindow(), QStringLiteral("hit-chart"));
+    m_session->options().setWindowIndex(0); // all draws
+    rightClick(3);
+    chooseMenuItem(QStringLiteral("actionHitChart"));
+    shoot(charts->hitChartWindow(), QStringLiteral("hit-chart-all"));
+
+    QSignalSpy finished(m_commands, &TallyCommands::rankingFinished);
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
+    QTest::mouseClick(child<QPushButton>(QStringLiteral("positionValuesButton")), Qt::LeftButton);
+    ASSERT_TRUE(finished.wait(30000));
+    shoot(m_commands->rankingWindow(), QStringLiteral("ranking-with-chart"));
+    m_commands->rankingWindow()->playOption(Play::Group)->click();
+    QTest::mouseClick(m_commands->rankingWindow()->queryButton(), Qt::LeftButton);
+    shoot(m_commands->rankingWindow()->rankChart(), QStringLiteral("rank-chart-group"));
+}
+
+} // namespace
+} // namespace korvel::test
