@@ -73,7 +73,7 @@ struct SearchRecord {
                        const HoldoutFigures& h)
     {
         if (!h.passed) {
-            rejected << candidateText(c, kind, kill, form) + QStringLiteral("    ") + holdoutText(h);
+            rejected << QStringLiteral("【%1】 %2").arg(holdoutText(h), candidateText(c, kind, kill, form));
             return false;
         }
         accept(c, kind, kill, form, kindNumber);

@@ -177,7 +177,7 @@ TEST(HoldoutSearch, FormulasFailingTheHeldOutThresholdAreCountedAndNotSaved)
         EXPECT_GE(parse(n).rate, 96.0) << n.toStdString();
     }
     for (const QString& r : run.session.rejectedLines()) {
-        EXPECT_TRUE(r.endsWith(QStringLiteral("未通过"))) << r.toStdString();
+        EXPECT_TRUE(r.contains(QStringLiteral("未通过】 [个位单选杀]"))) << r.toStdString();
         EXPECT_LT(parse(r).rate, 96.0) << r.toStdString();
     }
     ASSERT_TRUE(run.session.appendToDatabase());

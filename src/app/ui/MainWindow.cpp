@@ -197,6 +197,7 @@ QWidget* MainWindow::buildCommandColumn()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_choices);
     layout->addWidget(addButton(QStringLiteral("计算公式(&C)"), QStringLiteral("computeButton"), false));
+    layout->addWidget(addButton(QStringLiteral("方法回测"), QStringLiteral("backtestButton"), false));
 
     auto* grid = new QGridLayout;
     const std::pair<const char*, const char*> commands[] = {

@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -118,11 +119,17 @@ QWidget* SearchWindow::buildSearchColumn()
     counters->addWidget(m_found, 1, 1);
     counters->addWidget(new QLabel(QStringLiteral("合格"), column), 1, 2);
     layout->addLayout(counters);
+    layout->addLayout(buildHonestyRow(column));
 
     m_results = new QListWidget(column);
     m_results->setObjectName(QStringLiteral("resultList"));
     m_results->setUniformItemSizes(true);
     layout->addWidget(m_results, 1);
+    m_rejected = new QListWidget(column);
+    m_rejected->setObjectName(QStringLiteral("rejectedList"));
+    m_rejected->setMaximumHeight(90);
+    m_rejected->setToolTip(QStringLiteral("在留出的开奖上未达到“检验正确率 ≥”的公式：只显示，不保存。"));
+    layout->addWidget(m_rejected);
 
     auto* saves = new QHBoxLayout;
     auto* append = new QPushButton(QStringLiteral("公式追加到数据库(&A)"), column);
@@ -142,6 +149,50 @@ QWidget* SearchWindow::buildSearchColumn()
     connect(update, &QPushButton::clicked, this, [this] { save(false); });
     connect(exportText, &QPushButton::clicked, this, [this] { m_search->exportText(); });
     return column;
+}
+
+QLayout* SearchWindow::buildHonestyRow(QWidget* column)
+{
+    auto* row = new QGridLayout;
+    m_holdout = new QSpinBox(column);
+    m_holdout->setObjectName(QStringLiteral("holdoutSpin"));
+    m_holdout->setRange(0, 100000);
+    m_holdout->setValue(m_search->holdout());
+    m_holdout->setToolTip(
+        QStringLiteral("留出最近 K 期检验：搜索只用最近 K 期之前的开奖验证公式，最近 K 期完全不参与挑选；\n"
+                       "找到的每条公式再显示它在这 K 期上的正确率和随机基准（随机开奖下的命中概率）。\n"
+                       "杀一个位置的号码随机也有 90% 的正确率：公式在留出的开奖上只比基准高一点或更低，说明它是运气。\n"
+                       "0 = 不留出（原来的做法）。"));
+    auto* holdoutLabel = new QLabel(QStringLiteral("留出最近 K 期检验"), column);
+    holdoutLabel->setToolTip(m_holdout->toolTip());
+    m_holdoutMin = new QLineEdit(m_search->holdoutMinText(), column);
+    m_holdoutMin->setObjectName(QStringLiteral("holdoutMinField"));
+    m_holdoutMin->setPlaceholderText(QStringLiteral("随机基准"));
+    m_holdoutMin->setToolTip(QStringLiteral(
+        "检验正确率 ≥：公式在留出的 K 期上的正确率（%）至少要达到这个值，否则记为“检验未通过”，不保存。\n"
+        "留空 = 不低于该公式自己的随机基准。"));
+    auto* control = new QPushButton(QStringLiteral("随机对照"), column);
+    control->setObjectName(QStringLiteral("controlButton"));
+    control->setToolTip(
+        QStringLiteral("以上一次“开始搜索”的设置、种子和候选公式数，在把所有开奖号码换成随机号码的历史上再搜索一次，\n"
+                       "比较两边找到的公式数。两边差不多，说明这些门槛挑出的是运气。"));
+    m_controlLabel = new QLabel(column);
+    m_controlLabel->setObjectName(QStringLiteral("controlLabel"));
+    m_rejectedLabel = new QLabel(column);
+    m_rejectedLabel->setObjectName(QStringLiteral("rejectedLabel"));
+    row->addWidget(holdoutLabel, 0, 0);
+    row->addWidget(m_holdout, 0, 1);
+    row->addWidget(new QLabel(QStringLiteral("检验正确率 ≥"), column), 0, 2);
+    row->addWidget(m_holdoutMin, 0, 3);
+    row->addWidget(control, 1, 0);
+    row->addWidget(m_controlLabel, 1, 1, 1, 3);
+    row->addWidget(m_rejectedLabel, 2, 0, 1, 4);
+
+    connect(m_holdout, &QSpinBox::valueChanged, this, [this](int k) { m_search->setHoldout(k); });
+    connect(m_holdoutMin, &QLineEdit::textEdited, this, [this](const QString& t) { m_search->setHoldoutMinText(t); });
+    connect(control, &QPushButton::clicked, this, [this] { started(m_search->startControl()); });
+    m_control = control;
+    return row;
 }
 
 bool SearchWindow::polling() const
@@ -196,10 +247,21 @@ void SearchWindow::showProgress(const SearchProgress& p)
         m_candidate->setCursorPosition(0); // the kind and the first operands, not the tail
     }
     setFieldText(m_verified, QString::number(p.verified));
+    m_controlLabel->setText(p.control && p.running ? QStringLiteral("随机对照进行中……") : m_search->controlText());
+    m_rejectedLabel->setText(m_search->holdout() > 0 || p.rejected > 0
+                                 ? QStringLiteral("检验未通过: %1 条（不保存）").arg(p.rejected)
+                                 : QString());
+    m_control->setEnabled(!p.running);
+    m_holdout->setEnabled(!p.running);
+    m_holdoutMin->setEnabled(!p.running);
     setFieldText(m_found, QString::number(p.foundShown));
     m_start->setEnabled(!p.running);
-    m_pause->setEnabled(p.running && p.mode == SearchMode::Manual);
+    m_pause->setEnabled(p.running && (p.mode == SearchMode::Manual || p.mode == SearchMode::Control));
     appendResultLines(p.resultLines);
+    if (p.rejected > m_rejected->count()) {
+        m_rejected->addItems(m_search->rejectedLines().mid(m_rejected->count()));
+        m_rejected->scrollToBottom();
+    }
 }
 
 void SearchWindow::appendResultLines(int lines)
@@ -212,7 +274,12 @@ void SearchWindow::appendResultLines(int lines)
     QScrollBar* bar = m_results->verticalScrollBar();
     const bool atEnd = bar->value() >= bar->maximum();
     const QStringList all = m_search->resultLines();
-    m_results->addItems(all.mid(shown));
+    const QStringList notes = m_search->resultNotes();
+    for (qsizetype i = shown; i < all.size(); ++i) {
+        // With a hold-out each line starts with the formula's figures on the held-out draws.
+        const QString note = i < notes.size() ? notes[i] : QString();
+        m_results->addItem(note.isEmpty() ? all[i] : QStringLiteral("【%1】 %2").arg(note, all[i]));
+    }
     if (atEnd) {
         m_results->scrollToBottom();
     }

@@ -4,7 +4,10 @@
 
 #include <memory>
 
+class QLabel;
+class QLayout;
 class QLineEdit;
+class QSpinBox;
 class QListWidget;
 class QPushButton;
 class QTimer;
@@ -55,6 +58,8 @@ public:
 
 private:
     QWidget* buildSearchColumn();
+    // "留出最近 K 期检验", "检验正确率 ≥", "随机对照" and their figures.
+    QLayout* buildHonestyRow(QWidget* column);
     void started(bool ok);
     void showProgress(const SearchProgress& p);
     void appendResultLines(int lines);
@@ -71,6 +76,12 @@ private:
     QLineEdit* m_verified = nullptr;
     QLineEdit* m_found = nullptr;
     QListWidget* m_results = nullptr;
+    QListWidget* m_rejected = nullptr;
+    QSpinBox* m_holdout = nullptr;
+    QLineEdit* m_holdoutMin = nullptr;
+    QPushButton* m_control = nullptr;
+    QLabel* m_controlLabel = nullptr;
+    QLabel* m_rejectedLabel = nullptr;
     GridWheelScroller* m_wheel = nullptr;
     QTimer* m_timer = nullptr;
     bool m_inPoll = false;

@@ -9,6 +9,7 @@
 #include "tally/FormulaDetail.h"
 #include "tally/FormulaSteps.h"
 #include "tally/ListExports.h"
+#include "tally/ui/BacktestWindow.h"
 #include "tally/ui/DetailedResultDialog.h"
 #include "tally/ui/FormulaStepsWindow.h"
 #include "tally/ui/RankingJob.h"
@@ -69,6 +70,7 @@ TallyCommands::TallyCommands(Session& session, MainWindow& window)
         }
     };
     attach("computeButton", &TallyCommands::compute);
+    attach("backtestButton", &TallyCommands::openBacktest);
     attach("positionValuesButton", &TallyCommands::rankHistory);
     attach("exportListButton", &TallyCommands::exportHistoryList);
 
@@ -160,6 +162,22 @@ void TallyCommands::compute()
     view->show();
     view->raise();
     view->activateWindow();
+}
+
+BacktestWindow* TallyCommands::backtestWindow() const
+{
+    return m_backtest;
+}
+
+void TallyCommands::openBacktest()
+{
+    if (!m_backtest) {
+        m_backtest = new BacktestWindow(
+            m_session, [this] { m_window.sortSettingsDialog()->exec(); }, &m_window);
+    }
+    m_backtest->show();
+    m_backtest->raise();
+    m_backtest->activateWindow();
 }
 
 void TallyCommands::openDetailList()

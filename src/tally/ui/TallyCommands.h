@@ -15,6 +15,7 @@ class QProgressDialog;
 
 namespace korvel {
 
+class BacktestWindow;
 class FormulaStepsWindow;
 class MainWindow;
 class RankingJob;
@@ -38,6 +39,9 @@ public:
     ~TallyCommands() override;
 
     void compute();
+    // "方法回测": the backtest window (one, kept while open).
+    void openBacktest();
+    BacktestWindow* backtestWindow() const;
     void rankHistory();
     void exportHistoryList();
     void exportFormulaList();
@@ -70,6 +74,7 @@ private:
     std::array<QPointer<TallyResultWindow>, 3> m_views;
     QPointer<RankingListWindow> m_ranking;
     QPointer<FormulaStepsWindow> m_steps;
+    QPointer<BacktestWindow> m_backtest;
     QPointer<RankingJob> m_job; // a child: destroying the commands stops and waits for the worker
     QPointer<QProgressDialog> m_progress;
     // The values the last group tally took, by idx, for the "结果" column of "详细结果列表", and the table
