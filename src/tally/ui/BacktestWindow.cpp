@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "tally/BacktestCommand.h"
 #include "tally/TallyCommand.h"
+#include "tally/ui/BacktestChartWindow.h"
 #include "tally/ui/BacktestJob.h"
 
 #include <QComboBox>
@@ -116,6 +117,9 @@ BacktestWindow::BacktestWindow(Session& session, std::function<void()> askSortSe
     m_cancel->setObjectName(QStringLiteral("cancelBacktestButton"));
     commands->addWidget(m_start);
     commands->addWidget(m_cancel);
+    m_chartButton = new QPushButton(QStringLiteral("回测图"), this);
+    m_chartButton->setObjectName(QStringLiteral("backtestChartButton"));
+    commands->addWidget(m_chartButton);
     commands->addStretch(1);
     settings->addLayout(commands);
     settings->addStretch(1);
@@ -157,6 +161,7 @@ BacktestWindow::BacktestWindow(Session& session, std::function<void()> askSortSe
     });
     connect(m_start, &QPushButton::clicked, this, &BacktestWindow::start);
     connect(m_cancel, &QPushButton::clicked, this, &BacktestWindow::cancel);
+    connect(m_chartButton, &QPushButton::clicked, this, &BacktestWindow::openChart);
     updateButtons();
     resize(900, 640);
 }
@@ -172,6 +177,25 @@ void BacktestWindow::updateButtons()
 {
     m_start->setEnabled(!running());
     m_cancel->setEnabled(running());
+    m_chartButton->setEnabled(!running() && m_result.done() && !m_result.summary.empty());
+}
+
+BacktestChartWindow* BacktestWindow::chartWindow() const
+{
+    return m_chart;
+}
+
+void BacktestWindow::openChart()
+{
+    if (!m_result.done() || m_result.summary.empty()) {
+        return;
+    }
+    if (!m_chart) {
+        m_chart = new BacktestChartWindow(m_session.dialogs(), m_session.dataFolder(), this);
+    }
+    m_chart->setResult(m_result);
+    m_chart->show();
+    m_chart->raise();
 }
 
 void BacktestWindow::start()
@@ -243,6 +267,10 @@ void BacktestWindow::jobDone()
     m_progress->setValue(m_progress->maximum());
     m_result = std::move(r);
     showResult(m_result);
+    updateButtons();
+    if (m_chart) {
+        m_chart->setResult(m_result);
+    }
     emit finished();
 }
 

@@ -18,6 +18,7 @@ class QTimer;
 
 namespace korvel {
 
+class BacktestChartWindow;
 class BacktestJob;
 class Session;
 
@@ -38,6 +39,9 @@ public:
     const BacktestResult& result() const { return m_result; }
 
     QTableWidget* summaryTable() const { return m_summary; }
+    // "回测图" of the last result, or null before it was opened.
+    BacktestChartWindow* chartWindow() const;
+    void openChart();
     QTableWidget* drawTable() const { return m_draws; }
 
     void done(int r) override;
@@ -59,6 +63,8 @@ private:
     QLineEdit* m_seed = nullptr;
     QPushButton* m_start = nullptr;
     QPushButton* m_cancel = nullptr;
+    QPushButton* m_chartButton = nullptr;
+    QPointer<BacktestChartWindow> m_chart;
     QProgressBar* m_progress = nullptr;
     QLabel* m_choiceLabel = nullptr;
     QLabel* m_note = nullptr;

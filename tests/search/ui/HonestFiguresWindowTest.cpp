@@ -2,6 +2,7 @@
 
 #include "search/SearchSession.h"
 #include "search/SearchSettings.h"
+#include "tally/ui/BacktestChartWindow.h"
 #include "tally/ui/BacktestWindow.h"
 #include "tally/ui/TallyCommands.h"
 
@@ -118,6 +119,12 @@ TEST_F(HonestFiguresWindowTest, BacktestWindowRunsOffTheGuiThreadAndRefusesWhatC
     EXPECT_FALSE(w->result().inSample);
     w->resize(980, 700);
     shoot(w, QStringLiteral("backtest-window-walk-forward"));
+    auto* chartButton = w->findChild<QPushButton*>(QStringLiteral("backtestChartButton"));
+    ASSERT_TRUE(chartButton->isEnabled());
+    click(chartButton);
+    ASSERT_NE(w->chartWindow(), nullptr);
+    EXPECT_TRUE(w->chartWindow()->isVisible());
+    shoot(w->chartWindow(), QStringLiteral("backtest-chart-from-window"));
 
     // Cancel: nothing shown from the cancelled run.
     w->findChild<QSpinBox*>(QStringLiteral("drawsSpin"))->setValue(300);
