@@ -110,7 +110,7 @@ void writeDocument(CliContext& context)
                 QStringLiteral("file"));
     }
     if (context.json()) {
-        context.out() << QString::fromUtf8(QJsonDocument(doc.toJson()).toJson(QJsonDocument::Indented));
+        doc.writeJson(context.out());
     } else {
         doc.writeText(context.out());
     }

@@ -1,8 +1,11 @@
 #include "cli/Document.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 
+#include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace korvel::cli {
 
@@ -41,17 +44,46 @@ void Table::addRow(std::vector<QJsonValue> cells)
     m_rows.push_back(std::move(cells));
 }
 
+void Table::setRowSource(int rowCount, RowSource source)
+{
+    m_rows.clear();
+    m_sourceRows = rowCount;
+    m_source = std::move(source);
+}
+
+std::vector<QJsonValue> Table::cells(int r) const
+{
+    if (!m_source) {
+        return m_rows[static_cast<std::size_t>(r)];
+    }
+    const std::vector<QString> texts = sourceTexts(r);
+    return {texts.begin(), texts.end()};
+}
+
+std::vector<QString> Table::sourceTexts(int r) const
+{
+    std::vector<QString> texts = m_source(r);
+    texts.resize(m_columns.size());
+    return texts;
+}
+
+QJsonObject Table::rowJson(int r) const
+{
+    const std::vector<QJsonValue> row = cells(r);
+    QJsonObject o;
+    for (std::size_t c = 0; c < m_columns.size(); ++c) {
+        if (m_columns[c].show != Column::Show::TextOnly) {
+            o.insert(m_columns[c].key, row[c]);
+        }
+    }
+    return o;
+}
+
 QJsonValue Table::toJson() const
 {
     QJsonArray rows;
-    for (const auto& row : m_rows) {
-        QJsonObject o;
-        for (std::size_t c = 0; c < m_columns.size(); ++c) {
-            if (m_columns[c].show != Column::Show::TextOnly) {
-                o.insert(m_columns[c].key, row[c]);
-            }
-        }
-        rows.append(o);
+    for (int r = 0; r < rowCount(); ++r) {
+        rows.append(rowJson(r));
     }
     return rows;
 }
@@ -65,14 +97,19 @@ void Table::writeText(QTextStream& out) const
         }
     }
     out << header.join(QLatin1Char('\t')) << '\n';
-    for (const auto& row : m_rows) {
-        QStringList cells;
+    for (int r = 0; r < rowCount(); ++r) {
+        const std::vector<QString> texts = m_source ? sourceTexts(r) : std::vector<QString>{};
+        bool first = true;
         for (std::size_t c = 0; c < m_columns.size(); ++c) {
             if (m_columns[c].show != Column::Show::JsonOnly) {
-                cells << valueText(row[c]);
+                if (!first) {
+                    out << '\t';
+                }
+                first = false;
+                out << (m_source ? texts[c] : valueText(m_rows[static_cast<std::size_t>(r)][c]));
             }
         }
-        out << cells.join(QLatin1Char('\t')) << '\n';
+        out << '\n';
     }
 }
 
@@ -131,6 +168,128 @@ QJsonObject Document::toJson() const
         }
     }
     return o;
+}
+
+namespace {
+
+// Qt's indented JSON of a container at nesting depth `depth`: its text at depth 0 with every line after
+// the first moved right by four blanks per level (strings hold no raw line breaks).
+QString indentedJson(const QJsonDocument& doc, int depth)
+{
+    QString text = QString::fromUtf8(doc.toJson(QJsonDocument::Indented));
+    if (text.endsWith(QLatin1Char('\n'))) {
+        text.chop(1);
+    }
+    return text.replace(QLatin1Char('\n'), QLatin1Char('\n') + QString(4 * depth, QLatin1Char(' ')));
+}
+
+QString valueJson(const QJsonValue& v, int depth)
+{
+    if (v.isObject()) {
+        return indentedJson(QJsonDocument(v.toObject()), depth);
+    }
+    if (v.isArray()) {
+        return indentedJson(QJsonDocument(v.toArray()), depth);
+    }
+    // A scalar: the one element of a compact array.
+    const QByteArray a = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(a.mid(1, a.size() - 2));
+}
+
+// A string cell in the form the JSON writer gives it: printable ASCII without quote or backslash is
+// written as it is; anything else goes through Qt's writer.
+void writeJsonString(QTextStream& out, const QString& text)
+{
+    const bool plain = std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() >= 0x20 && c.unicode() < 0x7F && c != QLatin1Char('"') && c != QLatin1Char('\\');
+    });
+    if (plain) {
+        out << '"' << text << '"';
+    } else {
+        out << valueJson(text, 3);
+    }
+}
+
+void writeJsonCell(QTextStream& out, const QJsonValue& v)
+{
+    if (v.isString()) {
+        writeJsonString(out, v.toString());
+    } else {
+        out << valueJson(v, 3);
+    }
+}
+
+} // namespace
+
+void Table::writeJsonRows(QTextStream& out) const
+{
+    // Member order and key texts once for the table, as QJsonObject orders and Qt writes them; a key
+    // given twice keeps its last column.
+    QJsonObject order;
+    for (std::size_t c = 0; c < m_columns.size(); ++c) {
+        if (m_columns[c].show != Column::Show::TextOnly) {
+            order.insert(m_columns[c].key, static_cast<qint64>(c));
+        }
+    }
+    std::vector<std::pair<QString, std::size_t>> members;
+    for (auto it = order.begin(); it != order.end(); ++it) {
+        members.emplace_back(QStringLiteral("            ") + valueJson(it.key(), 3) + QStringLiteral(": "),
+                             static_cast<std::size_t>(it.value().toInteger()));
+    }
+    out << "[\n";
+    for (int r = 0; r < rowCount(); ++r) {
+        const std::vector<QString> texts = m_source ? sourceTexts(r) : std::vector<QString>{};
+        if (members.empty()) {
+            out << "        {\n        }";
+        } else {
+            out << "        {\n";
+            for (std::size_t m = 0; m < members.size(); ++m) {
+                out << members[m].first;
+                if (m_source) {
+                    writeJsonString(out, texts[members[m].second]);
+                } else {
+                    writeJsonCell(out, m_rows[static_cast<std::size_t>(r)][members[m].second]);
+                }
+                out << (m + 1 < members.size() ? ",\n" : "\n");
+            }
+            out << "        }";
+        }
+        out << (r + 1 < rowCount() ? ",\n" : "\n");
+    }
+    out << "    ]";
+}
+
+void Document::writeJson(QTextStream& out) const
+{
+    // Members in the order QJsonObject keeps them (its own key order, whatever the insertion order).
+    QJsonObject order;
+    for (const auto& e : m_entries) {
+        std::visit([&](const auto& entry) { order.insert(entry.key, QJsonValue()); }, e);
+    }
+    const QStringList keys = order.keys();
+    out << "{\n";
+    for (qsizetype k = 0; k < keys.size(); ++k) {
+        out << "    " << valueJson(keys[k], 1) << ": ";
+        // As in QJsonObject, the last entry of a key is its value.
+        const auto named = std::find_if(m_entries.rbegin(), m_entries.rend(), [&](const auto& e) {
+            return std::visit([&](const auto& entry) { return entry.key == keys[k]; }, e);
+        });
+        for (const auto& e : std::span(&*named, 1)) {
+            if (const auto* f = std::get_if<Field>(&e)) {
+                out << valueJson(f->value, 1);
+            } else if (const auto* t = std::get_if<TableEntry>(&e)) {
+                t->table->writeJsonRows(out);
+            } else if (const auto* list = std::get_if<ItemList>(&e)) {
+                QJsonArray items;
+                for (const auto& [title, doc] : list->items) {
+                    items.append(doc->toJson());
+                }
+                out << valueJson(items, 1);
+            }
+        }
+        out << (k + 1 < keys.size() ? ",\n" : "\n");
+    }
+    out << "}\n";
 }
 
 void Document::writeText(QTextStream& out) const

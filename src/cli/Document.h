@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTextStream>
 
+#include <functional>
 #include <memory>
 #include <variant>
 #include <vector>
@@ -22,20 +23,36 @@ struct Column {
 
 // Rows of cells under named columns. In JSON a table is an array of objects keyed by the column keys; in
 // text it is a header line and one line per row, cells separated by TAB.
+//
+// The rows are either added one by one, or given as a source that makes the cell texts of a row when it
+// is written: a large table (the ranking list) then stays in its own compact form until it is printed,
+// and is never held as JSON values. The source must stay valid until the document has been written.
 class Table {
 public:
+    using RowSource = std::function<std::vector<QString>(int row)>;
+
     explicit Table(std::vector<Column> columns) : m_columns(std::move(columns)) {}
 
     void addRow(std::vector<QJsonValue> cells);
-    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    void setRowSource(int rowCount, RowSource source);
+    int rowCount() const { return m_source ? m_sourceRows : static_cast<int>(m_rows.size()); }
     const std::vector<Column>& columns() const { return m_columns; }
 
     QJsonValue toJson() const;
+    // Row r as a JSON object.
+    QJsonObject rowJson(int r) const;
+    // The rows as the member of a top-level object: Qt's indented text of toJson() at depth 1.
+    void writeJsonRows(QTextStream& out) const;
     void writeText(QTextStream& out) const;
 
 private:
+    std::vector<QJsonValue> cells(int r) const;
+    std::vector<QString> sourceTexts(int r) const;
+
     std::vector<Column> m_columns;
     std::vector<std::vector<QJsonValue>> m_rows;
+    RowSource m_source;
+    int m_sourceRows = 0;
 };
 
 // What a command prints: named fields, tables and lists of sub-documents, in the order they were added.
@@ -56,6 +73,9 @@ public:
 
     bool empty() const { return m_entries.empty(); }
     QJsonObject toJson() const;
+    // The text of QJsonDocument(toJson()).toJson(QJsonDocument::Indented), written a table row at a time
+    // so that a large table is never held as JSON values or as one string.
+    void writeJson(QTextStream& out) const;
     void writeText(QTextStream& out) const;
 
 private:

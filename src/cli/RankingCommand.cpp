@@ -11,6 +11,8 @@
 
 #include <QElapsedTimer>
 
+#include <memory>
+
 namespace korvel::cli {
 
 namespace {
@@ -80,16 +82,17 @@ public:
             failure(QStringLiteral("%1: the ranking was not computed").arg(name()));
         }
 
-        const RankingList list(*store, position, play);
+        // The list stays in its compact rows; the cells are made while the document is written.
+        const auto list = std::make_shared<const RankingList>(*store, position, play);
         Document& doc = context.document();
         doc.set(QStringLiteral("kind"), kind.shortName());
         doc.set(QStringLiteral("sense"), senseName(kill));
         doc.set(QStringLiteral("position"), positionWord(position), QStringLiteral("位数选择"));
         doc.set(QStringLiteral("play"), playWord(play), QStringLiteral("玩法选择"));
         doc.set(QStringLiteral("formulas"), store->formulaCount, QStringLiteral("formulas counted"));
-        doc.set(QStringLiteral("count"), list.rowCount(), QStringLiteral("rows"));
+        doc.set(QStringLiteral("count"), list->rowCount(), QStringLiteral("rows"));
         if (histogram) {
-            const RankHistogram h = rankHistogram(list);
+            const RankHistogram h = rankHistogram(*list);
             doc.set(QStringLiteral("chancePerRank"), h.chancePerRank, QStringLiteral("chance per rank"));
             Table& t = doc.addTable(QStringLiteral("ranks"),
                                     {{QStringLiteral("rank"), QStringLiteral("排位名次")},
@@ -102,18 +105,11 @@ public:
             return 0;
         }
         std::vector<Column> columns;
-        for (const QString& h : list.headers()) {
+        for (const QString& h : list->headers()) {
             columns.push_back({h, h});
         }
         Table& t = doc.addTable(QStringLiteral("rows"), std::move(columns), QStringLiteral("历史开奖列表"));
-        for (int r = 0; r < list.rowCount(); ++r) {
-            std::vector<QJsonValue> cells;
-            cells.reserve(static_cast<std::size_t>(list.columnCount()));
-            for (int c = 0; c < list.columnCount(); ++c) {
-                cells.emplace_back(list.cellText(r, c));
-            }
-            t.addRow(std::move(cells));
-        }
+        t.setRowSource(list->rowCount(), [list](int r) { return list->rowTexts(r); });
         return 0;
     }
 };

@@ -158,6 +158,23 @@ QString RankingList::cellText(int r, int column) const
     return digitsWithValue(r, m_smallest + column - kFixedColumns);
 }
 
+std::vector<QString> RankingList::rowTexts(int r) const
+{
+    std::vector<QString> texts;
+    texts.reserve(static_cast<std::size_t>(columnCount()));
+    for (int c = 0; c < kFixedColumns; ++c) {
+        texts.push_back(cellText(r, c));
+    }
+    // Most value cells are empty: fill the ones named by the row's ten ranks in one pass.
+    texts.resize(static_cast<std::size_t>(columnCount()));
+    const RankingListRow& rw = row(r);
+    for (std::size_t k = 0; k < 10; ++k) {
+        QString& cell = texts[static_cast<std::size_t>(kFixedColumns + rw.rankErr[k] - m_smallest)];
+        cell += QStringLiteral("%1 ").arg(static_cast<int>(rw.rankDigit[k]), 2, 10, QLatin1Char('0'));
+    }
+    return texts;
+}
+
 std::optional<std::uint32_t> RankingList::cellFill(int r, int column) const
 {
     if (column >= ColFirstDigit && column < ColFirstErr &&

@@ -63,6 +63,8 @@ public:
     // Twips, 0 for the default width.
     int columnWidthTwips(int column) const;
     QString cellText(int row, int column) const;
+    // Every cell text of one row (cellText of each column), made in one pass.
+    std::vector<QString> rowTexts(int row) const;
     // Blue on a rank-digit cell whose digit was drawn.
     std::optional<std::uint32_t> cellFill(int row, int column) const;
     // The digits of row r with Err value v ("03 08 "), empty when none.

@@ -150,6 +150,14 @@ TEST(RankingList, ColumnsRowsAndPlaysOverAComputedStore)
     EXPECT_EQ(single.cellText(0, 17 + 8), "1");
     EXPECT_EQ(single.cellText(0, 27), "00 01 02 03 06 07 08 09 ");
     EXPECT_EQ(single.cellText(0, 28), "04 05 ");
+    // The one-pass row texts hold the same cells.
+    for (int r = 0; r < single.rowCount(); ++r) {
+        const std::vector<QString> texts = single.rowTexts(r);
+        ASSERT_EQ(texts.size(), 29u);
+        for (int c = 0; c < 29; ++c) {
+            EXPECT_EQ(texts[static_cast<std::size_t>(c)], single.cellText(r, c)) << r << ", " << c;
+        }
+    }
     // Draw 2007004 (066) against draw 2 (0 2 3 5 6 7 8 9 1 4): 百位 0 at rank 1.
     EXPECT_EQ(single.cellText(2, 2), "1");
 
