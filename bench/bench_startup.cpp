@@ -115,6 +115,30 @@ void BM_HistoryReload(benchmark::State& state)
 }
 BENCHMARK(BM_HistoryReload)->Unit(benchmark::kMillisecond);
 
+// A history of 50 000 draws: the real ones, repeated under issue numbers of their own.
+void BM_HistoryReload50000(benchmark::State& state)
+{
+    static QTemporaryDir dir;
+    Database db;
+    db.open(dir.filePath(QStringLiteral("formula.mdb")));
+    HistoryStore store(db);
+    if (store.size() == 0) {
+        const auto real = realDraws();
+        std::vector<HistoryStore::NewDraw> rows;
+        for (int i = 0; i < 50000 && !real.empty(); ++i) {
+            rows.push_back({QStringLiteral("3%1").arg(i, 6, 10, QLatin1Char('0')),
+                            real[static_cast<std::size_t>(i) % real.size()].params});
+        }
+        store.appendRows(rows);
+    }
+    for (auto _ : state) {
+        store.reload();
+        benchmark::DoNotOptimize(store.size());
+    }
+    state.counters["draws"] = store.size();
+}
+BENCHMARK(BM_HistoryReload50000)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

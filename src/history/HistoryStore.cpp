@@ -7,8 +7,10 @@
 #include <SQLiteCpp/Transaction.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <exception>
 #include <memory>
+#include <numeric>
 #include <string>
 
 namespace korvel {
@@ -23,7 +25,10 @@ const std::string& selectAllSql()
             s += ", ";
             s += paramCode(paramAt(i));
         }
-        s += " FROM Lishi ORDER BY strQQH";
+        // Storage order: a plain scan of the table. The rows are put in issue order afterwards (they are
+        // stored in it already unless some other tool wrote the file), which spares a lookup per row
+        // through the issue index.
+        s += " FROM Lishi";
         return s;
     }();
     return sql;
@@ -76,22 +81,37 @@ bool HistoryStore::reload()
         return false;
     }
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> q(raw, sqlite3_finalize);
-    auto snap = std::make_shared<HistorySnapshot>();
-    snap->reserve(m_snapshot->size() + 1);
-    DrawParams params{};
+    std::vector<std::string> issues;
+    std::vector<DrawParams> rows;
+    issues.reserve(static_cast<std::size_t>(m_snapshot->size() + 1));
+    rows.reserve(static_cast<std::size_t>(m_snapshot->size() + 1));
+    bool ordered = true;
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(q.get())) == SQLITE_ROW) {
+        DrawParams& params = rows.emplace_back();
         for (int i = 0; i < kParamCount; ++i) {
             // A NULL (a row written by some other tool) reads as 0, as an unset number always did.
             params[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(sqlite3_column_int(q.get(), i + 1));
         }
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 0));
-        snap->append(QString::fromUtf8(text, sqlite3_column_bytes(q.get(), 0)), params);
+        issues.emplace_back(text != nullptr ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(q.get(), 0)));
+        // Issue order is the text's byte order (SQLite's BINARY collation).
+        ordered = ordered && (issues.size() < 2 || issues[issues.size() - 2] < issues.back());
     }
     if (rc != SQLITE_DONE) {
         m_error = QString::fromUtf8(sqlite3_errmsg(handle));
         m_snapshot = emptySnapshot();
         return false;
+    }
+    std::vector<std::size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    if (!ordered) {
+        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return issues[a] < issues[b]; });
+    }
+    auto snap = std::make_shared<HistorySnapshot>();
+    snap->reserve(static_cast<int>(rows.size()));
+    for (const std::size_t r : order) {
+        snap->append(QString::fromUtf8(issues[r].data(), static_cast<qsizetype>(issues[r].size())), rows[r]);
     }
     m_snapshot = std::move(snap);
     return true;

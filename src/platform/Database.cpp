@@ -48,7 +48,10 @@ Database::OpenResult Database::open(const QString& path)
         return OpenResult::NotKorvel;
     }
     try {
-        auto db = std::make_unique<SQLite::Database>(path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        // One thread uses the connection (see the header): SQLite's own per-connection mutex, taken on
+        // every call down to each column read, would only cost time.
+        auto db = std::make_unique<SQLite::Database>(path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE |
+                                                                             SQLite::OPEN_NOMUTEX);
         db->exec("PRAGMA foreign_keys = OFF");
         db->exec("PRAGMA journal_mode = DELETE");
         db->exec("PRAGMA synchronous = FULL");
@@ -116,7 +119,8 @@ void create(SQLite::Database& db)
                 " (idx INTEGER, gongshi TEXT, gongshiCN TEXT, bolKill INTEGER, sglGsRate REAL,"
                 " intGsErrCon INTEGER, intGsTrueCon INTEGER, intGsErrLst INTEGER, intGsTrueLst INTEGER)");
     }
-    db.exec("CREATE TABLE IF NOT EXISTS ErrarrLei (num INTEGER, ETrrcount INTEGER, Errcount INTEGER, Trrcount INTEGER)");
+    db.exec(
+        "CREATE TABLE IF NOT EXISTS ErrarrLei (num INTEGER, ETrrcount INTEGER, Errcount INTEGER, Trrcount INTEGER)");
     db.exec("CREATE TABLE IF NOT EXISTS Errarr (num INTEGER, ETrrcount INTEGER, Errcount INTEGER, Trrcount INTEGER)");
     if (db.execAndGet("SELECT count(*) FROM Errarr").getInt() == 0) {
         SQLite::Statement ins(db, "INSERT INTO Errarr (num, ETrrcount, Errcount, Trrcount) VALUES (?, 0, 0, 0)");

@@ -12,7 +12,8 @@ namespace korvel {
 // tally work tables. Opening creates the file with the whole schema when it is missing, and refuses a file
 // that exists but is not one of ours (an old Access file, say), which is then left untouched.
 //
-// Single-threaded: the connection belongs to the thread that opened it (the GUI thread).
+// Single-threaded: the connection belongs to the thread that opened it (the GUI thread), and is opened
+// without SQLite's per-connection mutex; worker threads get snapshots, never the connection.
 class Database {
 public:
     enum class OpenResult { Opened, Created, NotKorvel, Failed };
