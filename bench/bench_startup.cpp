@@ -33,6 +33,7 @@ class NoLauncher : public Launcher {
 public:
     bool openTextFile(const QString&) override { return false; }
     bool showSpreadsheet(const QString&) override { return false; }
+    bool openFolder(const QString&) override { return false; }
 };
 
 std::vector<HistoryStore::NewDraw> realDraws()

@@ -3,6 +3,7 @@
 #include "app/Version.h"
 #include "app/ui/ChartCommands.h"
 #include "app/ui/MainWindow.h"
+#include "app/ui/QtTranslation.h"
 #include "formula/ui/FormulaTextCommands.h"
 #include "history/BundledHistory.h"
 #include "history/ui/HistoryTransferCommands.h"
@@ -79,6 +80,7 @@ int main(int argc, char** argv)
     }
     QApplication::setApplicationName(QStringLiteral("3VER"));
     QApplication::setApplicationVersion(QString::fromLatin1(korvel::kVersion));
+    korvel::installQtTranslation(app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("福彩3D / 体彩排列3 历史号码与公式工具"));

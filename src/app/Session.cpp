@@ -1,5 +1,6 @@
 #include "app/Session.h"
 
+#include "app/ReportingLauncher.h"
 #include "app/TypedFormula.h"
 #include "formula/FormulaStore.h"
 #include "history/HistoryDeletion.h"
@@ -22,9 +23,9 @@ constexpr int kRefreshDelayMs = 100;
 } // namespace
 
 Session::Session(SettingsStore& settings, Dialogs& dialogs, Launcher& launcher, QObject* parent)
-    : QObject(parent), m_settings(settings), m_dialogs(dialogs), m_launcher(launcher),
-      m_options(std::make_unique<Options>(settings)), m_database(std::make_unique<Database>()),
-      m_history(std::make_unique<HistoryStore>(*m_database)),
+    : QObject(parent), m_settings(settings), m_dialogs(dialogs),
+      m_launcher(std::make_unique<ReportingLauncher>(launcher)), m_options(std::make_unique<Options>(settings)),
+      m_database(std::make_unique<Database>()), m_history(std::make_unique<HistoryStore>(*m_database)),
       m_formulaStore(std::make_unique<FormulaStore>(*m_database)),
       m_formulas(std::make_unique<FormulaList>(*m_formulaStore, dialogs))
 {
@@ -36,6 +37,11 @@ Session::Session(SettingsStore& settings, Dialogs& dialogs, Launcher& launcher, 
 }
 
 Session::~Session() = default;
+
+Launcher& Session::launcher()
+{
+    return *m_launcher;
+}
 
 void Session::start(const QString& dataFolder, QDate today)
 {
@@ -216,7 +222,13 @@ void Session::setPlayChoice(PlayChoice choice)
 
 void Session::setKill(bool kill)
 {
+    if (kill == m_kill) {
+        return;
+    }
+    // The list shows the formulas of the chosen sense at once, not at the next position or play click.
     m_kill = kill;
+    reloadFormulas();
+    evaluate();
     emit kindChanged();
 }
 
@@ -315,7 +327,7 @@ bool Session::deleteLastCount()
 QString Session::exportHistoryText()
 {
     const HistoryExportResult r =
-        korvel::exportHistoryText(*m_history->snapshot(), m_dataFolder, m_verifyIssue, m_launcher);
+        korvel::exportHistoryText(*m_history->snapshot(), m_dataFolder, m_verifyIssue, *m_launcher);
     if (!r.error.isEmpty()) {
         m_dialogs.message(QStringLiteral("历史号码导出"), r.error, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
     }
@@ -325,6 +337,13 @@ QString Session::exportHistoryText()
 void Session::askSearchYears()
 {
     m_options->askSearchYears(m_dialogs);
+}
+
+void Session::restoreDefaults()
+{
+    // The defaults change the window and the rate method: the list's figures follow at once.
+    m_options->restoreDefaults();
+    evaluate();
 }
 
 void Session::chooseWindow(int index)

@@ -23,6 +23,7 @@ class FormulaStore;
 class HistoryStore;
 class Launcher;
 class Options;
+class ReportingLauncher;
 class SettingsStore;
 
 // The state the main window shows, and the commands it forwards: options, the database and the history,
@@ -69,7 +70,9 @@ public:
     FormulaList& formulas() { return *m_formulas; }
     const FormulaList& formulas() const { return *m_formulas; }
     Dialogs& dialogs() { return m_dialogs; }
-    Launcher& launcher() { return m_launcher; }
+    // The desktop launcher given, reporting every file it hands over (fileHandedOver) to the windows.
+    Launcher& launcher();
+    ReportingLauncher& reportingLauncher() { return *m_launcher; }
     // Never null; empty before start().
     SnapshotPtr snapshot() const;
     // The sort keys and keep limit of the best-formula method, and the choices of "公式排序设置", for the run.
@@ -121,6 +124,8 @@ public:
     void askSearchYears();
     // The window items of "检索期数设置(&Q)" and the flags that change the statistics re-run them.
     void chooseWindow(int index);
+    // "恢复默认设置(&R)": the default options, then the statistics pass over the default window.
+    void restoreDefaults();
 
     // "添加所输公式(&A)": stores the typed formula, switches to its kind (and, in the equation form, its
     // sense), rebuilds the list and runs the statistics. True when the formula was stored: the input box is
@@ -168,7 +173,7 @@ private:
 
     SettingsStore& m_settings;
     Dialogs& m_dialogs;
-    Launcher& m_launcher;
+    std::unique_ptr<ReportingLauncher> m_launcher;
     std::unique_ptr<Options> m_options;
     std::unique_ptr<Database> m_database;
     std::unique_ptr<HistoryStore> m_history;

@@ -458,9 +458,17 @@ SearchProgress SearchSession::poll()
     if (ended) {
         m_runner.pause(); // the workers have stopped by themselves; this joins them
         m_finishPending = false;
+        // The counters show the run's last figures before a message tells why it ended.
+        if (m_runEnded) {
+            m_runEnded(progress());
+        }
         finishRun();
     }
+    return progress();
+}
 
+SearchProgress SearchSession::progress()
+{
     SearchProgress p;
     const bool searching = m_mode == SearchMode::Manual || m_mode == SearchMode::Scheme;
     m_runner.locked([&] {

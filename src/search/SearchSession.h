@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -170,6 +171,9 @@ public:
 
     // The moment's state; completes a run that has ended.
     SearchProgress poll();
+    // Called by poll() with the final state of a run that ended, before its end is completed (a message
+    // that the results are full, the automatic save), so that a window's counters agree with the message.
+    void setRunEndedListener(std::function<void(const SearchProgress&)> listener) { m_runEnded = std::move(listener); }
     // Tests and the command line: waits until the run ends (or the timeout passes), then polls.
     SearchProgress waitForRun(int timeoutMs = -1);
 
@@ -182,6 +186,7 @@ public:
 
 private:
     void showKind(); // thresholds of (kind, sense) and the kind's operand count
+    SearchProgress progress();
     bool refuseWhileRunning() const;
     bool prepareData();
     bool prepareHoldout(const SnapshotPtr& full);
@@ -243,6 +248,7 @@ private:
     std::unique_ptr<SchemeSearchJob> m_schemeJob;
     std::unique_ptr<TuningJob> m_tuning;
     bool m_finishPending = false;
+    std::function<void(const SearchProgress&)> m_runEnded;
     StopReason m_reason = StopReason::None;
     // Declared last: destroyed first, so that no worker outlives the jobs and the record.
     SearchRunner m_runner;

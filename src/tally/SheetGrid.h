@@ -15,6 +15,8 @@ class Launcher;
 // 0xFF0000 and 0x00FF00 elsewhere).
 inline constexpr std::uint32_t kBlue = 0x0000FF;
 inline constexpr std::uint32_t kGreen = 0x00FF00;
+// Green text ("滤杀") on white: the mark's hue, dark enough to read (pure green on white is not).
+inline constexpr std::uint32_t kGreenText = 0x008000;
 inline constexpr std::uint32_t kBlack = 0x000000;
 inline constexpr std::uint32_t kWhite = 0xFFFFFF;
 

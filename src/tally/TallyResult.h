@@ -30,7 +30,7 @@ struct ResultRow {
 
     QString markText() const;
     // Text colour of all six cells: green for "滤杀", black for "保留" (0xRRGGBB).
-    std::uint32_t textColour() const { return filtered ? kGreen : kBlack; }
+    std::uint32_t textColour() const { return filtered ? kGreenText : kBlack; }
 };
 
 // One row of the value summary ("公式总计算结果情况统计").

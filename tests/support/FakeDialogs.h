@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -39,6 +40,8 @@ public:
     // Answer to the next file dialog (empty = cancelled).
     void answerFile(const QString& path) { m_answers.emplace_back(FileAnswer{path}); }
     void setStrict(bool strict) { m_strict = strict; }
+    // Runs as each message box is shown, before it is answered: what the user sees behind the box.
+    void onMessage(std::function<void(const Call&)> look) { m_onMessage = std::move(look); }
 
     const std::vector<Call>& calls() const { return m_calls; }
     std::vector<Call> messages() const { return ofKind(Kind::Message); }
@@ -54,6 +57,9 @@ public:
     Answer message(const QString& title, const QString& text, Buttons buttons, Icon icon) override
     {
         m_calls.push_back({Kind::Message, title, text, {}, buttons, icon});
+        if (m_onMessage) {
+            m_onMessage(m_calls.back());
+        }
         const bool answerQueued = !m_answers.empty() && std::holds_alternative<Answer>(m_answers.front());
         if (buttons == Buttons::Ok && !m_strict && !answerQueued) {
             return Answer::Ok;
@@ -132,6 +138,7 @@ private:
     Scripted m_current;
     std::vector<Call> m_calls;
     bool m_strict = false;
+    std::function<void(const Call&)> m_onMessage;
 };
 
 } // namespace korvel::test

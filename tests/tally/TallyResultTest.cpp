@@ -72,7 +72,7 @@ TEST(TallyResult, KillRunRanksLeastKilledFirstAndFiltersEveryKilledDigit)
     EXPECT_EQ(p.rows[0].markText(), "保留");
     EXPECT_EQ(p.rows[2].markText(), "保留");
     EXPECT_EQ(p.rows[3].markText(), "滤杀");
-    EXPECT_EQ(p.rows[3].textColour(), kGreen);
+    EXPECT_EQ(p.rows[3].textColour(), kGreenText);
     EXPECT_EQ(p.rows[9].eTrr, 3);
     EXPECT_EQ(p.rows[9].err, 3);
     EXPECT_EQ(p.rows[9].trr, 0);
@@ -97,7 +97,7 @@ TEST(TallyResult, KeepRunRanksMostKeptFirstAndFiltersTheUnnamed)
     EXPECT_EQ(p.rows[0].markText(), "保留");
     EXPECT_EQ(p.rows[2].markText(), "保留");
     EXPECT_EQ(p.rows[3].markText(), "滤杀");
-    EXPECT_EQ(p.rows[3].textColour(), kGreen);
+    EXPECT_EQ(p.rows[3].textColour(), kGreenText);
     EXPECT_EQ(p.rows[0].trr, 2);
     EXPECT_EQ(p.rows[0].err, 0);
     // Keep: from the largest value down.

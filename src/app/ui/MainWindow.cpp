@@ -2,10 +2,12 @@
 
 #include "app/Session.h"
 #include "app/ui/AboutDialog.h"
+#include "app/ui/ExportNotice.h"
 #include "history/ui/EntryLine.h"
 #include "history/ui/HistoryGridModel.h"
 #include "history/ui/HistoryGridView.h"
 #include "history/ui/ParameterReferenceView.h"
+#include "platform/SettingsStore.h"
 #include "platform/ui/GridWheelScroller.h"
 #include "search/ui/SearchWindow.h"
 #include "settings/Options.h"
@@ -21,20 +23,33 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace korvel {
 
 namespace {
+// Where the window keeps its geometry in the settings store (application "3VER").
+const QString kWindowSection = QStringLiteral("MainWindow");
+const QString kGeometryKey = QStringLiteral("geometry");
+const QString kSplitterKey = QStringLiteral("splitter");
+constexpr int kOpeningHeight = 700;
+constexpr int kSlack = 8; // rounding of the layouts
+
 // The busy pointer while a command runs to its end on this thread.
 class BusyCursor {
 public:
@@ -68,7 +83,9 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     outer->addLayout(top);
 
     auto* body = new QHBoxLayout;
-    auto* historyColumn = new QVBoxLayout;
+    auto* historyPane = new QWidget(central);
+    auto* historyColumn = new QVBoxLayout(historyPane);
+    historyColumn->setContentsMargins(0, 0, 0, 0);
     historyColumn->addWidget(m_historyGrid, 1);
     QPushButton* exportText =
         addButton(QStringLiteral("历史号码导出文本文件(&X)"), QStringLiteral("exportTextButton"), true);
@@ -85,9 +102,16 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
                      2;
     m_historyGrid->setFixedWidth(m_historyWidth);
     m_body = body;
-    m_historyColumn = historyColumn;
-    body->addLayout(historyColumn);
-    body->addWidget(buildFormulaColumn(), 1);
+    // The draws and the formula list share the width through a splitter; it matters when the history grid
+    // carries the formula columns and the user chooses how much of the width they take.
+    m_splitter = new QSplitter(Qt::Horizontal, central);
+    m_splitter->setObjectName(QStringLiteral("mainSplitter"));
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->addWidget(historyPane);
+    m_splitter->addWidget(buildFormulaColumn());
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    body->addWidget(m_splitter, 1);
     body->addWidget(buildCommandColumn());
     outer->addLayout(body, 1);
 
@@ -98,6 +122,8 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     progress->setTextVisible(false);
     outer->addWidget(progress);
     setCentralWidget(central);
+    // Every export, from this window or another, says here where its file went.
+    statusBar()->addWidget(new ExportNotice(session, this), 1);
 
     m_wheel->watch(m_historyGrid);
     m_formulaGrid = new FormulaListView(m_formulaModel);
@@ -142,7 +168,7 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     showKind();
     showHistory();
     showFormulaColumns();
-    resize(1180, 720);
+    restoreWindowState();
 }
 
 MainWindow::~MainWindow() = default;
@@ -303,14 +329,65 @@ void MainWindow::showFormulaColumns()
     }
     m_drawColumns = wanted > 0 ? std::make_shared<FormulaDrawColumns>(list) : nullptr;
     m_historyModel->setExtraColumns(m_drawColumns);
-    // With formula columns the grid shares the width with the formula list, else it fits the draws.
+    // With formula columns the grid shares the width with the formula list (as the user last divided it),
+    // else it fits the draws.
     if (wanted > 0) {
         m_historyGrid->setMinimumWidth(m_historyWidth);
         m_historyGrid->setMaximumWidth(QWIDGETSIZE_MAX);
+        // The splitter reads the pane's new limits only once its layout has taken them.
+        m_splitter->widget(0)->layout()->activate();
+        if (m_splitterState.isEmpty() || !m_splitter->restoreState(m_splitterState)) {
+            const int total = m_splitter->width();
+            m_splitter->setSizes({total / 2, total - total / 2});
+        }
     } else {
+        if (shown > 0) {
+            m_splitterState = m_splitter->saveState();
+        }
         m_historyGrid->setFixedWidth(m_historyWidth);
     }
-    m_body->setStretchFactor(m_historyColumn, wanted > 0 ? 1 : 0);
+    m_splitter->setStretchFactor(0, wanted > 0 ? 1 : 0);
+}
+
+QSize MainWindow::openingSize(const QRect& available) const
+{
+    // Every column of the formula list beside the draws and the commands, as far as the screen allows.
+    const QMargins margins = centralWidget()->layout()->contentsMargins();
+    const int gap = m_body->spacing() >= 0
+                        ? m_body->spacing()
+                        : style()->layoutSpacing(QSizePolicy::DefaultType, QSizePolicy::DefaultType, Qt::Horizontal);
+    QWidget* commands = m_body->itemAt(1)->widget();
+    const int width = margins.left() + margins.right() + m_splitter->widget(0)->sizeHint().width() +
+                      m_splitter->handleWidth() + m_formulaGrid->fullWidth() + gap +
+                      (commands ? commands->sizeHint().width() : 0) + kSlack;
+    // Room for the window frame and title bar, which the available area does not count.
+    const QSize room = available.size() - QSize(16, 40);
+    return QSize(width, kOpeningHeight).boundedTo(room);
+}
+
+void MainWindow::restoreWindowState()
+{
+    const SettingsStore& store = m_session.settings();
+    const QByteArray geometry = QByteArray::fromBase64(store.value(kWindowSection, kGeometryKey).toLatin1());
+    m_splitterState = QByteArray::fromBase64(store.value(kWindowSection, kSplitterKey).toLatin1());
+    if (geometry.isEmpty() || !restoreGeometry(geometry)) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        resize(openingSize(screen ? screen->availableGeometry() : QRect(0, 0, 1366, 768)));
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // The size, place and division of the window come back at the next start.
+    SettingsStore& store = m_session.settings();
+    if (m_drawColumns) {
+        m_splitterState = m_splitter->saveState();
+    }
+    store.setValue(kWindowSection, kGeometryKey, QString::fromLatin1(saveGeometry().toBase64()));
+    if (!m_splitterState.isEmpty()) {
+        store.setValue(kWindowSection, kSplitterKey, QString::fromLatin1(m_splitterState.toBase64()));
+    }
+    QMainWindow::closeEvent(event);
 }
 
 FormulaFilterDialog* MainWindow::filterDialog()

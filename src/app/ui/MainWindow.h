@@ -10,6 +10,7 @@ class QHBoxLayout;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QSplitter;
 class QTabBar;
 class QVBoxLayout;
 
@@ -61,6 +62,13 @@ public:
     SearchWindow* searchWindow() const;
     void openSearchWindow();
 
+    // The size a first start opens at on a screen with this available area: every column of the formula
+    // list shown, bounded by the screen. Later starts restore the size, place and splitter of the last run.
+    QSize openingSize(const QRect& available) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     QWidget* buildFormulaColumn();
     QWidget* buildCommandColumn();
@@ -77,6 +85,7 @@ private:
     void exportHistoryText();
     void openReferenceView();
     void popUpSettings();
+    void restoreWindowState();
 
     Session& m_session;
     HistoryGridModel* m_historyModel;
@@ -102,7 +111,8 @@ private:
     int m_passDepth = 0;
     int m_historyWidth = 0;
     QHBoxLayout* m_body = nullptr;
-    QVBoxLayout* m_historyColumn = nullptr;
+    QSplitter* m_splitter = nullptr;
+    QByteArray m_splitterState; // the division of the width while the history grid shows formula columns
 };
 
 } // namespace korvel

@@ -1,6 +1,7 @@
 #include "platform/ui/QtDialogs.h"
 
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -55,12 +56,29 @@ void labelButtons(QMessageBox& box)
     }
 }
 
+// Beside its title a window's title bar carries the icon and the window buttons; a box narrower than the
+// title plus these cuts its title off (a short text such as "过滤后公式剩余3条" gives a narrow box).
+constexpr int kTitleBarRoom = 160;
+
+void fitTitle(QMessageBox& box)
+{
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int wanted = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kTitleBarRoom;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        // QMessageBox sizes itself from its layout; a spacer across the bottom row sets the least width.
+        grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
+}
+
 } // namespace
 
 Dialogs::Answer QtDialogs::message(const QString& title, const QString& text, Buttons buttons, Icon icon)
 {
     QMessageBox box(toQt(icon), title, text, toQt(buttons), m_parent);
     labelButtons(box);
+    fitTitle(box);
     switch (box.exec()) {
     case QMessageBox::Ok:
         return Answer::Ok;

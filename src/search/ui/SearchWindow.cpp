@@ -2,6 +2,8 @@
 
 #include "app/Session.h"
 #include "app/SessionSearchHost.h"
+#include "app/ui/ExportNotice.h"
+#include "platform/Dialogs.h"
 #include "platform/ui/GridWheelScroller.h"
 #include "search/SearchSession.h"
 #include "search/ui/SchemePanel.h"
@@ -39,7 +41,7 @@ void setFieldText(QLineEdit* field, const QString& text)
 } // namespace
 
 SearchWindow::SearchWindow(Session& session, QWidget* parent, int threads)
-    : QDialog(parent), m_host(std::make_unique<SessionSearchHost>(session)),
+    : QDialog(parent), m_session(session), m_host(std::make_unique<SessionSearchHost>(session)),
       m_search(std::make_unique<SearchSession>(*m_host, threads)), m_wheel(new GridWheelScroller(this)),
       m_timer(new QTimer(this))
 {
@@ -63,6 +65,8 @@ SearchWindow::SearchWindow(Session& session, QWidget* parent, int threads)
     layout->addWidget(buildSearchColumn(), 1);
 
     m_wheel->watch(m_results);
+    // A run that stops by itself shows its final counters before the message saying why.
+    m_search->setRunEndedListener([this](const SearchProgress& p) { showProgress(p); });
     m_timer->setInterval(kPollIntervalMs);
     connect(m_timer, &QTimer::timeout, this, &SearchWindow::refresh);
 
@@ -144,6 +148,8 @@ QWidget* SearchWindow::buildSearchColumn()
     saves->addWidget(update);
     saves->addWidget(exportText);
     layout->addLayout(saves);
+    // The window is modal over the main window's status line: the export says here where it wrote.
+    layout->addWidget(new ExportNotice(m_session, column));
 
     connect(append, &QPushButton::clicked, this, [this] { save(true); });
     connect(update, &QPushButton::clicked, this, [this] { save(false); });
@@ -297,6 +303,13 @@ void SearchWindow::save(bool append)
 
 void SearchWindow::done(int result)
 {
+    // The found formulas not yet saved go with the window: only on the user's word.
+    refresh();
+    if (!m_search->foundFormulas().empty() &&
+        m_host->dialogs().message(windowTitle(), QStringLiteral("搜索结果尚未保存，是否关闭？"),
+                                  Dialogs::Buttons::YesNo, Dialogs::Icon::Question) != Dialogs::Answer::Yes) {
+        return;
+    }
     m_timer->stop();
     m_search->pauseManual();
     m_search->pauseScheme();

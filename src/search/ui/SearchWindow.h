@@ -30,7 +30,8 @@ struct SearchProgress;
 //
 // The candidates are verified on worker threads; while a run goes on the window polls its progress a few
 // times a second, so it stays responsive and a pause takes effect at once. Closing the window stops any
-// run and discards the result list and the counters. The session must outlive the window.
+// run and discards the result list and the counters; while found formulas are unsaved it asks first
+// ("搜索结果尚未保存，是否关闭？", Yes closes). The session must outlive the window.
 class SearchWindow : public QDialog {
     Q_OBJECT
 public:
@@ -53,7 +54,7 @@ public:
     // Reads the session's state into every widget.
     void refresh();
 
-    // Closing (or Esc) stops any run first.
+    // Closing (or Esc) asks while results are unsaved, then stops any run.
     void done(int result) override;
 
 private:
@@ -65,6 +66,7 @@ private:
     void appendResultLines(int lines);
     void save(bool append);
 
+    Session& m_session;
     std::unique_ptr<SessionSearchHost> m_host;
     std::unique_ptr<SearchSession> m_search;
     SearchSettingsPanel* m_settings = nullptr;

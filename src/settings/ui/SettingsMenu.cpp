@@ -48,7 +48,7 @@ SettingsMenu::SettingsMenu(Session& session, QWidget* parent)
     addSeparator();
     m_restore = addAction(QStringLiteral("恢复默认设置(&R)"));
     m_restore->setObjectName(QStringLiteral("actionRestoreDefaults"));
-    onTrigger(m_restore, [this] { m_session.options().restoreDefaults(); });
+    onTrigger(m_restore, [this] { m_session.restoreDefaults(); });
 
     addSeparator();
     m_importBundled = addAction(QStringLiteral("导入内置历史"));

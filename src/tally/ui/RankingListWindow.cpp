@@ -204,6 +204,9 @@ void RankingListWindow::query()
     }
     applyWidthsTwips(m_grid, widths);
     m_grid->resizeColumnToContents(0); // the issue
+    // The group play lists several ranks and Err values in one cell; a value column may list ten digits.
+    fitColumnsToTexts(m_grid, 1, 6);
+    fitColumnsToTexts(m_grid, RankingList::kFixedColumns, m_model->columnCount() - 1);
     const FormulaKind kind{position(), play()};
     m_chart->setHistogram(rankHistogram(m_model->list()),
                           QStringLiteral("%1 开奖号在上期排序中的名次分布").arg(kind.label()));

@@ -55,6 +55,30 @@ void applyWidthsTwips(QTableView* grid, const std::vector<int>& twips)
     }
 }
 
+void fitColumnsToTexts(QTableView* grid, int first, int last)
+{
+    QAbstractItemModel* model = grid->model();
+    if (!model) {
+        return;
+    }
+    const QFontMetrics cells(grid->font());
+    const int rows = model->rowCount();
+    for (int c = std::max(0, first); c <= std::min(last, model->columnCount() - 1); ++c) {
+        QString longest;
+        for (int r = 0; r < rows; ++r) {
+            const QString text = model->index(r, c).data().toString();
+            if (text.size() > longest.size()) {
+                longest = text;
+            }
+        }
+        const int fit =
+            cells.horizontalAdvance(longest) + 2 * grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 10;
+        if (grid->columnWidth(c) < fit) {
+            grid->setColumnWidth(c, fit);
+        }
+    }
+}
+
 BusyCursor::BusyCursor()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);

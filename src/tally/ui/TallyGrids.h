@@ -18,6 +18,9 @@ void setUpReadOnlyGrid(QTableView* grid);
 // the classic ones.
 void applyWidthsTwips(QTableView* grid, const std::vector<int>& twips);
 int pixelsOfTwips(int twips);
+// Widens the columns first..last (never narrows them) to the longest text any row holds there, so that no
+// cell is cut. The texts are digits and blanks, so the longest by characters is the widest.
+void fitColumnsToTexts(QTableView* grid, int first, int last);
 // The width that shows every column of the grid with room for a vertical scroll bar.
 int fullWidth(const QTableView* grid);
 

@@ -15,7 +15,7 @@ constexpr int kSummaryColumns = 3;
 } // namespace
 
 ResultListModel::ResultListModel(const TallyResult& result, int page, QObject* parent)
-    : QAbstractTableModel(parent), m_result(result), m_page(page), m_filtered(colourOf(kGreen)),
+    : QAbstractTableModel(parent), m_result(result), m_page(page), m_filtered(colourOf(kGreenText)),
       m_kept(colourOf(kBlack))
 {
     connect(&m_result, &TallyResult::aboutToChange, this, [this] { beginResetModel(); });

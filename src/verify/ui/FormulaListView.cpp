@@ -6,6 +6,7 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -13,6 +14,7 @@ namespace korvel {
 
 namespace {
 constexpr int kTwipsPerPixel = 15; // at 96 dpi
+constexpr int kPadding = 12;       // cell margins and the grid line
 } // namespace
 
 FormulaListView::FormulaListView(FormulaListModel* model, QWidget* parent)
@@ -31,6 +33,9 @@ FormulaListView::FormulaListView(FormulaListModel* model, QWidget* parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
+    // Two-line headers leave the narrow figure columns as wide as their figures.
+    horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
+    horizontalHeader()->setMinimumHeight(2 * horizontalHeader()->fontMetrics().height() + 8);
 
     m_menu->setObjectName(QStringLiteral("formulaMenu"));
     const auto add = [this](const QString& caption, const QString& name) {
@@ -56,8 +61,16 @@ FormulaListView::FormulaListView(FormulaListModel* model, QWidget* parent)
 
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         m_menuRow = -1;
+        applyColumnWidths();
         scrollAfterFill();
     });
+    // New figures (not a change of the selection marks in 序号) may need wider columns.
+    connect(m_model, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex&, const QModelIndex& last) {
+        if (last.column() > FormulaList::ColNumber) {
+            applyColumnWidths();
+        }
+    });
+    connect(m_model, &QAbstractItemModel::headerDataChanged, this, &FormulaListView::applyColumnWidths);
     applyColumnWidths();
 }
 
@@ -69,20 +82,73 @@ FormulaList& FormulaListView::list() const
 void FormulaListView::applyColumnWidths()
 {
     const QFontMetrics header(horizontalHeader()->font());
-    for (int c = 0; c < FormulaList::ColumnCount; ++c) {
-        const int twips = FormulaList::columnWidthTwips(c);
+    const QFontMetrics cells(fontMetrics());
+    const int rows = m_model->rowCount();
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const int twips = c < FormulaList::ColumnCount ? FormulaList::columnWidthTwips(c) : -1;
         if (twips == 0) {
             setColumnHidden(c, true);
             continue;
         }
-        // The classic font was narrower than most CJK fonts: never cut off a header or the widest text the
-        // narrow columns hold (a kind label, "无法计算").
-        int fit = header.horizontalAdvance(FormulaList::columnHeader(c, true)) + 10;
-        if (c == FormulaList::ColKind || c == FormulaList::ColNextValue) {
-            fit = std::max(fit, fontMetrics().horizontalAdvance(QStringLiteral("百位单选")) + 10);
+        // Headers wrap onto two lines, so a column needs the wider half of its header; the classic widths
+        // were made for a narrower font and for short totals, so the cells decide: never cut one.
+        const QString title = m_model->headerData(c, Qt::Horizontal).toString();
+        const qsizetype half = (title.size() + 1) / 2;
+        int width =
+            std::max(header.horizontalAdvance(title.left(half)), header.horizontalAdvance(title.mid(half))) + kPadding;
+        if (c == FormulaList::ColFormula) {
+            // The formula text keeps its classic width where the window allows, else it gives way first.
+            m_formulaWanted = std::max(width, twips / kTwipsPerPixel);
+            m_formulaLeast = std::max(width, cells.horizontalAdvance(QStringLiteral("百位码+十位码")) + kPadding);
+            continue;
         }
-        setColumnWidth(c, std::max(twips / kTwipsPerPixel, fit));
+        QString widest = c == FormulaList::ColNumber ? QString::number(rows) : QString();
+        // The figures are digits and signs (the kind labels all of a length), so the longest text is the widest.
+        for (int r = 0; c != FormulaList::ColNumber && r < rows; ++r) {
+            const QString text = m_model->index(r, c).data().toString();
+            if (text.size() > widest.size()) {
+                widest = text;
+            }
+        }
+        width = std::max(width, cells.horizontalAdvance(widest) + kPadding);
+        if (columnWidth(c) != width) {
+            setColumnWidth(c, width);
+        }
     }
+    stretchFormulaColumn();
+}
+
+int FormulaListView::fullWidth() const
+{
+    int width = 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        if (!isColumnHidden(c)) {
+            width += c == FormulaList::ColFormula ? m_formulaWanted : columnWidth(c);
+        }
+    }
+    return width;
+}
+
+void FormulaListView::stretchFormulaColumn()
+{
+    // The formula text takes the width the figures leave, at least its classic width: a maximised window
+    // gives the room to the formulas.
+    int others = 0;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        if (c != FormulaList::ColFormula && !isColumnHidden(c)) {
+            others += columnWidth(c);
+        }
+    }
+    const int width = std::max(m_formulaLeast, viewport()->width() - others);
+    if (columnWidth(FormulaList::ColFormula) != width) {
+        setColumnWidth(FormulaList::ColFormula, width);
+    }
+}
+
+void FormulaListView::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    stretchFormulaColumn();
 }
 
 void FormulaListView::scrollAfterFill()

@@ -38,16 +38,22 @@ public:
     // Opens the menu for a row as a right click on it does (for the keyboard's menu key as well). The row is
     // the display row; menuRow() is the list row shown there.
     void openMenuForRow(int row, const QPoint& globalPos);
-    // The classic widths: twips / 15 pixels, widened where the header would not fit.
+    // The classic widths (twips / 15 pixels) at least, widened to the header and to the widest cell of each
+    // column; the formula text column takes the width left over. Runs after every change of the figures.
     void applyColumnWidths();
+    // The width that shows every column, the formula text at its classic width, with a vertical scroll bar.
+    // In less, the formula text gives way (down to a few words), the figures never.
+    int fullWidth() const;
     void scrollAfterFill();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void cellClicked(const QModelIndex& index);
+    void stretchFormulaColumn();
     FormulaList& list() const;
 
     FormulaListModel* m_model;
@@ -60,6 +66,8 @@ private:
     QAction* m_deleteUnselected;
     int m_menuRow = -1;
     bool m_scrollPending = false;
+    int m_formulaWanted = 0; // the formula text column's width where there is room
+    int m_formulaLeast = 0;  // and where there is not
 };
 
 } // namespace korvel

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -47,7 +48,10 @@ protected:
         m_session->setBundledFolders(m_bundledFolders);
         m_window = std::make_unique<MainWindow>(*m_session);
         m_session->start(m_dir.path(), today);
-        m_window->resize(size);
+        // An invalid size keeps the size the window chose itself (restored, or its opening size).
+        if (size.isValid()) {
+            m_window->resize(size);
+        }
         m_window->show();
         m_window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
@@ -82,6 +86,16 @@ protected:
         ASSERT_NE(action, nullptr) << "no action named " << name.toStdString();
         ASSERT_TRUE(action->isEnabled()) << name.toStdString() << " is disabled";
         action->trigger();
+    }
+
+    // With KORVEL_SHOTS_DIR set, saves what the widget shows there as a PNG for a person to look at.
+    static void saveShot(QWidget* widget, const QString& fileName)
+    {
+        const QString folder = qEnvironmentVariable("KORVEL_SHOTS_DIR");
+        if (!folder.isEmpty()) {
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(widget->grab().save(QDir(folder).filePath(fileName)));
+        }
     }
 
     QTemporaryDir m_dir;

@@ -74,6 +74,23 @@ TEST(QtDialogs, AQuestionShowsTitleTextIconAndChineseButtonsAndReportsTheButtonP
     EXPECT_EQ(dialogs.message(QStringLiteral("t"), QStringLiteral("x"), Dialogs::Buttons::YesNo), Dialogs::Answer::No);
 }
 
+TEST(QtDialogs, AShortMessageStillLeavesRoomForItsWholeTitle)
+{
+    QtDialogs dialogs;
+    int width = 0;
+    int titleWidth = 0;
+    whenShown<QMessageBox>([&](QMessageBox* box) {
+        QFont bold = box->font();
+        bold.setBold(true);
+        titleWidth = QFontMetrics(bold).horizontalAdvance(box->windowTitle());
+        width = box->width();
+        box->button(QMessageBox::Ok)->click();
+    });
+    dialogs.message(QStringLiteral("公式过滤结果"), QStringLiteral("过滤后公式剩余3条"));
+    // The title bar holds the window's icon and its buttons beside the title: well over 100 pixels.
+    EXPECT_GE(width, titleWidth + 100) << "title " << titleWidth;
+}
+
 TEST(QtDialogs, AnInputBoxGivesTheTypedTextOrNothingWhenCancelled)
 {
     QtDialogs dialogs;

@@ -1,5 +1,6 @@
 #include "SearchWindowFixture.h"
 
+#include "app/ui/ExportNotice.h"
 #include "formula/FormulaStore.h"
 #include "platform/ui/GridWheelScroller.h"
 #include "search/SearchSession.h"
@@ -247,6 +248,9 @@ TEST_F(SearchWindowTest, ManualSearchRunsPausesAtOnceAndAppendsIntoTheTables)
     ASSERT_EQ(m_launcher.textFiles.size(), 1);
     EXPECT_EQ(m_launcher.textFiles[0], m_dir.filePath(m_session->nextIssue() + QStringLiteral("期3D彩公式.txt")));
     EXPECT_TRUE(QFile::exists(m_launcher.textFiles[0]));
+    // The window says where (the main window's status line is behind it).
+    EXPECT_EQ(in<ExportNotice>(w, QStringLiteral("exportNotice"))->text(),
+              QStringLiteral("文件已写入：") + QDir::toNativeSeparators(m_launcher.textFiles[0]));
 
     // Closing discards the results: a new window starts empty.
     w->close();
@@ -298,6 +302,46 @@ TEST_F(SearchWindowTest, UpdateReplacesOnlyTheSearchedKindInTheChosenForm)
     EXPECT_EQ(m_window->formulaModel()->rowCount(), 4);
     EXPECT_EQ(w->schemePanel()->existingLabel(1)->text(), "4");
     EXPECT_EQ(w->schemePanel()->existingLabel(2)->text(), "1");
+}
+
+TEST_F(SearchWindowTest, AtTheCapTheCounterReadsTheCapBeforeTheMessageAndClosingAsksBeforeDiscarding)
+{
+    seedHistory(60);
+    open();
+    SearchWindow* w = openSearch();
+    ASSERT_NE(w, nullptr);
+    // Every candidate qualifies, so the manual search runs into the limit of unsaved results.
+    typeThresholds(w, {"0", "100", "0", "32768", "0", "32768", "0", "32768", "0", "32768"});
+    w->settingsPanel()->operandSlider()->setValue(2);
+    QStringList counterAtMessage;
+    m_dialogs.onMessage(
+        [&](const FakeDialogs::Call&) { counterAtMessage << in<QLineEdit>(w, QStringLiteral("foundField"))->text(); });
+    click(in<QPushButton>(w, QStringLiteral("startSearchButton")));
+    ASSERT_TRUE(waitForRunEnd(w));
+    ASSERT_EQ(m_dialogs.messages().size(), 1u);
+    EXPECT_TRUE(m_dialogs.messages()[0].text.contains(QString::number(kMaxFound)))
+        << m_dialogs.messages()[0].text.toStdString();
+    EXPECT_EQ(counterAtMessage, QStringList{QString::number(kMaxFound)});
+    EXPECT_EQ(foundShown(w), kMaxFound);
+
+    // Closing with the results unsaved asks; No keeps the window and its results.
+    m_dialogs.clear();
+    m_dialogs.answerMessage(Dialogs::Answer::No);
+    w->close();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(m_dialogs.messages().size(), 1u);
+    EXPECT_EQ(m_dialogs.messages()[0].text, QStringLiteral("搜索结果尚未保存，是否关闭？"));
+    EXPECT_EQ(m_dialogs.messages()[0].buttons, Dialogs::Buttons::YesNo);
+    EXPECT_EQ(m_dialogs.messages()[0].icon, Dialogs::Icon::Question);
+    ASSERT_EQ(m_window->searchWindow(), w);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->resultList()->count(), kMaxFound);
+    // Esc asks as well; Yes discards them with the window.
+    m_dialogs.answerMessage(Dialogs::Answer::Yes);
+    QTest::keyClick(w, Qt::Key_Escape);
+    EXPECT_EQ(m_dialogs.messages().size(), 2u);
+    QTRY_VERIFY(m_window->searchWindow() == nullptr);
+    m_dialogs.onMessage({});
 }
 
 TEST_F(SearchWindowTest, SchemeWalksTheKindsMarksThemAndAppendsAtTheEnd)

@@ -143,6 +143,35 @@ TEST_F(RankingWindowTest, TheWindowReQueriesOtherPositionsAndPlaysFromTheSameSto
     EXPECT_EQ(m_dialogs.messages()[1].text, "您的电脑没有安装Microsoft Excel表格软件，多参数列表无法显示");
 }
 
+TEST_F(RankingWindowTest, GroupPlayCellsWithSeveralTwoDigitValuesAreShownWhole)
+{
+    // A hundred more kill formulas 百位码+k, k = 0..99, kill every digit ten times on every draw: each digit's
+    // Err value has two digits, and the group play lists three of them in one cell.
+    std::vector<Stored> more;
+    for (int k = 0; k < 100; ++k) {
+        more.push_back({QStringLiteral("L1A+%1").arg(k), QStringLiteral("百位码+%1=下期杀 百位单选").arg(k), true});
+    }
+    storeFormulas(FormulaKind{3, Play::Single}, more);
+    RankingListWindow* w = runRanking();
+    ASSERT_NE(w, nullptr);
+    w->playOption(Play::Group)->click();
+    QTest::mouseClick(w->queryButton(), Qt::LeftButton);
+    // 2004003 986: three different digits, three ranks and their Err values in one cell each.
+    const QString err = w->model()->index(1, 3).data().toString();
+    ASSERT_EQ(err.split(u' ', Qt::SkipEmptyParts).size(), 3) << err.toStdString();
+    ASSERT_GE(err.size(), 9) << err.toStdString();
+
+    const QFontMetrics cells(w->grid()->font());
+    for (int c = 0; c < w->model()->columnCount(); ++c) {
+        for (int r = 0; r < w->model()->rowCount(); ++r) {
+            const QString text = w->model()->index(r, c).data().toString();
+            ASSERT_GT(w->grid()->columnWidth(c), cells.horizontalAdvance(text) + 4)
+                << "column " << c << " cuts \"" << text.toStdString() << "\"";
+        }
+    }
+    saveShot(w, QStringLiteral("ranking_group_play.png"));
+}
+
 TEST_F(RankingWindowTest, CancelOnTheQuestionOrOnTheProgressShowsNothing)
 {
     m_dialogs.answerMessage(Dialogs::Answer::Cancel);

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QTabWidget>
 
+#include <cmath>
+
 namespace korvel::test {
 namespace {
 
@@ -50,8 +52,15 @@ TEST_F(TallyResultWindowTest, GroupTallyOfTheSelectedFormulasRanksMarksSummarise
                            "6|6|0|0|0|保留", "7|7|0|0|0|保留", "8|8|0|0|0|保留", "9|0|1|1|0|滤杀", "10|9|2|2|0|滤杀"}));
     for (int c = 0; c < 6; ++c) {
         EXPECT_EQ(textColour(list, 0, c), black());
-        EXPECT_EQ(textColour(list, 9, c), green());
+        EXPECT_EQ(textColour(list, 9, c), filteredText());
     }
+    // The same hue as the green mark, and readable on white: luminance contrast at least 4.5 : 1.
+    EXPECT_EQ(filteredText().hue(), green().hue());
+    const auto luminance = [](const QColor& c) {
+        const auto lin = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+    };
+    EXPECT_GE(1.05 / (luminance(textColour(list, 9, 0)) + 0.05), 4.5);
     EXPECT_EQ(gridHeaders(view->summaryGrid(0)), (QStringList{"杀留次数", "个数", "号码"}));
     EXPECT_EQ(gridRows(view->summaryGrid(0)), (QStringList{"0|8|1 2 3 4 5 6 7 8 ", "1|1|0 ", "2|1|9 "}));
 
@@ -220,7 +229,7 @@ TEST_F(TallyResultWindowTest, CategoryViewInVerifyModeFoldsTheDigitsOfTheDrawBef
     EXPECT_EQ(view->tabs()->tabText(2), "百位");
     // On 2004003 (986) the selected three name 9, 8 and 15 -> 5: three kills of 大 (5-9), none of 小.
     EXPECT_EQ(gridRows(view->listGrid(2)), (QStringList{"1|小|0|0|0|保留", "2|大|3|3|0|滤杀"}));
-    EXPECT_EQ(textColour(view->listGrid(2), 1, 1), green());
+    EXPECT_EQ(textColour(view->listGrid(2), 1, 1), filteredText());
     EXPECT_EQ(gridRows(view->summaryGrid(2)), (QStringList{"0|1|小 ", "3|1|大 "}));
     // The other positions have no formulas.
     EXPECT_EQ(gridRows(view->listGrid(0)), (QStringList{"1|小|0|0|0|保留", "2|大|0|0|0|保留"}));
@@ -252,7 +261,7 @@ TEST_F(TallyResultWindowTest, KeepRunOfTheBestGroupFormulasInVerifyModeListsTheK
     EXPECT_EQ(gridRows(list).mid(0, 3), (QStringList{"1|0|1|0|1|保留", "2|2|1|0|1|保留", "3|1|0|0|0|滤杀"}));
     EXPECT_EQ(gridColumn(list, 1), (QStringList{"0", "2", "1", "3", "4", "5", "6", "7", "8", "9"}));
     EXPECT_EQ(textColour(list, 0, 0), black());
-    EXPECT_EQ(textColour(list, 2, 0), green());
+    EXPECT_EQ(textColour(list, 2, 0), filteredText());
     EXPECT_EQ(gridRows(view->summaryGrid(0)), (QStringList{"1|2|0 2 ", "0|8|1 3 4 5 6 7 8 9 "}));
     // A keep run stays descending whatever the flag.
     doubleClick(list, 0, 2);

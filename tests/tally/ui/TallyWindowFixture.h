@@ -189,6 +189,8 @@ protected:
     }
 
     static QColor green() { return QColor(0, 255, 0); }
+    // "滤杀" text: the green mark's hue, dark enough to read on white.
+    static QColor filteredText() { return QColor(0, 128, 0); }
     static QColor black() { return QColor(0, 0, 0); }
 
     TallyCommands* m_commands = nullptr;
