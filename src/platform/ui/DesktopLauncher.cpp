@@ -32,14 +32,6 @@ bool DesktopLauncher::openFolder(const QString& folder)
     return QFileInfo(folder).isDir() && open(folder);
 }
 
-bool DesktopLauncher::openFolder(const QString& path)
-{
-    if (!QFileInfo(path).isDir()) {
-        return false;
-    }
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
-}
-
 bool DesktopLauncher::open(const QString& path)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
