@@ -7,6 +7,7 @@
 #include "history/HistoryExport.h"
 #include "history/HistoryStore.h"
 #include "history/IssueNumber.h"
+#include "history/IssueValueRepair.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "platform/Launcher.h"
@@ -332,6 +333,21 @@ QString Session::exportHistoryText()
         m_dialogs.message(QStringLiteral("历史号码导出"), r.error, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
     }
     return r.path;
+}
+
+int Session::repairIssueValues()
+{
+    if (!m_dialogs.confirm(issueRepairTitle(), issueRepairQuestion())) {
+        return -1;
+    }
+    const IssueRepairResult r = korvel::repairIssueValues(*m_database, *m_history);
+    m_dialogs.message(issueRepairTitle(), repairText(r), Dialogs::Buttons::Ok,
+                      r.ok ? Dialogs::Icon::Information : Dialogs::Icon::Critical);
+    if (r.changed > 0) {
+        showHistory();
+        evaluate();
+    }
+    return r.ok ? r.changed : -1;
 }
 
 void Session::askSearchYears()

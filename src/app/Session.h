@@ -120,6 +120,10 @@ public:
     bool deleteLastCount();     // "删除最后指定数量期历史(&E)"
     // "历史号码导出文本文件(&X)": the path written, or empty (the user was told why).
     QString exportHistoryText();
+    // "修复历史期号参数(&F)": asks, recomputes the issue values of every stored draw from its issue text
+    // (history/IssueValueRepair.h), says how many draws changed and refreshes when some did. The number
+    // changed, or -1 when cancelled or failed.
+    int repairIssueValues();
     // "历史号码更新检索年数设置(&D)".
     void askSearchYears();
     // The window items of "检索期数设置(&Q)" and the flags that change the statistics re-run them.

@@ -12,6 +12,7 @@ std::unique_ptr<Command> makeHistoryAddCommand();
 std::unique_ptr<Command> makeHistoryImportCommand();
 std::unique_ptr<Command> makeHistoryExportCommand();
 std::unique_ptr<Command> makeHistoryDeleteCommand();
+std::unique_ptr<Command> makeHistoryRepairCommand();
 std::unique_ptr<Command> makeParamsCommand();
 std::unique_ptr<Command> makeFormulaAddCommand();
 std::unique_ptr<Command> makeFormulaImportCommand();

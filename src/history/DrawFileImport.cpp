@@ -199,7 +199,7 @@ DrawFileReport importDrawText(Database& db, HistoryStore& store, const QString& 
         row.issue = withYearForm(line->issue, twoDigit);
         row.params = computeDrawParameters(
             line->digits, previous,
-            issueDateFromSequence(issueSequence(line->issue), date.year(), date.month(), date.day()));
+            issueDateOfTypedSequence(issueSequence(line->issue), date.year(), date.month(), date.day()));
         rows.push_back(std::move(row));
         previous = line->digits;
         previousDate = date;

@@ -26,8 +26,9 @@ class HistoryStore;
 // draw lies before it, day k of the issue's year is taken for sequence number k. These dates are
 // estimates (breaks in the draw calendar shift them) and the report counts them. Lines with a date use it.
 //
-// Issue and date values follow the rule of downloaded draws (sequence numbers modulo 358), so a file
-// written from a downloaded history reads back with the same parameters.
+// Issue and date values follow the rule of typed draws (`SQH` = s, `QH` = s + 1, 1 after 358): the file
+// holds draws as they took place, and the modulo-358 rule belongs to the online update alone. Histories
+// imported with that rule are put right by repairIssueValues (history/IssueValueRepair.h).
 //
 // Stored are the new draws after the newest stored issue, in issue order, each with the previous draw's
 // digits; a stored issue, or the same line twice, is skipped; lines that cannot be read, issues that

@@ -58,8 +58,7 @@ DrawParams computeDrawParameters(Digits draw, Digits previous, const IssueDate& 
     int rem5[5] = {};
     int rem3[3] = {};
     int sum = 0, primeCount = 0, primeSum = 0, compositeCount = 0, compositeSum = 0;
-    int bigCount = 0, bigSum = 0, smallCount = 0, smallSum = 0, oddCount = 0, oddSum = 0, evenCount = 0,
-        evenSum = 0;
+    int bigCount = 0, bigSum = 0, smallCount = 0, smallSum = 0, oddCount = 0, oddSum = 0, evenCount = 0, evenSum = 0;
     int smallest = 9, largest = 0, maxStep = 0, equalPairs = 0, upPairs = 0, downPairs = 0;
     int samePosition = 0, inPrevious = 0;
     bool seen[10] = {};
@@ -173,12 +172,18 @@ DrawParams computeDrawParameters(Digits draw, Digits previous, const IssueDate& 
 
 IssueDate issueDateFromText(QStringView issue, QStringView date)
 {
+    return issueDateOfTypedSequence(numberOr0(issue.right(3)), numberOr0(date.mid(0, 4)), numberOr0(date.mid(5, 2)),
+                                    numberOr0(date.mid(8, 2)));
+}
+
+IssueDate issueDateOfTypedSequence(int sequence, int year, int month, int day)
+{
     IssueDate when;
-    when.sqh = numberOr0(issue.right(3));
-    when.qh = when.sqh == 358 ? 1 : when.sqh + 1;
-    when.year = numberOr0(date.mid(0, 4));
-    when.month = numberOr0(date.mid(5, 2));
-    when.day = numberOr0(date.mid(8, 2));
+    when.sqh = sequence;
+    when.qh = sequence == 358 ? 1 : sequence + 1;
+    when.year = year;
+    when.month = month;
+    when.day = day;
     return when;
 }
 

@@ -32,8 +32,11 @@ DrawParams computeDrawParameters(Digits draw, Digits previous, const IssueDate& 
 // A part that does not read as a number gives 0.
 IssueDate issueDateFromText(QStringView issue, QStringView date);
 
+// The same rule from the sequence number and a date already taken apart (the draw file import).
+IssueDate issueDateOfTypedSequence(int sequence, int year, int month, int day);
+
 // Issue and date values of a downloaded draw with sequence number k: both sequence values are taken
-// modulo 358 so that a 359th draw of a year still gets values in range.
+// modulo 358 so that a 359th draw of a year still gets values in range. The online update's rule only.
 IssueDate issueDateFromSequence(int k, int year, int month, int day);
 
 } // namespace korvel

@@ -1,5 +1,7 @@
 #include "CliTestSupport.h"
 
+#include "platform/Database.h"
+
 #include <QFile>
 #include <QJsonArray>
 
@@ -154,6 +156,33 @@ TEST_F(HistoryCommandsTest, DeletionsTakeDrawsFromTheNewestBack)
     run = cliJson({QStringLiteral("history"), QStringLiteral("delete"), QStringLiteral("--all")});
     EXPECT_EQ(run.json().value(QStringLiteral("deleted")).toInt(), 5);
     EXPECT_EQ(draws(cliJson({QStringLiteral("history"), QStringLiteral("list")})).size(), 0);
+}
+
+TEST_F(HistoryCommandsTest, RepairPutsTheIssueValuesOfA359thDrawRightAndSaysHowManyRowsChanged)
+{
+    importRealDraws(QStringLiteral("fc3d_draws.tsv"), 1510); // up to 2009004, with 2008359
+    auto params = [this] { return cliJson({QStringLiteral("params"), QStringLiteral("2008359")}).json(); };
+    EXPECT_EQ(params().value(QStringLiteral("QH")).toInt(), 360);
+    {
+        // What an earlier import stored: the online update's modulo-358 values.
+        Database db;
+        ASSERT_EQ(db.open(dataDir() + QStringLiteral("/formula.mdb")), Database::OpenResult::Opened);
+        db.sql().exec("UPDATE Lishi SET QH = 2, QHW = 2, SQH = 1, SQHW = 1 WHERE strQQH = '2008359'");
+    }
+    EXPECT_EQ(params().value(QStringLiteral("SQH")).toInt(), 1);
+
+    CliRun run = cliJson({QStringLiteral("history"), QStringLiteral("repair")});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(run.json().value(QStringLiteral("changed")).toInt(), 1);
+    const QJsonObject p = params();
+    EXPECT_EQ(p.value(QStringLiteral("QH")).toInt(), 360);
+    EXPECT_EQ(p.value(QStringLiteral("QHW")).toInt(), 9);
+    EXPECT_EQ(p.value(QStringLiteral("SQH")).toInt(), 359);
+    EXPECT_EQ(p.value(QStringLiteral("SQHW")).toInt(), 17);
+
+    run = cli({QStringLiteral("history"), QStringLiteral("repair")});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("changed: 0"))) << run.out.toStdString();
 }
 
 } // namespace

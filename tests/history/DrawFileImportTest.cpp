@@ -40,8 +40,7 @@ protected:
             const Expected& e = expected[static_cast<std::size_t>(i)];
             ASSERT_EQ(snap->issue(i), e.issue) << "row " << i;
             const DrawParams want = computeDrawParameters(
-                e.digits, previous,
-                issueDateFromSequence(e.issue.right(3).toInt(), e.date.year(), e.date.month(), e.date.day()));
+                e.digits, previous, issueDateFromText(e.issue, e.date.toString(QStringLiteral("yyyy-MM-dd"))));
             EXPECT_EQ(snap->row(i), want) << e.issue.toStdString();
             previous = e.digits;
         }

@@ -57,6 +57,9 @@ SettingsMenu::SettingsMenu(Session& session, QWidget* parent)
     // The import ends with a message box of its own, so no busy pointer here; the statistics pass has one.
     connect(m_importBundled, &QAction::triggered, this,
             [this] { m_session.importBundledHistory(m_session.options().game()); });
+    m_repair = addAction(QStringLiteral("修复历史期号参数(&F)"));
+    m_repair->setObjectName(QStringLiteral("actionRepairIssueValues"));
+    connect(m_repair, &QAction::triggered, this, [this] { m_session.repairIssueValues(); });
     m_about = addAction(QStringLiteral("关于"));
     m_about->setObjectName(QStringLiteral("actionAbout"));
 

@@ -12,9 +12,9 @@ namespace korvel {
 class Session;
 
 // The menu "设置": where the history grid shows formula results, the evaluation window and its
-// exclude-current flag, the weighted rate, the years of the online update, the game, and the restore of
-// the defaults. Each item changes the option through the session (which stores it at once); the check marks
-// always show the options as they are, whoever changed them.
+// exclude-current flag, the weighted rate, the years of the online update, the game, the repair of the
+// draws' issue values, and the restore of the defaults. Each item changes the option through the session (which stores
+// it at once); the check marks always show the options as they are, whoever changed them.
 class SettingsMenu : public QMenu {
     Q_OBJECT
 public:
@@ -30,6 +30,7 @@ public:
     QMenu* gameMenu() const { return m_gameMenu; }
     QAction* fc3dAction() const { return m_fc3d; }
     QAction* pl3Action() const { return m_pl3; }
+    QAction* repairIssueValuesAction() const { return m_repair; }
     QAction* restoreDefaultsAction() const { return m_restore; }
     // "导入内置历史" (handled here) and "关于" (the window opens the box).
     QAction* importBundledAction() const { return m_importBundled; }
@@ -52,6 +53,7 @@ private:
     QMenu* m_gameMenu;
     QAction* m_fc3d;
     QAction* m_pl3;
+    QAction* m_repair;
     QAction* m_restore;
     QAction* m_importBundled;
     QAction* m_about;

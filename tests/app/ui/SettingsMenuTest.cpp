@@ -1,5 +1,6 @@
 #include "WindowFixture.h"
 
+#include "history/HistoryStore.h"
 #include "settings/ui/SettingsMenu.h"
 
 #include <QMenu>
@@ -50,7 +51,7 @@ TEST_F(SettingsMenuTest, HoldsEveryItemInItsPlace)
     }
     EXPECT_EQ(top, (QStringList{"历史列表公式验算结果显示在下期(&N)", "历史列表公式验算结果显示在当期(&T)",
                                 "检索期数设置(&Q)", "正确率使用期数加权算法(&A)", "历史号码更新检索年数设置(&D)",
-                                "彩种选择", "恢复默认设置(&R)", "导入内置历史", "关于"}));
+                                "彩种选择", "恢复默认设置(&R)", "导入内置历史", "修复历史期号参数(&F)", "关于"}));
     QStringList window;
     for (QAction* a : menu->windowMenu()->actions()) {
         if (!a->isSeparator()) {
@@ -112,6 +113,31 @@ TEST_F(SettingsMenuTest, SearchYearsAreAskedAgainUntilTheAnswerIsTwoToTen)
     EXPECT_EQ(m_dialogs.messages()[0].title, "输入有误");
     EXPECT_EQ(stored("IniSerchDay"), "10");
     EXPECT_EQ(m_session->options().searchYears(), 10);
+}
+
+TEST_F(SettingsMenuTest, RepairAsksFirstAndSaysHowManyDrawsChanged)
+{
+    open();
+    // A 359th draw as an earlier draw file import stored it: the modulo-358 issue values.
+    DrawParams wrong = computeDrawParameters({9, 2, 7}, {1, 5, 9}, issueDateFromSequence(359, 2008, 12, 31));
+    ASSERT_EQ(m_session->history().appendRow(QStringLiteral("2008359"), wrong), HistoryStore::AppendResult::Stored);
+    ASSERT_EQ(m_session->snapshot()->value(0, Param::SQH), 1);
+
+    m_dialogs.answerMessage(Dialogs::Answer::Cancel);
+    triggerAction(QStringLiteral("actionRepairIssueValues"));
+    ASSERT_EQ(m_dialogs.messages().size(), 1u);
+    EXPECT_EQ(m_dialogs.messages()[0].title, "修复期号参数");
+    EXPECT_EQ(m_session->snapshot()->value(0, Param::SQH), 1);
+
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
+    triggerAction(QStringLiteral("actionRepairIssueValues"));
+    ASSERT_EQ(m_dialogs.messages().size(), 3u);
+    EXPECT_EQ(m_dialogs.messages()[2].text, "已修复 1 期历史记录的期号参数。");
+    const SnapshotPtr snap = m_session->snapshot();
+    EXPECT_EQ(snap->value(0, Param::QH), 360);
+    EXPECT_EQ(snap->value(0, Param::QHW), 9);
+    EXPECT_EQ(snap->value(0, Param::SQH), 359);
+    EXPECT_EQ(snap->value(0, Param::SQHW), 17);
 }
 
 } // namespace
