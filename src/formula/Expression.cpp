@@ -63,6 +63,19 @@ template <class F> void binaryKernel(const Slot& l, const Slot& r, double* __res
     withOperand(l, [&](auto x) { withOperand(r, [&](auto y) { loop2(x, y, out, n, f); }); });
 }
 
+// The largest finite magnitude of a batch of values (infinities come from zero divisors, which the masks
+// handle). Branch-free, so that it vectorises.
+inline double largestFinite(const double* __restrict v, int n)
+{
+    double top = 0.0;
+    for (int k = 0; k < n; ++k) {
+        const double a = std::fabs(v[k]);
+        const double finite = a < HUGE_VAL ? a : 0.0;
+        top = top > finite ? top : finite;
+    }
+    return top;
+}
+
 thread_local ExpressionScratch t_scratch;
 
 } // namespace
@@ -218,6 +231,17 @@ void Expression::evaluateBatch(const HistorySnapshot& snapshot, int first, int c
         }
     }
 
+    // Rows in which a product or quotient left the range where the tree is exact in doubles are computed
+    // again exactly. The check is one reduction per product or quotient; a zero divisor's infinity is the
+    // mask's business and does not count.
+    bool recompute = m_exactAlways;
+    if (!recompute) {
+        for (std::size_t i = 0; i < m_nodes.size() && !recompute; ++i) {
+            if (m_nodes[i].op == Op::Multiply || m_nodes[i].op == Op::Divide) {
+                recompute = largestFinite(nodeOut[i].values, count) >= m_exactLimit;
+            }
+        }
+    }
     // Bring the root's result into the output buffers (its values already are there unless it is a
     // constant; its mask is narrowed to bytes).
     const Slot& root = nodeOut[rootIndex];
@@ -247,6 +271,71 @@ void Expression::evaluateBatch(const HistorySnapshot& snapshot, int first, int c
             all &= narrow[k];
         }
         allValid = all != 0;
+    }
+    if (recompute) {
+        for (int k = 0; k < count; ++k) {
+            bool inexact = m_exactAlways;
+            for (std::size_t i = 0; i < m_nodes.size() && !inexact; ++i) {
+                if (m_nodes[i].op == Op::Multiply || m_nodes[i].op == Op::Divide) {
+                    const double a = std::fabs(nodeOut[i].values[k]);
+                    inexact = a >= m_exactLimit && a != HUGE_VAL;
+                }
+            }
+            if (!inexact) {
+                continue;
+            }
+            const exact::Value v = exactRow(snapshot, first + k);
+            const bool valid = v.kind == exact::Value::Kind::Int || v.kind == exact::Value::Kind::Real;
+            outValues[k] = valid ? exact::toDouble(v) : 0.0;
+            outValid[k] = valid ? 1 : 0;
+        }
+        allValid = std::all_of(outValid, outValid + count, [](std::uint8_t v) { return v != 0; });
+    }
+}
+
+exact::Value Expression::exactRow(const HistorySnapshot& snapshot, int row) const
+{
+    std::vector<exact::Value> heap;
+    exact::Value stack[64];
+    exact::Value* at = stack;
+    if (m_nodes.size() > 64) {
+        heap.resize(m_nodes.size());
+        at = heap.data();
+    }
+    for (std::size_t i = 0; i < m_nodes.size(); ++i) {
+        const Node& node = m_nodes[i];
+        switch (node.op) {
+        case Op::Constant:
+            at[i] = node.constantEmpty ? exact::Value::empty() : node.exact;
+            break;
+        case Op::Column:
+            at[i] = exact::Value::ofInt(snapshot.value(row, node.param));
+            break;
+        case Op::Negate:
+            at[i] = exact::apply(node.op, at[node.left], at[node.left]);
+            break;
+        default:
+            at[i] = exact::apply(node.op, at[node.left], at[node.right]);
+            break;
+        }
+    }
+    return at[m_nodes.size() - 1];
+}
+
+void Expression::setExactLimits()
+{
+    // Every value of the tree is bounded by its number of nodes times the largest product, quotient,
+    // constant or column under it; below 2^53 / nodes the doubles hold every integer of it exactly.
+    m_exactLimit = exact::kTwo53 / static_cast<double>(std::max<std::size_t>(m_nodes.size(), 1));
+    m_exactAlways = false;
+    for (const Node& node : m_nodes) {
+        if (node.op != Op::Constant || node.constantEmpty) {
+            continue;
+        }
+        const bool small = (node.exact.kind == exact::Value::Kind::Int &&
+                            exact::magnitude(node.exact.i) < static_cast<exact::Int>(m_exactLimit)) ||
+                           (node.exact.kind == exact::Value::Kind::Real && std::fabs(node.exact.d) < m_exactLimit);
+        m_exactAlways = m_exactAlways || !small;
     }
 }
 

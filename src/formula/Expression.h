@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formula/ExactArithmetic.h"
 #include "history/HistorySnapshot.h"
 #include "history/Param.h"
 
@@ -47,7 +48,11 @@ private:
 // Semantics: `/` is real division; `\` and MOD first round both operands half-to-even to integers; `\`
 // truncates toward zero, MOD keeps the sign of the dividend; a zero divisor makes the row empty; empty
 // propagates through every operator.
-// Arithmetic is in doubles: integers are exact up to 2^53, far beyond any formula over 16-bit columns.
+// Arithmetic is in doubles, column at a time; integers are exact up to 2^53. A row in which a product or a
+// quotient (or a constant) leaves the range where that holds for the whole tree is recomputed exactly
+// (integers in 128 bits), so MOD and \ of a large integer give its true remainder and quotient; a value
+// that cannot be computed exactly there (a real beyond 2^53, an integer beyond 128 bits, MOD of either)
+// is empty: never a wrong digit.
 //
 // A compiled expression is immutable: const members may be called from any number of threads at once,
 // each with its own scratch (or the thread-local default).
@@ -88,11 +93,15 @@ private:
         int left = -1;              // child node indices (post-order: children come first)
         int right = -1;
         double constant = 0.0;
+        exact::Value exact; // Constant only: the value as written or folded, exactly where possible
     };
     friend class ExpressionParser;
 
     void evaluateBatch(const HistorySnapshot& snapshot, int first, int count, double* outValues, std::uint8_t* outValid,
                        bool& allValid, ExpressionScratch& scratch) const;
+    // One row computed exactly (the rows the doubles cannot be trusted with).
+    exact::Value exactRow(const HistorySnapshot& snapshot, int row) const;
+    void setExactLimits(); // after compiling
 
     std::vector<Node> m_nodes; // post-order; the last node is the root
     std::vector<Param> m_columns;
@@ -100,6 +109,9 @@ private:
     QString m_error;
     QString m_errorPart;
     bool m_ok = false;
+    // Below this magnitude every product, quotient and constant leaves all values of the tree exact in doubles.
+    double m_exactLimit = 0.0;
+    bool m_exactAlways = false; // a constant beyond m_exactLimit: every row is computed exactly
 };
 
 // Shared rounding rules of the engine; also used by the evaluation of hits.

@@ -42,6 +42,7 @@ public:
         e.m_nodes = std::move(m_nodes);
         e.m_columns = std::move(m_columns);
         e.m_ok = true;
+        e.setExactLimits();
         return e;
     }
 
@@ -241,6 +242,7 @@ private:
             Node& child = m_nodes[static_cast<std::size_t>(operand)];
             if (child.op == Op::Constant) {
                 child.constant = -child.constant;
+                child.exact = exact::apply(Op::Negate, child.exact, child.exact);
                 return operand;
             }
             Node n;
@@ -264,6 +266,7 @@ private:
             Node n;
             n.op = Op::Constant;
             n.constant = t.number;
+            n.exact = exact::ofLiteral(t.text, t.number);
             return push(n);
         }
         case Tok::Column: {
@@ -331,7 +334,12 @@ private:
             folded.op = Op::Constant;
             folded.constantEmpty = empty;
             if (!empty) {
-                folded.constant = apply(op, l.constant, r.constant);
+                // Folded exactly, so that a large constant keeps its true remainder; the double is its
+                // nearest value (exact below 2^53, where both agree).
+                folded.exact = exact::apply(op, l.exact, r.exact);
+                folded.constantEmpty = folded.exact.kind == exact::Value::Kind::Empty;
+                folded.constant = folded.exact.kind == exact::Value::Kind::Inexact ? apply(op, l.constant, r.constant)
+                                                                                   : exact::toDouble(folded.exact);
             }
             // Drop the operand subtrees: they are the tail of the array, starting at the left subtree.
             m_nodes.resize(static_cast<std::size_t>(firstNodeOf(left)));

@@ -1,0 +1,103 @@
+#include "formula/Expression.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace korvel {
+namespace {
+
+// One draw per year 2004..2020 with 年份 (NF) = the year and 和数 (LH) = 10.
+HistorySnapshot yearsSnapshot()
+{
+    HistorySnapshot s;
+    for (int year = 2004; year <= 2020; ++year) {
+        DrawParams p{};
+        p[paramIndex(Param::NF)] = static_cast<std::int16_t>(year);
+        p[paramIndex(Param::LH)] = 10;
+        s.append(QStringLiteral("%1001").arg(year), p);
+    }
+    return s;
+}
+
+QString repeated(const QString& factor, int times)
+{
+    QStringList parts;
+    for (int i = 0; i < times; ++i) {
+        parts << factor;
+    }
+    return parts.join(QLatin1Char('*'));
+}
+
+std::optional<double> valueOf(const QString& gongshi, const HistorySnapshot& s, int row = 0)
+{
+    const Expression e = Expression::compile(gongshi);
+    EXPECT_TRUE(e.ok()) << gongshi.toStdString();
+    return e.evaluateRow(s, row);
+}
+
+// Remainders of integers beyond 2^53 (where doubles skip integers) are exact; by hand:
+// 34134787621641376 = 7 * 4876398231663053 + 5; 2^3 = 8 leaves 1 by 7, so 2^55 leaves 2;
+// 10 leaves 3 and 3^6 = 729 leaves 1, so 10^18 leaves 1.
+TEST(ExpressionLargeValues, ConstantsBeyondTwoTo53KeepTheirTrueRemainder)
+{
+    const HistorySnapshot s = yearsSnapshot();
+    EXPECT_EQ(valueOf(QStringLiteral("34134787621641376 MOD 7"), s), 5.0);
+    EXPECT_EQ(valueOf(QStringLiteral("34134787621641376 \\ 7"), s), 4876398231663053.0);
+    EXPECT_EQ(valueOf(QStringLiteral("-34134787621641376 MOD 7"), s), -5.0);
+    EXPECT_EQ(valueOf(QStringLiteral("36028797018963968 MOD 7"), s), 2.0);
+    EXPECT_EQ(valueOf(repeated(QStringLiteral("2"), 55) + QStringLiteral(" MOD 7"), s), 2.0);
+    EXPECT_EQ(valueOf(QStringLiteral("1000000000000000000 MOD 7"), s), 1.0);
+    // Beside a column, so the constant is not folded away.
+    EXPECT_EQ(valueOf(QStringLiteral("(34134787621641376 + LH - LH) MOD 7"), s), 5.0);
+    EXPECT_EQ(valueOf(QStringLiteral("LH + 34134787621641376 MOD 7"), s), 15.0);
+}
+
+TEST(ExpressionLargeValues, ProductsOfColumnsBeyondTwoTo53KeepTheirTrueRemainder)
+{
+    const HistorySnapshot s = yearsSnapshot();
+    const Expression fifth = Expression::compile(repeated(QStringLiteral("NF"), 5) + QStringLiteral(" MOD 7"));
+    const Expression plusOne =
+        Expression::compile(QStringLiteral("(%1 + 1 - %1) MOD 7").arg(repeated(QStringLiteral("NF"), 5)));
+    ASSERT_TRUE(fifth.ok() && plusOne.ok());
+    ValueColumn out;
+    fifth.evaluate(s, 0, s.size(), out);
+    ValueColumn one;
+    plusOne.evaluate(s, 0, s.size(), one);
+    for (int row = 0; row < s.size(); ++row) {
+        const int year = 2004 + row;
+        int remainder = 1; // year^5 MOD 7, one factor at a time
+        for (int i = 0; i < 5; ++i) {
+            remainder = remainder * (year % 7) % 7;
+        }
+        SCOPED_TRACE(year);
+        ASSERT_TRUE(out.valid[static_cast<std::size_t>(row)]);
+        EXPECT_EQ(out.value[static_cast<std::size_t>(row)], remainder);
+        EXPECT_EQ(one.value[static_cast<std::size_t>(row)], 1.0);
+    }
+    // The report's case: 2012^5 leaves 5.
+    EXPECT_EQ(out.value[8], 5.0);
+    // 10^18 as a product of columns.
+    EXPECT_EQ(valueOf(repeated(QStringLiteral("LH"), 18) + QStringLiteral(" MOD 7"), s), 1.0);
+    EXPECT_EQ(valueOf(repeated(QStringLiteral("LH"), 18) + QStringLiteral(" \\ 7 MOD 10"), s),
+              7.0); // 142857142857142857
+}
+
+TEST(ExpressionLargeValues, WhatCannotBeComputedExactlyIsEmptyNeverAWrongDigit)
+{
+    const HistorySnapshot s = yearsSnapshot();
+    const QString fifth = repeated(QStringLiteral("NF"), 5);
+    // A real quotient beyond 2^53 has no knowable remainder.
+    EXPECT_EQ(valueOf(QStringLiteral("(%1 / 3) MOD 7").arg(fifth), s, 1), std::nullopt);
+    // 2005^13 is beyond 128 bits.
+    EXPECT_EQ(valueOf(repeated(QStringLiteral("NF"), 13) + QStringLiteral(" MOD 7"), s, 1), std::nullopt);
+    EXPECT_EQ(valueOf(repeated(QStringLiteral("LH"), 40) + QStringLiteral(" MOD 7"), s), std::nullopt);
+    // An exact quotient is an integer again: 2006^5 / 2006 = 2006^4; 2006 leaves 4, 4^4 = 256 leaves 4.
+    EXPECT_EQ(valueOf(QStringLiteral("(%1 / NF) MOD 7").arg(fifth), s, 2), 4.0);
+    // Values that stay small are computed as before, empty rows included.
+    EXPECT_EQ(valueOf(QStringLiteral("NF*LH MOD 7"), s), 20040.0 - 7.0 * 2862.0);
+    EXPECT_EQ(valueOf(QStringLiteral("%1 MOD (LH - 10)").arg(fifth), s), std::nullopt);
+}
+
+} // namespace
+} // namespace korvel
