@@ -1,6 +1,6 @@
 // The history ranking ("公式往期位置值结果列表") over the real draw history padded to 8 000 draws with 1 000
 // selected formulas: our computation (each formula evaluated once over the whole history) and the filling of
-// its list, beside the legacy design measured in the same run. The legacy design evaluates every formula
+// its list, beside the SQL-per-formula baseline measured in the same run. The baseline evaluates every formula
 // once per draw by an SQL update over the draw table and walks the table from its first row to that draw,
 // so a full run costs draws x formulas such steps; a full run would take days, so it is estimated from a
 // timed sample of those steps (the estimate is printed as such).
@@ -139,15 +139,15 @@ void BM_RankingList(benchmark::State& state)
 }
 BENCHMARK(BM_RankingList)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-// The legacy design on SQLite: for draw n and one formula, "UPDATE [Lishi] SET [canshu]=" + the formula,
+// The SQL-per-formula baseline on SQLite: for draw n and one formula, "UPDATE [Lishi] SET [canshu]=" + the formula,
 // then a walk of "SELECT * FROM lishi ORDER BY strQQH" from the first row to draw n to read its canshu. A
 // full run repeats this for every draw and every formula (plus ten Errarr updates and one ordered read
 // per draw, which are left out here and only make it slower).
-struct LegacyDb {
+struct SqlBaselineDb {
     QTemporaryDir dir;
     std::unique_ptr<SQLite::Database> db;
 
-    LegacyDb()
+    SqlBaselineDb()
     {
         db = std::make_unique<SQLite::Database>(dir.filePath(QStringLiteral("formula.mdb")).toStdString(),
                                                 SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
@@ -184,10 +184,10 @@ std::string sqlOf(const QString& gongshi)
     return s.toStdString();
 }
 
-void BM_LegacyRankingStep(benchmark::State& state)
+void BM_SqlBaselineRankingStep(benchmark::State& state)
 {
-    static LegacyDb legacy;
-    SQLite::Database& db = *legacy.db;
+    static SqlBaselineDb baselineDb;
+    SQLite::Database& db = *baselineDb.db;
     const std::vector<Formula>& f = formulas();
     std::mt19937 gen(7);
     std::uniform_int_distribution<int> drawOf(0, history().size() - 1);
@@ -206,12 +206,12 @@ void BM_LegacyRankingStep(benchmark::State& state)
         tx.commit();
     }
     benchmark::DoNotOptimize(sink);
-    state.SetLabel("one (draw, formula) step of the legacy design");
+    state.SetLabel("one (draw, formula) step of the SQL-per-formula baseline");
 }
-BENCHMARK(BM_LegacyRankingStep)->Unit(benchmark::kMillisecond)->Iterations(40);
+BENCHMARK(BM_SqlBaselineRankingStep)->Unit(benchmark::kMillisecond)->Iterations(40);
 
-// Prints both figures side by side: the measured run and the legacy estimate (draws x formulas x the mean
-// step time of the sample above).
+// Prints both figures side by side: the measured run and the SQL-per-formula baseline's estimate (draws x formulas x
+// the mean step time of the sample above).
 class SideBySide : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
@@ -221,7 +221,7 @@ public:
             const double seconds = r.GetAdjustedRealTime() / 1e3; // reported in ms
             if (r.benchmark_name().rfind("BM_HistoryRanking", 0) == 0) {
                 m_ours = seconds;
-            } else if (r.benchmark_name().rfind("BM_LegacyRankingStep", 0) == 0) {
+            } else if (r.benchmark_name().rfind("BM_SqlBaselineRankingStep", 0) == 0) {
                 m_step = seconds;
             }
         }
@@ -230,12 +230,13 @@ public:
     {
         ConsoleReporter::Finalize();
         if (m_ours > 0 && m_step > 0) {
-            const double legacy = m_step * kDraws * kFormulas;
+            const double baseline = m_step * kDraws * kFormulas;
             std::printf("\nHistory ranking, %d draws x %d formulas:\n", kDraws, kFormulas);
             std::printf("  ours (measured):           %12.3f s\n", m_ours);
-            std::printf("  legacy design (estimated): %12.0f s = %.1f days, from a timed sample of 40 steps\n", legacy,
-                        legacy / 86400.0);
-            std::printf("  speed-up:                  %12.0fx\n", legacy / m_ours);
+            std::printf(
+                "  SQL-per-formula baseline (estimated): %12.0f s = %.1f days, from a timed sample of 40 steps\n",
+                baseline, baseline / 86400.0);
+            std::printf("  speed-up:                  %12.0fx\n", baseline / m_ours);
         }
     }
 

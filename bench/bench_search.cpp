@@ -1,5 +1,5 @@
 // Search verification speed on the real draw history padded to 8 000 draws, 8 operands per candidate:
-// the search kernel on one thread, the whole search on one and two workers, and the legacy design (SQL
+// the search kernel on one thread, the whole search on one and two workers, and the SQL-per-formula baseline (SQL
 // updates over the draw table on SQLite for every candidate) measured in the same run.
 #include "HandKernel.h"
 #include "history/DrawParameters.h"
@@ -204,14 +204,14 @@ BENCHMARK(BM_Search)
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
 
-// The legacy design: every candidate verified by SQL over the draw table `Lishi` on SQLite - the value
+// The SQL-per-formula baseline: every candidate verified by SQL over the draw table `Lishi` on SQLite - the value
 // update, the ordered walk that carries the remainder to the next draw, the two hit updates and the read
 // pass of the statistics - one transaction per candidate.
-struct LegacyDb {
+struct SqlBaselineDb {
     QTemporaryDir dir;
     std::unique_ptr<SQLite::Database> db;
 
-    LegacyDb()
+    SqlBaselineDb()
     {
         db = std::make_unique<SQLite::Database>(dir.filePath(QStringLiteral("formula.mdb")).toStdString(),
                                                 SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
@@ -240,7 +240,7 @@ struct LegacyDb {
     }
 };
 
-FormulaStats legacyVerify(SQLite::Database& db, const QString& expression, int window)
+FormulaStats sqlBaselineVerify(SQLite::Database& db, const QString& expression, int window)
 {
     SQLite::Transaction tx(db);
     db.exec("UPDATE [Lishi] SET [canshu]=" + expression.toStdString());
@@ -292,9 +292,9 @@ FormulaStats legacyVerify(SQLite::Database& db, const QString& expression, int w
     return s;
 }
 
-void BM_Legacy(benchmark::State& state)
+void BM_SqlBaseline(benchmark::State& state)
 {
-    static LegacyDb legacy;
+    static SqlBaselineDb baselineDb;
     const std::vector<Candidate> cs = candidates(64);
     // Both designs must give the same figures, or the comparison means nothing.
     {
@@ -302,7 +302,7 @@ void BM_Legacy(benchmark::State& state)
                                         FormulaKind{1, Play::Single}, true);
         KernelScratch scratch;
         const FormulaStats fast = kernel.figures(cs[0], scratch).stats;
-        const FormulaStats sql = legacyVerify(*legacy.db, candidateExpression(cs[0]), 300);
+        const FormulaStats sql = sqlBaselineVerify(*baselineDb.db, candidateExpression(cs[0]), 300);
         if (fast.hitSum != sql.hitSum || fast.total != sql.total || fast.trueCon != sql.trueCon ||
             fast.errCon != sql.errCon || fast.trueLst != sql.trueLst || fast.errLst != sql.errLst) {
             state.SkipWithError("the SQL design and the kernel disagree");
@@ -311,12 +311,12 @@ void BM_Legacy(benchmark::State& state)
     }
     std::size_t i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(legacyVerify(*legacy.db, candidateExpression(cs[i++ % cs.size()]), 300));
+        benchmark::DoNotOptimize(sqlBaselineVerify(*baselineDb.db, candidateExpression(cs[i++ % cs.size()]), 300));
     }
     state.SetItemsProcessed(state.iterations());
     state.SetLabel("SQL per candidate, window 300");
 }
-BENCHMARK(BM_Legacy)->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SqlBaseline)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,5 +1,5 @@
 // The statistics pass over a formula list of 1 000 formulas on the real history, done by the engine and
-// done the original way (SQL update statements per formula on SQLite), measured side by side.
+// done by the SQL-per-formula baseline (SQL update statements per formula on SQLite), measured side by side.
 
 #include "formula/Expression.h"
 #include "history/DrawParameters.h"
@@ -8,8 +8,8 @@
 #include "verify/Evaluation.h"
 #include "verify/FormulaFigures.h"
 
-#include "../tests/support/LegacySql.h"
 #include "../tests/support/RandomFormula.h"
+#include "../tests/support/SqlReference.h"
 
 #include <benchmark/benchmark.h>
 
@@ -145,9 +145,9 @@ void BM_Yansuan_AllDraws_PerDrawDisplay(benchmark::State& state)
     yansuan(state, 0, true, "engine, all draws + per-draw display");
 }
 
-// The original: per formula UPDATE canshu, a walk carrying each value to the next draw, GSCS reset, the hit
-// statement, then a read of GSCS over the window; on a database file, one transaction per formula.
-void legacy(benchmark::State& state, int windowDraws, const std::string& name)
+// The SQL-per-formula baseline: per formula UPDATE canshu, a walk carrying each value to the next draw, GSCS reset, the
+// hit statement, then a read of GSCS over the window; on a database file, one transaction per formula.
+void sqlBaseline(benchmark::State& state, int windowDraws, const std::string& name)
 {
     static QTemporaryDir dir;
     static std::unique_ptr<SQLite::Database> db;
@@ -165,7 +165,7 @@ void legacy(benchmark::State& state, int windowDraws, const std::string& name)
     for (auto _ : state) {
         const ListFormula& f = list[next++ % list.size()];
         const auto t0 = std::chrono::steady_clock::now();
-        const auto rows = test::legacyEvaluate(*db, f.sql, f.kind, f.kill, false, window, test::Carry::Walk);
+        const auto rows = test::sqlReferenceEvaluate(*db, f.sql, f.kind, f.kill, false, window, test::Carry::Walk);
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         ++formulas;
         // Same verdicts as the engine (rows come newest first).
@@ -178,13 +178,13 @@ void legacy(benchmark::State& state, int windowDraws, const std::string& name)
     record(state, name, seconds, formulas);
 }
 
-void BM_Legacy_Window300(benchmark::State& state)
+void BM_SqlBaseline_Window300(benchmark::State& state)
 {
-    legacy(state, 300, "legacy SQL, window 300");
+    sqlBaseline(state, 300, "SQL-per-formula baseline, window 300");
 }
-void BM_Legacy_AllDraws(benchmark::State& state)
+void BM_SqlBaseline_AllDraws(benchmark::State& state)
 {
-    legacy(state, 0, "legacy SQL, all draws");
+    sqlBaseline(state, 0, "SQL-per-formula baseline, all draws");
 }
 
 } // namespace
@@ -194,8 +194,8 @@ BENCHMARK(BM_Yansuan_AllDraws)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_Yansuan_Window300_Chance)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_Yansuan_AllDraws_Chance)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_Yansuan_AllDraws_PerDrawDisplay)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(BM_Legacy_Window300)->Unit(benchmark::kMillisecond)->Iterations(8);
-BENCHMARK(BM_Legacy_AllDraws)->Unit(benchmark::kMillisecond)->Iterations(8);
+BENCHMARK(BM_SqlBaseline_Window300)->Unit(benchmark::kMillisecond)->Iterations(8);
+BENCHMARK(BM_SqlBaseline_AllDraws)->Unit(benchmark::kMillisecond)->Iterations(8);
 
 int main(int argc, char** argv)
 {
@@ -209,14 +209,14 @@ int main(int argc, char** argv)
     for (const auto& [name, rate] : g_formulasPerSecond) {
         std::printf("  %-40s %12.1f\n", name.c_str(), rate);
     }
-    const auto ratio = [](const char* engine, const char* legacySql) {
+    const auto ratio = [](const char* engine, const char* baseline) {
         const auto e = g_formulasPerSecond.find(engine);
-        const auto l = g_formulasPerSecond.find(legacySql);
+        const auto l = g_formulasPerSecond.find(baseline);
         if (e != g_formulasPerSecond.end() && l != g_formulasPerSecond.end()) {
             std::printf("  speed-up %-31s %12.0fx\n", engine, e->second / l->second);
         }
     };
-    ratio("engine, window 300", "legacy SQL, window 300");
-    ratio("engine, all draws", "legacy SQL, all draws");
+    ratio("engine, window 300", "SQL-per-formula baseline, window 300");
+    ratio("engine, all draws", "SQL-per-formula baseline, all draws");
     return 0;
 }

@@ -1,8 +1,8 @@
 #include "formula/Expression.h"
 #include "verify/Evaluation.h"
 
-#include "support/LegacySql.h"
 #include "support/RandomFormula.h"
+#include "support/SqlReference.h"
 #include "support/TestData.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 namespace korvel {
 namespace {
 
-// Thousands of random formulas, evaluated by the engine and by the original SQL steps on SQLite over the
+// Thousands of random formulas, evaluated by the engine and by the SQL-per-formula reference on SQLite over the
 // same real draws: the value, the remainder carried to the next draw and the verdict must agree on every
 // draw.
 TEST(ExpressionDifferential, EngineAgreesWithSqlOnRealDraws)
@@ -31,7 +31,7 @@ TEST(ExpressionDifferential, EngineAgreesWithSqlOnRealDraws)
     int hitRows = 0;
     int compared = 0;
     for (int f = 0; f < kFormulas; ++f) {
-        // A few formulas through the original walk as well, to keep the two carry modes honest.
+        // A few formulas through the reference's walk as well, to keep the two carry modes honest.
         const test::Carry carry = f % 50 == 0 ? test::Carry::Walk : test::Carry::Statement;
         const test::GeneratedFormula g = gen.next(4);
         const FormulaKind kind = kAllKinds[static_cast<std::size_t>(f % 5)];
@@ -39,7 +39,8 @@ TEST(ExpressionDifferential, EngineAgreesWithSqlOnRealDraws)
         const Expression x = Expression::compile(g.gongshi);
         ASSERT_TRUE(x.ok()) << g.gongshi.toStdString() << ": " << x.error().toStdString();
         const FormulaEvaluation e = EvaluateFormula(snap, x, kind, kill);
-        const std::vector<test::LegacyRow> ref = test::legacyEvaluate(db, g.sql, kind, kill, true, 0, carry);
+        const std::vector<test::SqlReferenceRow> ref =
+            test::sqlReferenceEvaluate(db, g.sql, kind, kill, true, 0, carry);
         ASSERT_EQ(static_cast<int>(ref.size()), kDraws);
         for (int r = 0; r < kDraws; ++r) {
             const auto& want = ref[static_cast<std::size_t>(r)];

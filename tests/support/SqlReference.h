@@ -1,9 +1,9 @@
 #pragma once
 
-// The original way of evaluating a formula, on SQLite: set-based UPDATE statements over `Lishi` and a walk
-// in issue order that carries each value to the following draw. Tests use it as the reference for the
-// engine, the benchmark as the baseline. Jet's MOD and \ become the user functions jmod and jidiv, whose
-// rounding is written here independently of the engine.
+// The SQL-per-formula evaluation of a formula, on SQLite: set-based UPDATE statements over `Lishi` and a
+// walk in issue order that carries each value to the following draw. Tests use it as the semantic reference
+// for the engine, the benchmarks as the SQL-per-formula baseline. Jet's MOD and \ become the user functions jmod and
+// jidiv, whose rounding is written here independently of the engine.
 
 #include "formula/FormulaKind.h"
 #include "history/HistorySnapshot.h"
@@ -36,7 +36,7 @@ inline double bankersRound(double x)
     return std::fmod(f, 2.0) == 0.0 ? f : f + 1.0;
 }
 
-namespace legacy_detail {
+namespace sql_reference_detail {
 
 inline bool roundedArgs(sqlite3_context* ctx, sqlite3_value** argv, long long& a, long long& b)
 {
@@ -88,16 +88,16 @@ inline void jlong(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_int64(ctx, static_cast<long long>(r));
 }
 
-} // namespace legacy_detail
+} // namespace sql_reference_detail
 
 inline void registerJetFunctions(SQLite::Database& db)
 {
     sqlite3_create_function(db.getHandle(), "jlong", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                            legacy_detail::jlong, nullptr, nullptr);
-    sqlite3_create_function(db.getHandle(), "jmod", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, legacy_detail::jmod,
-                            nullptr, nullptr);
+                            sql_reference_detail::jlong, nullptr, nullptr);
+    sqlite3_create_function(db.getHandle(), "jmod", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                            sql_reference_detail::jmod, nullptr, nullptr);
     sqlite3_create_function(db.getHandle(), "jidiv", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                            legacy_detail::jidiv, nullptr, nullptr);
+                            sql_reference_detail::jidiv, nullptr, nullptr);
 }
 
 // Creates the schema and fills `Lishi` with the first `rows` draws of the snapshot (all when negative).
@@ -131,7 +131,7 @@ inline void loadLishi(SQLite::Database& db, const HistorySnapshot& snap, int row
     tx.commit();
 }
 
-// The hit statement of a kind and sense, as the original wrote it, with MOD as jmod.
+// The hit statement of a kind and sense in the SQL-per-formula design, with MOD as jmod.
 inline std::string hitStatement(const FormulaKind& kind, bool kill)
 {
     const std::string m = "(jmod([PreCanshu], 10))";
@@ -152,7 +152,7 @@ inline std::string hitStatement(const FormulaKind& kind, bool kill)
     return "UPDATE [Lishi] SET [GSCS] = TRUE WHERE " + where;
 }
 
-struct LegacyRow {
+struct SqlReferenceRow {
     std::optional<double> canshu;
     std::optional<long long> remainder; // PreCanshu MOD 10
     bool hit = false;
@@ -172,16 +172,16 @@ inline std::optional<long long> readLong(SQLite::Column c)
 }
 
 enum class Carry {
-    Walk,      // as the original: a walk in issue order writing each draw's value into the next row
+    Walk,      // a walk in issue order writing each draw's value into the next row, statement by statement
     Statement, // the same result in one statement (faster, for the tests)
 };
 
-// Runs the original steps for one formula; `sqlExpr` is the generated formula in SQLite syntax (never user
+// Runs the SQL-per-formula steps for one formula; `sqlExpr` is the generated formula in SQLite syntax (never user
 // text). With `readBack` the per-draw results are returned (oldest first), otherwise only the verdicts of
 // the last `window` draws are read, as the statistics pass does.
-inline std::vector<LegacyRow> legacyEvaluate(SQLite::Database& db, const std::string& sqlExpr, const FormulaKind& kind,
-                                             bool kill, bool readBack = true, int window = 0,
-                                             Carry carryMode = Carry::Walk)
+inline std::vector<SqlReferenceRow> sqlReferenceEvaluate(SQLite::Database& db, const std::string& sqlExpr,
+                                                         const FormulaKind& kind, bool kill, bool readBack = true,
+                                                         int window = 0, Carry carryMode = Carry::Walk)
 {
     SQLite::Transaction tx(db);
     // PreCanshu is cleared with it, so that an empty value carries as empty and nothing of the previous formula
@@ -212,11 +212,11 @@ inline std::vector<LegacyRow> legacyEvaluate(SQLite::Database& db, const std::st
     }
     db.exec("UPDATE [Lishi] SET [GSCS] = FALSE ");
     db.exec(hitStatement(kind, kill));
-    std::vector<LegacyRow> rows;
+    std::vector<SqlReferenceRow> rows;
     if (readBack) {
         SQLite::Statement read(db, "SELECT canshu, jmod(PreCanshu, 10), GSCS FROM Lishi ORDER BY strQQH");
         while (read.executeStep()) {
-            LegacyRow row;
+            SqlReferenceRow row;
             if (!read.getColumn(0).isNull()) {
                 row.canshu = read.getColumn(0).getDouble();
             }
@@ -230,7 +230,7 @@ inline std::vector<LegacyRow> legacyEvaluate(SQLite::Database& db, const std::st
         SQLite::Statement read(db, "SELECT GSCS FROM Lishi ORDER BY strQQH DESC LIMIT ?");
         read.bind(1, window > 0 ? window : -1);
         while (read.executeStep()) {
-            LegacyRow row;
+            SqlReferenceRow row;
             row.hit = read.getColumn(0).getInt() != 0;
             rows.push_back(row);
         }
