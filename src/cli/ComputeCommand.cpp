@@ -14,21 +14,22 @@ namespace korvel::cli {
 
 namespace {
 
-// The method option of "计算方法" for one run: the stored choice comes back afterwards.
+// The method option of "计算方法" for one run: set for the session only, so that nothing reaches the
+// settings file however the run ends; the session's own value comes back afterwards.
 class MethodForRun {
 public:
     MethodForRun(Options& options, std::optional<bool> selected)
         : m_options(options), m_stored(options.computeSelected())
     {
         if (selected && *selected != m_stored) {
-            m_options.setComputeSelected(*selected);
+            m_options.setComputeSelectedForRun(*selected);
             m_changed = true;
         }
     }
     ~MethodForRun()
     {
         if (m_changed) {
-            m_options.setComputeSelected(m_stored);
+            m_options.setComputeSelectedForRun(m_stored);
         }
     }
     MethodForRun(const MethodForRun&) = delete;
@@ -77,7 +78,8 @@ public:
             "                 stored choice, which this run leaves as it is\n"
             "  --mode M       next (计算下期结果, default) or verify (验证历史结果)\n"
             "  --issue ISSUE  the issue to verify (implies --mode verify; default the newest draw)\n"
-            "  --keep-limit N best method: the number of digits kept (default 3, as 公式排序设置 shows it)\n"
+            "  --keep-limit N best method: the number of digits kept (default 3, as 公式排序设置 shows it); in a\n"
+            "                 kill run 10 or more counts no formula\n"
             "  --sort KEYS    best method: up to three sort keys, 正确率, 最大连错, 最大连对, 最后连错, 最后连对\n"
             "                 (or their columns); default 正确率,最大连对,最后连对\n");
     }
@@ -160,7 +162,9 @@ public:
                 }
             }
             if (keepLimit) {
-                dialog.setLimitText(QString::number(parseInteger(QStringLiteral("--keep-limit"), *keepLimit, 0, 10)));
+                // 10 or more in a kill run (0 in a keep run) counts no formula, as the dialog allows.
+                dialog.setLimitText(
+                    QString::number(parseInteger(QStringLiteral("--keep-limit"), *keepLimit, -32768, 32767)));
             }
             session.sortSettings() = dialog.confirm();
         }

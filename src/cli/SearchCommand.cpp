@@ -8,7 +8,6 @@
 #include "cli/Commands.h"
 #include "cli/SearchSupport.h"
 #include "search/SearchKind.h"
-#include "search/SearchSettings.h"
 
 #include <climits>
 #include <optional>
@@ -16,24 +15,6 @@
 namespace korvel::cli {
 
 namespace {
-
-// The operand count of a kind for one run: the window's slider stores it at once, the command line's
-// option leaves the stored count as it was.
-class OperandsForRun {
-public:
-    OperandsForRun(SettingsStore& store, int kindNumber) : m_store(store), m_kind(kindNumber)
-    {
-        m_stored = storedOperandCount(store, kindNumber);
-    }
-    ~OperandsForRun() { storeOperandCount(m_store, m_kind, m_stored); }
-    OperandsForRun(const OperandsForRun&) = delete;
-    OperandsForRun& operator=(const OperandsForRun&) = delete;
-
-private:
-    SettingsStore& m_store;
-    int m_kind;
-    int m_stored = kDefaultOperands;
-};
 
 // The found formulas with their held-out figures, then the rejected ones.
 void addHoldoutTable(Document& doc, const std::vector<FoundFormula>& found, const QStringList& notes,
@@ -80,7 +61,8 @@ public:
             "  --thresholds LIST  the fields 正确率 from,to, 最大连错 from,to, 最大连对 from,to, 最后连错 from,to,\n"
             "                     最后连对 from,to (32768: no upper bound); default the stored values of the kind\n"
             "  --operands K       operands per formula, 2-24 (default the kind's stored count; not stored)\n"
-            "  --constant C       the tail constant (default 0), or random (a digit per candidate)\n"
+            "  --constant C       the tail constant (default 0; text that is not a number gives 0), or random\n"
+            "                     (a digit per candidate); not stored, like every option of a run\n"
             "  --form F           bracket \"[个位单选杀]A+B\" (default) or equation \"A+B=下期杀个位单选\"\n"
             "  --save MODE        afterwards \"公式追加到数据库(&A)\" (append) or \"公式更新到数据库(&N)\" (replace)\n"
             "  --holdout K        留出最近 K 期检验: verify on the history without its newest K draws and judge\n"
@@ -133,10 +115,9 @@ public:
         if (thresholds) {
             applyThresholds(search, QStringLiteral("--thresholds"), *thresholds);
         }
-        std::optional<OperandsForRun> keepStored;
         if (operands) {
-            keepStored.emplace(context.settings(), kindNumberOf(kind));
-            search.setOperandCount(operandCount);
+            // For this run only: never written, so no way of ending the run can leave it stored.
+            search.setOperandCountForRun(operandCount);
         }
         if (count) {
             search.setAutoStop(true);

@@ -30,11 +30,8 @@ SearchOptions takeSearchOptions(Arguments& args)
         o.threads = parseInteger(args.command() + QStringLiteral(" --threads"), *threads, 1, 1024);
     }
     if (const std::optional<QString> constant = args.value(QStringLiteral("--constant"))) {
-        if (constant->compare(QLatin1String("random"), Qt::CaseInsensitive) != 0 &&
-            constant->trimmed() != QStringLiteral("随机") && !isNumericText(*constant)) {
-            usageError(
-                QStringLiteral("%1 --constant: \"%2\" is not a number or random").arg(args.command(), *constant));
-        }
+        // As the window's field: a text that is not a number gives the constant 0; a number outside 16
+        // bits is refused when the search starts.
         o.constant = constant->trimmed();
     }
     if (const std::optional<QString> form = args.value(QStringLiteral("--form"))) {
@@ -52,11 +49,12 @@ SearchOptions takeSearchOptions(Arguments& args)
 void applyCandidateOptions(SearchSession& search, const SearchOptions& options)
 {
     if (options.constant) {
-        if (isNumericText(*options.constant)) {
+        if (options.constant->compare(QLatin1String("random"), Qt::CaseInsensitive) == 0 ||
+            *options.constant == QStringLiteral("随机")) {
+            search.setConstantMode(ConstantMode::Random);
+        } else {
             search.setConstantMode(ConstantMode::Specified);
             search.setConstantText(*options.constant);
-        } else {
-            search.setConstantMode(ConstantMode::Random);
         }
     }
     if (options.form) {

@@ -125,8 +125,13 @@ void SearchSession::setThresholdField(int slot, const QString& text)
 
 void SearchSession::setOperandCount(int count)
 {
-    m_candidate.operandCount = std::clamp(count, kMinOperands, kMaxOperands);
+    setOperandCountForRun(count);
     storeOperandCount(m_host.settings(), m_kind, m_candidate.operandCount);
+}
+
+void SearchSession::setOperandCountForRun(int count)
+{
+    m_candidate.operandCount = std::clamp(count, kMinOperands, kMaxOperands);
 }
 
 QString SearchSession::totalHeldText() const
@@ -588,7 +593,8 @@ bool SearchSession::save(bool append)
         m_existing[static_cast<std::size_t>(kindNumberOf(k) - 1)] = m_host.formulaStore().count(k);
     }
     m_host.refreshAfterSave();
-    m_host.dialogs().message(saveTitle(path), saveMessage(path), Dialogs::Buttons::Ok, Dialogs::Icon::Information);
+    m_host.dialogs().message(saveTitle(path), saveMessage(path, out), Dialogs::Buttons::Ok,
+                             out.notStored > 0 ? Dialogs::Icon::Warning : Dialogs::Icon::Information);
     return true;
 }
 

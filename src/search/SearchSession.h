@@ -93,9 +93,12 @@ public:
     void setThresholdField(int slot, const QString& text);
     const ThresholdTable& thresholdTable() const { return m_table; }
 
-    // Candidate settings. The operand count is written to the store at once.
+    // Candidate settings. The operand count is written to the store at once (the window's slider);
+    // setOperandCountForRun changes it for this session's runs without writing anything (the command line's
+    // option), until the kind or sense changes.
     int operandCount() const { return m_candidate.operandCount; }
     void setOperandCount(int count);
+    void setOperandCountForRun(int count);
     ConstantMode constantMode() const { return m_candidate.constantMode; }
     void setConstantMode(ConstantMode mode) { m_candidate.constantMode = mode; }
     const QString& constantText() const { return m_candidate.constantText; }

@@ -67,8 +67,13 @@ void Options::setSearchYears(int years)
 
 void Options::setComputeSelected(bool selected)
 {
-    m_computeSelected = selected;
+    setComputeSelectedForRun(selected);
     m_store.setBool(section(), kJSFF, selected);
+}
+
+void Options::setComputeSelectedForRun(bool selected)
+{
+    m_computeSelected = selected;
     emit changed();
 }
 

@@ -42,6 +42,8 @@ public:
     // `JSFF`: true = "计算选中公式", false = "最优公式法".
     bool computeSelected() const { return m_computeSelected; }
     void setComputeSelected(bool selected);
+    // The same for this session only, written nowhere (a command line's option for one run).
+    void setComputeSelectedForRun(bool selected);
 
     // `LsXs`: false = results shown at the next issue (column `PreCanshu`), true = at the current issue
     // (column `canshu`).

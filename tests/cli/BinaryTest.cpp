@@ -2,9 +2,12 @@
 
 #include "support/TestData.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+
+#include <csignal>
 
 namespace korvel::test {
 namespace {
@@ -136,6 +139,58 @@ TEST_F(BinaryTest, BundledHistoryImportAndVersion)
              QStringLiteral("双色球")});
     EXPECT_EQ(r.code, 2);
     EXPECT_TRUE(r.out.isEmpty());
+}
+
+// However a search ends, the options given for the run (--operands, --constant, --thresholds, --form) are
+// not written: the settings file is byte for byte what it was.
+TEST_F(BinaryTest, AnInterruptedSearchLeavesTheSettingsFileAsItWas)
+{
+    QByteArray tsv;
+    for (const DrawLine& d : loadDraws(QStringLiteral("fc3d_draws.tsv"), 400)) {
+        tsv += (d.issue + QLatin1Char('\t') + d.date + QLatin1Char('\t') + d.digits + QLatin1Char('\n')).toUtf8();
+    }
+    ASSERT_EQ(run({QStringLiteral("history"), QStringLiteral("import"), writeFile(QStringLiteral("d.tsv"), tsv)}).code,
+              0);
+    ASSERT_EQ(
+        run({QStringLiteral("settings"), QStringLiteral("set"), QStringLiteral("IniSetting/JSQS"), QStringLiteral("5")})
+            .code,
+        0);
+    auto settingsBytes = [this] {
+        QFile f(settingsFile());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(no file)");
+    };
+    const QByteArray before = settingsBytes();
+
+    for (const int signal : {SIGINT, SIGTERM, SIGKILL}) {
+        SCOPED_TRACE(signal);
+        QProcess p;
+        p.start(QStringLiteral(KORVEL_CLI_BINARY), {QStringLiteral("--data-dir"), dataDir(),
+                                                    QStringLiteral("--settings"), settingsFile(),
+                                                    QStringLiteral("search"),     QStringLiteral("--kind"),
+                                                    QStringLiteral("1D"),         QStringLiteral("--sense"),
+                                                    QStringLiteral("kill"),       QStringLiteral("--candidates"),
+                                                    QStringLiteral("2000000000"), QStringLiteral("--threads"),
+                                                    QStringLiteral("1"),          QStringLiteral("--operands"),
+                                                    QStringLiteral("4"),          QStringLiteral("--constant"),
+                                                    QStringLiteral("7"),          QStringLiteral("--thresholds"),
+                                                    QStringLiteral("10,100"),     QStringLiteral("--form"),
+                                                    QStringLiteral("equation")});
+        ASSERT_TRUE(p.waitForStarted(10000));
+        // The first progress line: the search is running with the run's options in place.
+        QByteArray err;
+        while (!err.contains("verified") && p.state() == QProcess::Running) {
+            p.waitForReadyRead(1000);
+            err += p.readAllStandardError();
+        }
+        ASSERT_TRUE(err.contains("verified")) << err.toStdString();
+        ::kill(static_cast<pid_t>(p.processId()), signal);
+        if (!p.waitForFinished(60000)) {
+            p.kill();
+            p.waitForFinished();
+            FAIL() << "korvel-cli did not end";
+        }
+        EXPECT_EQ(settingsBytes(), before);
+    }
 }
 
 } // namespace

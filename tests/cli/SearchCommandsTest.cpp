@@ -165,7 +165,6 @@ TEST_F(SearchCommandsTest, BadSearchArgumentsAreRefused)
              {QStringLiteral("--count"), QStringLiteral("0")},
              {QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--thresholds"), QStringLiteral("90,abc")},
              {QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--operands"), QStringLiteral("25")},
-             {QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--constant"), QStringLiteral("x")},
              {QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--form"), QStringLiteral("round")},
              {QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--save"), QStringLiteral("later")},
              {QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--threads"), QStringLiteral("0")},
@@ -179,6 +178,21 @@ TEST_F(SearchCommandsTest, BadSearchArgumentsAreRefused)
     // No draws: the window's message.
     ASSERT_EQ(cli({QStringLiteral("history"), QStringLiteral("delete"), QStringLiteral("--all")}).code, 0);
     EXPECT_EQ(cli(base + QStringList{QStringLiteral("--count"), QStringLiteral("3")}).code, 2);
+}
+
+TEST_F(SearchCommandsTest, AConstantThatIsNotANumberIsZeroAsInTheWindow)
+{
+    const QJsonObject r =
+        search({QStringLiteral("--kind"), QStringLiteral("1D"), QStringLiteral("--sense"), QStringLiteral("kill"),
+                QStringLiteral("--count"), QStringLiteral("2"), QStringLiteral("--seed"), QStringLiteral("7"),
+                QStringLiteral("--operands"), QStringLiteral("2"), QStringLiteral("--constant"), QStringLiteral("x"),
+                QStringLiteral("--thresholds"), QStringLiteral("0,100")});
+    const QStringList found = texts(r);
+    ASSERT_EQ(found.size(), 2);
+    for (const QString& f : found) {
+        EXPECT_TRUE(f.endsWith(QStringLiteral("+0"))) << f.toStdString();
+        EXPECT_EQ(f.count(QLatin1Char('+')), 2) << f.toStdString();
+    }
 }
 
 } // namespace

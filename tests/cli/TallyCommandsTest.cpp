@@ -1,5 +1,7 @@
 #include "CliTestSupport.h"
 
+#include <QFile>
+
 #include <QJsonArray>
 
 namespace korvel::test {
@@ -110,6 +112,18 @@ TEST_F(TallyCommandsTest, BestMethodWalksTheSortOrderUpToTheLimit)
     // The default limit 3 keeps counting until seven digits are covered: both formulas.
     r = compute({QStringLiteral("--method"), QStringLiteral("best")});
     EXPECT_EQ(order(page(r, 2)).mid(8), (QStringList{"1:1:滤杀", "7:1:滤杀"}));
+
+    // A limit of 10 or more leaves nothing to kill: no formula is counted, every digit is kept.
+    for (const char* limit : {"10", "11", "32767"}) {
+        r = compute({QStringLiteral("--method"), QStringLiteral("best"), QStringLiteral("--keep-limit"),
+                     QString::fromLatin1(limit)});
+        EXPECT_EQ(r.value(QStringLiteral("keepLimit")).toInt(), QString::fromLatin1(limit).toInt());
+        const QStringList digits = order(page(r, 2));
+        ASSERT_EQ(digits.size(), 10) << limit;
+        for (const QString& d : digits) {
+            EXPECT_TRUE(d.endsWith(QStringLiteral(":0:保留"))) << limit << " " << d.toStdString();
+        }
+    }
 
     EXPECT_EQ(cli({QStringLiteral("compute"), QStringLiteral("--method"), QStringLiteral("selected"),
                    QStringLiteral("--keep-limit"), QStringLiteral("3")})
@@ -255,6 +269,18 @@ TEST_F(TallyCommandsTest, StatsOptionsChangeThisPassOnly)
                    QStringLiteral("kill"), QStringLiteral("--plain"), QStringLiteral("--weighted")})
                   .code,
               2);
+}
+
+TEST_F(TallyCommandsTest, TheMethodOfARunIsNeverWritten)
+{
+    auto settingsBytes = [this] {
+        QFile f(settingsFile());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(no file)");
+    };
+    const QByteArray before = settingsBytes();
+    EXPECT_EQ(cli({QStringLiteral("compute"), QStringLiteral("--method"), QStringLiteral("best")}).code, 0);
+    EXPECT_EQ(cli({QStringLiteral("compute"), QStringLiteral("--method"), QStringLiteral("selected")}).code, 0);
+    EXPECT_EQ(settingsBytes(), before);
 }
 
 } // namespace
