@@ -226,8 +226,12 @@ FormulaImportResult importFormulaLines(Database& db, FormulaStore& store, const 
                 if (mode == FormulaImportMode::File && read.kind != listedKind) {
                     rebuilds.beforeAppend(read.kind);
                 }
-                rebuilds.appended(read.kind, store.appendFormula(read.kind, read.gongshi, read.gongshiCN, read.kill),
-                                  read.kill, read.gongshi, read.gongshiCN);
+                const int idx = store.appendFormula(read.kind, read.gongshi, read.gongshiCN, read.kill);
+                if (idx == 0) {
+                    ++result.notStored; // the table is full
+                    break;
+                }
+                rebuilds.appended(read.kind, idx, read.kill, read.gongshi, read.gongshiCN);
                 ++result.stored;
                 ++result.storedPerKind[static_cast<std::size_t>(kindSlot(read.kind))];
                 lastUsed = read.kind;
@@ -326,6 +330,10 @@ FormulaImportResult ImportFormulaFile(Database& db, FormulaStore& store, Dialogs
 
     if (refresh) {
         refresh(result);
+    }
+    if (result.notStored > 0) {
+        dialogs.message(importTitle(), formulaLimitText(result.notStored), Dialogs::Buttons::Ok,
+                        Dialogs::Icon::Warning);
     }
 
     if (!result.unrecognised.empty()) {
@@ -555,6 +563,9 @@ QString OnlineFormulaUpdate::resultText(const FormulaImportResult& result)
     switch (result.status) {
     case S::Imported: {
         QString text = QStringLiteral("公式在线更新完成，共读入 %1 条公式。").arg(result.stored);
+        if (result.notStored > 0) {
+            text += QLatin1Char('\n') + formulaLimitText(result.notStored);
+        }
         if (result.filePath.isEmpty() && !result.error.isEmpty()) {
             text += QStringLiteral("\n（%1）").arg(result.error);
         }

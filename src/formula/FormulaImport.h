@@ -72,6 +72,7 @@ struct FormulaImportResult {
     Status status = Status::Imported;
     QString error;
     int stored = 0;
+    int notStored = 0; // recognised, but their table was full (FormulaStore::kMaxFormulas)
     int skipped = 0;
     int blank = 0;
     std::vector<FormulaTextLine> unrecognised;

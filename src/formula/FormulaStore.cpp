@@ -112,7 +112,13 @@ int FormulaStore::appendFormula(const FormulaKind& kind, const QString& gongshi,
     f.gongshi = gongshi;
     f.gongshiCN = gongshiCN;
     f.bolKill = kill;
-    return appendFormulas(kind, {f}).front();
+    const std::vector<int> idxs = appendFormulas(kind, {f});
+    return idxs.empty() ? 0 : idxs.front();
+}
+
+QString formulaLimitText(int notStored)
+{
+    return QStringLiteral("%1 条公式没有保存：每类公式最多 %2 条。").arg(notStored).arg(FormulaStore::kMaxFormulas);
 }
 
 std::vector<int> FormulaStore::appendFormulas(const FormulaKind& kind, const std::vector<Formula>& formulas)
@@ -120,19 +126,21 @@ std::vector<int> FormulaStore::appendFormulas(const FormulaKind& kind, const std
     const std::string table = tableOf(kind);
     SQLite::Database& db = m_db.sql();
     WriteTransaction tx(db);
+    // A row's idx is the row count plus one, or 1 after a last row without a number; read once, since
+    // every row added here is numbered (a count per row made large saves quadratic).
     SQLite::Statement last(db, "SELECT idx FROM " + table + " ORDER BY rowid DESC LIMIT 1");
-    SQLite::Statement rows(db, "SELECT count(*) FROM " + table);
+    bool numbered = last.executeStep() && !last.getColumn(0).isNull() && last.getColumn(0).getInt() >= 1;
+    int rows = db.execAndGet("SELECT count(*) FROM " + table).getInt();
     SQLite::Statement ins(db, "INSERT INTO " + table + " (idx, gongshi, gongshiCN, bolKill) VALUES (?, ?, ?, ?)");
     std::vector<int> idxs;
     idxs.reserve(formulas.size());
     for (const Formula& f : formulas) {
-        int idx = 1;
-        if (last.executeStep() && !last.getColumn(0).isNull() && last.getColumn(0).getInt() >= 1) {
-            rows.executeStep();
-            idx = rows.getColumn(0).getInt() + 1;
-            rows.reset();
+        if (rows >= kMaxFormulas) {
+            break;
         }
-        last.reset();
+        const int idx = numbered ? rows + 1 : 1;
+        ++rows;
+        numbered = true;
         ins.bind(1, idx);
         bindText(ins, 2, f.gongshi);
         bindText(ins, 3, f.gongshiCN);

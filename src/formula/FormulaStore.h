@@ -39,6 +39,9 @@ struct Renumbering {
 // Statistics columns that were never written (a new or rebuilt row) read as 0.
 //
 // Not thread-safe; works on the connection of the Database it was given, which must stay open.
+// "N 条公式没有保存：每类公式最多 32767 条。", for the messages of every command that adds formulas.
+QString formulaLimitText(int notStored);
+
 class FormulaStore {
 public:
     explicit FormulaStore(Database& db);
@@ -50,10 +53,16 @@ public:
     int count(const FormulaKind& kind) const;
     int count(const FormulaKind& kind, bool kill) const;
 
+    // The most formulas one table holds: `idx`, the selection flags and the tally counts are 16-bit.
+    static constexpr int kMaxFormulas = 32767;
+
     // Adds one row and returns its `idx`: 1 when the table is empty or its last stored row carries an `idx`
     // below 1, else the number of rows plus one. The statistics stay empty until the next write-back.
+    // A table that already holds kMaxFormulas rows takes none: 0 is returned.
     int appendFormula(const FormulaKind& kind, const QString& gongshi, const QString& gongshiCN, bool kill);
-    // Adds several rows in one transaction, each numbered by the same rule; returns their `idx`.
+    // Adds several rows in one transaction (one prepared statement), each numbered by the same rule;
+    // returns their `idx`. Only the formulas that fit under kMaxFormulas are stored: the result is then
+    // shorter than `formulas` (those left out are the last ones).
     std::vector<int> appendFormulas(const FormulaKind& kind, const std::vector<Formula>& formulas);
 
     // Deletes the formulas with these `idx` and renumbers the table 1..n in stored order, in one

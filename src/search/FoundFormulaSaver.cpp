@@ -94,9 +94,21 @@ SaveOutcome saveFoundFormulas(Database& db, FormulaStore& store, const std::vect
             if (automatic) {
                 distinct = distinctRows(store, kind);
             }
+            // The group in one prepared statement (the transaction is the save's).
+            std::vector<Formula> group;
+            group.reserve(end - i);
             for (std::size_t k = i; k < end; ++k) {
+                Formula f;
+                f.gongshi = entries[k].gongshi;
+                f.gongshiCN = entries[k].gongshiCN;
+                f.bolKill = kill;
+                group.push_back(std::move(f));
+            }
+            // A table takes at most FormulaStore::kMaxFormulas: the entries beyond are left out and counted.
+            const std::size_t stored = store.appendFormulas(kind, group).size();
+            out.notStored += static_cast<int>(group.size() - stored);
+            for (std::size_t k = i; k < i + stored; ++k) {
                 const FoundFormula& e = entries[k];
-                store.appendFormula(kind, e.gongshi, e.gongshiCN, kill);
                 ++out.written;
                 if (automatic) {
                     const int countNow = (rebuiltOnce ? static_cast<int>(distinct.size()) : rows) + 1;
@@ -124,6 +136,15 @@ SaveOutcome saveFoundFormulas(Database& db, FormulaStore& store, const std::vect
 QString saveMessage(SavePath path)
 {
     return isAppend(path) ? QStringLiteral("公式追加完毕！") : QStringLiteral("公式更新完毕！");
+}
+
+QString saveMessage(SavePath path, const SaveOutcome& outcome)
+{
+    QString text = saveMessage(path);
+    if (outcome.notStored > 0) {
+        text += QLatin1Char('\n') + formulaLimitText(outcome.notStored);
+    }
+    return text;
 }
 
 QString saveTitle(SavePath path)

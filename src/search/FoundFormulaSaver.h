@@ -36,6 +36,7 @@ struct SaveOutcome {
     bool ok = false;
     QString error;                       // why nothing was saved (the tables are as they were)
     int written = 0;                     // rows added
+    int notStored = 0;                   // entries left out: their table was full (FormulaStore::kMaxFormulas)
     std::vector<FormulaKind> tables;     // tables touched, in order, each once
     std::vector<FlagChange> flags;       // selection flags the save sets or clears
     std::optional<FormulaKind> lastKind; // kind of the last entry saved
@@ -52,7 +53,7 @@ struct SaveOutcome {
 // Selection flags: the manual append selects the formulas a table held before its group; the other paths
 // select, per entry, the idx the entry had when it was added, and the automatic replace first clears the
 // flags of the rows it deletes. The automatic paths count as if the table were de-duplicated after every
-// entry, as their legacy form did.
+// entry, as saving them one statement at a time would.
 //
 // The whole save is one transaction: on any failure nothing is written and the reason is returned.
 SaveOutcome saveFoundFormulas(Database& db, FormulaStore& store, const std::vector<FoundFormula>& entries, bool kill,
@@ -60,6 +61,8 @@ SaveOutcome saveFoundFormulas(Database& db, FormulaStore& store, const std::vect
 
 // The completion message and its title: "公式追加完毕！" / "追加公式", "公式更新完毕！" / "更新公式".
 QString saveMessage(SavePath path);
+// The same, with the number of formulas a full table did not take.
+QString saveMessage(SavePath path, const SaveOutcome& outcome);
 QString saveTitle(SavePath path);
 
 } // namespace korvel

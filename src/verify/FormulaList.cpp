@@ -193,6 +193,10 @@ int FormulaList::appendFormula(const FormulaKind& kind, const QString& gongshi, 
 {
     try {
         const int idx = m_store.appendFormula(kind, gongshi, gongshiCN, kill);
+        if (idx == 0) {
+            m_dialogs.message(QStringLiteral("添加公式失败"), formulaLimitText(1), Dialogs::Buttons::Ok,
+                              Dialogs::Icon::Warning);
+        }
         if (idx >= 0 && idx <= kMaxIdx) {
             m_flags[static_cast<std::size_t>(idx)] = 1;
         }

@@ -105,7 +105,7 @@ public:
     static QString columnHeader(int column, bool weighted);
     // Column widths in twips (1/1440 inch); the hidden idx column is 0.
     static int columnWidthTwips(int column);
-    static constexpr int kMaxIdx = 32767;
+    static constexpr int kMaxIdx = FormulaStore::kMaxFormulas;
 
     FormulaList(FormulaStore& store, Dialogs& dialogs, QObject* parent = nullptr);
     ~FormulaList() override;

@@ -489,5 +489,27 @@ TEST_F(FormulaFiles, ExportedTextReadsBackIntoTheSameTables)
     }
 }
 
+TEST_F(FormulaFiles, AFullTableTakesNoMoreAndTheImportSaysHowManyWereLeftOut)
+{
+    std::vector<Formula> many(FormulaStore::kMaxFormulas - 1);
+    for (std::size_t i = 0; i < many.size(); ++i) {
+        many[i].gongshi = QStringLiteral("L1A+%1").arg(i);
+        many[i].gongshiCN = QStringLiteral("[个位单选]百位码+%1").arg(i);
+        many[i].bolKill = true;
+    }
+    ASSERT_EQ(m_store.appendFormulas(k1D, many).size(), many.size());
+    // One place left in 个位单选; 十位单选 is empty and takes its line.
+    const QStringList lines = {QStringLiteral("[个位单选]十位码+1"), QStringLiteral("[个位单选]十位码+2"),
+                               QStringLiteral("[十位单选]十位码+3"), QStringLiteral("[个位单选]十位码+4")};
+    const FormulaImportResult r = importFormulaLines(m_db, m_store, lines, k1D, true, FormulaImportMode::File);
+    ASSERT_EQ(r.status, FormulaImportResult::Status::Imported);
+    EXPECT_EQ(r.stored, 2);
+    EXPECT_EQ(r.notStored, 2);
+    EXPECT_EQ(m_store.count(k1D), FormulaStore::kMaxFormulas);
+    EXPECT_EQ(m_store.count(k2D), 1);
+    EXPECT_EQ(m_store.listAll(k1D).back().idx, 32767);
+    EXPECT_EQ(formulaLimitText(r.notStored), QStringLiteral("2 条公式没有保存：每类公式最多 32767 条。"));
+}
+
 } // namespace
 } // namespace korvel

@@ -4,6 +4,9 @@
 #include "platform/Database.h"
 
 #include <SQLiteCpp/Statement.h>
+#include <sqlite3.h>
+
+#include <QElapsedTimer>
 
 #include <QTemporaryDir>
 
@@ -171,6 +174,76 @@ TEST_F(FoundFormulaSaverTest, AFailureLeavesEveryTableAsItWas)
         saveFoundFormulas(m_db, m_store, {found(k2D, "LH+1", "x")}, true, SavePath::ManualAppend);
     EXPECT_FALSE(closed.ok);
     EXPECT_FALSE(closed.error.isEmpty());
+}
+
+// A full result list (32 767 formulas) goes in with one prepared INSERT: apart from the inserts themselves
+// only a few statements run, however many formulas there are (the save once asked the table's size per
+// formula, which made it quadratic: 5-7 s).
+TEST_F(FoundFormulaSaverTest, AFullResultListIsSavedWithOnePreparedInsert)
+{
+    std::vector<FoundFormula> entries;
+    for (int i = 0; i < 32767; ++i) {
+        const std::string g = "L1A+LH+" + std::to_string(i);
+        entries.push_back(found(k1D, g.c_str(), ("[个位单选杀]百位码+和数+" + std::to_string(i)).c_str()));
+    }
+    struct Count {
+        int inserts = 0;
+        int others = 0;
+    } count;
+    sqlite3_trace_v2(
+        m_db.sql().getHandle(), SQLITE_TRACE_STMT,
+        [](unsigned, void* context, void*, void* text) {
+            auto* c = static_cast<Count*>(context);
+            const std::string sql = static_cast<const char*>(text);
+            (sql.rfind("INSERT", 0) == 0 ? c->inserts : c->others) += 1;
+            return 0;
+        },
+        &count);
+    QElapsedTimer clock;
+    clock.start();
+    const SaveOutcome out = saveFoundFormulas(m_db, m_store, entries, true, SavePath::ManualAppend);
+    const qint64 ms = clock.elapsed();
+    sqlite3_trace_v2(m_db.sql().getHandle(), 0, nullptr, nullptr);
+    ASSERT_TRUE(out.ok) << out.error.toStdString();
+    EXPECT_EQ(out.written, 32767);
+    EXPECT_EQ(count.inserts, 32767);
+    EXPECT_LT(count.others, 20);
+    RecordProperty("milliseconds", static_cast<int>(ms));
+    const auto r = rows(k1D);
+    ASSERT_EQ(r.size(), 32767u);
+    EXPECT_EQ(r.front(), "1:L1A+LH+0:k");
+    EXPECT_EQ(r.back(), "32767:L1A+LH+32766:k");
+}
+
+// A table holds at most 32 767 formulas (idx, selection flags and tally counts are 16-bit): the save
+// stores what fits and says how many were left out, instead of rows that no list, selection or tally sees.
+TEST_F(FoundFormulaSaverTest, AFullTableTakesWhatFitsAndTheMessageSaysHowManyWereLeftOut)
+{
+    std::vector<Formula> many(32765);
+    for (std::size_t i = 0; i < many.size(); ++i) {
+        many[i].gongshi = QString::number(i);
+        many[i].bolKill = true;
+    }
+    ASSERT_EQ(m_store.appendFormulas(k1D, many).size(), many.size());
+    const std::vector<FoundFormula> entries = {found(k1D, "LH+1", "a"), found(k1D, "LH+2", "b"),
+                                               found(k1D, "LH+3", "c"), found(k2D, "LH+4", "d"),
+                                               found(k1D, "LH+5", "e")};
+    const SaveOutcome out = saveFoundFormulas(m_db, m_store, entries, true, SavePath::ManualAppend);
+    ASSERT_TRUE(out.ok) << out.error.toStdString();
+    EXPECT_EQ(out.written, 3);
+    EXPECT_EQ(out.notStored, 2);
+    const auto r = rows(k1D);
+    ASSERT_EQ(r.size(), 32767u);
+    EXPECT_EQ(r[32765], "32766:LH+1:k");
+    EXPECT_EQ(r[32766], "32767:LH+2:k");
+    EXPECT_EQ(rows(k2D), (std::vector<std::string>{"1:LH+4:k"}));
+    EXPECT_EQ(saveMessage(SavePath::ManualAppend, out),
+              QStringLiteral("公式追加完毕！\n2 条公式没有保存：每类公式最多 32767 条。"));
+    // A full table takes nothing more.
+    const SaveOutcome none = saveFoundFormulas(m_db, m_store, {found(k1D, "LH+6", "f")}, true, SavePath::ManualAppend);
+    EXPECT_EQ(none.written, 0);
+    EXPECT_EQ(none.notStored, 1);
+    EXPECT_EQ(saveMessage(SavePath::ManualAppend, SaveOutcome{}), QStringLiteral("公式追加完毕！"));
 }
 
 TEST(FoundFormulaSaverMessages, TextsAndTitles)
