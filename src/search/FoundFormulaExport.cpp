@@ -1,5 +1,7 @@
 #include "search/FoundFormulaExport.h"
 
+#include "formula/FormulaTextExport.h"
+
 #include "platform/Launcher.h"
 #include "platform/TextCodec.h"
 
@@ -24,9 +26,8 @@ QString foundFormulaFileName(const QString& nextIssue)
 
 QStringList foundFormulaExportLines(const QStringList& results)
 {
-    QStringList out;
-    out << QStringLiteral("本组公式由 Korvel 公式搜索找到") << QStringLiteral("          软件下载：Korvel 项目主页")
-        << QStringLiteral("          联系方式：Korvel 开发组") << QString();
+    // The formula export's header (line 1 empty), so the two kinds of formula file begin alike.
+    QStringList out = formulaExportHeader();
     for (int i = 1; i <= results.size(); ++i) {
         out << results[i - 1];
         if (i % 50 == 0) {

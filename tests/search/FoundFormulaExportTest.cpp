@@ -1,4 +1,5 @@
 #include "search/FoundFormulaExport.h"
+#include "formula/FormulaTextExport.h"
 
 #include "platform/TextCodec.h"
 #include "support/RecordingLauncher.h"
@@ -33,7 +34,9 @@ TEST(FoundFormulaExportTest, EmptyListGivesTheHeaderAndOneMarker)
 {
     const QStringList lines = foundFormulaExportLines({});
     ASSERT_EQ(lines.size(), 5);
-    EXPECT_FALSE(lines[0].isEmpty());
+    // Line 1 is empty, as in the formula export: both files share the four header lines.
+    EXPECT_TRUE(lines[0].isEmpty());
+    EXPECT_EQ(lines.mid(0, 4), formulaExportHeader());
     EXPECT_TRUE(lines[1].startsWith(QString(10, QLatin1Char(' '))));
     EXPECT_FALSE(lines[1].startsWith(QString(11, QLatin1Char(' '))));
     EXPECT_TRUE(lines[2].startsWith(QString(10, QLatin1Char(' '))));
