@@ -26,8 +26,12 @@ SheetGrid formulaListSheet(const FormulaList& list, const std::vector<int>& orde
         for (int c = 0; c < FormulaList::ColumnCount; ++c) {
             const QString text = formulaListCell(list, shown, r, c, chinese);
             const bool numeric = c == FormulaList::ColNumber || c >= FormulaList::ColErrCon;
+            bool isValue = false;
+            const double value = c == FormulaList::ColNextValue ? text.toDouble(&isValue) : 0.0;
             if (numeric) {
                 grid.setNumber(r + 1, c, text.toInt());
+            } else if (isValue) {
+                grid.setNumber(r + 1, c, value); // 计算值, empty when the formula has none
             } else if (!text.isEmpty()) {
                 grid.setText(r + 1, c, text);
             }

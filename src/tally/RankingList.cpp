@@ -198,7 +198,8 @@ SheetGrid RankingList::toSheet() const
         for (int c = 0; c < columnCount(); ++c) {
             const QString text = cellText(r, c);
             // The fixed columns other than the issue and the group texts hold single whole numbers.
-            const bool numeric = c >= ColTiers ? c < kFixedColumns : (c == ColRank || c == ColErr) && single;
+            const bool numeric =
+                c >= ColTiers ? c < kFixedColumns : (c == ColDrawn || c == ColRank || c == ColErr) && single;
             if (numeric && !text.isEmpty()) {
                 grid.setNumber(r + 1, c, text.toInt());
             } else if (!text.isEmpty()) {

@@ -127,12 +127,20 @@ TEST_F(FormulaDetailTest, DetailedResultListAndFormulaListExportToGongshi)
     for (int r = 0; r < 3; ++r) {
         EXPECT_EQ(book.number(r + 1, 0), r + 1);
         for (int c = 1; c < 6; ++c) {
-            EXPECT_EQ(book.text(r + 1, c), formulaListCell(*list, byRate, r, c, true)) << r << " " << c;
+            const QString cell = formulaListCell(*list, byRate, r, c, true);
+            if (c == FormulaList::ColNextValue && !cell.isEmpty()) {
+                // 计算值 is a number cell, as a spreadsheet reads it.
+                EXPECT_EQ(book.types.at({r + 1, c}), 2) << r;
+                EXPECT_EQ(book.number(r + 1, c), cell.toDouble()) << r;
+            } else {
+                EXPECT_EQ(book.text(r + 1, c), cell) << r << " " << c;
+            }
         }
     }
-    EXPECT_EQ(book.text(3, 4), "");   // the unselected formula has no 计算值
-    EXPECT_EQ(book.number(1, 6), 1);  // 最大连错 of L3A
-    EXPECT_EQ(book.number(1, 10), 2); // its idx
+    EXPECT_EQ(book.types.count({1, 4}), 1u); // the selected formulas have a 计算值
+    EXPECT_EQ(book.text(3, 4), "");          // the unselected formula has none
+    EXPECT_EQ(book.number(1, 6), 1);         // 最大连错 of L3A
+    EXPECT_EQ(book.number(1, 10), 2);        // its idx
 }
 
 TEST_F(FormulaDetailTest, HistoryExportAsksFirstThenWritesTheGridWithHitColours)

@@ -215,12 +215,36 @@ TEST(RankingList, BothExportsWriteTheListWithItsMarks)
                 EXPECT_EQ(book.number(r + 1, c), group.cellText(r, c).toInt()) << r << " " << c;
             }
             EXPECT_EQ(book.text(r + 1, 27), group.cellText(r, 27));
+            EXPECT_EQ(book.types.at({r + 1, 1}), 1); // the group's three digits stay text: "5 8 3 "
             for (int c = 7; c < 17; ++c) {
                 const bool blue = group.cellFill(r, c).has_value();
                 EXPECT_EQ(book.fills.count({r + 1, c}) ? book.fills.at({r + 1, c}) : QString(), blue ? "0000FF" : "")
                     << r << " " << c;
             }
         }
+    }
+}
+
+TEST(HistoryRanking, PrintXlsWritesTheDrawnDigitOfSinglePlayAsANumber)
+{
+    QTemporaryDir dir;
+    test::FakeDialogs dialogs;
+    test::RecordingLauncher launcher;
+    const RankingRun run =
+        computeHistoryRanking(kFour, std::vector<Formula>{formula(1, "L1A"), formula(2, "L3A+1")}, true);
+    const RankingList single(run.store, 3, Play::Single);
+    ASSERT_EQ(single.exportQuery(dir.path(), dialogs, launcher), SheetShown::Shown);
+    if (!test::XlsReadBack::unavailableReason().isEmpty()) {
+        GTEST_SKIP() << test::XlsReadBack::unavailableReason().toStdString();
+    }
+    QString error;
+    const test::ReadBook book = test::readBook(test::XlsReadBack::workbook(dir.filePath("Print.xls"), &error));
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    ASSERT_EQ(book.rows, 4);
+    EXPECT_EQ(book.text(0, 1), "开奖结果");
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(book.types.at({r + 1, 1}), 2) << r;
+        EXPECT_EQ(book.number(r + 1, 1), single.cellText(r, 1).toInt()) << r;
     }
 }
 
