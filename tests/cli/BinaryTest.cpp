@@ -173,7 +173,7 @@ TEST_F(BinaryTest, AnInterruptedSearchLeavesTheSettingsFileAsItWas)
                                                     QStringLiteral("1"),          QStringLiteral("--operands"),
                                                     QStringLiteral("4"),          QStringLiteral("--constant"),
                                                     QStringLiteral("7"),          QStringLiteral("--thresholds"),
-                                                    QStringLiteral("10,100"),     QStringLiteral("--form"),
+                                                    QStringLiteral("99.9,100"),   QStringLiteral("--form"),
                                                     QStringLiteral("equation")});
         ASSERT_TRUE(p.waitForStarted(10000));
         // The first progress line: the search is running with the run's options in place.
