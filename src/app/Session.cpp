@@ -80,6 +80,7 @@ void Session::openDatabase()
     case Database::OpenResult::Opened:
     case Database::OpenResult::Created:
         return;
+    case Database::OpenResult::ReadOnly:
     case Database::OpenResult::NotKorvel:
         m_dialogs.message(QStringLiteral("打开数据库"), m_database->lastError(), Dialogs::Buttons::Ok,
                           Dialogs::Icon::Warning);

@@ -49,6 +49,9 @@ PassSettings passSettingsOf(const Options& options)
 
 namespace {
 
+// 序号 to idx; the chance figures follow.
+constexpr std::size_t kStoredListColumns = 12;
+
 std::vector<Column> listColumns(bool weighted, bool english)
 {
     using S = Column::Show;
@@ -66,12 +69,31 @@ std::vector<Column> listColumns(bool weighted, bool english)
         {header(FormulaList::ColErrLst), header(FormulaList::ColErrLst)},
         {header(FormulaList::ColTrueLst), header(FormulaList::ColTrueLst)},
         {QStringLiteral("idx"), header(FormulaList::ColIdx)},
+        // The chance figures: texts as the list shows them, numbers in JSON.
+        {QStringLiteral("baselineText"), header(FormulaList::ColBaseline), S::TextOnly},
+        {QStringLiteral("excessText"), header(FormulaList::ColExcess), S::TextOnly},
+        {QStringLiteral("significanceText"), header(FormulaList::ColSignificance), S::TextOnly},
+        {QStringLiteral("forward"), header(FormulaList::ColForward)},
+        {QStringLiteral("baseline"), header(FormulaList::ColBaseline), S::JsonOnly},
+        {QStringLiteral("excess"), header(FormulaList::ColExcess), S::JsonOnly},
+        {QStringLiteral("significance"), header(FormulaList::ColSignificance), S::JsonOnly},
+        {QStringLiteral("significanceMethod"), header(FormulaList::ColSignificance), S::JsonOnly},
+        {QStringLiteral("hits"), QStringLiteral("hits"), S::JsonOnly},
+        {QStringLiteral("drawsCounted"), QStringLiteral("draws"), S::JsonOnly},
+        {QStringLiteral("entryIssue"), QStringLiteral("entry issue"), S::JsonOnly},
+        {QStringLiteral("forwardHits"), QStringLiteral("forward hits"), S::JsonOnly},
+        {QStringLiteral("forwardDraws"), QStringLiteral("forward draws"), S::JsonOnly},
+        {QStringLiteral("forwardBaseline"), QStringLiteral("forward baseline"), S::JsonOnly},
     };
 }
 
 std::vector<QJsonValue> listCells(const FormulaList& list, int r)
 {
     const auto text = [&](int c) { return QJsonValue(list.cellText(r, c, true)); };
+    const auto orNull = [](bool known, double v) { return known ? QJsonValue(v) : QJsonValue(); };
+    const FormulaListRow& x = list.row(r);
+    const ChanceFigures& chance = x.chance;
+    const Significance sig = significance(chance);
     return {
         text(FormulaList::ColNumber),
         text(FormulaList::ColFormula),
@@ -85,6 +107,20 @@ std::vector<QJsonValue> listCells(const FormulaList& list, int r)
         text(FormulaList::ColErrLst),
         text(FormulaList::ColTrueLst),
         QJsonValue(list.idxOfRow(r)),
+        text(FormulaList::ColBaseline),
+        text(FormulaList::ColExcess),
+        text(FormulaList::ColSignificance),
+        text(FormulaList::ColForward),
+        orNull(!chance.windowEmpty, chance.baseline),
+        orNull(!chance.windowEmpty, chance.excess(static_cast<double>(x.formula.stats.rate))),
+        orNull(!chance.windowEmpty, sig.p),
+        chance.windowEmpty ? QJsonValue() : QJsonValue(sig.exact ? QStringLiteral("exact") : QStringLiteral("normal")),
+        QJsonValue(static_cast<qint64>(chance.hits)),
+        QJsonValue(static_cast<qint64>(chance.draws)),
+        x.formula.entryIssue ? QJsonValue(*x.formula.entryIssue) : QJsonValue(),
+        x.forward ? QJsonValue(static_cast<qint64>(x.forward->hits)) : QJsonValue(),
+        x.forward ? QJsonValue(static_cast<qint64>(x.forward->draws)) : QJsonValue(),
+        orNull(x.forward && !x.forward->windowEmpty, x.forward ? x.forward->baseline : 0.0),
     };
 }
 
@@ -102,7 +138,9 @@ void addFormulaListRow(Document& doc, const FormulaList& list, int row, bool wei
 {
     const std::vector<Column> columns = listColumns(weighted, false);
     const std::vector<QJsonValue> cells = listCells(list, row);
-    for (std::size_t c = 0; c < columns.size(); ++c) {
+    // The row of a formula just added: its stored fields, not the chance figures of a pass.
+    const std::size_t stored = kStoredListColumns;
+    for (std::size_t c = 0; c < stored; ++c) {
         doc.set(columns[c].key, cells[c],
                 columns[c].key == QLatin1String("gongshi") ? QStringLiteral("gongshi") : columns[c].header);
     }

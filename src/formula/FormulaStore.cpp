@@ -15,9 +15,13 @@ namespace korvel {
 
 namespace {
 
-// Columns in the order every read selects them.
-constexpr const char* kColumns =
-    "idx, gongshi, gongshiCN, bolKill, sglGsRate, intGsErrCon, intGsTrueCon, intGsErrLst, intGsTrueLst";
+// Columns in the order every read selects them; the entry issue last, NULL in a file without it.
+std::string columnsOf(const Database& db)
+{
+    return std::string("idx, gongshi, gongshiCN, bolKill, sglGsRate, intGsErrCon, intGsTrueCon, intGsErrLst, "
+                       "intGsTrueLst, ") +
+           (db.hasEntryIssue() ? schema::kEntryIssueColumn : "NULL");
+}
 
 QString textOf(const SQLite::Column& c)
 {
@@ -41,6 +45,9 @@ Formula formulaOf(SQLite::Statement& q)
     f.stats.trueCon = shortOf(q.getColumn(6));
     f.stats.errLst = shortOf(q.getColumn(7));
     f.stats.trueLst = shortOf(q.getColumn(8));
+    if (!q.getColumn(9).isNull()) {
+        f.entryIssue = textOf(q.getColumn(9));
+    }
     return f;
 }
 
@@ -83,13 +90,13 @@ std::vector<Formula> FormulaStore::query(const std::string& sql, const bool* kil
 std::vector<Formula> FormulaStore::list(const FormulaKind& kind, bool kill) const
 {
     const std::string sql =
-        std::string("SELECT ") + kColumns + " FROM " + tableOf(kind) + " WHERE (bolKill <> 0) = ? ORDER BY idx, rowid";
+        "SELECT " + columnsOf(m_db) + " FROM " + tableOf(kind) + " WHERE (bolKill <> 0) = ? ORDER BY idx, rowid";
     return query(sql, &kill);
 }
 
 std::vector<Formula> FormulaStore::listAll(const FormulaKind& kind) const
 {
-    const std::string sql = std::string("SELECT ") + kColumns + " FROM " + tableOf(kind) + " ORDER BY idx, rowid";
+    const std::string sql = "SELECT " + columnsOf(m_db) + " FROM " + tableOf(kind) + " ORDER BY idx, rowid";
     return query(sql, nullptr);
 }
 
@@ -131,7 +138,13 @@ std::vector<int> FormulaStore::appendFormulas(const FormulaKind& kind, const std
     SQLite::Statement last(db, "SELECT idx FROM " + table + " ORDER BY rowid DESC LIMIT 1");
     bool numbered = last.executeStep() && !last.getColumn(0).isNull() && last.getColumn(0).getInt() >= 1;
     int rows = db.execAndGet("SELECT count(*) FROM " + table).getInt();
-    SQLite::Statement ins(db, "INSERT INTO " + table + " (idx, gongshi, gongshiCN, bolKill) VALUES (?, ?, ?, ?)");
+    // Each formula remembers the newest issue stored when it came in: its forward figures count from there.
+    const bool stamp = m_db.hasEntryIssue();
+    const std::string entryIssue =
+        stamp ? db.execAndGet("SELECT coalesce(max(strQQH), '') FROM Lishi").getString() : std::string();
+    SQLite::Statement ins(db, "INSERT INTO " + table + " (idx, gongshi, gongshiCN, bolKill" +
+                                  (stamp ? std::string(", ") + schema::kEntryIssueColumn + ") VALUES (?, ?, ?, ?, ?)"
+                                         : std::string(") VALUES (?, ?, ?, ?)")));
     std::vector<int> idxs;
     idxs.reserve(formulas.size());
     for (const Formula& f : formulas) {
@@ -145,6 +158,9 @@ std::vector<int> FormulaStore::appendFormulas(const FormulaKind& kind, const std
         bindText(ins, 2, f.gongshi);
         bindText(ins, 3, f.gongshiCN);
         ins.bind(4, f.bolKill ? 1 : 0);
+        if (stamp) {
+            ins.bind(5, entryIssue);
+        }
         ins.exec();
         ins.reset();
         idxs.push_back(idx);

@@ -38,6 +38,9 @@ struct Renumbering {
 //
 // Statistics columns that were never written (a new or rebuilt row) read as 0.
 //
+// Every row added records the newest stored issue at that moment (Formula::entryIssue); renumbering,
+// de-duplicating and figure write-backs keep it. A file opened read-only without the column reads none.
+//
 // Not thread-safe; works on the connection of the Database it was given, which must stay open.
 // "N 条公式没有保存：每类公式最多 32767 条。", for the messages of every command that adds formulas.
 QString formulaLimitText(int notStored);

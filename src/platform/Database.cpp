@@ -9,6 +9,8 @@
 #include <SQLiteCpp/Transaction.h>
 
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace korvel {
 
@@ -63,7 +65,30 @@ Database::OpenResult Database::open(const QString& path)
                 return OpenResult::NotKorvel;
             }
         }
-        schema::create(*db);
+        try {
+            schema::create(*db);
+            schema::upgrade(*db);
+        } catch (const SQLite::Exception& e) {
+            if (!existed) {
+                throw;
+            }
+            // Nothing was changed (one transaction); keep the file as it is and read it only.
+            const QString why = QString::fromUtf8(e.what());
+            db.reset();
+            db = std::make_unique<SQLite::Database>(path.toStdString(), SQLite::OPEN_READONLY);
+            if (!schema::isKorvel(*db)) {
+                throw;
+            }
+            m_entryIssue = schema::hasEntryIssue(*db);
+            m_readOnly = true;
+            m_error = QStringLiteral("数据库文件 %1 无法升级（%2），已以只读方式打开：改动无法保存，"
+                                     "“入库后”一栏显示“—”。")
+                          .arg(path, why);
+            m_db = std::move(db);
+            m_path = path;
+            return OpenResult::ReadOnly;
+        }
+        m_entryIssue = true;
         m_db = std::move(db);
         m_path = path;
         return existed ? OpenResult::Opened : OpenResult::Created;
@@ -76,6 +101,8 @@ Database::OpenResult Database::open(const QString& path)
 void Database::close()
 {
     m_db.reset();
+    m_readOnly = false;
+    m_entryIssue = false;
 }
 
 SQLite::Database& Database::sql()
@@ -117,7 +144,8 @@ void create(SQLite::Database& db)
     for (const QString& t : Database::formulaTables()) {
         db.exec("CREATE TABLE IF NOT EXISTS " + t.toStdString() +
                 " (idx INTEGER, gongshi TEXT, gongshiCN TEXT, bolKill INTEGER, sglGsRate REAL,"
-                " intGsErrCon INTEGER, intGsTrueCon INTEGER, intGsErrLst INTEGER, intGsTrueLst INTEGER)");
+                " intGsErrCon INTEGER, intGsTrueCon INTEGER, intGsErrLst INTEGER, intGsTrueLst INTEGER, " +
+                kEntryIssueColumn + " TEXT)");
     }
     db.exec(
         "CREATE TABLE IF NOT EXISTS ErrarrLei (num INTEGER, ETrrcount INTEGER, Errcount INTEGER, Trrcount INTEGER)");
@@ -138,6 +166,50 @@ bool isKorvel(SQLite::Database& db)
     SQLite::Statement q(db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
                             "('Lishi', 'Gongshi1D', 'Gongshi2D', 'Gongshi3D', 'Gongshi2G', 'Gongshi3G')");
     return q.executeStep() && q.getColumn(0).getInt() == 6;
+}
+
+namespace {
+
+bool hasColumn(SQLite::Database& db, const std::string& table, const char* column)
+{
+    SQLite::Statement q(db, "SELECT count(*) FROM pragma_table_info(?) WHERE name = ?");
+    q.bind(1, table);
+    q.bind(2, column);
+    return q.executeStep() && q.getColumn(0).getInt() > 0;
+}
+
+} // namespace
+
+void upgrade(SQLite::Database& db)
+{
+    std::vector<std::string> missing;
+    for (const QString& t : Database::formulaTables()) {
+        if (!hasColumn(db, t.toStdString(), kEntryIssueColumn)) {
+            missing.push_back(t.toStdString());
+        }
+    }
+    if (missing.empty()) {
+        return;
+    }
+    SQLite::Transaction tx(db);
+    const std::string newest = db.execAndGet("SELECT coalesce(max(strQQH), '') FROM Lishi").getString();
+    for (const std::string& t : missing) {
+        db.exec("ALTER TABLE " + t + " ADD COLUMN " + kEntryIssueColumn + " TEXT");
+        SQLite::Statement stamp(db, "UPDATE " + t + " SET " + kEntryIssueColumn + " = ?");
+        stamp.bind(1, newest);
+        stamp.exec();
+    }
+    tx.commit();
+}
+
+bool hasEntryIssue(SQLite::Database& db)
+{
+    for (const QString& t : Database::formulaTables()) {
+        if (!hasColumn(db, t.toStdString(), kEntryIssueColumn)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace schema

@@ -16,7 +16,9 @@ namespace korvel {
 // without SQLite's per-connection mutex; worker threads get snapshots, never the connection.
 class Database {
 public:
-    enum class OpenResult { Opened, Created, NotKorvel, Failed };
+    // ReadOnly: the file is ours but could not be upgraded to the current schema (a write-protected or
+    // locked file); it is open for reading only and lastError() says so.
+    enum class OpenResult { Opened, Created, NotKorvel, Failed, ReadOnly };
 
     Database() = default;
     ~Database();
@@ -26,6 +28,9 @@ public:
     OpenResult open(const QString& path);
     void close();
     bool isOpen() const { return m_db != nullptr; }
+    bool readOnly() const { return m_readOnly; }
+    // Whether the formula tables carry the entry issue (false only in a file opened read-only unupgraded).
+    bool hasEntryIssue() const { return m_entryIssue; }
     const QString& path() const { return m_path; }
     // Why the last open failed or was refused, for the message to the user.
     const QString& lastError() const { return m_error; }
@@ -44,6 +49,8 @@ private:
     std::unique_ptr<SQLite::Database> m_db;
     QString m_path;
     QString m_error;
+    bool m_readOnly = false;
+    bool m_entryIssue = false;
 };
 
 namespace schema {
@@ -51,6 +58,13 @@ namespace schema {
 void create(SQLite::Database& db);
 // True when the open file carries our tables.
 bool isKorvel(SQLite::Database& db);
+// The column of every formula table holding the newest stored issue when the formula entered it.
+inline constexpr const char* kEntryIssueColumn = "strRkQQH";
+// Adds that column to every formula table that lacks it, stamping each of its rows with the newest stored
+// issue (so "入库后" counts from now on), all tables in one transaction: all or nothing. Throws on failure.
+void upgrade(SQLite::Database& db);
+// True when every formula table has the column.
+bool hasEntryIssue(SQLite::Database& db);
 } // namespace schema
 
 } // namespace korvel

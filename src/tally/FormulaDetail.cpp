@@ -72,13 +72,14 @@ QString formulaListCell(const FormulaList& list, const std::vector<int>& order, 
 
 QStringList DetailedResultList::headers()
 {
-    return {QStringLiteral("序号"), QStringLiteral("公式"), QStringLiteral("类型"),
-            QStringLiteral("生杀"), QStringLiteral("结果"), QStringLiteral("号码")};
+    return {QStringLiteral("序号"),     QStringLiteral("公式"),     QStringLiteral("类型"),
+            QStringLiteral("生杀"),     QStringLiteral("结果"),     QStringLiteral("号码"),
+            QStringLiteral("随机基准"), QStringLiteral("超出基准"), QStringLiteral("显著性")};
 }
 
 const std::vector<int>& DetailedResultList::columnWidthsTwips()
 {
-    static const std::vector<int> widths = {600, 6000, 600, 600, 600, 2400};
+    static const std::vector<int> widths = {600, 6000, 600, 600, 600, 2400, 1200, 1000, 1000};
     return widths;
 }
 
@@ -92,11 +93,14 @@ DetailedResultList detailedResultList(const FormulaList& list, const std::vector
         if (!list.rowSelected(r)) {
             continue;
         }
-        std::array<QString, 6> cells;
+        std::array<QString, DetailedResultList::kColumns> cells;
         cells[0] = QString::number(++number);
         for (int c = FormulaList::ColFormula; c <= FormulaList::ColRate; ++c) {
             cells[static_cast<std::size_t>(c)] = list.cellText(r, c, chinese);
         }
+        cells[6] = list.cellText(r, FormulaList::ColBaseline, chinese);
+        cells[7] = list.cellText(r, FormulaList::ColExcess, chinese);
+        cells[8] = list.cellText(r, FormulaList::ColSignificance, chinese);
         if (tallyValues) {
             cells[FormulaList::ColNextValue] = tallyValues->value(list.idxOfRow(r));
         }
@@ -115,7 +119,7 @@ SheetGrid DetailedResultList::toSheet() const
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const int row = static_cast<int>(r) + 1;
         grid.setNumber(row, 0, rows[r][0].toInt());
-        for (int c = 1; c < 6; ++c) {
+        for (int c = 1; c < kColumns; ++c) {
             const QString& text = rows[r][static_cast<std::size_t>(c)];
             bool numeric = false;
             const int v = text.toInt(&numeric);

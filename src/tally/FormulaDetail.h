@@ -32,10 +32,12 @@ QString formulaListCell(const FormulaList& list, const std::vector<int>& order, 
 // then the formula, kind, sense, value and rate texts of the list.
 struct DetailedResultList {
     static QString title() { return QStringLiteral("详细结果列表"); }
-    static QStringList headers(); // "序号", "公式", "类型", "生杀", "结果", "号码"
+    // "序号", "公式", "类型", "生杀", "结果", "号码", then the chance figures "随机基准", "超出基准", "显著性".
+    static QStringList headers();
+    static constexpr int kColumns = 9;
     static const std::vector<int>& columnWidthsTwips();
 
-    std::vector<std::array<QString, 6>> rows;
+    std::vector<std::array<QString, kColumns>> rows;
 
     SheetGrid toSheet() const;
     // "导出数据(&E)": writes "gongshi.xls" and shows it.

@@ -25,7 +25,9 @@ SheetGrid formulaListSheet(const FormulaList& list, const std::vector<int>& orde
     for (int r = 0; r < static_cast<int>(shown.size()); ++r) {
         for (int c = 0; c < FormulaList::ColumnCount; ++c) {
             const QString text = formulaListCell(list, shown, r, c, chinese);
-            const bool numeric = c == FormulaList::ColNumber || c >= FormulaList::ColErrCon;
+            // The chance columns at the right end are texts, as the rate is.
+            const bool numeric =
+                c == FormulaList::ColNumber || (c >= FormulaList::ColErrCon && c <= FormulaList::ColIdx);
             bool isValue = false;
             const double value = c == FormulaList::ColNextValue ? text.toDouble(&isValue) : 0.0;
             if (numeric) {

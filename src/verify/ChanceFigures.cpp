@@ -153,6 +153,13 @@ ChanceFigures ChanceCounter::figures() const
     return chanceFiguresFromCounts(m_kind, m_kill, m_j, m_hits, m_named, m_noDigit, m_wTotal, m_wNamed, m_wNoDigit);
 }
 
+int firstRowAfterIssue(const HistorySnapshot& snapshot, const QString& issue)
+{
+    const auto& issues = snapshot.issues();
+    const auto it = std::upper_bound(issues.begin(), issues.end(), issue);
+    return std::max(1, static_cast<int>(it - issues.begin()));
+}
+
 double binomialTail(std::int64_t n, double p, std::int64_t k)
 {
     if (k <= 0) {
@@ -251,6 +258,17 @@ QString significanceText(const ChanceFigures& f)
         return QString::asprintf("%.1e", p);
     }
     return QString::asprintf("%.4f", p);
+}
+
+QString forwardText(const ChanceFigures& f)
+{
+    if (f.windowEmpty) {
+        return QStringLiteral("—");
+    }
+    const double rate = static_cast<double>(f.hits) / static_cast<double>(f.draws) * 100.0;
+    return QString::asprintf("%.1f%% (%lld/%lld) ", rate, static_cast<long long>(f.hits),
+                             static_cast<long long>(f.draws)) +
+           QStringLiteral("基准") + QString::asprintf("%.1f%%", f.baseline);
 }
 
 QString significanceToolTip(const ChanceFigures& f)

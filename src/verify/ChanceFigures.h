@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formula/FormulaKind.h"
+#include "history/HistorySnapshot.h"
 #include "verify/Evaluation.h"
 #include "verify/HitRule.h"
 
@@ -73,6 +74,10 @@ private:
     std::int64_t m_wNoDigit = 0;
 };
 
+// First snapshot row after `issue` (issues compare as the store orders them), at least 1 since the first
+// draw carries no value; size() when no draw came after. The forward figures count rows from here.
+int firstRowAfterIssue(const HistorySnapshot& snapshot, const QString& issue);
+
 // Builds the figures from class counts (plain and weighted); the two functions above end here.
 ChanceFigures chanceFiguresFromCounts(const FormulaKind& kind, bool bolKill, std::int64_t draws, std::int64_t hits,
                                       std::int64_t named, std::int64_t noDigit, std::int64_t weightTotal,
@@ -91,6 +96,9 @@ double binomialTailNormal(std::int64_t n, double p, std::int64_t k);
 QString baselineText(const ChanceFigures& f);
 QString excessText(const ChanceFigures& f, double rate);
 QString significanceText(const ChanceFigures& f);
+// The forward cell "入库后": plain rate with one decimal, hits/draws and the baseline, for example
+// "90.0% (27/30) 基准90.0%"; "—" when no draw came after.
+QString forwardText(const ChanceFigures& f);
 // Tooltip of a significance cell: which computation gave it.
 QString significanceToolTip(const ChanceFigures& f);
 

@@ -38,6 +38,14 @@ QString FormulaList::columnHeader(int column, bool weighted)
         return QStringLiteral("最后连对");
     case ColIdx:
         return QStringLiteral("idx");
+    case ColBaseline:
+        return QStringLiteral("随机基准");
+    case ColExcess:
+        return QStringLiteral("超出基准");
+    case ColSignificance:
+        return QStringLiteral("显著性");
+    case ColForward:
+        return QStringLiteral("入库后");
     default:
         return {};
     }
@@ -45,7 +53,8 @@ QString FormulaList::columnHeader(int column, bool weighted)
 
 int FormulaList::columnWidthTwips(int column)
 {
-    static constexpr std::array<int, ColumnCount> widths = {420, 4800, 600, 420, 600, 2800, 800, 800, 800, 800, 0};
+    static constexpr std::array<int, ColumnCount> widths = {420, 4800, 600, 420, 600,  2800, 800,
+                                                            800, 800,  800, 0,   1200, 1000, 2600};
     return column >= 0 && column < ColumnCount ? widths[static_cast<std::size_t>(column)] : 0;
 }
 
@@ -95,6 +104,33 @@ QString FormulaList::cellText(int r, int column, bool chinese) const
         return QString::number(s.trueLst);
     case ColIdx:
         return QString::number(x.formula.idx);
+    case ColBaseline:
+        return baselineText(x.chance);
+    case ColExcess:
+        return excessText(x.chance, static_cast<double>(s.rate));
+    case ColSignificance:
+        return significanceText(x.chance);
+    case ColForward:
+        return x.forward ? forwardText(*x.forward) : QStringLiteral("—");
+    default:
+        return {};
+    }
+}
+
+QString FormulaList::cellToolTip(int r, int column) const
+{
+    const FormulaListRow& x = row(r);
+    switch (column) {
+    case ColBaseline:
+        return QStringLiteral("随机开奖下该公式在同一窗口（同一加权）的平均命中概率");
+    case ColExcess:
+        return QStringLiteral("正确率减随机基准（百分点）");
+    case ColSignificance:
+        return significanceToolTip(x.chance);
+    case ColForward:
+        return x.forward ? QStringLiteral("公式入库（期号 %1 之后）以来的命中/期数，及其随机基准")
+                               .arg(x.formula.entryIssue->isEmpty() ? QStringLiteral("无") : *x.formula.entryIssue)
+                         : QStringLiteral("数据库未记录入库期号");
     default:
         return {};
     }
@@ -361,10 +397,18 @@ void FormulaList::Yansuan(const HistorySnapshot& snapshot, const PassSettings& s
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         FormulaListRow& row = m_rows[i];
         const Expression& expr = m_expressions[i];
-        EvaluateFormula(snapshot, expr, m_kind, row.formula.bolKill, settings.perDrawDisplay ? 0 : start, eval);
+        // The forward draws may reach back before the window (a formula kept for long).
+        const int forwardStart = row.formula.entryIssue ? firstRowAfterIssue(snapshot, *row.formula.entryIssue) : n;
+        const int from = settings.perDrawDisplay ? 0 : std::min(start, forwardStart);
+        EvaluateFormula(snapshot, expr, m_kind, row.formula.bolKill, from, eval);
         FormulaFigures fig = formulaFigures(eval.hitsFrom(start), settings.figures.weighted, row.formula.stats.rate);
         fig.stats.evaluable = expr.ok();
         row.formula.stats = fig.stats;
+        row.chance = chanceFigures(eval, start, m_kind, row.formula.bolKill, settings.figures.weighted);
+        row.forward.reset();
+        if (row.formula.entryIssue) {
+            row.forward = chanceFigures(eval, forwardStart, m_kind, row.formula.bolKill, false);
+        }
         row.evaluable = expr.ok();
         row.next = eval.nextValue();
         row.nextValueText = rowSelected(static_cast<int>(i)) && row.next ? QString::number(*row.next) : QString();

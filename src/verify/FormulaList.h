@@ -5,6 +5,7 @@
 #include "formula/FormulaKind.h"
 #include "formula/FormulaStore.h"
 #include "history/HistorySnapshot.h"
+#include "verify/ChanceFigures.h"
 #include "verify/Evaluation.h"
 #include "verify/FormulaFigures.h"
 
@@ -30,6 +31,9 @@ struct FormulaListRow {
     QString nextValueText;   // 计算值: the prediction of a formula selected at the last pass, else empty
     bool evaluable = true;   // false: the expression cannot be computed; every draw counts as a miss
     QString error;           // why it cannot be computed
+    ChanceFigures chance;    // chance baseline over the rate's window (after a pass)
+    // The draws after the formula's entry issue, plain counts; none when its entry issue is not known.
+    std::optional<ChanceFigures> forward;
 };
 
 // Hit colour of one cell of the per-draw display: blue for a hit, green for a miss, none where the draw has
@@ -89,17 +93,21 @@ class FormulaList : public QObject {
     Q_OBJECT
 public:
     enum Column {
-        ColNumber,    // "序号"
-        ColFormula,   // "公式"
-        ColKind,      // "种类"
-        ColSense,     // "生杀"
-        ColNextValue, // "计算值"
-        ColRate,      // "正确率" / "正确率（加权算法）"
-        ColErrCon,    // "最大连错"
-        ColTrueCon,   // "最大连对"
-        ColErrLst,    // "最后连错"
-        ColTrueLst,   // "最后连对"
-        ColIdx,       // "idx" (hidden)
+        ColNumber,       // "序号"
+        ColFormula,      // "公式"
+        ColKind,         // "种类"
+        ColSense,        // "生杀"
+        ColNextValue,    // "计算值"
+        ColRate,         // "正确率" / "正确率（加权算法）"
+        ColErrCon,       // "最大连错"
+        ColTrueCon,      // "最大连对"
+        ColErrLst,       // "最后连错"
+        ColTrueLst,      // "最后连对"
+        ColIdx,          // "idx" (hidden)
+        ColBaseline,     // "随机基准": the rate chance alone would score
+        ColExcess,       // "超出基准": rate minus baseline, percentage points
+        ColSignificance, // "显著性": chance of at least the hits seen, under random digits
+        ColForward,      // "入库后": hits since the formula entered its table, with their baseline
         ColumnCount
     };
     static QString columnHeader(int column, bool weighted);
@@ -121,6 +129,8 @@ public:
     int rowOfIdx(int idx) const; // -1 when no row carries it
     // Display text of a cell; `chinese` picks the tab "公式中文显示" (else "公式英文显示") for column 1.
     QString cellText(int r, int column, bool chinese) const;
+    // Tooltip of a cell of the chance columns (which computation gave the significance), else empty.
+    QString cellToolTip(int r, int column) const;
     // The row to scroll to the top after a fill: the last row when the list has 30 rows or more, else -1.
     int topRowAfterFill() const;
 

@@ -71,10 +71,12 @@ TEST_F(FormulaDetailTest, DetailedResultListHoldsTheSelectedFormulasInDisplayOrd
 {
     const std::vector<int> byRate = formulaListOrder(*list, FormulaList::ColRate);
     const DetailedResultList detail = detailedResultList(*list, byRate, true);
-    EXPECT_EQ(DetailedResultList::headers(), (QStringList{"序号", "公式", "类型", "生杀", "结果", "号码"}));
+    EXPECT_EQ(DetailedResultList::headers(),
+              (QStringList{"序号", "公式", "类型", "生杀", "结果", "号码", "随机基准", "超出基准", "显著性"}));
     ASSERT_EQ(detail.rows.size(), 2u);
-    EXPECT_EQ(detail.rows[0],
-              (std::array<QString, 6>{"1", "[百位通选]个位码", "百位通选", "杀", "6", "66.6667% (2/3)"}));
+    // L3A names a digit on all three draws: chance 0.729 each; P(X >= 2) = 0.729^3 + 3 * 0.729^2 * 0.271.
+    EXPECT_EQ(detail.rows[0], (std::array<QString, 9>{"1", "[百位通选]个位码", "百位通选", "杀", "6", "66.6667% (2/3)",
+                                                      "72.9000%", "-6.2333", "0.8195"}));
     EXPECT_EQ(detail.rows[1][0], "2");
     EXPECT_EQ(detail.rows[1][1], "[百位通选]百位码");
     EXPECT_EQ(detail.rows[1][4], "0");
@@ -105,8 +107,11 @@ TEST_F(FormulaDetailTest, DetailedResultListAndFormulaListExportToGongshi)
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     EXPECT_EQ(book.sheets, QStringList{"Sheet1"});
     EXPECT_EQ(book.rows, 3);
-    EXPECT_EQ(book.columns, 6);
+    EXPECT_EQ(book.columns, 9);
     EXPECT_EQ(book.text(0, 5), "号码");
+    EXPECT_EQ(book.text(0, 6), "随机基准");
+    EXPECT_EQ(book.text(1, 6), "72.9000%");
+    EXPECT_EQ(book.text(1, 8), "0.8195");
     EXPECT_EQ(book.number(1, 0), 1);
     EXPECT_EQ(book.text(1, 1), "[百位通选]个位码");
     EXPECT_EQ(book.text(1, 2), "百位通选");
@@ -119,8 +124,9 @@ TEST_F(FormulaDetailTest, DetailedResultListAndFormulaListExportToGongshi)
     book = test::readBook(test::XlsReadBack::workbook(dir.filePath("gongshi.xls"), &error));
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     EXPECT_EQ(book.rows, 4);
-    EXPECT_EQ(book.columns, 11);
-    for (int c = 0; c < 11; ++c) {
+    // The eleven columns of the list, then the chance figures at the right end.
+    EXPECT_EQ(book.columns, 15);
+    for (int c = 0; c < 15; ++c) {
         EXPECT_EQ(book.text(0, c), FormulaList::columnHeader(c, false)) << c;
     }
     EXPECT_EQ(book.text(0, 5), "正确率");
@@ -141,6 +147,14 @@ TEST_F(FormulaDetailTest, DetailedResultListAndFormulaListExportToGongshi)
     EXPECT_EQ(book.text(3, 4), "");          // the unselected formula has none
     EXPECT_EQ(book.number(1, 6), 1);         // 最大连错 of L3A
     EXPECT_EQ(book.number(1, 10), 2);        // its idx
+    EXPECT_EQ(book.text(0, 11), "随机基准");
+    EXPECT_EQ(book.text(1, 11), "72.9000%");
+    EXPECT_EQ(book.text(1, 12), "-6.2333");
+    EXPECT_EQ(book.text(1, 13), "0.8195");
+    // Formulas added to a database without draws count every draw after the first as forward.
+    EXPECT_EQ(book.text(0, 14), "入库后");
+    EXPECT_EQ(book.text(1, 14), "66.7% (2/3) 基准72.9%");
+    EXPECT_EQ(book.text(2, 14), "100.0% (3/3) 基准72.9%");
 }
 
 TEST_F(FormulaDetailTest, HistoryExportAsksFirstThenWritesTheGridWithHitColours)

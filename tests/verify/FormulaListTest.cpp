@@ -361,7 +361,13 @@ TEST_F(FormulaListTest, NextValueClickHighlightsEqualValues)
 
 TEST_F(FormulaListTest, ColumnsOfTheList)
 {
-    EXPECT_EQ(FormulaList::ColumnCount, 11);
+    // The eleven columns of the list keep their places; the chance figures follow at the right end.
+    EXPECT_EQ(FormulaList::ColIdx, 10);
+    EXPECT_EQ(FormulaList::ColumnCount, 15);
+    EXPECT_EQ(FormulaList::columnHeader(FormulaList::ColBaseline, true), QStringLiteral("随机基准"));
+    EXPECT_EQ(FormulaList::columnHeader(FormulaList::ColExcess, true), QStringLiteral("超出基准"));
+    EXPECT_EQ(FormulaList::columnHeader(FormulaList::ColSignificance, true), QStringLiteral("显著性"));
+    EXPECT_EQ(FormulaList::columnHeader(FormulaList::ColForward, true), QStringLiteral("入库后"));
     EXPECT_EQ(FormulaList::columnHeader(FormulaList::ColRate, true), QStringLiteral("正确率（加权算法）"));
     EXPECT_EQ(FormulaList::columnHeader(FormulaList::ColRate, false), QStringLiteral("正确率"));
     EXPECT_EQ(FormulaList::columnHeader(FormulaList::ColNumber, true), QStringLiteral("序号"));

@@ -27,7 +27,7 @@ FormulaListModel::FormulaListModel(FormulaList& list, QObject* parent)
     connect(&m_list, &FormulaList::selectionChanged, this, [this] { refreshColumns(0, 0); });
     connect(&m_list, &FormulaList::figuresChanged, this, [this] {
         rebuildTexts();
-        refreshColumns(FormulaList::ColNextValue, FormulaList::ColTrueLst);
+        refreshColumns(FormulaList::ColNextValue, FormulaList::ColumnCount - 1);
     });
     rebuildTexts();
 }
@@ -151,10 +151,14 @@ QVariant FormulaListModel::data(const QModelIndex& index, int role) const
                 return tip;
             }
         }
+        if (c >= FormulaList::ColBaseline) {
+            return m_list.cellToolTip(r, c);
+        }
         return m_toolTip;
     case Qt::TextAlignmentRole:
-        return c == FormulaList::ColFormula || c == FormulaList::ColRate ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
-                                                                         : QVariant(Qt::AlignCenter);
+        return c == FormulaList::ColFormula || c == FormulaList::ColRate || c == FormulaList::ColForward
+                   ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
+                   : QVariant(Qt::AlignCenter);
     default:
         return {};
     }
