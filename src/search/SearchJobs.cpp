@@ -1,5 +1,6 @@
 #include "search/SearchJobs.h"
 
+#include "search/CandidateChance.h"
 #include "search/SearchKind.h"
 
 #include <algorithm>
@@ -25,11 +26,12 @@ SearchJob::Verdict ManualSearchJob::take(const Candidate& c, const FormulaFigure
     m_record.noteVerified(c, m_kernel.kind(), m_kernel.kill(), m_form, f.stats);
     if (qualifies(f, m_thresholds)) {
         const int kindNumber = kindNumberOf(m_kernel.kind());
+        const ChanceFigures chance = candidateChance(m_kernel.data(), c, m_kernel.kind(), m_kernel.kill());
         if (m_holdout) {
             m_record.acceptHeldOut(c, m_kernel.kind(), m_kernel.kill(), m_form, kindNumber,
-                                   m_holdout->judge(c, m_kernel.kind(), m_kernel.kill()));
+                                   m_holdout->judge(c, m_kernel.kind(), m_kernel.kill()), f.stats, chance);
         } else {
-            m_record.accept(c, m_kernel.kind(), m_kernel.kill(), m_form, kindNumber);
+            m_record.accept(c, m_kernel.kind(), m_kernel.kill(), m_form, kindNumber, f.stats, chance);
         }
     }
     if (m_record.full()) {
@@ -86,13 +88,14 @@ SearchJob::Verdict SchemeSearchJob::take(const Candidate& c, const FormulaFigure
     if (!qualifies(f, s.thresholds)) {
         return Verdict::Continue;
     }
+    const ChanceFigures chance = candidateChance(s.kernel.data(), c, s.kernel.kind(), m_kill);
     if (m_holdout) {
         if (!m_record.acceptHeldOut(c, s.kernel.kind(), m_kill, m_form, kindNumber,
-                                    m_holdout->judge(c, s.kernel.kind(), m_kill))) {
+                                    m_holdout->judge(c, s.kernel.kind(), m_kill), f.stats, chance)) {
             return Verdict::Continue;
         }
     } else {
-        m_record.accept(c, s.kernel.kind(), m_kill, m_form, kindNumber);
+        m_record.accept(c, s.kernel.kind(), m_kill, m_form, kindNumber, f.stats, chance);
     }
     const bool kindDone = m_walk.accept();
     m_record.foundForKind = m_walk.foundForKind();

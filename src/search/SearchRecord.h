@@ -4,6 +4,7 @@
 #include "search/Candidate.h"
 #include "search/HoldoutCheck.h"
 #include "search/SearchSettings.h"
+#include "verify/ChanceFigures.h"
 #include "verify/FormulaFigures.h"
 
 #include <QString>
@@ -29,6 +30,13 @@ struct FoundFormula {
 // What the search window shows of its runs: the result arrays (entries 1..found count, consumed by every
 // save), the visible result list (only ever appended to while the window is open), the counters and the
 // candidate verified last. Written by the running job under the runner's lock; read through the session.
+// What the result list shows beside an accepted formula's text: its rate with the chance figures, and the
+// tooltip naming how the significance was computed. The export writes the texts only.
+struct ResultFigures {
+    QString text;
+    QString toolTip;
+};
+
 struct SearchRecord {
     std::vector<FoundFormula> found;
     QStringList lines;
@@ -36,6 +44,7 @@ struct SearchRecord {
     // that qualified but failed the held-out threshold: shown as such, never saved.
     QStringList notes;
     QStringList rejected;
+    std::vector<ResultFigures> figures;   // one per line
     std::int64_t verified = 0;            // "当前验证公式数"
     int foundForKind = 0;                 // the scheme's count for its current kind
     std::array<int, 6> acceptedPerKind{}; // accepted since the window opened, by kind number - 1
@@ -58,11 +67,16 @@ struct SearchRecord {
         lastStats = s;
     }
 
-    void accept(const Candidate& c, const FormulaKind& kind, bool kill, DisplayForm form, int kindNumber)
+    void accept(const Candidate& c, const FormulaKind& kind, bool kill, DisplayForm form, int kindNumber,
+                const FormulaStats& stats, const ChanceFigures& chance)
     {
         FoundFormula f{candidateExpression(c), candidateText(c, kind, kill, form), kind};
         lines << f.gongshiCN;
         notes << QString();
+        figures.push_back({QStringLiteral("正确率 %1  随机基准 %2  超出基准 %3  显著性 %4")
+                               .arg(rateText(stats), baselineText(chance),
+                                    excessText(chance, static_cast<double>(stats.rate)), significanceText(chance)),
+                           significanceToolTip(chance)});
         found.push_back(std::move(f));
         ++acceptedPerKind[static_cast<std::size_t>(kindNumber - 1)];
     }
@@ -70,13 +84,13 @@ struct SearchRecord {
     // A qualifying candidate judged on the held-out draws: accepted with its note when it passed, else kept
     // among the rejected. True when accepted.
     bool acceptHeldOut(const Candidate& c, const FormulaKind& kind, bool kill, DisplayForm form, int kindNumber,
-                       const HoldoutFigures& h)
+                       const HoldoutFigures& h, const FormulaStats& stats, const ChanceFigures& chance)
     {
         if (!h.passed) {
             rejected << QStringLiteral("【%1】 %2").arg(holdoutText(h), candidateText(c, kind, kill, form));
             return false;
         }
-        accept(c, kind, kill, form, kindNumber);
+        accept(c, kind, kill, form, kindNumber, stats, chance);
         notes.back() = holdoutText(h);
         return true;
     }

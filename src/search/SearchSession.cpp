@@ -551,6 +551,11 @@ QStringList SearchSession::rejectedLines() const
     return m_runner.locked([&] { return m_record.rejected; });
 }
 
+std::vector<ResultFigures> SearchSession::resultFigures() const
+{
+    return m_runner.locked([&] { return m_record.figures; });
+}
+
 std::vector<FoundFormula> SearchSession::foundFormulas() const
 {
     return m_runner.locked([&] { return m_record.found; });

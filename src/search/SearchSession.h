@@ -185,6 +185,8 @@ public:
     // The held-out figures of each result line (empty strings without a hold-out), and the rejected ones.
     QStringList resultNotes() const;
     QStringList rejectedLines() const;
+    // The figures shown beside each result line (rate and chance figures), one per line.
+    std::vector<ResultFigures> resultFigures() const;
     std::vector<FoundFormula> foundFormulas() const;
 
 private:

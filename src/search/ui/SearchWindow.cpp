@@ -281,10 +281,18 @@ void SearchWindow::appendResultLines(int lines)
     const bool atEnd = bar->value() >= bar->maximum();
     const QStringList all = m_search->resultLines();
     const QStringList notes = m_search->resultNotes();
+    const std::vector<ResultFigures> figures = m_search->resultFigures();
     for (qsizetype i = shown; i < all.size(); ++i) {
-        // With a hold-out each line starts with the formula's figures on the held-out draws.
+        // With a hold-out each line starts with the formula's figures on the held-out draws; after the text
+        // as exported comes its rate beside the rate chance alone would score.
         const QString note = i < notes.size() ? notes[i] : QString();
-        m_results->addItem(note.isEmpty() ? all[i] : QStringLiteral("【%1】 %2").arg(note, all[i]));
+        QString text = note.isEmpty() ? all[i] : QStringLiteral("【%1】 %2").arg(note, all[i]);
+        auto* item = new QListWidgetItem(m_results);
+        if (i < static_cast<qsizetype>(figures.size())) {
+            text += QStringLiteral("    ") + figures[static_cast<std::size_t>(i)].text;
+            item->setToolTip(figures[static_cast<std::size_t>(i)].toolTip);
+        }
+        item->setText(text);
     }
     if (atEnd) {
         m_results->scrollToBottom();
