@@ -79,8 +79,13 @@ TEST_F(FormulaCommandsTest, TypedFormulasShowTheirHandComputedFigures)
     ASSERT_EQ(text.size(), 6);
     EXPECT_EQ(text[3],
               QStringLiteral(
-                  "序号\t公式\t种类\t生杀\t计算值\t正确率（加权算法）\t最大连错\t最大连对\t最后连错\t最后连对\tidx"));
-    EXPECT_EQ(text[5], QStringLiteral("2\tL1A+L2A\t百位单选\t杀\t1\t46.6667% (14/30)\t1\t3\t1\t0\t2"));
+                  "序号\t公式\t种类\t生杀\t计算值\t正确率（加权算法）\t最大连错\t最大连对\t最后连错\t最后连对\tidx\t"
+                  "随机基准\t超出基准\t显著性\t入库后"));
+    // Then the chance figures: four named digits at 0.9; three plain hits of four, P(X >= 3) = 0.9477; no
+    // draw came after the formula was added.
+    EXPECT_EQ(text[5],
+              QStringLiteral("2\tL1A+L2A\t百位单选\t杀\t1\t46.6667% (14/30)\t1\t3\t1\t0\t2\t90.0000%\t-43.3333\t"
+                             "0.9477\t—"));
 
     // The sense comes from the equation form; the lists of the two senses are apart.
     run = add(QStringLiteral("百位码+1=下期生 百位单选"));

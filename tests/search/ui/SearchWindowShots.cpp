@@ -4,6 +4,8 @@
 #include "search/ui/SchemePanel.h"
 
 #include <QDir>
+#include <QListWidget>
+#include <QScrollBar>
 
 namespace korvel::test {
 namespace {
@@ -46,6 +48,10 @@ TEST_F(SearchWindowShots, BeforeDuringAndAfterASearch)
     click(in<QPushButton>(w, QStringLiteral("startSearchButton")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return foundShown(w) >= 30; }, 60000));
     shoot(w, QStringLiteral("search-window-manual-running"));
+    // The figures beside each result line, at the end of the long texts.
+    w->resultList()->horizontalScrollBar()->setValue(w->resultList()->horizontalScrollBar()->maximum());
+    shoot(w->resultList(), QStringLiteral("search-result-list-figures"));
+    w->resultList()->horizontalScrollBar()->setValue(0);
     click(in<QPushButton>(w, QStringLiteral("pauseSearchButton")));
 
     // A scheme on the default thresholds: kind 1 (red) needs more than it finds in a moment.

@@ -86,7 +86,9 @@ TEST_F(TallyResultWindowTest, GroupTallyOfTheSelectedFormulasRanksMarksSummarise
         EXPECT_EQ(dialog->windowTitle(), "详细结果列表");
         auto* grid = dialog->findChild<QTableView*>(QStringLiteral("detailGrid"));
         watch(grid->model());
-        EXPECT_EQ(gridHeaders(grid), (QStringList{"序号", "公式", "类型", "生杀", "结果", "号码"}));
+        EXPECT_EQ(gridHeaders(grid),
+                  (QStringList{"序号", "公式", "类型", "生杀", "结果", "号码", "随机基准", "超出基准", "显著性"}));
+        EXPECT_EQ(gridColumn(grid, 6).first(), cell(0, FormulaList::ColBaseline));
         detailRows = gridColumn(grid, 0) + gridColumn(grid, 1) + gridColumn(grid, 4) + gridColumn(grid, 2);
         EXPECT_EQ(gridColumn(grid, 5).first(), cell(0, FormulaList::ColRate));
         m_testers.pop_back();

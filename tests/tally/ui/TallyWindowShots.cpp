@@ -5,7 +5,9 @@
 
 #include <QDir>
 #include <QProgressDialog>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QTableView>
 
 namespace korvel::test {
 namespace {
@@ -52,6 +54,11 @@ TEST_F(TallyWindowShots, EveryWindow)
     storeFormulas(FormulaKind{2, Play::Single}, {{"L1A+L2A", "[十位单选]L1A+L2A"}, {"L3A*3", "[十位单选]L3A*3"}});
     storeFormulas(FormulaKind{3, Play::Single}, hundreds);
     shoot(m_window.get(), QStringLiteral("main-window"));
+    // The chance figures at the right end of the formula list.
+    if (auto* grid = m_window->findChild<QTableView*>(QStringLiteral("formulaGrid"))) {
+        grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+        shoot(grid, QStringLiteral("formula-list-chance-columns"));
+    }
 
     // Best method, 单选: the sort dialog, then frmErrarrLei.
     choose(QStringLiteral("methodBest"));

@@ -278,7 +278,9 @@ TEST_F(FormulaListWindowTest, TheListHasItsHeadersWidthsTooltipAndTheRateHeaderF
     openWindow();
     typeFormula(QStringLiteral("百位码+2=下期杀 十位单选"));
     const QStringList headers = {"序号",     "公式",     "种类",     "生杀",     "计算值", "正确率（加权算法）",
-                                 "最大连错", "最大连对", "最后连错", "最后连对", "idx"};
+                                 "最大连错", "最大连对", "最后连错", "最后连对", "idx",    "随机基准",
+                                 "超出基准", "显著性",   "入库后"};
+    ASSERT_EQ(headers.size(), FormulaList::ColumnCount);
     for (int c = 0; c < FormulaList::ColumnCount; ++c) {
         EXPECT_EQ(model()->headerData(c, Qt::Horizontal).toString(), headers[c]) << c;
     }
@@ -291,6 +293,13 @@ TEST_F(FormulaListWindowTest, TheListHasItsHeadersWidthsTooltipAndTheRateHeaderF
     }
     EXPECT_TRUE(grid()->isColumnHidden(FormulaList::ColIdx));
     EXPECT_EQ(grid()->toolTip(), "双击参数列可以以该参数次序排序，单击鼠标右键可以打开此表功能扩展菜单");
+    // The chance columns are shown; the significance says how it was computed.
+    EXPECT_FALSE(grid()->isColumnHidden(FormulaList::ColSignificance));
+    EXPECT_TRUE(model()
+                    ->index(0, FormulaList::ColSignificance)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .contains(QStringLiteral("精确")));
 
     // Weighting off takes effect at the next pass, header and figures together: 4 of 5 draws.
     triggerAction(QStringLiteral("actionWeightedRate"));
