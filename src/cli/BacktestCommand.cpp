@@ -1,4 +1,4 @@
-#include "tally/BacktestCommand.h"
+#include "app/BacktestCommand.h"
 #include "app/Session.h"
 #include "cli/Arguments.h"
 #include "cli/Choices.h"

@@ -7,7 +7,7 @@
 #include "cli/Commands.h"
 #include "settings/Options.h"
 #include "tally/SortSettings.h"
-#include "tally/TallyCommand.h"
+#include "app/TallyCommand.h"
 #include "tally/TallyResult.h"
 
 namespace korvel::cli {

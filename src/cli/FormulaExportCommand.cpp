@@ -6,6 +6,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "formula/FormulaTextExport.h"
+#include "verify/FormulaListExport.h"
 
 #include <QDir>
 #include <QFileInfo>

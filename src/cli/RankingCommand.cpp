@@ -7,7 +7,7 @@
 #include "cli/Commands.h"
 #include "tally/RankHistogram.h"
 #include "tally/RankingList.h"
-#include "tally/TallyCommand.h"
+#include "app/TallyCommand.h"
 
 #include <QElapsedTimer>
 

@@ -4,7 +4,6 @@
 #include "platform/Dialogs.h"
 #include "platform/Launcher.h"
 #include "platform/TextCodec.h"
-#include "verify/FormulaList.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -57,29 +56,6 @@ QByteArray encodeLine(const QString& line)
         i += n - 1;
     }
     return out;
-}
-
-TextExportResult writeAndOpen(const QStringList& lines, const QString& path, int formulas, Dialogs& dialogs,
-                              Launcher& launcher)
-{
-    TextExportResult result;
-    QSaveFile file(path);
-    const QByteArray bytes = formulaExportBytes(lines);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        result.error = file.errorString();
-        dialogs.message(QStringLiteral("公式导出"),
-                        QStringLiteral("无法写入“%1”：%2").arg(QDir::toNativeSeparators(path), result.error),
-                        Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
-        return result;
-    }
-    result.path = path;
-    result.formulas = formulas;
-    if (!launcher.openTextFile(path)) {
-        dialogs.message(QStringLiteral("公式导出"),
-                        QStringLiteral("公式已导出到“%1”，但无法打开文本编辑器。").arg(QDir::toNativeSeparators(path)),
-                        Dialogs::Buttons::Ok, Dialogs::Icon::Information);
-    }
-    return result;
 }
 
 } // namespace
@@ -140,44 +116,27 @@ const std::vector<FormulaKind>& allKindsExportOrder()
     return order;
 }
 
-TextExportResult ExportAllKindsText(FormulaStore& store, Dialogs& dialogs, Launcher& launcher,
-                                    const HistorySnapshot& history, const FigureSettings& settings, bool kill,
-                                    const QString& nextIssue, const QString& dataFolder)
+TextExportResult writeFormulaExport(const QStringList& lines, const QString& path, int formulas, Dialogs& dialogs,
+                                    Launcher& launcher)
 {
-    QStringList lines = formulaExportHeader();
-    int counted = 0;
-    // A list of its own: the main window's list and its selection stay as they are.
-    FormulaList list(store, dialogs);
-    for (const FormulaKind& kind : allKindsExportOrder()) {
-        list.AddGongshi(kind, kill);
-        const std::vector<CalcuResult> calcu = list.YansuanCalcu(history, settings);
-        std::vector<ExportedFormula> formulas;
-        formulas.reserve(calcu.size());
-        for (int r = 0; r < list.rowCount(); ++r) {
-            formulas.push_back({list.row(r).formula.gongshiCN, calcu[static_cast<std::size_t>(r)].trueLst});
-        }
-        counted = appendFormulaExportLines(lines, formulas, counted);
+    TextExportResult result;
+    QSaveFile file(path);
+    const QByteArray bytes = formulaExportBytes(lines);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        result.error = file.errorString();
+        dialogs.message(QStringLiteral("公式导出"),
+                        QStringLiteral("无法写入“%1”：%2").arg(QDir::toNativeSeparators(path), result.error),
+                        Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        return result;
     }
-    TextExportResult result =
-        writeAndOpen(lines, QDir(dataFolder).filePath(allKindsExportFileName(nextIssue)), counted, dialogs, launcher);
-    if (result.ok()) {
-        result.lastKind = allKindsExportOrder().back();
+    result.path = path;
+    result.formulas = formulas;
+    if (!launcher.openTextFile(path)) {
+        dialogs.message(QStringLiteral("公式导出"),
+                        QStringLiteral("公式已导出到“%1”，但无法打开文本编辑器。").arg(QDir::toNativeSeparators(path)),
+                        Dialogs::Buttons::Ok, Dialogs::Icon::Information);
     }
     return result;
-}
-
-TextExportResult ExportKindText(const FormulaList& list, Dialogs& dialogs, Launcher& launcher, const QString& nextIssue,
-                                const QString& dataFolder)
-{
-    QStringList lines = formulaExportHeader();
-    std::vector<ExportedFormula> formulas;
-    formulas.reserve(static_cast<std::size_t>(list.rowCount()));
-    for (const FormulaListRow& row : list.rows()) {
-        formulas.push_back({row.formula.gongshiCN, row.formula.stats.trueLst});
-    }
-    const int counted = appendFormulaExportLines(lines, formulas, 0);
-    return writeAndOpen(lines, QDir(dataFolder).filePath(kindExportFileName(nextIssue, list.kind(), list.kill())),
-                        counted, dialogs, launcher);
 }
 
 } // namespace korvel

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "formula/FormulaKind.h"
-#include "verify/FormulaFigures.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,9 +12,6 @@
 namespace korvel {
 
 class Dialogs;
-class FormulaList;
-class FormulaStore;
-class HistorySnapshot;
 class Launcher;
 
 // The Chinese formula text files, in the line format that the formula import reads back:
@@ -55,16 +51,9 @@ struct TextExportResult {
 // The kinds in the order of the all-kinds export: 百位单选, 十位单选, 个位单选, 百位通选, 十位通选.
 const std::vector<FormulaKind>& allKindsExportOrder();
 
-// `ExportAllKindsText`: every kind's formulas of the sense `kill`, each kind's current hit runs from the
-// light pass `YansuanCalcu` over `history` with `settings`. Writes the file into `dataFolder` (replacing an
-// old one only with a complete new one) and opens it through the launcher; a failure is told through
-// the dialogs.
-TextExportResult ExportAllKindsText(FormulaStore& store, Dialogs& dialogs, Launcher& launcher,
-                                    const HistorySnapshot& history, const FigureSettings& settings, bool kill,
-                                    const QString& nextIssue, const QString& dataFolder);
-
-// `ExportKindText`: the list's formulas (its kind and sense) with the figures of its last statistics pass.
-TextExportResult ExportKindText(const FormulaList& list, Dialogs& dialogs, Launcher& launcher, const QString& nextIssue,
-                                const QString& dataFolder);
+// Writes the file (replacing an old one only with a complete new one) and opens it through the launcher; a
+// failure is told through the dialogs.
+TextExportResult writeFormulaExport(const QStringList& lines, const QString& path, int formulas, Dialogs& dialogs,
+                                    Launcher& launcher);
 
 } // namespace korvel

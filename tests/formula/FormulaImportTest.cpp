@@ -7,6 +7,7 @@
 #include "support/RecordingLauncher.h"
 #include "support/TestData.h"
 #include "verify/FormulaList.h"
+#include "verify/FormulaListExport.h"
 
 #include <gtest/gtest.h>
 

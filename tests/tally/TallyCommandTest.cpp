@@ -1,4 +1,4 @@
-#include "tally/TallyCommand.h"
+#include "app/TallyCommand.h"
 
 #include "app/Session.h"
 #include "formula/FormulaStore.h"

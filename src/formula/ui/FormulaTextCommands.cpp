@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "settings/Options.h"
 #include "verify/FormulaList.h"
+#include "verify/FormulaListExport.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "tally/ui/BacktestChartView.h"
 
-#include "tally/BacktestCommand.h"
+#include "app/BacktestCommand.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>

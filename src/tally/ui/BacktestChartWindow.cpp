@@ -1,7 +1,7 @@
 #include "tally/ui/BacktestChartWindow.h"
 
 #include "platform/ui/PngExport.h"
-#include "tally/BacktestCommand.h"
+#include "app/BacktestCommand.h"
 #include "tally/ui/BacktestChartView.h"
 
 #include <QComboBox>

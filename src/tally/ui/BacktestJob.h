@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tally/BacktestCommand.h"
+#include "app/BacktestCommand.h"
 
 #include <QObject>
 

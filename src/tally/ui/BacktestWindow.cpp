@@ -2,8 +2,8 @@
 
 #include "app/Session.h"
 #include "platform/Dialogs.h"
-#include "tally/BacktestCommand.h"
-#include "tally/TallyCommand.h"
+#include "app/BacktestCommand.h"
+#include "app/TallyCommand.h"
 #include "tally/ui/BacktestChartWindow.h"
 #include "tally/ui/BacktestJob.h"
 

@@ -2,7 +2,7 @@
 
 #include "formula/FormulaKind.h"
 #include "tally/TallyChoice.h"
-#include "tally/TallyCommand.h"
+#include "app/TallyCommand.h"
 
 #include <QHash>
 #include <QObject>
