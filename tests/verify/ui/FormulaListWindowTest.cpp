@@ -286,7 +286,10 @@ TEST_F(FormulaListWindowTest, TheListHasItsHeadersWidthsTooltipAndTheRateHeaderF
     }
     // The columns fit their cells and half their (two-line) headers; the formula text takes what is left.
     for (int c = 0; c < FormulaList::ColIdx; ++c) {
-        EXPECT_GT(grid()->columnWidth(c), grid()->fontMetrics().horizontalAdvance(cell(0, c).left(12))) << c;
+        // The formula text gives way first in a narrow window (its least width is checked with the window).
+        if (c != FormulaList::ColFormula) {
+            EXPECT_GT(grid()->columnWidth(c), grid()->fontMetrics().horizontalAdvance(cell(0, c).left(12))) << c;
+        }
         EXPECT_GT(grid()->columnWidth(c),
                   grid()->horizontalHeader()->fontMetrics().horizontalAdvance(headers[c].left(2)))
             << c;
