@@ -1,7 +1,7 @@
 #include "tally/HistoryRanking.h"
 
 #include "formula/Expression.h"
-#include "tally/TallyValue.h"
+#include "verify/HitRule.h"
 
 #include <algorithm>
 #include <limits>
@@ -61,8 +61,8 @@ RankingRun computeHistoryRanking(const HistorySnapshot& snapshot, std::span<cons
         ++counted;
         e.evaluate(snapshot, 0, n, values, scratch);
         for (std::size_t r = 0; r < rows; ++r) {
-            named[r] = static_cast<std::int8_t>(values.allValid || values.valid[r] ? tallyDigit(values.value[r])
-                                                                                   : tallyDigit(std::nullopt));
+            named[r] =
+                static_cast<std::int8_t>(values.allValid || values.valid[r] ? namedDigit(values.value[r]) : kNoDigit);
         }
         for (std::size_t r = 0; r < rows; ++r) {
             const int d = named[r];

@@ -2,8 +2,8 @@
 
 #include "formula/Expression.h"
 #include "formula/FormulaStore.h"
-#include "tally/TallyValue.h"
 #include "verify/FormulaList.h"
+#include "verify/HitRule.h"
 
 #include <algorithm>
 #include <bitset>
@@ -44,12 +44,8 @@ TallyFormulaValue valueOn(const Formula& f, const HistorySnapshot& snapshot, int
         return v;
     }
     const std::optional<double> value = e.evaluateRow(snapshot, row);
-    if (value) {
-        if (const auto i = toInt32HalfEven(*value)) {
-            v.value = *i % 10;
-        }
-    }
-    v.digit = tallyDigit(value);
+    v.value = valueRemainder(value);
+    v.digit = namedDigit(value);
     return v;
 }
 

@@ -6,6 +6,7 @@
 #include "tally/SortSettings.h"
 #include "tally/TallyChoice.h"
 #include "tally/TallySet.h"
+#include "verify/HitRule.h"
 
 #include <QHash>
 #include <QString>
@@ -36,7 +37,7 @@ struct TallyFormulaValue {
     bool selected = false;
     std::optional<int> value; // the value read as an integer, MOD 10 (negative stays negative); empty when
                               // it cannot be computed or the formula was skipped unselected
-    int digit = -1;           // the digit counted, -1 when none
+    int digit = kNoDigit;     // the digit counted (namedDigit), kNoDigit when none
 };
 
 // The walk over one table for one slot.
