@@ -100,8 +100,14 @@ constexpr bool isHit(const FormulaKind& kind, bool bolKill, std::optional<std::i
 }
 
 // Column forms. Each is branch-free in its loop and of one integer width, so that the loops vectorise where
-// they are inlined (the evaluator compiles them for two instruction sets); they give exactly the results of
-// the scalar functions above, row by row.
+// they are inlined (the evaluator compiles them for two instruction sets: they must be inlined into each, or
+// the wide one would call the narrow loop); they give exactly the results of the scalar functions above, row
+// by row.
+#if defined(__GNUC__)
+#define KORVEL_COLUMN_LOOP inline __attribute__((always_inline))
+#else
+#define KORVEL_COLUMN_LOOP inline
+#endif
 
 // The remainder stored for a value outside the 32-bit range: no remainder equals it, so it is never judged
 // present.
@@ -110,9 +116,9 @@ inline constexpr std::int16_t kOutsideRemainder = 10;
 // Reads the values of rows [0, n) as valueRemainder does: canshu[k] the value as a 32-bit integer,
 // remainder[k] its remainder, readable[k] = valid[k] and within the 32-bit range. Outside that range (NaN
 // too) canshu[k] is 0 and remainder[k] kOutsideRemainder.
-inline void readValues(const double* __restrict value, const std::uint8_t* __restrict valid, int n,
-                       std::int32_t* __restrict canshu, std::int16_t* __restrict remainder,
-                       std::uint8_t* __restrict readable)
+KORVEL_COLUMN_LOOP void readValues(const double* __restrict value, const std::uint8_t* __restrict valid, int n,
+                                   std::int32_t* __restrict canshu, std::int16_t* __restrict remainder,
+                                   std::uint8_t* __restrict readable)
 {
     // Two passes that vectorise: the integer value and its remainder, then the validity.
     for (int k = 0; k < n; ++k) {
@@ -133,9 +139,10 @@ inline void readValues(const double* __restrict value, const std::uint8_t* __res
 namespace hit_rule_detail {
 
 template <int Judged>
-inline void judgeRows(const std::int16_t* __restrict remainder, const std::uint8_t* __restrict readable,
-                      const std::int16_t* __restrict a, const std::int16_t* __restrict b,
-                      const std::int16_t* __restrict c, int n, std::uint8_t flip, std::uint8_t* __restrict hit)
+KORVEL_COLUMN_LOOP void judgeRows(const std::int16_t* __restrict remainder, const std::uint8_t* __restrict readable,
+                                  const std::int16_t* __restrict a, const std::int16_t* __restrict b,
+                                  const std::int16_t* __restrict c, int n, std::uint8_t flip,
+                                  std::uint8_t* __restrict hit)
 {
     for (int k = 0; k < n; ++k) {
         const std::int16_t r = remainder[k];
@@ -154,9 +161,9 @@ inline void judgeRows(const std::int16_t* __restrict remainder, const std::uint8
 
 // The verdicts of rows [0, n): hit[k] = isHit of the value carried to row k (its remainder remainder[k],
 // empty where readable[k] is 0) on the row's digits drawn[0][k] 百位, drawn[1][k] 十位, drawn[2][k] 个位.
-inline void judgeRows(const FormulaKind& kind, bool bolKill, const std::int16_t* remainder,
-                      const std::uint8_t* readable, const std::array<const std::int16_t*, 3>& drawn, int n,
-                      std::uint8_t* hit)
+KORVEL_COLUMN_LOOP void judgeRows(const FormulaKind& kind, bool bolKill, const std::int16_t* remainder,
+                                  const std::uint8_t* readable, const std::array<const std::int16_t*, 3>& drawn, int n,
+                                  std::uint8_t* hit)
 {
     const JudgedDigits judged = judgedDigits(kind);
     const std::int16_t* a = drawn[static_cast<std::size_t>(judged.numbers[0] - 1)];
