@@ -2,11 +2,15 @@
 // done by the SQL-per-formula baseline (SQL update statements per formula on SQLite), measured side by side.
 
 #include "formula/Expression.h"
+#include "formula/FormulaStore.h"
 #include "history/DrawParameters.h"
 #include "history/HistorySnapshot.h"
+#include "platform/Database.h"
+#include "platform/Dialogs.h"
 #include "verify/ChanceFigures.h"
 #include "verify/Evaluation.h"
 #include "verify/FormulaFigures.h"
+#include "verify/FormulaList.h"
 
 #include "../tests/support/RandomFormula.h"
 #include "../tests/support/SqlReference.h"
@@ -21,6 +25,8 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <memory>
+#include <random>
 
 using namespace korvel;
 
@@ -187,8 +193,117 @@ void BM_SqlBaseline_AllDraws(benchmark::State& state)
     sqlBaseline(state, 0, "SQL-per-formula baseline, all draws");
 }
 
+// The pass as the formula list runs it (FormulaList::Yansuan: figures, chance and forward figures, next
+// values, the figures written back to the table) over formulas of the shape the search saves: a sum of
+// 3 to 8 columns and a constant, kill and keep. Lists of 1 000 formulas of one table, and 100 000 formulas
+// as five tables of 20 000; each measured on the integer path with both cores and on the sequential
+// general evaluation.
+class SilentDialogs : public Dialogs {
+public:
+    Answer message(const QString&, const QString&, Buttons, Icon) override { return Answer::Ok; }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFile(const QString&, const QString&, const QString&) override { return {}; }
+};
+
+struct ListFixture {
+    QTemporaryDir dir;
+    Database db;
+    std::unique_ptr<FormulaStore> store;
+    SilentDialogs dialogs;
+    std::unique_ptr<FormulaList> list;
+    int perTable = 0;
+
+    explicit ListFixture(int formulasPerTable) : perTable(formulasPerTable)
+    {
+        db.open(QDir(dir.path()).filePath(QStringLiteral("formula.mdb")));
+        store = std::make_unique<FormulaStore>(db);
+        list = std::make_unique<FormulaList>(*store, dialogs);
+        std::mt19937_64 rng(20261208);
+        std::uniform_int_distribution<int> number(1, 77);
+        std::uniform_int_distribution<int> operands(3, 8);
+        std::uniform_int_distribution<int> constant(0, 9);
+        for (const FormulaKind& kind : kAllKinds) {
+            std::vector<Formula> formulas;
+            for (int i = 0; i < perTable; ++i) {
+                Formula f;
+                const int count = operands(rng);
+                for (int k = 0; k < count; ++k) {
+                    f.gongshi += QString::fromLatin1(paramCode(vocabularyParam(number(rng)))) + QLatin1Char('+');
+                }
+                f.gongshi += QString::number(constant(rng));
+                f.bolKill = true;
+                formulas.push_back(std::move(f));
+            }
+            store->appendFormulas(kind, formulas);
+        }
+    }
+};
+
+ListFixture& listFixture(int perTable)
+{
+    static std::map<int, std::unique_ptr<ListFixture>> fixtures;
+    auto& f = fixtures[perTable];
+    if (!f) {
+        f = std::make_unique<ListFixture>(perTable);
+    }
+    return *f;
+}
+
+void listPass(benchmark::State& state, int perTable, int tables, int windowDraws, bool integer, const std::string& name)
+{
+    ListFixture& fx = listFixture(perTable);
+    PassSettings settings{FigureSettings{windowDraws, true, true}, false, DisplayColumn::PreCanshu};
+    settings.integerPath = integer;
+    settings.threads = integer ? 0 : 1;
+    double seconds = 0;
+    long long formulas = 0;
+    for (auto _ : state) {
+        for (int t = 0; t < tables; ++t) {
+            fx.list->AddGongshi(kAllKinds[static_cast<std::size_t>(t)], true);
+            const auto t0 = std::chrono::steady_clock::now();
+            fx.list->Yansuan(history(), settings);
+            seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+            formulas += fx.list->rowCount();
+        }
+    }
+    state.counters["ms/pass"] = seconds * 1000.0 / static_cast<double>(state.iterations());
+    record(state, name, seconds, formulas);
+}
+
+void BM_List1000_Window300_Integer(benchmark::State& state)
+{
+    listPass(state, 1000, 1, 300, true, "list 1000, window 300, integer path");
+}
+void BM_List1000_Window300_General(benchmark::State& state)
+{
+    listPass(state, 1000, 1, 300, false, "list 1000, window 300, general sequential");
+}
+void BM_List1000_AllDraws_Integer(benchmark::State& state)
+{
+    listPass(state, 1000, 1, 0, true, "list 1000, all draws, integer path");
+}
+void BM_List1000_AllDraws_General(benchmark::State& state)
+{
+    listPass(state, 1000, 1, 0, false, "list 1000, all draws, general sequential");
+}
+void BM_List100000_AllDraws_Integer(benchmark::State& state)
+{
+    listPass(state, 20000, 5, 0, true, "list 100000, all draws, integer path");
+}
+void BM_List100000_AllDraws_General(benchmark::State& state)
+{
+    listPass(state, 20000, 5, 0, false, "list 100000, all draws, general sequential");
+}
+
 } // namespace
 
+BENCHMARK(BM_List1000_Window300_Integer)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_List1000_Window300_General)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_List1000_AllDraws_Integer)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_List1000_AllDraws_General)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_List100000_AllDraws_Integer)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_List100000_AllDraws_General)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Yansuan_Window300)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_Yansuan_AllDraws)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_Yansuan_Window300_Chance)->Unit(benchmark::kMillisecond)->MinTime(1.0);
@@ -207,7 +322,7 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
     std::printf("\nformulas per second (%d draws, %d formulas per pass)\n", history().size(), kFormulas);
     for (const auto& [name, rate] : g_formulasPerSecond) {
-        std::printf("  %-40s %12.1f\n", name.c_str(), rate);
+        std::printf("  %-45s %12.1f\n", name.c_str(), rate);
     }
     const auto ratio = [](const char* engine, const char* baseline) {
         const auto e = g_formulasPerSecond.find(engine);
@@ -216,6 +331,22 @@ int main(int argc, char** argv)
             std::printf("  speed-up %-31s %12.0fx\n", engine, e->second / l->second);
         }
     };
+    ratio("list 1000, window 300, integer path", "list 1000, window 300, general sequential");
+    ratio("list 1000, all draws, integer path", "list 1000, all draws, general sequential");
+    ratio("list 100000, all draws, integer path", "list 100000, all draws, general sequential");
+    for (const char* name : {"list 1000, window 300, integer path", "list 1000, all draws, integer path",
+                             "list 1000, window 300, general sequential", "list 1000, all draws, general sequential"}) {
+        const auto it = g_formulasPerSecond.find(name);
+        if (it != g_formulasPerSecond.end()) {
+            std::printf("  %-45s %9.2f ms per 1000 formulas\n", name, 1000.0 / it->second * 1000.0);
+        }
+    }
+    for (const char* name : {"list 100000, all draws, integer path", "list 100000, all draws, general sequential"}) {
+        const auto it = g_formulasPerSecond.find(name);
+        if (it != g_formulasPerSecond.end()) {
+            std::printf("  %-45s %9.2f s per 100000 formulas\n", name, 100000.0 / it->second);
+        }
+    }
     ratio("engine, window 300", "SQL-per-formula baseline, window 300");
     ratio("engine, all draws", "SQL-per-formula baseline, all draws");
     return 0;

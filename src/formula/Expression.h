@@ -25,6 +25,18 @@ struct ValueColumn {
     int size() const { return static_cast<int>(value.size()); }
 };
 
+// An expression that is an integer combination of columns: constant + sum of coefficient * column, each
+// column once. Every partial value of the expression, and of the sum taken term by term in 32 bits, stays
+// within the 32-bit range for any 16-bit column values, so that sum is exactly the value the doubles give.
+struct IntegerSum {
+    struct Term {
+        Param param = Param::L1A;
+        std::int32_t coefficient = 0;
+    };
+    std::int32_t constant = 0;
+    std::vector<Term> terms; // in order of first appearance, no zero coefficient
+};
+
 // Working memory of one evaluation: one preallocated buffer per node of the tree. A caller that evaluates
 // many times on one thread (a search worker) keeps one and passes it in; the overloads without it use a
 // thread-local one.
@@ -81,6 +93,12 @@ public:
     // The value of one row, or empty. Slow path for single values (the tally's reference draw, tests).
     std::optional<double> evaluateRow(const HistorySnapshot& snapshot, int row) const;
 
+    // The expression as an IntegerSum when it is one: column codes, integer constants, + and -, unary signs
+    // and products with a constant ("L1A+L2B+5", "L1A-L3C*2", "(L2A+LH)*3-7"). Empty for anything else
+    // (a product of columns, /, \ or MOD, a real constant, an expression that does not compile) and when a
+    // partial value could leave 32 bits; those take the general evaluation.
+    const std::optional<IntegerSum>& integerSum() const { return m_integerSum; }
+
     // Number of tree nodes after constant folding (for tests of the compiler and for cost estimates).
     int nodeCount() const { return static_cast<int>(m_nodes.size()); }
 
@@ -102,6 +120,7 @@ private:
     // One row computed exactly (the rows the doubles cannot be trusted with).
     exact::Value exactRow(const HistorySnapshot& snapshot, int row) const;
     void setExactLimits(); // after compiling
+    void findIntegerSum(); // after compiling
 
     std::vector<Node> m_nodes; // post-order; the last node is the root
     std::vector<Param> m_columns;
@@ -112,6 +131,7 @@ private:
     // Below this magnitude every product, quotient and constant leaves all values of the tree exact in doubles.
     double m_exactLimit = 0.0;
     bool m_exactAlways = false; // a constant beyond m_exactLimit: every row is computed exactly
+    std::optional<IntegerSum> m_integerSum;
 };
 
 // Shared rounding rules of the engine; also used by the evaluation of hits.

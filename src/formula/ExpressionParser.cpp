@@ -43,6 +43,7 @@ public:
         e.m_columns = std::move(m_columns);
         e.m_ok = true;
         e.setExactLimits();
+        e.findIntegerSum();
         return e;
     }
 

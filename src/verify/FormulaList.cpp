@@ -1,9 +1,12 @@
 #include "verify/FormulaList.h"
 
 #include "platform/Dialogs.h"
+#include "verify/SumEvaluation.h"
 
 #include <algorithm>
 #include <array>
+#include <system_error>
+#include <thread>
 
 namespace korvel {
 
@@ -393,28 +396,68 @@ void FormulaList::Yansuan(const HistorySnapshot& snapshot, const PassSettings& s
         m_perDraw.resize(m_rows.size());
         m_perDrawRows = n;
     }
-    FormulaEvaluation eval; // buffers reused across formulas
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        FormulaListRow& row = m_rows[i];
-        const Expression& expr = m_expressions[i];
-        // The forward draws may reach back before the window (a formula kept for long).
-        const int forwardStart = row.formula.entryIssue ? firstRowAfterIssue(snapshot, *row.formula.entryIssue) : n;
-        const int from = settings.perDrawDisplay ? 0 : std::min(start, forwardStart);
-        EvaluateFormula(snapshot, expr, m_kind, row.formula.bolKill, from, eval);
-        FormulaFigures fig = formulaFigures(eval.hitsFrom(start), settings.figures.weighted, row.formula.stats.rate);
-        fig.stats.evaluable = expr.ok();
-        row.formula.stats = fig.stats;
-        row.chance = chanceFigures(eval, start, m_kind, row.formula.bolKill, settings.figures.weighted);
-        row.forward.reset();
-        if (row.formula.entryIssue) {
-            row.forward = chanceFigures(eval, forwardStart, m_kind, row.formula.bolKill, false);
+    // Each formula's figures depend on that formula alone: contiguous ranges of rows go to the threads,
+    // each writing only its own rows, so the results stay in list order.
+    const auto passRange = [&](std::size_t first, std::size_t last) {
+        FormulaEvaluation eval; // buffers reused across the range's formulas
+        SumEvaluation sums;
+        for (std::size_t i = first; i < last; ++i) {
+            FormulaListRow& row = m_rows[i];
+            const Expression& expr = m_expressions[i];
+            // The forward draws may reach back before the window (a formula kept for long).
+            const int forwardStart = row.formula.entryIssue ? firstRowAfterIssue(snapshot, *row.formula.entryIssue) : n;
+            const int from = settings.perDrawDisplay ? 0 : std::min(start, forwardStart);
+            if (settings.integerPath && expr.integerSum() && !settings.perDrawDisplay) {
+                // Plain sums take the integer path: the same figures without the per-draw arrays.
+                evaluateSum(snapshot, *expr.integerSum(), m_kind, row.formula.bolKill, from, sums);
+                row.formula.stats = sumFigures(sums, start, settings.figures.weighted, row.formula.stats.rate).stats;
+                row.chance = sumChanceFigures(sums, start, m_kind, row.formula.bolKill, settings.figures.weighted);
+                row.forward.reset();
+                if (row.formula.entryIssue) {
+                    row.forward = sumChanceFigures(sums, forwardStart, m_kind, row.formula.bolKill, false);
+                }
+                row.evaluable = true;
+                row.next = sums.next;
+                row.nextValueText =
+                    rowSelected(static_cast<int>(i)) && row.next ? QString::number(*row.next) : QString();
+                continue;
+            }
+            EvaluateFormula(snapshot, expr, m_kind, row.formula.bolKill, from, eval);
+            FormulaFigures fig =
+                formulaFigures(eval.hitsFrom(start), settings.figures.weighted, row.formula.stats.rate);
+            fig.stats.evaluable = expr.ok();
+            row.formula.stats = fig.stats;
+            row.chance = chanceFigures(eval, start, m_kind, row.formula.bolKill, settings.figures.weighted);
+            row.forward.reset();
+            if (row.formula.entryIssue) {
+                row.forward = chanceFigures(eval, forwardStart, m_kind, row.formula.bolKill, false);
+            }
+            row.evaluable = expr.ok();
+            row.next = eval.nextValue();
+            row.nextValueText = rowSelected(static_cast<int>(i)) && row.next ? QString::number(*row.next) : QString();
+            if (settings.perDrawDisplay) {
+                fillPerDraw(eval, settings.displayColumn, m_perDraw[i]);
+            }
         }
-        row.evaluable = expr.ok();
-        row.next = eval.nextValue();
-        row.nextValueText = rowSelected(static_cast<int>(i)) && row.next ? QString::number(*row.next) : QString();
-        if (settings.perDrawDisplay) {
-            fillPerDraw(eval, settings.displayColumn, m_perDraw[i]);
+    };
+    const std::size_t count = m_rows.size();
+    std::size_t threads = settings.threads > 0 ? static_cast<std::size_t>(settings.threads)
+                          : count > 1000       ? std::max(1u, std::thread::hardware_concurrency())
+                                               : 1;
+    threads = std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(count, 1));
+    std::vector<std::thread> workers;
+    workers.reserve(threads - 1);
+    try {
+        for (std::size_t t = 1; t < threads; ++t) {
+            workers.emplace_back(passRange, count * t / threads, count * (t + 1) / threads);
         }
+    } catch (const std::system_error&) {
+        // No more threads to be had: the calling thread takes the ranges that found none.
+    }
+    passRange(0, count / threads);
+    passRange(count * (workers.size() + 1) / threads, count);
+    for (std::thread& w : workers) {
+        w.join();
     }
     emit figuresChanged();
     ArrGs();

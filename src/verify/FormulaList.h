@@ -62,6 +62,12 @@ struct PassSettings {
     FigureSettings figures;
     bool perDrawDisplay = false; // "历史列表显示公式各期验算结果(时间较长，请耐性等待...)"
     DisplayColumn displayColumn = DisplayColumn::PreCanshu;
+    // Threads of the statistics pass: 0 uses every core for lists over 1000 formulas (one thread below);
+    // the figures are the same with any count.
+    int threads = 0;
+    // Plain sums take the integer path (SumEvaluation.h) unless the per-draw display needs the draws' values;
+    // off, every formula takes the general evaluation (the benchmark's side-by-side figures).
+    bool integerPath = true;
 };
 
 // Result of the light pass for one formula.

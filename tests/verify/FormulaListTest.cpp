@@ -402,3 +402,69 @@ TEST_F(FormulaListTest, AFailedDeleteIsToldAndChangesNothing)
     EXPECT_EQ(m_store.count(k3D), 5);
     EXPECT_EQ(m_list.rowCount(), 5);
 }
+
+// The pass over a long list on several threads gives every figure of the one-thread pass, row by row: rate,
+// runs, chance and forward figures, next value and the per-draw display.
+TEST_F(FormulaListTest, ParallelStatisticsPassEqualsTheSequentialOne)
+{
+    const HistorySnapshot snap = test::snapshotOf(test::loadDraws(QStringLiteral("fc3d_draws.tsv"), 600));
+    // Kill formulas of several shapes (plain sums, differences, multiples, real division, MOD), a few keep
+    // formulas that the kill list leaves out.
+    const QStringList shapes = {QStringLiteral("L1A+L2B+%1"), QStringLiteral("L1A-L3C*%1"),
+                                QStringLiteral("(L2A+LH)*%1-7"), QStringLiteral("L1A/%1+L2B"),
+                                QStringLiteral("LH MOD %1+L3A")};
+    std::vector<Formula> formulas;
+    for (int i = 0; i < 1203; ++i) {
+        Formula f;
+        f.gongshi = shapes[i % shapes.size()].arg(i % 7 + 1);
+        f.bolKill = i % 100 != 0;
+        formulas.push_back(f);
+    }
+    m_store.appendFormulas(k3D, formulas);
+    m_list.AddGongshi(k3D, true);
+    ASSERT_GT(m_list.rowCount(), 1000);
+    m_list.setSelected(m_list.idxOfRow(3), false);
+    const auto pass = [&](int threads, bool display) {
+        PassSettings settings{FigureSettings{300, true, true}, display, DisplayColumn::PreCanshu};
+        settings.threads = threads;
+        m_list.Yansuan(snap, settings);
+        std::vector<std::string> out;
+        for (int r = 0; r < m_list.rowCount(); ++r) {
+            const FormulaListRow& row = m_list.row(r);
+            const FormulaStats& st = row.formula.stats;
+            std::string line =
+                std::to_string(st.hitSum) + '/' + std::to_string(st.total) + ' ' + std::to_string(st.rate) + ' ' +
+                std::to_string(st.errCon) + ' ' + std::to_string(st.trueCon) + ' ' + std::to_string(st.errLst) + ' ' +
+                std::to_string(st.trueLst) + ' ' + row.nextValueText.toStdString() + ' ' +
+                std::to_string(row.chance.named) + ' ' + std::to_string(row.chance.noDigit) + ' ' +
+                std::to_string(row.chance.baseline) + ' ' +
+                (row.forward ? std::to_string(row.forward->hits) + '/' + std::to_string(row.forward->draws)
+                             : std::string("-"));
+            if (display) {
+                line += ' ';
+                for (const std::int8_t v : m_list.perDraw(r).value) {
+                    line += static_cast<char>('0' + v % 64);
+                }
+                for (const DrawMark m : m_list.perDraw(r).mark) {
+                    line += m == DrawMark::Hit ? 'h' : 'm';
+                }
+            }
+            out.push_back(line);
+        }
+        return out;
+    };
+    const auto one = pass(1, false);
+    EXPECT_EQ(pass(2, false), one);
+    EXPECT_EQ(pass(3, false), one);
+    EXPECT_EQ(pass(0, false), one);
+    ASSERT_EQ(one.size(), static_cast<std::size_t>(m_list.rowCount()));
+    EXPECT_NE(one[0], one[1]); // the formulas do differ
+    // With the per-draw display every formula takes the general evaluation: the same figures, and the grid
+    // the same on any number of threads.
+    const auto shown = pass(1, true);
+    EXPECT_EQ(pass(2, true), shown);
+    for (std::size_t r = 0; r < one.size(); ++r) {
+        EXPECT_EQ(shown[r].substr(0, one[r].size() + 1), one[r] + ' ') << "row " << r;
+    }
+    EXPECT_TRUE(m_list.row(3).nextValueText.isEmpty()); // an unselected row shows no value on any thread
+}

@@ -1,0 +1,244 @@
+#include "verify/SumEvaluation.h"
+
+#include "formula/SimdClones.h"
+#include "verify/HitRule.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <limits>
+
+namespace korvel {
+
+namespace {
+
+std::int64_t squares(std::int64_t m)
+{
+    return m * (m + 1) * (2 * m + 1) / 6;
+}
+
+std::int16_t saturate16(std::int64_t v)
+{
+    return static_cast<std::int16_t>(std::min<std::int64_t>(v, std::numeric_limits<std::int16_t>::max()));
+}
+
+// Verdict and no-digit bytes of n rows from the values carried to them. `a`, `b`, `c` are the judged digit
+// columns (the first `Judged` of them read). Branch-free and of 32-bit lanes so that it vectorises.
+template <int Judged>
+inline void judgeSums(const std::int32_t* __restrict carried, const std::int16_t* __restrict a,
+                      const std::int16_t* __restrict b, const std::int16_t* __restrict c, int n, bool kill,
+                      std::uint8_t* __restrict hit, std::uint8_t* __restrict noDigit)
+{
+    const std::int32_t flip = kill ? 1 : 0;
+    for (int k = 0; k < n; ++k) {
+        const std::int32_t r = carried[k] % 10; // predictedRemainder
+        std::int32_t present = r == a[k];
+        if constexpr (Judged > 1) {
+            present |= r == b[k];
+        }
+        if constexpr (Judged > 2) {
+            present |= r == c[k];
+        }
+        hit[k] = static_cast<std::uint8_t>(present ^ flip);
+        noDigit[k] = static_cast<std::uint8_t>(r < 0);
+    }
+}
+
+} // namespace
+
+void packBits(const std::uint8_t* bytes, int n, std::uint64_t* bits)
+{
+    const int words = (n + 63) / 64;
+    for (int w = 0; w < words; ++w) {
+        std::uint64_t m = 0;
+        for (int g = 0; g < 8; ++g) {
+            std::uint64_t x;
+            std::memcpy(&x, bytes + w * 64 + g * 8, sizeof x);
+            // Byte i (0 or 1, at bit 8i) lands on bit 56 + i of the product and nothing else reaches those bits.
+            m |= ((x * 0x0102040810204080ULL) >> 56) << (8 * g);
+        }
+        bits[w] = m;
+    }
+}
+
+BitRuns bitRuns(const std::uint64_t* bits, int from, int to, bool weighted)
+{
+    BitRuns r;
+    const int n = to - from;
+    if (n <= 0) {
+        return r;
+    }
+    const int firstWord = from / 64;
+    const int lastWord = (to - 1) / 64;
+    const auto word = [&](int w) {
+        std::uint64_t x = bits[w];
+        if (w == firstWord) {
+            x &= ~std::uint64_t{0} << (from % 64);
+        }
+        if (w == lastWord && to % 64 != 0) {
+            x &= (std::uint64_t{1} << (to % 64)) - 1;
+        }
+        return x;
+    };
+    const auto inRange = [&](int w) {
+        std::uint64_t m = ~std::uint64_t{0};
+        if (w == firstWord) {
+            m &= ~std::uint64_t{0} << (from % 64);
+        }
+        if (w == lastWord && to % 64 != 0) {
+            m &= (std::uint64_t{1} << (to % 64)) - 1;
+        }
+        return m;
+    };
+    std::int64_t count = 0;
+    for (int w = firstWord; w <= lastWord; ++w) {
+        count += std::popcount(word(w));
+    }
+    // One walk over the rarer kind of bit: its positions give its weight and runs, the gaps between them the
+    // other kind's runs.
+    const bool walkSet = count <= n - count;
+    std::int64_t sum = 0;
+    int prev = -1;
+    int run = 0;
+    int longestRun = 0;
+    int longestGap = 0;
+    for (int w = firstWord; w <= lastWord; ++w) {
+        std::uint64_t x = walkSet ? word(w) : (~bits[w] & inRange(w));
+        while (x != 0) {
+            const int p = w * 64 + std::countr_zero(x) - from;
+            x &= x - 1;
+            const int gap = p - prev - 1;
+            longestGap = std::max(longestGap, gap);
+            run = gap == 0 ? run + 1 : 1;
+            longestRun = std::max(longestRun, run);
+            const std::int64_t j = p + 1;
+            sum += weighted ? j * j : 1;
+            prev = p;
+        }
+    }
+    const int trailing = n - 1 - prev;
+    longestGap = std::max(longestGap, trailing);
+    const int lastRun = trailing == 0 ? run : 0;
+    const std::int64_t total = weighted ? squares(n) : n;
+    r.count = count;
+    if (walkSet) {
+        r.weight = sum;
+        r.longestSet = saturate16(longestRun);
+        r.longestClear = saturate16(longestGap);
+        r.trailingSet = saturate16(lastRun);
+        r.trailingClear = saturate16(trailing);
+    } else {
+        r.weight = total - sum;
+        r.longestClear = saturate16(longestRun);
+        r.longestSet = saturate16(longestGap);
+        r.trailingClear = saturate16(lastRun);
+        r.trailingSet = saturate16(trailing);
+    }
+    return r;
+}
+
+KORVEL_SIMD_CLONES
+void evaluateSum(const HistorySnapshot& snapshot, const IntegerSum& sum, const FormulaKind& kind, bool bolKill,
+                 int first, SumEvaluation& out)
+{
+    const int n = snapshot.size();
+    first = std::clamp(first, 0, n);
+    out.first = first;
+    out.end = n;
+    const int valueFirst = std::max(0, first - 1);
+    const int values = n - valueFirst;
+    out.sums.assign(static_cast<std::size_t>(values), sum.constant);
+    std::int32_t* __restrict s = out.sums.data();
+    for (const IntegerSum::Term& t : sum.terms) {
+        // Every partial sum stays within 32 bits (IntegerSum's bound), so the order of terms does not matter.
+        const std::int16_t* __restrict col = snapshot.column(t.param).data() + valueFirst;
+        const std::int32_t k = t.coefficient;
+        for (int i = 0; i < values; ++i) {
+            s[i] += k * col[i];
+        }
+    }
+    out.next.reset();
+    if (values > 0) {
+        out.next = predictedRemainder(s[values - 1]);
+    }
+
+    const int judgedRows = n - first;
+    const std::size_t padded = static_cast<std::size_t>((judgedRows + 63) / 64 * 64);
+    out.hitBytes.assign(padded, 0);
+    out.noDigitBytes.assign(padded, 0);
+    // Row r's verdict reads the value of row r - 1; row 0 has none and stays a miss of no class.
+    const int firstJudged = std::max(first, 1);
+    const int judged = n - firstJudged;
+    if (judged > 0) {
+        const std::int32_t* carried = s + (firstJudged - 1 - valueFirst);
+        const std::int16_t* d1 = snapshot.column(Param::L1A).data() + firstJudged;
+        const std::int16_t* d2 = snapshot.column(Param::L2A).data() + firstJudged;
+        const std::int16_t* d3 = snapshot.column(Param::L3A).data() + firstJudged;
+        std::uint8_t* hit = out.hitBytes.data() + (firstJudged - first);
+        std::uint8_t* noDigit = out.noDigitBytes.data() + (firstJudged - first);
+        if (kind.play == Play::Single) {
+            const std::int16_t* own = kind.position == 3 ? d1 : kind.position == 2 ? d2 : d3;
+            judgeSums<1>(carried, own, own, own, judged, bolKill, hit, noDigit);
+        } else if (kind.position == 2) {
+            judgeSums<2>(carried, d2, d3, d3, judged, bolKill, hit, noDigit);
+        } else {
+            judgeSums<3>(carried, d1, d2, d3, judged, bolKill, hit, noDigit);
+        }
+    }
+    const std::size_t words = padded / 64;
+    out.hits.resize(words);
+    out.noDigit.resize(words);
+    packBits(out.hitBytes.data(), judgedRows, out.hits.data());
+    packBits(out.noDigitBytes.data(), judgedRows, out.noDigit.data());
+}
+
+FormulaFigures sumFigures(const SumEvaluation& eval, int start, bool weighted, float previousRate)
+{
+    start = std::clamp(start, eval.first, eval.end);
+    const int n = eval.end - start;
+    const BitRuns b = bitRuns(eval.hits.data(), start - eval.first, eval.end - eval.first, weighted);
+    FormulaFigures f;
+    f.stats.total = weighted ? squares(n) : n;
+    f.stats.hitSum = b.weight;
+    f.stats.trueCon = b.longestSet;
+    f.stats.errCon = b.longestClear;
+    f.stats.trueLst = b.trailingSet;
+    f.stats.errLst = b.trailingClear;
+    f.windowEmpty = f.stats.total == 0;
+    f.stats.rate =
+        f.windowEmpty
+            ? previousRate
+            : static_cast<float>(static_cast<double>(f.stats.hitSum) / static_cast<double>(f.stats.total) * 100.0);
+    return f;
+}
+
+ChanceFigures sumChanceFigures(const SumEvaluation& eval, int start, const FormulaKind& kind, bool bolKill,
+                               bool weighted)
+{
+    start = std::clamp(start, eval.first, eval.end);
+    const std::int64_t draws = eval.end - start;
+    const int from = start - eval.first;
+    const int to = eval.end - eval.first;
+    std::int64_t hits = 0;
+    if (draws > 0) {
+        for (int w = from / 64; w <= (to - 1) / 64; ++w) {
+            std::uint64_t x = eval.hits[static_cast<std::size_t>(w)];
+            if (w == from / 64) {
+                x &= ~std::uint64_t{0} << (from % 64);
+            }
+            if (w == (to - 1) / 64 && to % 64 != 0) {
+                x &= (std::uint64_t{1} << (to % 64)) - 1;
+            }
+            hits += std::popcount(x);
+        }
+    }
+    const BitRuns none = bitRuns(eval.noDigit.data(), from, to, weighted);
+    // Row 0 carries no value: an empty draw of weight 1.
+    const std::int64_t empty = start == 0 && draws > 0 ? 1 : 0;
+    const std::int64_t wTotal = weighted ? squares(draws) : draws;
+    const std::int64_t named = draws - none.count - empty;
+    const std::int64_t wNamed = wTotal - none.weight - empty;
+    return chanceFiguresFromCounts(kind, bolKill, draws, hits, named, none.count, wTotal, wNamed, none.weight);
+}
+
+} // namespace korvel
