@@ -22,6 +22,13 @@ namespace korvel {
 // it stays off for the whole file.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
+} // namespace korvel
+
+// The shared hit rule on lanes; its templates are instantiated with the vectors below, under the same note.
+#include "verify/HitRuleLanes.h"
+
+namespace korvel {
+
 #define KORVEL_KERNEL_NAMESPACE kernel_baseline
 #define KORVEL_KERNEL_AVX2 0
 #include "search/KernelLoops.inc"

@@ -1,6 +1,7 @@
 #include "search/VerificationKernel.h"
 
 #include "verify/Evaluation.h"
+#include "verify/HitRule.h"
 
 #include <algorithm>
 #include <limits>
@@ -69,21 +70,11 @@ KernelData::KernelData(const HistorySnapshot& snapshot, int windowDraws, bool we
 VerificationKernel::VerificationKernel(KernelDataPtr data, const FormulaKind& kind, bool kill, KernelIsa isa)
     : m_data(std::move(data)), m_kind(kind), m_kill(kill), m_loops(&kernelLoops(isa))
 {
-    // The judged digits: a single play its own position, 十位通选 十位 and 个位, 百位通选 all three.
-    if (kind.play == Play::Single) {
-        m_judged = 1;
-        m_digitNumbers = {kind.position == 3 ? 1 : kind.position == 2 ? 2 : 3, 0, 0};
-    } else if (kind.position == 2) {
-        m_judged = 2;
-        m_digitNumbers = {2, 3, 0};
-    } else {
-        m_judged = 3;
-        m_digitNumbers = {1, 2, 3};
-    }
-    // Unused slots repeat the first digit, so that every slot names a real column.
-    for (int i = m_judged; i < 3; ++i) {
-        m_digitNumbers[static_cast<std::size_t>(i)] = m_digitNumbers[0];
-    }
+    // The judged digits of the shared hit rule; unused slots repeat the first, so that every slot names a
+    // real column.
+    const JudgedDigits judged = judgedDigits(kind);
+    m_judged = judged.count;
+    m_digitNumbers = judged.numbers;
 }
 
 void VerificationKernel::verdicts(const Candidate& c, KernelScratch& scratch) const
