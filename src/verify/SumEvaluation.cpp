@@ -4,9 +4,17 @@
 #include "verify/HitRule.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <limits>
+
+// The bit walks count bits: a copy with the processor's population count instruction where it has one.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__)
+#define KORVEL_BIT_CLONES __attribute__((target_clones("popcnt", "default")))
+#else
+#define KORVEL_BIT_CLONES
+#endif
 
 namespace korvel {
 
@@ -61,6 +69,7 @@ void packBits(const std::uint8_t* bytes, int n, std::uint64_t* bits)
     }
 }
 
+KORVEL_BIT_CLONES
 BitRuns bitRuns(const std::uint64_t* bits, int from, int to, bool weighted)
 {
     BitRuns r;
@@ -145,51 +154,66 @@ void evaluateSum(const HistorySnapshot& snapshot, const IntegerSum& sum, const F
     first = std::clamp(first, 0, n);
     out.first = first;
     out.end = n;
-    const int valueFirst = std::max(0, first - 1);
-    const int values = n - valueFirst;
-    out.sums.assign(static_cast<std::size_t>(values), sum.constant);
-    std::int32_t* __restrict s = out.sums.data();
-    for (const IntegerSum::Term& t : sum.terms) {
-        // Every partial sum stays within 32 bits (IntegerSum's bound), so the order of terms does not matter.
-        const std::int16_t* __restrict col = snapshot.column(t.param).data() + valueFirst;
-        const std::int32_t k = t.coefficient;
-        for (int i = 0; i < values; ++i) {
-            s[i] += k * col[i];
-        }
-    }
     out.next.reset();
-    if (values > 0) {
-        out.next = predictedRemainder(s[values - 1]);
-    }
-
-    const int judgedRows = n - first;
-    const std::size_t padded = static_cast<std::size_t>((judgedRows + 63) / 64 * 64);
-    out.hitBytes.assign(padded, 0);
-    out.noDigitBytes.assign(padded, 0);
-    // Row r's verdict reads the value of row r - 1; row 0 has none and stays a miss of no class.
-    const int firstJudged = std::max(first, 1);
-    const int judged = n - firstJudged;
-    if (judged > 0) {
-        const std::int32_t* carried = s + (firstJudged - 1 - valueFirst);
-        const std::int16_t* d1 = snapshot.column(Param::L1A).data() + firstJudged;
-        const std::int16_t* d2 = snapshot.column(Param::L2A).data() + firstJudged;
-        const std::int16_t* d3 = snapshot.column(Param::L3A).data() + firstJudged;
-        std::uint8_t* hit = out.hitBytes.data() + (firstJudged - first);
-        std::uint8_t* noDigit = out.noDigitBytes.data() + (firstJudged - first);
-        if (kind.play == Play::Single) {
-            const std::int16_t* own = kind.position == 3 ? d1 : kind.position == 2 ? d2 : d3;
-            judgeSums<1>(carried, own, own, own, judged, bolKill, hit, noDigit);
-        } else if (kind.position == 2) {
-            judgeSums<2>(carried, d2, d3, d3, judged, bolKill, hit, noDigit);
-        } else {
-            judgeSums<3>(carried, d1, d2, d3, judged, bolKill, hit, noDigit);
+    if (n > 0) {
+        std::int32_t newest = sum.constant;
+        for (const IntegerSum::Term& t : sum.terms) {
+            newest += t.coefficient * snapshot.value(n - 1, t.param);
         }
+        out.next = predictedRemainder(newest);
     }
-    const std::size_t words = padded / 64;
-    out.hits.resize(words);
-    out.noDigit.resize(words);
-    packBits(out.hitBytes.data(), judgedRows, out.hits.data());
-    packBits(out.noDigitBytes.data(), judgedRows, out.noDigit.data());
+    const int judgedRows = n - first;
+    const std::size_t words = static_cast<std::size_t>((judgedRows + 63) / 64);
+    out.hits.assign(words, 0);
+    out.noDigit.assign(words, 0);
+
+    // Blocks of kBlock bits (rows first + b0 ...): the carried sums, the verdict bytes and their bits stay in
+    // the first-level cache. Row r's verdict reads the value of row r - 1; row 0 has none and stays a miss
+    // of no class. Every partial sum stays within 32 bits (IntegerSum's bound), whatever the order of terms.
+    constexpr int kBlock = 512;
+    alignas(64) std::int32_t acc[kBlock];
+    alignas(64) std::uint8_t hitBytes[kBlock];
+    alignas(64) std::uint8_t noDigitBytes[kBlock];
+    const int firstJudged = std::max(first, 1);
+    const JudgedDigits judged = judgedDigits(kind);
+    const std::array<const std::int16_t*, 3> drawn = {
+        snapshot.column(Param::L1A).data(), snapshot.column(Param::L2A).data(), snapshot.column(Param::L3A).data()};
+    const std::int16_t* da = drawn[static_cast<std::size_t>(judged.numbers[0] - 1)];
+    const std::int16_t* db = drawn[static_cast<std::size_t>(judged.numbers[1] - 1)];
+    const std::int16_t* dc = drawn[static_cast<std::size_t>(judged.numbers[2] - 1)];
+    for (int b0 = 0; b0 < judgedRows; b0 += kBlock) {
+        const int rowBase = first + b0;
+        const int rowStart = std::max(rowBase, firstJudged);
+        const int rowEnd = std::min(rowBase + kBlock, n);
+        const int count = rowEnd - rowStart;
+        const int offset = rowStart - rowBase;
+        std::memset(hitBytes, 0, sizeof hitBytes);
+        std::memset(noDigitBytes, 0, sizeof noDigitBytes);
+        if (count > 0) {
+            for (int i = 0; i < count; ++i) {
+                acc[i] = sum.constant;
+            }
+            for (const IntegerSum::Term& t : sum.terms) {
+                const std::int16_t* __restrict col = snapshot.column(t.param).data() + (rowStart - 1);
+                const std::int32_t k = t.coefficient;
+                for (int i = 0; i < count; ++i) {
+                    acc[i] += k * col[i];
+                }
+            }
+            std::uint8_t* hit = hitBytes + offset;
+            std::uint8_t* none = noDigitBytes + offset;
+            if (judged.count == 1) {
+                judgeSums<1>(acc, da + rowStart, db + rowStart, dc + rowStart, count, bolKill, hit, none);
+            } else if (judged.count == 2) {
+                judgeSums<2>(acc, da + rowStart, db + rowStart, dc + rowStart, count, bolKill, hit, none);
+            } else {
+                judgeSums<3>(acc, da + rowStart, db + rowStart, dc + rowStart, count, bolKill, hit, none);
+            }
+        }
+        const int blockBits = std::min(kBlock, judgedRows - b0);
+        packBits(hitBytes, blockBits, out.hits.data() + b0 / 64);
+        packBits(noDigitBytes, blockBits, out.noDigit.data() + b0 / 64);
+    }
 }
 
 FormulaFigures sumFigures(const SumEvaluation& eval, int start, bool weighted, float previousRate)
@@ -212,6 +236,7 @@ FormulaFigures sumFigures(const SumEvaluation& eval, int start, bool weighted, f
     return f;
 }
 
+KORVEL_BIT_CLONES
 ChanceFigures sumChanceFigures(const SumEvaluation& eval, int start, const FormulaKind& kind, bool bolKill,
                                bool weighted)
 {

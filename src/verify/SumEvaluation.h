@@ -27,11 +27,6 @@ struct SumEvaluation {
     std::vector<std::uint64_t> hits;    // bit (row - first): the verdict, 1 = hit
     std::vector<std::uint64_t> noDigit; // bit (row - first): the carried value names no digit
     std::optional<int> next;            // the newest row's value MOD 10 (the prediction for the coming draw)
-
-    // Working buffers reused across formulas.
-    std::vector<std::int32_t> sums;
-    std::vector<std::uint8_t> hitBytes;
-    std::vector<std::uint8_t> noDigitBytes;
 };
 
 // Judges rows [first, size) of the snapshot for `sum` of `kind` and sense `bolKill`, reusing out's buffers.
