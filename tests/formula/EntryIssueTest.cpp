@@ -5,6 +5,8 @@
 #include "verify/FormulaList.h"
 
 #include "support/FakeDialogs.h"
+#include "support/SyntheticHistory.h"
+#include "verify/ChanceFigures.h"
 
 #include <QTemporaryDir>
 
@@ -193,6 +195,58 @@ TEST(EntryIssue, ForwardFiguresCountTheDrawsAfterTheEntryIssue)
         test::snapshotOf(test::draws({{"2024001", "2024-01-01", "123"}, {"2024002", "2024-01-02", "789"}}));
     list.Yansuan(older, pass);
     EXPECT_EQ(list.cellText(1, FormulaList::ColForward, true), "—");
+}
+
+// The forward figures tell a real pattern from luck. Formulas enter after the first 300 draws of a made-up
+// history; on the next 300 they hit always when 个位 is (previous 百位 + 3) mod 10 (年份 is 0 mod 10 there),
+// and at chance on random digits.
+TEST(EntryIssue, ForwardFiguresFindAPlantedSignalAndStayAtChanceOnRandomDigits)
+{
+    for (const bool planted : {true, false}) {
+        SCOPED_TRACE(planted ? "planted" : "random");
+        const std::vector<test::DrawLine> lines = test::syntheticDraws(600, 17, planted);
+        QTemporaryDir dir;
+        Database db;
+        ASSERT_EQ(db.open(dir.filePath("formula.mdb")), Database::OpenResult::Created);
+        for (int i = 0; i < 300; ++i) {
+            addIssue(db, lines[static_cast<std::size_t>(i)].issue.toUtf8().constData());
+        }
+        FormulaStore store(db);
+        store.appendFormula(k1D, "L1A+NF+3", "百位码+年份+3", false); // keeps the planted digit
+        store.appendFormula(k1D, "L1A+NF", "百位码+年份", true);      // kills a digit the pattern never draws
+        test::FakeDialogs dialogs;
+        FormulaList keep(store, dialogs);
+        keep.AddGongshi(k1D, false);
+        FormulaList kill(store, dialogs);
+        kill.AddGongshi(k1D, true);
+        const HistorySnapshot snap = test::snapshotOf(lines);
+        PassSettings pass;
+        pass.figures = {300, true, true};
+        keep.Yansuan(snap, pass);
+        kill.Yansuan(snap, pass);
+        ASSERT_EQ(keep.rowCount(), 1);
+        ASSERT_EQ(kill.rowCount(), 1);
+        const ChanceFigures k = *keep.row(0).forward;
+        const ChanceFigures x = *kill.row(0).forward;
+        ASSERT_EQ(k.draws, 300);
+        ASSERT_EQ(x.draws, 300);
+        EXPECT_NEAR(k.baseline, 10.0, 1e-9);
+        EXPECT_NEAR(x.baseline, 90.0, 1e-9);
+        if (planted) {
+            EXPECT_EQ(k.hits, 300);
+            EXPECT_EQ(x.hits, 300);
+            EXPECT_LT(significance(k).p, 1e-12);
+            EXPECT_LT(significance(x).p, 1e-6);
+        } else {
+            // Within the 99 % range of Bin(300, p) around chance, and nothing significant.
+            EXPECT_GT(k.hits, 15);
+            EXPECT_LT(k.hits, 45);
+            EXPECT_GT(x.hits, 255);
+            EXPECT_LT(x.hits, 285);
+            EXPECT_GT(significance(k).p, 0.01);
+            EXPECT_GT(significance(x).p, 0.01);
+        }
+    }
 }
 
 } // namespace
