@@ -1,6 +1,7 @@
 #include "app/Session.h"
 
 #include "history/HistoryStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
 #include "settings/Options.h"
@@ -29,7 +30,7 @@ protected:
     void seedFile(const std::vector<test::DrawLine>& lines)
     {
         Database db;
-        ASSERT_EQ(db.open(dbPath()), Database::OpenResult::Created);
+        ASSERT_EQ(db.open(dbPath(), lishiSchema()), Database::OpenResult::Created);
         HistoryStore store(db);
         ASSERT_EQ(store.appendRows(test::newDraws(lines)), HistoryStore::AppendResult::Stored);
     }

@@ -1,6 +1,7 @@
 #include "history/DrawFileImport.h"
 #include "history/DrawBatch.h"
 #include "history/HistoryStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/TextCodec.h"
 #include "support/FakeDialogs.h"
@@ -25,7 +26,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Failed);
+        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+                  Database::OpenResult::Failed);
         m_store.reload();
     }
 
@@ -129,7 +131,7 @@ TEST_F(DrawFileImportTest, DatesOfTheExportFormAndTheYearForm)
     // A history numbered with two-digit years keeps that form, whatever the file writes.
     QTemporaryDir dir;
     Database db;
-    ASSERT_EQ(db.open(dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Created);
+    ASSERT_EQ(db.open(dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Created);
     HistoryStore store(db);
     store.reload();
     ASSERT_TRUE(importDrawText(db, store, QStringLiteral("26245,2026-09-12,125\n")).ok);
