@@ -178,7 +178,7 @@ TEST_F(DrawFileImportTest, CommandReadsGbkOrUtf8AndRefusesOtherFiles)
             {QStringLiteral("期号 开奖号码"), QStringLiteral("2007001 583"), QStringLiteral("2007002 58")}));
     }
     dialogs.answerFile(path);
-    DrawFileReport r = ImportDrawFile(m_db, m_store, dialogs, m_dir.path());
+    DrawFileReport r = importDrawFile(m_db, m_store, dialogs, m_dir.path());
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.added, 1);
     ASSERT_EQ(dialogs.calls().size(), 2u);
@@ -194,12 +194,12 @@ TEST_F(DrawFileImportTest, CommandReadsGbkOrUtf8AndRefusesOtherFiles)
     }
     dialogs.clear();
     dialogs.answerFile(binary);
-    r = ImportDrawFile(m_db, m_store, dialogs, m_dir.path());
+    r = importDrawFile(m_db, m_store, dialogs, m_dir.path());
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(dialogs.messages().size(), 1u);
     EXPECT_EQ(m_store.size(), 1);
     dialogs.answerFile(QString());
-    EXPECT_FALSE(ImportDrawFile(m_db, m_store, dialogs, m_dir.path()).ok);
+    EXPECT_FALSE(importDrawFile(m_db, m_store, dialogs, m_dir.path()).ok);
 }
 
 } // namespace
