@@ -12,7 +12,7 @@ namespace korvel::expression_math {
 
 constexpr double kTwo52 = 4503599627370496.0; // from here on every double is an integer
 
-// Truncation toward zero, same technique: round the magnitude, step back when it went up.
+// Truncation toward zero, by the technique of roundHalfEven: round the magnitude, step back when it went up.
 inline double truncate(double v)
 {
     const double a = std::fabs(v);
