@@ -243,7 +243,7 @@ TEST_F(SessionTest, ArmedRefreshRunsOnceFromTheEventLoop)
     // A draw written behind the session's back (as the online update does) shows after the refresh.
     {
         Database other;
-        ASSERT_EQ(other.open(dbPath()), Database::OpenResult::Opened);
+        ASSERT_EQ(other.open(dbPath(), lishiSchema()), Database::OpenResult::Opened);
         HistoryStore store(other);
         ASSERT_EQ(store.appendDraw("2012150", {1, 2, 3}, "2012-05-31"), HistoryStore::AppendResult::Stored);
     }
