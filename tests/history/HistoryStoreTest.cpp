@@ -196,7 +196,7 @@ TEST(HistoryStoreOpen, ReadsAFileWrittenBefore)
     EXPECT_EQ(store.snapshot()->value(0, Param::RQ), 14);
 }
 
-// The draw table as files of ours have always laid it out: the issue, the parameter columns in parameter
+// The draw table as files of ours have always laid it out: the draw number, the parameter columns in parameter
 // order, then the tally's work columns.
 TEST(LishiSchema, NewFileHasTheIssueTheParameterColumnsInOrderAndTheWorkColumns)
 {
