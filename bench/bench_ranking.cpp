@@ -7,6 +7,7 @@
 #include "formula/Formula.h"
 #include "history/DrawParameters.h"
 #include "history/HistorySnapshot.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "tally/HistoryRanking.h"
 #include "tally/RankingList.h"
@@ -151,7 +152,7 @@ struct SqlBaselineDb {
     {
         db = std::make_unique<SQLite::Database>(dir.filePath(QStringLiteral("formula.mdb")).toStdString(),
                                                 SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        schema::create(*db);
+        schema::create(*db, lishiSchema());
         std::string sql = "INSERT INTO Lishi (strQQH";
         for (int i = 0; i < kParamCount; ++i) {
             sql += std::string(", ") + paramCode(paramAt(i));

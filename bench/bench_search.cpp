@@ -4,6 +4,7 @@
 #include "HandKernel.h"
 #include "history/DrawParameters.h"
 #include "history/HistorySnapshot.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "search/Candidate.h"
 #include "search/SearchJobs.h"
@@ -215,7 +216,7 @@ struct SqlBaselineDb {
     {
         db = std::make_unique<SQLite::Database>(dir.filePath(QStringLiteral("formula.mdb")).toStdString(),
                                                 SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        schema::create(*db);
+        schema::create(*db, lishiSchema());
         std::string sql = "INSERT INTO Lishi (strQQH";
         for (int i = 0; i < kParamCount; ++i) {
             sql += std::string(", ") + paramCode(paramAt(i));

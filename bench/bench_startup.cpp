@@ -3,6 +3,7 @@
 #include "app/Session.h"
 #include "history/DrawParameters.h"
 #include "history/HistoryStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "platform/Launcher.h"
@@ -65,7 +66,7 @@ struct Fixture {
     Fixture()
     {
         Database db;
-        db.open(dir.filePath(QStringLiteral("formula.mdb")));
+        db.open(dir.filePath(QStringLiteral("formula.mdb")), lishiSchema());
         HistoryStore store(db);
         const auto rows = realDraws();
         store.appendRows(rows);
@@ -106,7 +107,7 @@ void BM_HistoryReload(benchmark::State& state)
 {
     Fixture& f = fixture();
     Database db;
-    db.open(f.dir.filePath(QStringLiteral("formula.mdb")));
+    db.open(f.dir.filePath(QStringLiteral("formula.mdb")), lishiSchema());
     HistoryStore store(db);
     for (auto _ : state) {
         store.reload();
@@ -121,7 +122,7 @@ void BM_HistoryReload50000(benchmark::State& state)
 {
     static QTemporaryDir dir;
     Database db;
-    db.open(dir.filePath(QStringLiteral("formula.mdb")));
+    db.open(dir.filePath(QStringLiteral("formula.mdb")), lishiSchema());
     HistoryStore store(db);
     if (store.size() == 0) {
         const auto real = realDraws();

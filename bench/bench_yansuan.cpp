@@ -5,6 +5,7 @@
 #include "formula/FormulaStore.h"
 #include "history/DrawParameters.h"
 #include "history/HistorySnapshot.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "verify/ChanceFigures.h"
@@ -216,7 +217,7 @@ struct ListFixture {
 
     explicit ListFixture(int formulasPerTable) : perTable(formulasPerTable)
     {
-        db.open(QDir(dir.path()).filePath(QStringLiteral("formula.mdb")));
+        db.open(QDir(dir.path()).filePath(QStringLiteral("formula.mdb")), lishiSchema());
         store = std::make_unique<FormulaStore>(db);
         list = std::make_unique<FormulaList>(*store, dialogs);
         std::mt19937_64 rng(20261208);

@@ -8,6 +8,7 @@
 #include "history/HistoryStore.h"
 #include "history/IssueNumber.h"
 #include "history/IssueValueRepair.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "platform/Launcher.h"
@@ -76,7 +77,7 @@ void Session::openDatabase()
     const QString path = QDir(m_dataFolder).filePath(QStringLiteral("formula.mdb"));
     // A missing folder is made; when that fails, the open below fails and says so.
     QDir().mkpath(m_dataFolder);
-    switch (m_database->open(path)) {
+    switch (m_database->open(path, lishiSchema())) {
     case Database::OpenResult::Opened:
     case Database::OpenResult::Created:
         return;

@@ -1,4 +1,5 @@
 #include "app/Session.h"
+#include "app/TallyCommand.h"
 #include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
@@ -7,7 +8,6 @@
 #include "cli/Commands.h"
 #include "settings/Options.h"
 #include "tally/SortSettings.h"
-#include "app/TallyCommand.h"
 #include "tally/TallyResult.h"
 
 namespace korvel::cli {
@@ -229,9 +229,11 @@ private:
             for (const ResultRow& r : page.rows) {
                 rows.addRow({QString::number(r.rank), r.label, r.num, r.eTrr, r.err, r.trr, r.markText()});
             }
-            const QStringList sh = TallyResult::summaryHeaders();
-            Table& summary = item.addTable(QStringLiteral("summary"), {{sh[0], sh[0]}, {sh[1], sh[1]}, {sh[2], sh[2]}},
-                                           QStringLiteral("公式总计算结果情况统计"));
+            const QStringList headers = TallyResult::summaryHeaders();
+            Table& summary =
+                item.addTable(QStringLiteral("summary"),
+                              {{headers[0], headers[0]}, {headers[1], headers[1]}, {headers[2], headers[2]}},
+                              QStringLiteral("公式总计算结果情况统计"));
             for (const SummaryRow& s : page.summary) {
                 summary.addRow({QString::number(s.value), QString::number(s.count), s.numbers});
             }

@@ -65,7 +65,7 @@ public:
             report = session.importBundledHistory(gameName ? game(*gameName) : session.options().game());
         } else {
             context.dialogs().setNextFile(file);
-            report = ImportDrawFile(session.database(), session.history(), context.dialogs(), session.dataFolder());
+            report = importDrawFile(session.database(), session.history(), context.dialogs(), session.dataFolder());
         }
         if (!report.ok) {
             // A file that is not text is the user's; a failed store is the database's.

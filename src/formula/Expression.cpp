@@ -18,7 +18,7 @@ constexpr int kBatch = 512; // rows per pass: the buffers of all nodes of a batc
 
 std::optional<std::int32_t> toInt32HalfEven(double v)
 {
-    const double r = rhe(v);
+    const double r = roundHalfEven(v);
     if (!(r >= -2147483648.0 && r <= 2147483647.0)) {
         return std::nullopt;
     }
@@ -203,7 +203,7 @@ void Expression::evaluateBatch(const HistorySnapshot& snapshot, int first, int c
                     withOperand(r, [&](auto y) {
                         if (rounds) {
                             for (int k = 0; k < count; ++k) {
-                                m[k] = rhe(y(k)) != 0.0 ? 1.0 : 0.0;
+                                m[k] = roundHalfEven(y(k)) != 0.0 ? 1.0 : 0.0;
                             }
                         } else {
                             for (int k = 0; k < count; ++k) {

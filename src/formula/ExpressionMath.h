@@ -12,12 +12,7 @@ namespace korvel::expression_math {
 
 constexpr double kTwo52 = 4503599627370496.0; // from here on every double is an integer
 
-inline double rhe(double v)
-{
-    return roundHalfEven(v);
-}
-
-// Truncation toward zero, same technique: round the magnitude, step back when it went up.
+// Truncation toward zero, by the technique of roundHalfEven: round the magnitude, step back when it went up.
 inline double truncate(double v)
 {
     const double a = std::fabs(v);
@@ -31,13 +26,13 @@ inline double truncate(double v)
 // and the difference: the remainder keeps the dividend's sign, as integer MOD does.
 inline double intDivide(double a, double b)
 {
-    return truncate(rhe(a) / rhe(b));
+    return truncate(roundHalfEven(a) / roundHalfEven(b));
 }
 
 inline double modulo(double a, double b)
 {
-    const double x = rhe(a);
-    const double y = rhe(b);
+    const double x = roundHalfEven(a);
+    const double y = roundHalfEven(b);
     return x - y * truncate(x / y);
 }
 

@@ -327,7 +327,7 @@ private:
         bool zeroDivisor = false;
         if (rConst && !r.constantEmpty) {
             zeroDivisor = (op == Op::Divide && r.constant == 0.0) ||
-                          ((op == Op::IntDivide || op == Op::Modulo) && rhe(r.constant) == 0.0);
+                          ((op == Op::IntDivide || op == Op::Modulo) && roundHalfEven(r.constant) == 0.0);
         }
         const bool empty = (lConst && l.constantEmpty) || (rConst && r.constantEmpty) || zeroDivisor;
         if ((lConst && rConst) || empty) {

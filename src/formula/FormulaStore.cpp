@@ -209,15 +209,15 @@ Renumbering FormulaStore::renumberInTransaction(const std::string& table)
             result.moves.push_back({old, static_cast<int>(rowids.size())});
         }
     }
-    SQLite::Statement upd(db, "UPDATE " + table + " SET idx = ? WHERE rowid = ?");
+    SQLite::Statement update(db, "UPDATE " + table + " SET idx = ? WHERE rowid = ?");
     for (std::size_t i = 0; i < rowids.size(); ++i) {
         if (result.moves[i].from == result.moves[i].to) {
             continue;
         }
-        upd.bind(1, result.moves[i].to);
-        upd.bind(2, rowids[i]);
-        upd.exec();
-        upd.reset();
+        update.bind(1, result.moves[i].to);
+        update.bind(2, rowids[i]);
+        update.exec();
+        update.reset();
     }
     return result;
 }
@@ -262,22 +262,22 @@ void FormulaStore::writeFigures(const FormulaKind& kind, bool kill, const std::v
             rowOfIdx.emplace(q.getColumn(1).getInt(), q.getColumn(0).getInt64());
         }
     }
-    SQLite::Statement upd(db, "UPDATE " + table +
-                                  " SET sglGsRate = ?, intGsErrCon = ?, intGsTrueCon = ?, intGsErrLst = ?,"
-                                  " intGsTrueLst = ? WHERE rowid = ?");
+    SQLite::Statement update(db, "UPDATE " + table +
+                                     " SET sglGsRate = ?, intGsErrCon = ?, intGsTrueCon = ?, intGsErrLst = ?,"
+                                     " intGsTrueLst = ? WHERE rowid = ?");
     for (const StoredFigures& f : figures) {
         const auto row = rowOfIdx.find(f.idx);
         if (row == rowOfIdx.end()) {
             continue;
         }
-        upd.bind(1, static_cast<double>(f.stats.rate));
-        upd.bind(2, f.stats.errCon);
-        upd.bind(3, f.stats.trueCon);
-        upd.bind(4, f.stats.errLst);
-        upd.bind(5, f.stats.trueLst);
-        upd.bind(6, row->second);
-        upd.exec();
-        upd.reset();
+        update.bind(1, static_cast<double>(f.stats.rate));
+        update.bind(2, f.stats.errCon);
+        update.bind(3, f.stats.trueCon);
+        update.bind(4, f.stats.errLst);
+        update.bind(5, f.stats.trueLst);
+        update.bind(6, row->second);
+        update.exec();
+        update.reset();
     }
     tx.commit();
 }

@@ -251,7 +251,7 @@ QString drawFileReportText(const DrawFileReport& report)
     return text;
 }
 
-DrawFileReport ImportDrawFile(Database& db, HistoryStore& store, Dialogs& dialogs, const QString& dataFolder)
+DrawFileReport importDrawFile(Database& db, HistoryStore& store, Dialogs& dialogs, const QString& dataFolder)
 {
     DrawFileReport report;
     const QString path = dialogs.openFile(drawFileImportTitle(), dataFolder, QStringLiteral("Text(*.txt *.csv)"));

@@ -72,7 +72,7 @@ DrawFileReport importDrawText(Database& db, HistoryStore& store, const QString& 
 // The command: a file dialog on the data folder (text and CSV files), the import, and a message with the
 // numbers added, skipped and rejected (with the rejected line numbers). A file that is not text tells
 // the user and stores nothing. Returns the report (ok false when nothing was chosen or stored).
-DrawFileReport ImportDrawFile(Database& db, HistoryStore& store, Dialogs& dialogs, const QString& dataFolder);
+DrawFileReport importDrawFile(Database& db, HistoryStore& store, Dialogs& dialogs, const QString& dataFolder);
 
 QString drawFileImportTitle(); // "导入历史号码"
 QString drawFileReportText(const DrawFileReport& report);

@@ -41,22 +41,23 @@ DrawParams computeDrawParameters(Digits draw, Digits previous, const IssueDate& 
     const int d[3] = {draw.d1, draw.d2, draw.d3};
     const int prev[3] = {previous.d1, previous.d2, previous.d3};
 
-    // Per-position families in vocabulary order: position p of family f is number first + p.
-    static constexpr Param famA[3] = {Param::L1A, Param::L2A, Param::L3A};
-    static constexpr Param famB[3] = {Param::L1B, Param::L2B, Param::L3B};
-    static constexpr Param famC[3] = {Param::L1C, Param::L2C, Param::L3C};
-    static constexpr Param famD[3] = {Param::L1D, Param::L2D, Param::L3D};
-    static constexpr Param famE[3] = {Param::L1E, Param::L2E, Param::L3E};
-    static constexpr Param famF[3] = {Param::L1F, Param::L2F, Param::L3F};
-    static constexpr Param famG[3] = {Param::L1G, Param::L2G, Param::L3G};
-    static constexpr Param famI[3] = {Param::L1I, Param::L2I, Param::L3I};
-    static constexpr Param famJ[3] = {Param::L1J, Param::L2J, Param::L3J};
-    static constexpr Param famK[3] = {Param::L1K, Param::L2K, Param::L3K};
-    static constexpr Param famP[3] = {Param::L1P, Param::L2P, Param::L3P};
-    static constexpr Param famQ[3] = {Param::L1Q, Param::L2Q, Param::L3Q};
+    // Per-position families in vocabulary order: position p of family f is number first + p (names as in
+    // history/Param.cpp: 码, 大小, 单双, 5余, 3余, 5段, 平方, 互补数, 2指数方, 立方, 邻号和, 邻号差).
+    static constexpr Param digitParams[3] = {Param::L1A, Param::L2A, Param::L3A};
+    static constexpr Param bigSmallParams[3] = {Param::L1B, Param::L2B, Param::L3B};
+    static constexpr Param oddEvenParams[3] = {Param::L1C, Param::L2C, Param::L3C};
+    static constexpr Param remainder5Params[3] = {Param::L1D, Param::L2D, Param::L3D};
+    static constexpr Param remainder3Params[3] = {Param::L1E, Param::L2E, Param::L3E};
+    static constexpr Param segment5Params[3] = {Param::L1F, Param::L2F, Param::L3F};
+    static constexpr Param squareParams[3] = {Param::L1G, Param::L2G, Param::L3G};
+    static constexpr Param complementParams[3] = {Param::L1I, Param::L2I, Param::L3I};
+    static constexpr Param powerOfTwoParams[3] = {Param::L1J, Param::L2J, Param::L3J};
+    static constexpr Param cubeParams[3] = {Param::L1K, Param::L2K, Param::L3K};
+    static constexpr Param neighbourSumParams[3] = {Param::L1P, Param::L2P, Param::L3P};
+    static constexpr Param neighbourGapParams[3] = {Param::L1Q, Param::L2Q, Param::L3Q};
 
-    int rem5[5] = {};
-    int rem3[3] = {};
+    int remainder5Counts[5] = {};
+    int remainder3Counts[3] = {};
     int sum = 0, primeCount = 0, primeSum = 0, compositeCount = 0, compositeSum = 0;
     int bigCount = 0, bigSum = 0, smallCount = 0, smallSum = 0, oddCount = 0, oddSum = 0, evenCount = 0, evenSum = 0;
     int smallest = 9, largest = 0, maxStep = 0, equalPairs = 0, upPairs = 0, downPairs = 0;
@@ -95,38 +96,38 @@ DrawParams computeDrawParameters(Digits draw, Digits previous, const IssueDate& 
             ++evenCount;
             evenSum += v;
         }
-        set(famA[p], v);
-        set(famB[p], v > 4 ? 1 : 0);
-        set(famC[p], v % 2);
-        set(famD[p], v % 5);
-        set(famE[p], v % 3);
-        set(famF[p], v / 2 + 1);
-        set(famG[p], v * v);
-        set(famI[p], 9 - v);
-        set(famJ[p], 1 << v);
-        set(famK[p], v * v * v);
-        ++rem5[v % 5];
-        ++rem3[v % 3];
+        set(digitParams[p], v);
+        set(bigSmallParams[p], v > 4 ? 1 : 0);
+        set(oddEvenParams[p], v % 2);
+        set(remainder5Params[p], v % 5);
+        set(remainder3Params[p], v % 3);
+        set(segment5Params[p], v / 2 + 1);
+        set(squareParams[p], v * v);
+        set(complementParams[p], 9 - v);
+        set(powerOfTwoParams[p], 1 << v);
+        set(cubeParams[p], v * v * v);
+        ++remainder5Counts[v % 5];
+        ++remainder3Counts[v % 3];
         sum += v;
         samePosition += v == prev[p];
         inPrevious += (v == prev[0] || v == prev[1] || v == prev[2]);
     }
 
-    set(famP[0], d[1] + d[2]);
-    set(famP[1], d[0] + d[2]);
-    set(famP[2], d[0] + d[1]);
-    set(famQ[0], std::abs(d[2] - d[1]));
-    set(famQ[1], std::abs(d[0] - d[2]));
-    set(famQ[2], std::abs(d[1] - d[0]));
+    set(neighbourSumParams[0], d[1] + d[2]);
+    set(neighbourSumParams[1], d[0] + d[2]);
+    set(neighbourSumParams[2], d[0] + d[1]);
+    set(neighbourGapParams[0], std::abs(d[2] - d[1]));
+    set(neighbourGapParams[1], std::abs(d[0] - d[2]));
+    set(neighbourGapParams[2], std::abs(d[1] - d[0]));
 
-    set(Param::L1H, rem5[1]);
-    set(Param::L2H, rem5[2]);
-    set(Param::L3H, rem5[3]);
-    set(Param::L4H, rem5[4]);
-    set(Param::L5H, rem5[0]);
-    set(Param::L1L, rem3[1]);
-    set(Param::L2L, rem3[2]);
-    set(Param::L3L, rem3[0]);
+    set(Param::L1H, remainder5Counts[1]);
+    set(Param::L2H, remainder5Counts[2]);
+    set(Param::L3H, remainder5Counts[3]);
+    set(Param::L4H, remainder5Counts[4]);
+    set(Param::L5H, remainder5Counts[0]);
+    set(Param::L1L, remainder3Counts[1]);
+    set(Param::L2L, remainder3Counts[2]);
+    set(Param::L3L, remainder3Counts[0]);
 
     set(Param::L1M, maxStep);
     set(Param::L2M, primeCount);

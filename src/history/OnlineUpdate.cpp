@@ -153,11 +153,11 @@ PageParse parseResultsPage(const QString& text, int year, int startSequence, con
         QDate date;
         if (at >= 10) {
             const QStringView d = QStringView(text).mid(at - 10, 10);
-            const int dy = number(d.mid(0, 4));
-            const int dm = number(d.mid(5, 2));
-            const int dd = number(d.mid(8, 2));
-            if (dy > 0 && dm > 0 && dd > 0) {
-                date = QDate(dy, dm, dd);
+            const int dateYear = number(d.mid(0, 4));
+            const int dateMonth = number(d.mid(5, 2));
+            const int dateDay = number(d.mid(8, 2));
+            if (dateYear > 0 && dateMonth > 0 && dateDay > 0) {
+                date = QDate(dateYear, dateMonth, dateDay);
             }
         }
         if (!digits || !date.isValid()) {

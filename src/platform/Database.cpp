@@ -1,7 +1,5 @@
 #include "platform/Database.h"
 
-#include "history/Param.h"
-
 #include <QFileInfo>
 #include <QStringList>
 
@@ -39,7 +37,7 @@ const QStringList& Database::formulaTables()
     return tables;
 }
 
-Database::OpenResult Database::open(const QString& path)
+Database::OpenResult Database::open(const QString& path, const std::vector<std::string>& upperTables)
 {
     close();
     m_error.clear();
@@ -66,7 +64,7 @@ Database::OpenResult Database::open(const QString& path)
             }
         }
         try {
-            schema::create(*db);
+            schema::create(*db, upperTables);
             schema::upgrade(*db);
         } catch (const SQLite::Exception& e) {
             if (!existed) {
@@ -130,17 +128,12 @@ bool Database::compact()
 
 namespace schema {
 
-void create(SQLite::Database& db)
+void create(SQLite::Database& db, const std::vector<std::string>& upperTables)
 {
     SQLite::Transaction tx(db);
-    std::string lishi = "CREATE TABLE IF NOT EXISTS Lishi (strQQH TEXT PRIMARY KEY NOT NULL";
-    for (int i = 0; i < kParamCount; ++i) {
-        lishi += ", ";
-        lishi += paramCode(paramAt(i));
-        lishi += " INTEGER";
+    for (const std::string& statement : upperTables) {
+        db.exec(statement);
     }
-    lishi += ", canshu REAL, PreCanshu REAL, GSCS INTEGER, GSGL INTEGER, GSZCS REAL)";
-    db.exec(lishi);
     for (const QString& t : Database::formulaTables()) {
         db.exec("CREATE TABLE IF NOT EXISTS " + t.toStdString() +
                 " (idx INTEGER, gongshi TEXT, gongshiCN TEXT, bolKill INTEGER, sglGsRate REAL,"

@@ -5,12 +5,18 @@
 #include <SQLiteCpp/Database.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace korvel {
 
 // The session on `formula.mdb`: an SQLite database holding the draw table, the five formula tables and the
 // tally work tables. Opening creates the file with the whole schema when it is missing, and refuses a file
 // that exists but is not one of ours (an old Access file, say), which is then left untouched.
+//
+// The tables of the layers above this one (the draw table `Lishi`, history/LishiSchema.h) come from whoever
+// opens the file, since only those layers know their columns; the ownership check and the formula tables'
+// upgrade read `Lishi` by name, so the statements given must create it.
 //
 // Single-threaded: the connection belongs to the thread that opened it (the GUI thread), and is opened
 // without SQLite's per-connection mutex; worker threads get snapshots, never the connection.
@@ -25,7 +31,8 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    OpenResult open(const QString& path);
+    // upperTables: CREATE TABLE IF NOT EXISTS statements, run with this layer's own in one transaction.
+    OpenResult open(const QString& path, const std::vector<std::string>& upperTables);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     bool readOnly() const { return m_readOnly; }
@@ -54,8 +61,8 @@ private:
 };
 
 namespace schema {
-// Creates every table (when missing) inside one transaction.
-void create(SQLite::Database& db);
+// Creates every table (when missing), the given ones of the layers above included, inside one transaction.
+void create(SQLite::Database& db, const std::vector<std::string>& upperTables);
 // True when the open file carries our tables.
 bool isKorvel(SQLite::Database& db);
 // The column of every formula table holding the newest stored issue when the formula entered it.

@@ -22,11 +22,11 @@ HoldoutFigures HoldoutCheck::judge(const Candidate& c, const FormulaKind& kind, 
     }
     const Expression e = Expression::compile(candidateExpression(c));
     const FormulaEvaluation eval = EvaluateFormula(*m_full, e, kind, kill, first);
-    const ChanceFigures cf = chanceFigures(eval, first, kind, kill, false);
-    h.draws = static_cast<int>(cf.draws);
-    h.hits = static_cast<int>(cf.hits);
+    const ChanceFigures figures = chanceFigures(eval, first, kind, kill, false);
+    h.draws = static_cast<int>(figures.draws);
+    h.hits = static_cast<int>(figures.hits);
     h.rate = h.draws > 0 ? 100.0 * h.hits / h.draws : 0.0;
-    h.baseline = cf.baseline;
+    h.baseline = figures.baseline;
     // A rate that equals the bar passes (the same slack as the search's own thresholds).
     h.passed = h.rate >= m_minRate.value_or(h.baseline) - 0.0001;
     return h;

@@ -116,13 +116,13 @@ TuningJob::TuningJob(SearchRecord& record, KernelDataPtr data, bool kill, const 
     : m_record(record), m_kill(kill), m_samples(std::clamp(samples, kMinTuningSamples, kMaxTuningSamples))
 {
     for (int kind : kinds) {
-        const auto fk = formulaKindOf(kind);
-        if (!fk) {
+        const auto formulaKind = formulaKindOf(kind);
+        if (!formulaKind) {
             continue;
         }
         m_order.push_back(kind);
         const auto rule = rules.find(kind);
-        KindState s{VerificationKernel(data, *fk, kill), {}};
+        KindState s{VerificationKernel(data, *formulaKind, kill), {}};
         s.phase.rule = rule != rules.end() ? rule->second : CandidateRule{};
         m_kinds.emplace(kind, std::move(s));
     }

@@ -23,12 +23,12 @@ std::vector<ErrarrRow> readAll(Database& db, const char* sql)
     return rows;
 }
 
-void bindCounts(SQLite::Statement& st, const ErrarrRow& row)
+void bindCounts(SQLite::Statement& statement, const ErrarrRow& row)
 {
-    st.bind(1, row.eTrr);
-    st.bind(2, row.err);
-    st.bind(3, row.trr);
-    st.bind(4, row.num);
+    statement.bind(1, row.eTrr);
+    statement.bind(2, row.err);
+    statement.bind(3, row.trr);
+    statement.bind(4, row.num);
 }
 
 } // namespace

@@ -157,9 +157,9 @@ FormulaSteps::FormulaSteps(const HistorySnapshot& snapshot, const QString& gongs
                 row.steps += p.text;
             }
         }
-        const auto ri = static_cast<std::size_t>(r);
-        if (expression.ok() && (values.allValid || values.valid[ri])) {
-            if (const auto i = toInt32HalfEven(values.value[ri])) {
+        const auto rowIndex = static_cast<std::size_t>(r);
+        if (expression.ok() && (values.allValid || values.valid[rowIndex])) {
+            if (const auto i = toInt32HalfEven(values.value[rowIndex])) {
                 row.value = *i;
             }
         }
@@ -169,16 +169,16 @@ FormulaSteps::FormulaSteps(const HistorySnapshot& snapshot, const QString& gongs
 
 QString FormulaSteps::cellText(int r, int column) const
 {
-    const FormulaStepRow& rw = row(r);
+    const FormulaStepRow& stepRow = row(r);
     switch (column) {
     case 0:
-        return rw.issue;
+        return stepRow.issue;
     case 1:
-        return rw.digits;
+        return stepRow.digits;
     case 2:
-        return rw.steps;
+        return stepRow.steps;
     case 3:
-        return rw.value ? QString::number(*rw.value) : QString();
+        return stepRow.value ? QString::number(*stepRow.value) : QString();
     default:
         return {};
     }
@@ -191,12 +191,12 @@ SheetGrid FormulaSteps::toSheet() const
         grid.setText(0, c, m_headers[c]);
     }
     for (int r = 0; r < rowCount(); ++r) {
-        const FormulaStepRow& rw = row(r);
-        grid.setText(r + 1, 0, rw.issue);
-        grid.setText(r + 1, 1, rw.digits);
-        grid.setText(r + 1, 2, rw.steps);
-        if (rw.value) {
-            grid.setNumber(r + 1, 3, static_cast<double>(*rw.value));
+        const FormulaStepRow& stepRow = row(r);
+        grid.setText(r + 1, 0, stepRow.issue);
+        grid.setText(r + 1, 1, stepRow.digits);
+        grid.setText(r + 1, 2, stepRow.steps);
+        if (stepRow.value) {
+            grid.setNumber(r + 1, 3, static_cast<double>(*stepRow.value));
         }
     }
     return grid;

@@ -37,7 +37,7 @@ struct ClassSums {
 };
 
 KORVEL_SIMD_CLONES
-ClassSums classSums(const std::int16_t* __restrict dg, const std::uint8_t* __restrict ok,
+ClassSums classSums(const std::int16_t* __restrict digits, const std::uint8_t* __restrict ok,
                     const std::uint8_t* __restrict hit, int n)
 {
     std::int32_t h = 0;
@@ -49,16 +49,16 @@ ClassSums classSums(const std::int16_t* __restrict dg, const std::uint8_t* __res
     std::int32_t z2 = 0;
     for (std::int32_t k = 0; k < n; ++k) {
         const std::int32_t valid = ok[k];
-        const std::int32_t neg = valid & static_cast<std::int32_t>(dg[k] < 0);
-        const std::int32_t nam = valid ^ neg;
-        const std::int32_t kk = k * k;
+        const std::int32_t namesNoDigit = valid & static_cast<std::int32_t>(digits[k] < 0);
+        const std::int32_t namesDigit = valid ^ namesNoDigit;
+        const std::int32_t kSquared = k * k;
         h += hit[k];
-        n0 += nam;
-        n1 += k & -nam;
-        n2 += kk & -nam;
-        z0 += neg;
-        z1 += k & -neg;
-        z2 += kk & -neg;
+        n0 += namesDigit;
+        n1 += k & -namesDigit;
+        n2 += kSquared & -namesDigit;
+        z0 += namesNoDigit;
+        z1 += k & -namesNoDigit;
+        z2 += kSquared & -namesNoDigit;
     }
     ClassSums c;
     c.hits = h;
@@ -97,12 +97,12 @@ ChanceFigures chanceFigures(const FormulaEvaluation& eval, int start, const Form
         // The value carried to row r is the one of row r - 1. The weight (j0 + k)^2 of the k-th draw of a
         // block splits into j0^2 + 2 j0 k + k^2, so each block needs only the 32-bit sums of x, k x and
         // k^2 x per class: a branch-free loop of 32-bit lanes.
-        const std::int16_t* dg = eval.digits.data() + (first - 1 - eval.valueFirst);
+        const std::int16_t* digits = eval.digits.data() + (first - 1 - eval.valueFirst);
         const std::uint8_t* ok = eval.canshuValid.data() + (first - 1 - eval.valueFirst);
         const std::uint8_t* hit = eval.hits.data() + (first - eval.hitFirst);
         constexpr int kBlock = 1024; // the sum of k^2 over a block stays below 2^31
         for (int b = 0; b < n; b += kBlock) {
-            const ClassSums c = classSums(dg + b, ok + b, hit + b, std::min(kBlock, n - b));
+            const ClassSums c = classSums(digits + b, ok + b, hit + b, std::min(kBlock, n - b));
             const std::int64_t j0 = j + 1 + b;
             hits += c.hits;
             named += c.named[0];
@@ -132,8 +132,8 @@ ChanceCounter::ChanceCounter(const FormulaKind& kind, bool bolKill, bool weighte
 
 void ChanceCounter::add(std::optional<std::int32_t> preCanshu, bool hit)
 {
-    ++m_j;
-    const std::int64_t w = m_weighted ? m_j * m_j : 1;
+    ++m_draws;
+    const std::int64_t w = m_weighted ? m_draws * m_draws : 1;
     m_wTotal += w;
     m_hits += hit ? 1 : 0;
     if (!preCanshu) {
@@ -150,7 +150,7 @@ void ChanceCounter::add(std::optional<std::int32_t> preCanshu, bool hit)
 
 ChanceFigures ChanceCounter::figures() const
 {
-    return chanceFiguresFromCounts(m_kind, m_kill, m_j, m_hits, m_named, m_noDigit, m_wTotal, m_wNamed, m_wNoDigit);
+    return chanceFiguresFromCounts(m_kind, m_kill, m_draws, m_hits, m_named, m_noDigit, m_wTotal, m_wNamed, m_wNoDigit);
 }
 
 int firstRowAfterIssue(const HistorySnapshot& snapshot, const QString& issue)

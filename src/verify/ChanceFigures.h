@@ -65,7 +65,7 @@ private:
     FormulaKind m_kind;
     bool m_kill;
     bool m_weighted;
-    std::int64_t m_j = 0;
+    std::int64_t m_draws = 0;
     std::int64_t m_hits = 0;
     std::int64_t m_named = 0;
     std::int64_t m_noDigit = 0;

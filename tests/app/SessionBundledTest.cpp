@@ -2,6 +2,7 @@
 
 #include "history/BundledHistory.h"
 #include "history/HistoryStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
 #include "settings/Options.h"
@@ -39,7 +40,8 @@ protected:
     SnapshotPtr importedReference(const QString& file)
     {
         m_refDb = std::make_unique<Database>();
-        EXPECT_NE(m_refDb->open(m_dir.filePath(QStringLiteral("reference.mdb"))), Database::OpenResult::Failed);
+        EXPECT_NE(m_refDb->open(m_dir.filePath(QStringLiteral("reference.mdb")), lishiSchema()),
+                  Database::OpenResult::Failed);
         m_refStore = std::make_unique<HistoryStore>(*m_refDb);
         m_refStore->reload();
         QFile f(QDir(kData).filePath(file));
@@ -135,7 +137,8 @@ TEST_F(SessionBundledTest, ADatabaseWithDrawsIsNeverAsked)
     {
         Database db;
         ASSERT_TRUE(QDir().mkpath(m_dir.filePath(QStringLiteral("data"))));
-        ASSERT_EQ(db.open(m_dir.filePath(QStringLiteral("data/formula.mdb"))), Database::OpenResult::Created);
+        ASSERT_EQ(db.open(m_dir.filePath(QStringLiteral("data/formula.mdb")), lishiSchema()),
+                  Database::OpenResult::Created);
         HistoryStore store(db);
         ASSERT_EQ(store.appendDraw(QStringLiteral("2026100"), {5, 8, 3}, QStringLiteral("2026-04-10")),
                   HistoryStore::AppendResult::Stored);

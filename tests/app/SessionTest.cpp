@@ -1,6 +1,7 @@
 #include "app/Session.h"
 
 #include "history/HistoryStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
 #include "settings/Options.h"
@@ -29,7 +30,7 @@ protected:
     void seedFile(const std::vector<test::DrawLine>& lines)
     {
         Database db;
-        ASSERT_EQ(db.open(dbPath()), Database::OpenResult::Created);
+        ASSERT_EQ(db.open(dbPath(), lishiSchema()), Database::OpenResult::Created);
         HistoryStore store(db);
         ASSERT_EQ(store.appendRows(test::newDraws(lines)), HistoryStore::AppendResult::Stored);
     }
@@ -242,7 +243,7 @@ TEST_F(SessionTest, ArmedRefreshRunsOnceFromTheEventLoop)
     // A draw written behind the session's back (as the online update does) shows after the refresh.
     {
         Database other;
-        ASSERT_EQ(other.open(dbPath()), Database::OpenResult::Opened);
+        ASSERT_EQ(other.open(dbPath(), lishiSchema()), Database::OpenResult::Opened);
         HistoryStore store(other);
         ASSERT_EQ(store.appendDraw("2012150", {1, 2, 3}, "2012-05-31"), HistoryStore::AppendResult::Stored);
     }

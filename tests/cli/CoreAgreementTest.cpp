@@ -3,6 +3,7 @@
 #include "formula/Expression.h"
 #include "formula/FormulaStore.h"
 #include "history/HistoryStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "search/Candidate.h"
 #include "search/VerificationKernel.h"
@@ -40,7 +41,8 @@ protected:
     std::unique_ptr<Core> openCore() const
     {
         auto core = std::make_unique<Core>();
-        EXPECT_EQ(core->db.open(dataDir() + QStringLiteral("/formula.mdb")), Database::OpenResult::Opened);
+        EXPECT_EQ(core->db.open(dataDir() + QStringLiteral("/formula.mdb"), lishiSchema()),
+                  Database::OpenResult::Opened);
         EXPECT_TRUE(core->history.reload());
         return core;
     }

@@ -1,4 +1,5 @@
 #include "formula/FormulaStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "search/FoundFormulaSaver.h"
 #include "support/HistoryRows.h"
@@ -58,7 +59,7 @@ TEST(EntryIssue, EveryAddedFormulaRemembersTheNewestStoredIssue)
 {
     QTemporaryDir dir;
     Database db;
-    ASSERT_EQ(db.open(dir.filePath("formula.mdb")), Database::OpenResult::Created);
+    ASSERT_EQ(db.open(dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
     EXPECT_TRUE(db.hasEntryIssue());
     FormulaStore store(db);
     store.appendFormula(k3D, "L1A", "百位码", true); // no draw stored yet
@@ -82,7 +83,7 @@ TEST(EntryIssue, SearchSaveReplacingATableStampsTheSavedFormulas)
 {
     QTemporaryDir dir;
     Database db;
-    ASSERT_EQ(db.open(dir.filePath("formula.mdb")), Database::OpenResult::Created);
+    ASSERT_EQ(db.open(dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
     FormulaStore store(db);
     store.appendFormula(k1D, "L1A", "百位码", true);
     addIssue(db, "2024007");
@@ -99,7 +100,7 @@ TEST(EntryIssue, AnOldDatabaseIsUpgradedOnOpenKeepingEveryFormula)
     const QString path = dir.filePath("formula.mdb");
     writeOldSchema(path);
     Database db;
-    ASSERT_EQ(db.open(path), Database::OpenResult::Opened) << db.lastError().toStdString();
+    ASSERT_EQ(db.open(path, lishiSchema()), Database::OpenResult::Opened) << db.lastError().toStdString();
     EXPECT_FALSE(db.readOnly());
     EXPECT_TRUE(db.hasEntryIssue());
     FormulaStore store(db);
@@ -118,7 +119,7 @@ TEST(EntryIssue, AnOldDatabaseIsUpgradedOnOpenKeepingEveryFormula)
     // A second open finds nothing to do and changes no stamp.
     addIssue(db, "2024004");
     db.close();
-    ASSERT_EQ(db.open(path), Database::OpenResult::Opened);
+    ASSERT_EQ(db.open(path, lishiSchema()), Database::OpenResult::Opened);
     EXPECT_EQ(entryIssues(store, k1D), (std::vector<std::optional<QString>>{QString("2024003")}));
 }
 
@@ -132,7 +133,7 @@ TEST(EntryIssue, ADatabaseThatCannotBeUpgradedOpensReadOnlyAndUnchanged)
         SQLite::Database other(path.toStdString(), SQLite::OPEN_READWRITE);
         other.exec("BEGIN IMMEDIATE");
         Database db;
-        ASSERT_EQ(db.open(path), Database::OpenResult::ReadOnly);
+        ASSERT_EQ(db.open(path, lishiSchema()), Database::OpenResult::ReadOnly);
         EXPECT_TRUE(db.readOnly());
         EXPECT_FALSE(db.hasEntryIssue());
         EXPECT_NE(db.lastError().indexOf("只读"), -1);
@@ -164,7 +165,7 @@ TEST(EntryIssue, ForwardFiguresCountTheDrawsAfterTheEntryIssue)
 {
     QTemporaryDir dir;
     Database db;
-    ASSERT_EQ(db.open(dir.filePath("formula.mdb")), Database::OpenResult::Created);
+    ASSERT_EQ(db.open(dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
     FormulaStore store(db);
     addIssue(db, "2024003");
     // Kill 百位 with the 百位 digit itself minus 5: carries -4 (no digit), 2, -1 (no digit), -5 (no digit).

@@ -1,6 +1,7 @@
 #include "formula/FormulaImport.h"
 #include "formula/FormulaStore.h"
 #include "formula/FormulaTextExport.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/TextCodec.h"
 #include "support/FakeDialogs.h"
@@ -51,7 +52,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Failed);
+        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+                  Database::OpenResult::Failed);
     }
 
     std::vector<Row> table(const FormulaKind& kind) const
@@ -331,7 +333,7 @@ TEST_F(FormulaFiles, LongFilesGiveTheTablesOfARebuildBeforeEveryLine)
     // The rule taken literally on a second database: a full rebuild before every line of another kind.
     QTemporaryDir other;
     Database db;
-    ASSERT_EQ(db.open(other.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Created);
+    ASSERT_EQ(db.open(other.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Created);
     FormulaStore store(db);
     store.appendFormula(k2D, QStringLiteral("L1A+1"), QStringLiteral("[十位单选]百位码+1"), true);
     store.appendFormula(k2D, QStringLiteral("L1A+1"), QStringLiteral("[十位单选]百位码+1"), true);
@@ -471,7 +473,7 @@ TEST_F(FormulaFiles, ExportedTextReadsBackIntoTheSameTables)
     // Into an empty database through the file import, the file's GBK bytes as written.
     QTemporaryDir other;
     Database db;
-    ASSERT_EQ(db.open(other.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Created);
+    ASSERT_EQ(db.open(other.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Created);
     FormulaStore store(db);
     FakeDialogs dialogs;
     dialogs.answerFile(r.path);

@@ -1,4 +1,5 @@
 #include "formula/FormulaStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 
 #include <QTemporaryDir>
@@ -19,7 +20,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_EQ(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Created);
+        ASSERT_EQ(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+                  Database::OpenResult::Created);
     }
 
     // The stored rows as "idx:gongshi" in stored order.

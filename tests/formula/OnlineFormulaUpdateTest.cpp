@@ -1,5 +1,6 @@
 #include "formula/FormulaImport.h"
 #include "formula/FormulaStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextCodec.h"
@@ -41,7 +42,8 @@ protected:
     {
         test::ensureCoreApplication();
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Failed);
+        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+                  Database::OpenResult::Failed);
         m_store.appendFormula(k3D, QStringLiteral("L1A"), QStringLiteral("[百位单选]百位码"), true);
         m_store.appendFormula(k2D, QStringLiteral("L2A"), QStringLiteral("[十位单选]十位码"), false);
         m_server = std::make_unique<TestHttpServer>([this](const TestHttpServer::Request& r) {

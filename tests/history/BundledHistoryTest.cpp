@@ -1,6 +1,7 @@
 #include "history/BundledHistory.h"
 
 #include "history/HistoryStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "settings/Options.h"
 
@@ -46,7 +47,7 @@ protected:
     {
         auto d = std::make_unique<Db>();
         EXPECT_TRUE(QDir().mkpath(m_dir.filePath(name)));
-        EXPECT_NE(d->db.open(QDir(m_dir.filePath(name)).filePath(QStringLiteral("formula.mdb"))),
+        EXPECT_NE(d->db.open(QDir(m_dir.filePath(name)).filePath(QStringLiteral("formula.mdb")), lishiSchema()),
                   Database::OpenResult::Failed);
         d->store = std::make_unique<HistoryStore>(d->db);
         d->store->reload();

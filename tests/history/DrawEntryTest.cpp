@@ -1,6 +1,7 @@
 #include "history/DrawEntry.h"
 
 #include "history/HistoryStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/TextNumber.h"
 #include "support/FakeDialogs.h"
@@ -50,7 +51,7 @@ class DrawEntryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(m_db.open(m_dir.filePath("formula.mdb")), Database::OpenResult::Created);
+        ASSERT_EQ(m_db.open(m_dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
         m_store.reload();
     }
 

@@ -1,6 +1,7 @@
 #include "history/DrawFileImport.h"
 #include "history/DrawBatch.h"
 #include "history/HistoryStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/TextCodec.h"
 #include "support/FakeDialogs.h"
@@ -25,7 +26,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Failed);
+        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+                  Database::OpenResult::Failed);
         m_store.reload();
     }
 
@@ -129,7 +131,7 @@ TEST_F(DrawFileImportTest, DatesOfTheExportFormAndTheYearForm)
     // A history numbered with two-digit years keeps that form, whatever the file writes.
     QTemporaryDir dir;
     Database db;
-    ASSERT_EQ(db.open(dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Created);
+    ASSERT_EQ(db.open(dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Created);
     HistoryStore store(db);
     store.reload();
     ASSERT_TRUE(importDrawText(db, store, QStringLiteral("26245,2026-09-12,125\n")).ok);
@@ -176,7 +178,7 @@ TEST_F(DrawFileImportTest, CommandReadsGbkOrUtf8AndRefusesOtherFiles)
             {QStringLiteral("期号 开奖号码"), QStringLiteral("2007001 583"), QStringLiteral("2007002 58")}));
     }
     dialogs.answerFile(path);
-    DrawFileReport r = ImportDrawFile(m_db, m_store, dialogs, m_dir.path());
+    DrawFileReport r = importDrawFile(m_db, m_store, dialogs, m_dir.path());
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.added, 1);
     ASSERT_EQ(dialogs.calls().size(), 2u);
@@ -192,12 +194,12 @@ TEST_F(DrawFileImportTest, CommandReadsGbkOrUtf8AndRefusesOtherFiles)
     }
     dialogs.clear();
     dialogs.answerFile(binary);
-    r = ImportDrawFile(m_db, m_store, dialogs, m_dir.path());
+    r = importDrawFile(m_db, m_store, dialogs, m_dir.path());
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(dialogs.messages().size(), 1u);
     EXPECT_EQ(m_store.size(), 1);
     dialogs.answerFile(QString());
-    EXPECT_FALSE(ImportDrawFile(m_db, m_store, dialogs, m_dir.path()).ok);
+    EXPECT_FALSE(importDrawFile(m_db, m_store, dialogs, m_dir.path()).ok);
 }
 
 } // namespace

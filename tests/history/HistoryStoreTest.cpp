@@ -1,5 +1,7 @@
 #include "history/HistoryStore.h"
 
+#include "history/LishiSchema.h"
+#include "history/Param.h"
 #include "platform/Database.h"
 #include "support/HistoryRows.h"
 
@@ -8,6 +10,9 @@
 #include <SQLiteCpp/Statement.h>
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace korvel {
 namespace {
@@ -19,7 +24,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_EQ(m_db.open(m_dir.filePath("formula.mdb")), Database::OpenResult::Created);
+        ASSERT_EQ(m_db.open(m_dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
         m_store.reload();
     }
 
@@ -175,12 +180,12 @@ TEST(HistoryStoreOpen, ReadsAFileWrittenBefore)
     const QString path = dir.filePath("formula.mdb");
     {
         Database db;
-        ASSERT_EQ(db.open(path), Database::OpenResult::Created);
+        ASSERT_EQ(db.open(path, lishiSchema()), Database::OpenResult::Created);
         HistoryStore store(db);
         ASSERT_EQ(store.appendRows(test::newDraws(test::loadDraws("pl3_draws.tsv", 30))), Result::Stored);
     }
     Database db;
-    ASSERT_EQ(db.open(path), Database::OpenResult::Opened);
+    ASSERT_EQ(db.open(path, lishiSchema()), Database::OpenResult::Opened);
     HistoryStore store(db);
     ASSERT_TRUE(store.reload());
     ASSERT_EQ(store.size(), 30);
@@ -189,6 +194,32 @@ TEST(HistoryStoreOpen, ReadsAFileWrittenBefore)
     EXPECT_EQ(store.snapshot()->value(0, Param::L1A), 1);
     EXPECT_EQ(store.snapshot()->value(0, Param::L3A), 2);
     EXPECT_EQ(store.snapshot()->value(0, Param::RQ), 14);
+}
+
+// The draw table as files of ours have always laid it out: the draw number, the parameter columns in parameter
+// order, then the tally's work columns.
+TEST(LishiSchema, NewFileHasTheIssueTheParameterColumnsInOrderAndTheWorkColumns)
+{
+    QTemporaryDir dir;
+    Database db;
+    ASSERT_EQ(db.open(dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
+    SQLite::Statement q(db.sql(), "SELECT name, type, pk FROM pragma_table_info('Lishi') ORDER BY cid");
+    std::vector<std::string> names;
+    while (q.executeStep()) {
+        names.push_back(q.getColumn(0).getString());
+        if (names.size() == 1) {
+            EXPECT_EQ(q.getColumn(2).getInt(), 1) << "strQQH is the key";
+        } else if (names.size() <= 1u + kParamCount) {
+            EXPECT_EQ(q.getColumn(1).getString(), "INTEGER") << names.back();
+        }
+    }
+    ASSERT_EQ(names.size(), std::size_t{1 + kParamCount + 5});
+    EXPECT_EQ(names.front(), "strQQH");
+    for (int i = 0; i < kParamCount; ++i) {
+        EXPECT_EQ(names[1 + i], paramCode(paramAt(i)));
+    }
+    EXPECT_EQ(std::vector<std::string>(names.end() - 5, names.end()),
+              (std::vector<std::string>{"canshu", "PreCanshu", "GSCS", "GSGL", "GSZCS"}));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "history/DrawBatch.h"
 #include "history/DrawFileImport.h"
 #include "history/HistoryStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "support/TestData.h"
 
@@ -35,7 +36,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Failed);
+        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+                  Database::OpenResult::Failed);
         m_store.reload();
         m_draws = test::loadDraws(QStringLiteral("fc3d_draws.tsv"));
         ASSERT_GT(m_draws.size(), 4400u);

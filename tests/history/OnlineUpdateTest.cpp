@@ -2,6 +2,7 @@
 #include "history/DrawBatch.h"
 #include "history/DrawParameters.h"
 #include "history/HistoryStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
 #include "support/CoreApplication.h"
@@ -190,7 +191,8 @@ protected:
     {
         test::ensureCoreApplication();
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Failed);
+        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+                  Database::OpenResult::Failed);
         m_store = std::make_unique<HistoryStore>(m_db);
         m_store->reload();
         for (const DrawLine& d : test::loadDraws(QStringLiteral("fc3d_draws.tsv"))) {

@@ -1,3 +1,4 @@
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/WebFetch.h"
 #include "support/CoreApplication.h"
@@ -42,7 +43,7 @@ TEST(DatabaseOpen, RefusesAnotherProgramsSqliteFileAndLeavesItUntouched)
     const QByteArray before = fileHash(path);
 
     Database db;
-    EXPECT_EQ(db.open(path), Database::OpenResult::NotKorvel);
+    EXPECT_EQ(db.open(path, lishiSchema()), Database::OpenResult::NotKorvel);
     EXPECT_FALSE(db.isOpen());
     EXPECT_TRUE(db.lastError().contains(QStringLiteral("不是本软件的数据库文件")));
     EXPECT_EQ(fileHash(path), before);
@@ -62,11 +63,34 @@ TEST(DatabaseOpen, EmptySqliteFileGetsTheSchemaAndOurFileReopens)
     }
     {
         Database db;
-        EXPECT_EQ(db.open(path), Database::OpenResult::Opened);
+        EXPECT_EQ(db.open(path, lishiSchema()), Database::OpenResult::Opened);
         EXPECT_TRUE(schema::isKorvel(db.sql()));
     }
     Database again;
-    EXPECT_EQ(again.open(path), Database::OpenResult::Opened);
+    EXPECT_EQ(again.open(path, lishiSchema()), Database::OpenResult::Opened);
+}
+
+// The database layer creates the tables the layers above hand it, with its own, and knows no columns of theirs.
+TEST(DatabaseOpen, NewFileGetsTheGivenTablesWithTheFormulaAndWorkTables)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("formula.mdb"));
+    Database db;
+    ASSERT_EQ(db.open(path, {"CREATE TABLE IF NOT EXISTS Lishi (strQQH TEXT PRIMARY KEY NOT NULL, x INTEGER)",
+                             "CREATE TABLE IF NOT EXISTS Extra (y TEXT)"}),
+              Database::OpenResult::Created);
+    SQLite::Database& sql = db.sql();
+    EXPECT_EQ(sql.execAndGet("SELECT group_concat(name, ',') FROM pragma_table_info('Lishi')").getString(), "strQQH,x");
+    EXPECT_EQ(sql.execAndGet("SELECT count(*) FROM sqlite_master WHERE name = 'Extra'").getInt(), 1);
+    for (const QString& table : Database::formulaTables()) {
+        EXPECT_EQ(
+            sql.execAndGet("SELECT count(*) FROM sqlite_master WHERE name = '" + table.toStdString() + "'").getInt(), 1)
+            << table.toStdString();
+    }
+    EXPECT_EQ(sql.execAndGet("SELECT count(*) FROM Errarr").getInt(), 10);
+    EXPECT_TRUE(schema::isKorvel(sql));
+    EXPECT_TRUE(db.hasEntryIssue());
 }
 
 std::optional<FetchResult> fetch(WebFetch& web, const QUrl& url)

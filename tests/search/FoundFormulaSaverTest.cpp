@@ -1,6 +1,7 @@
 #include "search/FoundFormulaSaver.h"
 
 #include "formula/FormulaStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -30,7 +31,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_EQ(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Created);
+        ASSERT_EQ(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+                  Database::OpenResult::Created);
     }
 
     // "idx:gongshi:sense" in stored order.

@@ -1,4 +1,5 @@
 #include "history/DrawParameters.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
 #include "search/HoldoutCheck.h"
@@ -23,7 +24,7 @@ public:
     Host(const QString& folder, SnapshotPtr history)
         : m_folder(folder), m_settings(folder + QStringLiteral("/3VER.ini")), m_history(std::move(history))
     {
-        m_db.open(folder + QStringLiteral("/formula.mdb"));
+        m_db.open(folder + QStringLiteral("/formula.mdb"), lishiSchema());
     }
     SettingsStore& settings() override { return m_settings; }
     Dialogs& dialogs() override { return fakeDialogs; }

@@ -7,6 +7,7 @@
 
 #include "formula/FormulaKind.h"
 #include "history/HistorySnapshot.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 
 #include <SQLiteCpp/Database.h>
@@ -103,7 +104,7 @@ inline void registerJetFunctions(SQLite::Database& db)
 // Creates the schema and fills `Lishi` with the first `rows` draws of the snapshot (all when negative).
 inline void loadLishi(SQLite::Database& db, const HistorySnapshot& snap, int rows = -1)
 {
-    schema::create(db);
+    schema::create(db, lishiSchema());
     registerJetFunctions(db);
     if (rows < 0 || rows > snap.size()) {
         rows = snap.size();

@@ -2,6 +2,7 @@
 #include "tally/ListExports.h"
 
 #include "formula/FormulaStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "support/FakeDialogs.h"
 #include "support/RecordingLauncher.h"
@@ -25,7 +26,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ASSERT_NE(db.open(dir.filePath("formula.mdb")), Database::OpenResult::Failed);
+        ASSERT_NE(db.open(dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Failed);
         store = std::make_unique<FormulaStore>(db);
         list = std::make_unique<FormulaList>(*store, dialogs);
         const FormulaKind kind{3, Play::Group};
@@ -228,7 +229,7 @@ TEST(HistorySheet, FormulasBeyondTheFormatsColumnsAreLeftOutAndTold)
 {
     QTemporaryDir dir;
     Database db;
-    ASSERT_NE(db.open(dir.filePath("formula.mdb")), Database::OpenResult::Failed);
+    ASSERT_NE(db.open(dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Failed);
     FormulaStore store(db);
     test::FakeDialogs dialogs;
     test::RecordingLauncher launcher;

@@ -2,6 +2,7 @@
 #include "tally/SortSettings.h"
 
 #include "formula/FormulaStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "support/FakeDialogs.h"
 #include "verify/FormulaList.h"
@@ -24,7 +25,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Failed);
+        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+                  Database::OpenResult::Failed);
     }
 
     // One formula per figure set, listed and all selected.

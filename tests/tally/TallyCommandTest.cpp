@@ -3,6 +3,7 @@
 #include "app/Session.h"
 #include "formula/FormulaStore.h"
 #include "history/HistoryStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
 #include "settings/Options.h"
@@ -26,7 +27,7 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         {
             Database db;
-            ASSERT_EQ(db.open(m_dir.filePath("formula.mdb")), Database::OpenResult::Created);
+            ASSERT_EQ(db.open(m_dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
             HistoryStore store(db);
             const auto lines = test::draws(
                 {{"2024001", "2024-01-01", "123"}, {"2024002", "2024-01-02", "456"}, {"2024003", "2024-01-03", "789"}});

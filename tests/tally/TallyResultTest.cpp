@@ -1,5 +1,6 @@
 #include "tally/TallyResult.h"
 
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "support/FakeDialogs.h"
 #include "support/RecordingLauncher.h"
@@ -221,7 +222,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ASSERT_NE(db.open(dir.filePath("formula.mdb")), Database::OpenResult::Failed);
+        ASSERT_NE(db.open(dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Failed);
     }
     QTemporaryDir dir;
     Database db;

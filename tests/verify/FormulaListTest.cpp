@@ -1,6 +1,7 @@
 #include "verify/FormulaList.h"
 
 #include "formula/FormulaStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "support/FakeDialogs.h"
 #include "support/TestData.h"
@@ -48,7 +49,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Failed);
+        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+                  Database::OpenResult::Failed);
     }
 
     void addFive(const FormulaKind& kind = k3D)

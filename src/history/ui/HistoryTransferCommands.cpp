@@ -111,7 +111,7 @@ void HistoryTransferCommands::onlineUpdate()
 void HistoryTransferCommands::importDrawFile()
 {
     const DrawFileReport report =
-        ImportDrawFile(m_session.database(), m_session.history(), m_session.dialogs(), m_session.dataFolder());
+        korvel::importDrawFile(m_session.database(), m_session.history(), m_session.dialogs(), m_session.dataFolder());
     if (report.ok && report.added > 0) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         m_session.refreshAll();

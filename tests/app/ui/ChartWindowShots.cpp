@@ -1,6 +1,7 @@
 #include "tally/ui/TallyWindowFixture.h"
 
 #include "app/ui/ChartCommands.h"
+#include "history/LishiSchema.h"
 #include "history/ui/TrendWindow.h"
 #include "support/HistoryRows.h"
 #include "tally/ui/RankChartView.h"
@@ -42,7 +43,7 @@ TEST_F(ChartWindowShots, EveryChart)
     // The whole history in one transaction (row by row it would take minutes).
     {
         Database db;
-        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Failed);
+        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Failed);
         HistoryStore store(db);
         const std::vector<HistoryStore::NewDraw> rows = newDraws(loadDraws(QStringLiteral("fc3d_draws.tsv")));
         ASSERT_EQ(store.appendRows(rows), HistoryStore::AppendResult::Stored);

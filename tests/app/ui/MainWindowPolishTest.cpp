@@ -1,6 +1,7 @@
 #include "verify/ui/FormulaWindowFixture.h"
 
 #include "app/ui/ExportNotice.h"
+#include "history/LishiSchema.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -22,7 +23,7 @@ protected:
     {
         const HistorySnapshot draws = snapshotOf(loadDraws(QStringLiteral("fc3d_draws.tsv"), n));
         Database db;
-        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Failed);
+        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Failed);
         HistoryStore store(db);
         std::vector<HistoryStore::NewDraw> rows;
         for (int i = 0; i < draws.size(); ++i) {

@@ -3,6 +3,7 @@
 #include "app/Session.h"
 #include "app/ui/MainWindow.h"
 #include "history/HistoryStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
 #include "settings/Options.h"
@@ -34,7 +35,7 @@ protected:
     {
         const HistorySnapshot draws = snapshotOf(loadDraws(file, n));
         Database db;
-        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Failed);
+        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Failed);
         HistoryStore store(db);
         for (int i = 0; i < draws.size(); ++i) {
             ASSERT_EQ(store.appendRow(draws.issue(i), draws.row(i)), HistoryStore::AppendResult::Stored);

@@ -3,6 +3,7 @@
 #include "app/ui/WindowFixture.h"
 
 #include "history/HistoryStore.h"
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "search/ThresholdTable.h"
 #include "search/ui/SearchSettingsPanel.h"
@@ -31,7 +32,7 @@ protected:
     {
         const HistorySnapshot draws = snapshotOf(loadDraws(QStringLiteral("fc3d_draws.tsv"), n));
         Database db;
-        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Failed);
+        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Failed);
         HistoryStore store(db);
         SQLite::Transaction transaction(db.sql());
         for (int i = 0; i < draws.size(); ++i) {

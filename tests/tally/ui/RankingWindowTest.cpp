@@ -1,5 +1,6 @@
 #include "tally/ui/TallyWindowFixture.h"
 
+#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "tally/ErrarrTables.h"
 #include "tally/ui/RankingListWindow.h"
@@ -97,7 +98,8 @@ TEST_F(RankingWindowTest, TheListJudgesEachDrawAgainstTheRankingOfTheDrawBefore)
 
     // The work table holds the newest draw's counts (on 941: 9 and 4 killed once).
     Database db;
-    ASSERT_NE(db.open(QDir(m_dir.path()).filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Failed);
+    ASSERT_NE(db.open(QDir(m_dir.path()).filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+              Database::OpenResult::Failed);
     const std::vector<ErrarrRow> errarr = errarr::readErrarr(db);
     ASSERT_EQ(errarr.size(), 10u);
     EXPECT_EQ(errarr[4].eTrr, 1);
