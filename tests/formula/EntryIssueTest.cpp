@@ -208,7 +208,7 @@ TEST(EntryIssue, ForwardFiguresFindAPlantedSignalAndStayAtChanceOnRandomDigits)
         const std::vector<test::DrawLine> lines = test::syntheticDraws(600, 17, planted);
         QTemporaryDir dir;
         Database db;
-        ASSERT_EQ(db.open(dir.filePath("formula.mdb")), Database::OpenResult::Created);
+        ASSERT_EQ(db.open(dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
         for (int i = 0; i < 300; ++i) {
             addIssue(db, lines[static_cast<std::size_t>(i)].issue.toUtf8().constData());
         }
