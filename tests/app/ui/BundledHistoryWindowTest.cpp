@@ -1,14 +1,11 @@
 #include "WindowFixture.h"
 
 #include "app/ui/AboutDialog.h"
-#include "formula/ui/FormulaTextCommands.h"
 #include "history/BundledHistory.h"
 #include "history/ui/EntryLine.h"
 #include "history/ui/HistoryGridModel.h"
 #include "history/ui/HistoryGridView.h"
-#include "history/ui/HistoryTransferCommands.h"
 #include "platform/ui/QtDialogs.h"
-#include "tally/ui/TallyCommands.h"
 
 #include <QDir>
 #include <QLabel>
@@ -126,14 +123,11 @@ TEST_F(BundledHistoryWindowTest, Shots)
     };
     m_bundledFolders = {kData};
     m_dialogs.answerMessage(Dialogs::Answer::Yes);
-    open(QDate(2026, 9, 21), QSize(1280, 760));
+    // The window as the program assembles it, so that the picture is the program's.
+    openProgram(QDate(2026, 9, 21), QSize(1280, 760));
     ASSERT_TRUE(QTest::qWaitFor([&] { return historyRows() == 7760; }, 20000));
-    // The commands the program attaches to its window (main.cpp), so that the picture is the program's.
-    new HistoryTransferCommands(*m_session, *m_settings, m_window.get());
-    new FormulaTextCommands(*m_session, *m_settings, m_window.get());
-    new TallyCommands(*m_session, *m_window);
 
-    QtDialogs desktop(m_window.get());
+    QtDialogs desktop(m_window);
     const BundledHistory bundled = loadBundledHistory(m_session->options().game(), m_bundledFolders);
     onModal(
         [&] {
@@ -149,7 +143,7 @@ TEST_F(BundledHistoryWindowTest, Shots)
     m_window->resize(1280, 760);
     QCoreApplication::processEvents();
     m_window->historyGrid()->scrollToNewest();
-    save(m_window.get(), QStringLiteral("main-window"));
+    save(m_window, QStringLiteral("main-window"));
     onModal([&] { triggerAction(QStringLiteral("actionAbout")); },
             [&](QWidget* box) { save(box, QStringLiteral("about")); });
 }

@@ -47,14 +47,15 @@ TEST_F(ChartWindowShots, EveryChart)
         const std::vector<HistoryStore::NewDraw> rows = newDraws(loadDraws(QStringLiteral("fc3d_draws.tsv")));
         ASSERT_EQ(store.appendRows(rows), HistoryStore::AppendResult::Stored);
     }
+    m_wiring = Wiring::Program;
     openWindow(QSize(1280, 720));
-    m_commands = new TallyCommands(*m_session, *m_window);
-    auto* charts = new ChartCommands(*m_session, *m_window);
+    m_commands = &m_assembly->tally();
+    ChartCommands* charts = &m_assembly->charts();
     storeFormulas(FormulaKind{3, Play::Single}, {{"L1A+L2A+3", "[百位单选杀]百位码+十位码+3"},
                                                  {"L3A*3+1", "[百位单选杀]个位码*3+1"},
                                                  {"LH+7", "[百位单选杀]和数+7"},
                                                  {"L1A", "[百位单选杀]百位码"}});
-    shoot(m_window.get(), QStringLiteral("main-window"));
+    shoot(m_window, QStringLiteral("main-window"));
 
     QTest::mouseClick(child<QPushButton>(QStringLiteral("trendButton")), Qt::LeftButton);
     TrendWindow* trend = charts->trendWindow();

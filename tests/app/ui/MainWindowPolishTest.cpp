@@ -131,7 +131,7 @@ TEST_F(MainWindowPolishTest, OnA1366By768ScreenEveryColumnShowsWholeWithLongTota
     EXPECT_LE(m_window->width(), 1366);
     EXPECT_LE(m_window->height(), 768 - 30);
     expectEveryColumnShownWhole(FormulaList::ColIdx);
-    saveShot(m_window.get(), QStringLiteral("main_1366x768.png"));
+    saveShot(m_window, QStringLiteral("main_1366x768.png"));
 
     // Maximised (a wider screen): the formula text takes the extra width, the figures keep theirs.
     const int rateWidth = grid()->columnWidth(FormulaList::ColRate);
@@ -189,7 +189,7 @@ TEST_F(MainWindowPolishTest, EveryExportSaysWhereItsFileWentOffersItsFolderAndSa
     EXPECT_TRUE(m_dialogs.messages().empty());
     QTest::mouseClick(notice->openFolderButton(), Qt::LeftButton);
     EXPECT_EQ(m_launcher.folders, QStringList{QFileInfo(m_launcher.textFiles[0]).absolutePath()});
-    saveShot(m_window.get(), QStringLiteral("main_export_notice.png"));
+    saveShot(m_window, QStringLiteral("main_export_notice.png"));
 
     // No application for the file: the message box says so, and so does the line.
     m_launcher.result = false;

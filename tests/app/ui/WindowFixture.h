@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Session.h"
+#include "app/ui/MainAssembly.h"
 #include "app/ui/MainWindow.h"
 #include "history/HistoryStore.h"
 #include "platform/Database.h"
@@ -23,9 +24,13 @@
 namespace korvel::test {
 
 // The real main window on a session over a temporary data folder and settings file, with scripted dialogs
-// and a recording launcher. seed() writes draws into formula.mdb before the window opens.
+// and a recording launcher. seed() writes draws into formula.mdb before the window opens. open() shows the
+// window alone, with only the commands it drives itself; openProgram() shows it as the program assembles
+// it (MainAssembly), every command object attached.
 class WindowFixture : public ::testing::Test {
 protected:
+    enum class Wiring { WindowOnly, Program };
+
     void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
     void TearDown() override { close(); }
 
@@ -46,7 +51,13 @@ protected:
         m_settings = std::make_unique<SettingsStore>(m_dir.filePath(QStringLiteral("3VER.ini")));
         m_session = std::make_unique<Session>(*m_settings, m_dialogs, m_launcher);
         m_session->setBundledFolders(m_bundledFolders);
-        m_window = std::make_unique<MainWindow>(*m_session);
+        if (m_wiring == Wiring::Program) {
+            m_assembly = std::make_unique<MainAssembly>(*m_session, *m_settings);
+            m_window = &m_assembly->window();
+        } else {
+            m_bareWindow = std::make_unique<MainWindow>(*m_session);
+            m_window = m_bareWindow.get();
+        }
         m_session->start(m_dir.path(), today);
         // An invalid size keeps the size the window chose itself (restored, or its opening size).
         if (size.isValid()) {
@@ -54,18 +65,26 @@ protected:
         }
         m_window->show();
         m_window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_window));
         QCoreApplication::processEvents();
+    }
+
+    void openProgram(QDate today = QDate(2012, 5, 31), QSize size = QSize(1180, 420))
+    {
+        m_wiring = Wiring::Program;
+        open(today, size);
     }
 
     void close()
     {
-        m_window.reset();
+        m_window = nullptr;
+        m_assembly.reset();
+        m_bareWindow.reset();
         m_session.reset();
         m_settings.reset();
     }
 
-    // Closes and starts again on the same folder and settings: what a restart sees.
+    // Closes and starts again on the same folder, settings and wiring: what a restart sees.
     void reopen()
     {
         close();
@@ -103,8 +122,11 @@ protected:
     RecordingLauncher m_launcher;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<Session> m_session;
-    std::unique_ptr<MainWindow> m_window;
-    QStringList m_bundledFolders; // none: no bundled history is offered
+    Wiring m_wiring = Wiring::WindowOnly;
+    std::unique_ptr<MainAssembly> m_assembly; // with openProgram()
+    std::unique_ptr<MainWindow> m_bareWindow; // with open()
+    MainWindow* m_window = nullptr;           // the one shown
+    QStringList m_bundledFolders;             // none: no bundled history is offered
 };
 
 } // namespace korvel::test

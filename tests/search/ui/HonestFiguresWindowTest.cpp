@@ -78,13 +78,13 @@ TEST_F(HonestFiguresWindowTest, HoldOutSearchShowsHeldOutFiguresAndTheControlCou
 TEST_F(HonestFiguresWindowTest, BacktestWindowRunsOffTheGuiThreadAndRefusesWhatCannotBeComputed)
 {
     seedHistory(420);
-    open();
-    auto* commands = new TallyCommands(*m_session, *m_window); // as main.cpp attaches them
+    openProgram();
+    TallyCommands* commands = &m_assembly->tally();
     auto* button = child<QPushButton>(QStringLiteral("backtestButton"));
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->text(), QStringLiteral("方法回测"));
     ASSERT_TRUE(button->isEnabled());
-    shoot(m_window.get(), QStringLiteral("main-window-backtest-button"));
+    shoot(m_window, QStringLiteral("main-window-backtest-button"));
     click(button);
     BacktestWindow* w = commands->backtestWindow();
     ASSERT_NE(w, nullptr);

@@ -53,7 +53,7 @@ TEST_F(TallyWindowShots, EveryWindow)
     storeFormulas(FormulaKind{1, Play::Single}, {{"L1A+L3A", "[个位单选]L1A+L3A"}, {"L2A+3", "[个位单选]L2A+3"}});
     storeFormulas(FormulaKind{2, Play::Single}, {{"L1A+L2A", "[十位单选]L1A+L2A"}, {"L3A*3", "[十位单选]L3A*3"}});
     storeFormulas(FormulaKind{3, Play::Single}, hundreds);
-    shoot(m_window.get(), QStringLiteral("main-window"));
+    shoot(m_window, QStringLiteral("main-window"));
     // The chance figures at the right end of the formula list.
     if (auto* grid = m_window->findChild<QTableView*>(QStringLiteral("formulaGrid"))) {
         grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
