@@ -3,6 +3,7 @@
 #include "app/ui/ChartCommands.h"
 #include "history/ui/TrendWindow.h"
 #include "support/HistoryRows.h"
+#include "support/ui/Shots.h"
 #include "tally/ui/RankChartView.h"
 #include "tally/ui/RankingListWindow.h"
 #include "verify/ui/HitChartWindow.h"
@@ -15,27 +16,7 @@ namespace {
 
 // Pictures of the charts over the whole real 福彩3D history, for a person to look at. Runs only when
 // KORVEL_SHOTS_DIR names the folder for the PNG files.
-class ChartWindowShots : public TallyWindowFixture {
-protected:
-    void SetUp() override
-    {
-        TallyWindowFixture::SetUp();
-        m_shots = qEnvironmentVariable("KORVEL_SHOTS_DIR");
-        if (m_shots.isEmpty()) {
-            GTEST_SKIP() << "KORVEL_SHOTS_DIR is not set";
-        }
-        ASSERT_TRUE(QDir().mkpath(m_shots));
-    }
-
-    void shoot(QWidget* w, const QString& name)
-    {
-        ASSERT_NE(w, nullptr) << name.toStdString();
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(w->grab().save(QDir(m_shots).filePath(name + QStringLiteral(".png"))));
-    }
-
-    QString m_shots;
-};
+class ChartWindowShots : public ShotsFixture<TallyWindowFixture> {};
 
 TEST_F(ChartWindowShots, EveryChart)
 {

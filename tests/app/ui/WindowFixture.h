@@ -10,6 +10,7 @@
 #include "support/FakeDialogs.h"
 #include "support/RecordingLauncher.h"
 #include "support/TestData.h"
+#include "support/ui/Shots.h"
 
 #include <QAction>
 #include <QApplication>
@@ -105,16 +106,6 @@ protected:
         ASSERT_NE(action, nullptr) << "no action named " << name.toStdString();
         ASSERT_TRUE(action->isEnabled()) << name.toStdString() << " is disabled";
         action->trigger();
-    }
-
-    // With KORVEL_SHOTS_DIR set, saves what the widget shows there as a PNG for a person to look at.
-    static void saveShot(QWidget* widget, const QString& fileName)
-    {
-        const QString folder = qEnvironmentVariable("KORVEL_SHOTS_DIR");
-        if (!folder.isEmpty()) {
-            QCoreApplication::processEvents();
-            EXPECT_TRUE(widget->grab().save(QDir(folder).filePath(fileName)));
-        }
     }
 
     QTemporaryDir m_dir;

@@ -1,5 +1,6 @@
 #include "tally/ui/TallyWindowFixture.h"
 
+#include "support/ui/Shots.h"
 #include "tally/ui/FormulaStepsWindow.h"
 #include "tally/ui/RankingListWindow.h"
 
@@ -14,27 +15,7 @@ namespace {
 
 // Pictures of every tally window over 40 real draws and twenty formulas, for a person to look at. Runs only
 // when KORVEL_SHOTS_DIR names the folder for the PNG files.
-class TallyWindowShots : public TallyWindowFixture {
-protected:
-    void SetUp() override
-    {
-        TallyWindowFixture::SetUp();
-        m_shots = qEnvironmentVariable("KORVEL_SHOTS_DIR");
-        if (m_shots.isEmpty()) {
-            GTEST_SKIP() << "KORVEL_SHOTS_DIR is not set";
-        }
-        ASSERT_TRUE(QDir().mkpath(m_shots));
-    }
-
-    void shoot(QWidget* w, const QString& name)
-    {
-        ASSERT_NE(w, nullptr) << name.toStdString();
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(w->grab().save(QDir(m_shots).filePath(name + QStringLiteral(".png"))));
-    }
-
-    QString m_shots;
-};
+class TallyWindowShots : public ShotsFixture<TallyWindowFixture> {};
 
 TEST_F(TallyWindowShots, EveryWindow)
 {
