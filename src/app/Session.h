@@ -143,7 +143,6 @@ public:
     // The bundled histories (history/BundledHistory.h) are looked for in these folders. None (the default)
     // means no offer is made; the window sets them, the command line and tests choose their own.
     void setBundledFolders(const QStringList& folders) { m_bundledFolders = folders; }
-    const QStringList& bundledFolders() const { return m_bundledFolders; }
     // The first-start offer: with an open database and an empty history, asks whether to import the
     // bundled history of the chosen game; yes stores it in one transaction and refreshes as after any
     // import, no is not asked again until the history has held draws and is empty once more. A damaged or

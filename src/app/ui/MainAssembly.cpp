@@ -15,18 +15,18 @@ MainAssembly::MainAssembly(Session& session, SettingsStore& settings) : m_window
     MainWindow& window = *m_window;
     const MainWindow::Buttons& buttons = window.buttons();
     // Draws and formulas in and out: the online updates, the file imports and the text exports.
-    m_historyTransfer = new HistoryTransferCommands(
+    new HistoryTransferCommands(
         session, settings,
         {.onlineUpdate = buttons.onlineUpdate, .exportText = buttons.exportText, .settingsMenu = window.settingsMenu()},
         &window);
-    m_formulaText = new FormulaTextCommands(session, settings,
-                                            {.importText = buttons.importFormulaText,
-                                             .updateOnline = buttons.onlineFormula,
-                                             .exportAllKinds = buttons.exportAllKinds,
-                                             .exportKind = buttons.exportKind,
-                                             .settingsMenu = window.settingsMenu(),
-                                             .formulaTabs = window.formulaTabs()},
-                                            &window);
+    new FormulaTextCommands(session, settings,
+                            {.importText = buttons.importFormulaText,
+                             .updateOnline = buttons.onlineFormula,
+                             .exportAllKinds = buttons.exportAllKinds,
+                             .exportKind = buttons.exportKind,
+                             .settingsMenu = window.settingsMenu(),
+                             .formulaTabs = window.formulaTabs()},
+                            &window);
     // The tally, its result windows, the history ranking and the spreadsheet exports.
     m_tally = new TallyCommands(session,
                                 {.compute = buttons.compute,

@@ -5,8 +5,6 @@
 namespace korvel {
 
 class ChartCommands;
-class FormulaTextCommands;
-class HistoryTransferCommands;
 class MainWindow;
 class Session;
 class SettingsStore;
@@ -24,15 +22,11 @@ public:
     MainAssembly& operator=(const MainAssembly&) = delete;
 
     MainWindow& window() const { return *m_window; }
-    HistoryTransferCommands& historyTransfer() const { return *m_historyTransfer; }
-    FormulaTextCommands& formulaText() const { return *m_formulaText; }
     TallyCommands& tally() const { return *m_tally; }
     ChartCommands& charts() const { return *m_charts; }
 
 private:
     std::unique_ptr<MainWindow> m_window;
-    HistoryTransferCommands* m_historyTransfer = nullptr;
-    FormulaTextCommands* m_formulaText = nullptr;
     TallyCommands* m_tally = nullptr;
     ChartCommands* m_charts = nullptr;
 };

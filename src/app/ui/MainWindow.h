@@ -79,9 +79,6 @@ public:
     // The reference view "参数对照", created on first use.
     ParameterReferenceView* referenceView();
 
-    // The formula list goes into this slot (the window takes ownership); the wheel is for it to watch.
-    void setFormulaArea(QWidget* widget);
-    QWidget* formulaArea() const { return m_formulaArea; }
     FormulaListView* formulaGrid() const { return m_formulaGrid; }
     FormulaListModel* formulaModel() const { return m_formulaModel; }
     // "公式过滤设置窗口" and "公式排序设置", created on first use.
@@ -101,6 +98,8 @@ protected:
 private:
     QWidget* buildFormulaColumn();
     QWidget* buildCommandColumn();
+    // The formula list goes into the slot in place of the placeholder (the window takes ownership).
+    void setFormulaArea(QWidget* widget);
     QPushButton* addButton(const QString& caption, const QString& name, bool enabled);
 
     void showHistory();

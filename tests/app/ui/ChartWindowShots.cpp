@@ -20,14 +20,7 @@ class ChartWindowShots : public ShotsFixture<TallyWindowFixture> {};
 
 TEST_F(ChartWindowShots, EveryChart)
 {
-    // The whole history in one transaction (row by row it would take minutes).
-    {
-        Database db;
-        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Failed);
-        HistoryStore store(db);
-        const std::vector<HistoryStore::NewDraw> rows = newDraws(loadDraws(QStringLiteral("fc3d_draws.tsv")));
-        ASSERT_EQ(store.appendRows(rows), HistoryStore::AppendResult::Stored);
-    }
+    seed(-1); // the whole history
     m_wiring = Wiring::Program;
     openWindow(QSize(1280, 720));
     m_commands = &m_assembly->tally();

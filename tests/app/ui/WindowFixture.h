@@ -8,6 +8,7 @@
 #include "platform/SettingsStore.h"
 #include "settings/Options.h"
 #include "support/FakeDialogs.h"
+#include "support/HistoryRows.h"
 #include "support/RecordingLauncher.h"
 #include "support/TestData.h"
 #include "support/ui/Shots.h"
@@ -35,16 +36,14 @@ protected:
     void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
     void TearDown() override { close(); }
 
-    // The first n real draws of the game's file.
+    // The first n real draws of the game's file, stored in one transaction (a commit and a reload per draw
+    // cost minutes for thousands).
     void seed(int n, const QString& file = QStringLiteral("fc3d_draws.tsv"))
     {
-        const HistorySnapshot draws = snapshotOf(loadDraws(file, n));
         Database db;
         ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb"))), Database::OpenResult::Failed);
         HistoryStore store(db);
-        for (int i = 0; i < draws.size(); ++i) {
-            ASSERT_EQ(store.appendRow(draws.issue(i), draws.row(i)), HistoryStore::AppendResult::Stored);
-        }
+        ASSERT_EQ(store.appendRows(newDraws(loadDraws(file, n))), HistoryStore::AppendResult::Stored);
     }
 
     void open(QDate today = QDate(2012, 5, 31), QSize size = QSize(1180, 420))

@@ -22,7 +22,7 @@ class HonestFiguresWindowTest : public SearchWindowTest {};
 
 TEST_F(HonestFiguresWindowTest, HoldOutSearchShowsHeldOutFiguresAndTheControlCountsBothHistories)
 {
-    seedHistory(1200);
+    seed(1200);
     open();
     SearchWindow* w = openSearch();
     ASSERT_NE(w, nullptr);
@@ -65,7 +65,7 @@ TEST_F(HonestFiguresWindowTest, HoldOutSearchShowsHeldOutFiguresAndTheControlCou
 
 TEST_F(HonestFiguresWindowTest, BacktestWindowRunsOffTheGuiThreadAndRefusesWhatCannotBeComputed)
 {
-    seedHistory(420);
+    seed(420);
     openProgram();
     TallyCommands* commands = &m_assembly->tally();
     auto* button = child<QPushButton>(QStringLiteral("backtestButton"));

@@ -17,7 +17,7 @@ class SearchWindowShots : public ShotsFixture<SearchWindowTest> {};
 
 TEST_F(SearchWindowShots, BeforeDuringAndAfterASearch)
 {
-    seedHistory(1200);
+    seed(1200);
     open();
     SearchWindow* w = openSearch();
     ASSERT_NE(w, nullptr);
