@@ -1,6 +1,7 @@
 #include "app/ui/MainWindow.h"
 
 #include "app/Session.h"
+#include "app/SessionEntryHost.h"
 #include "app/ui/AboutDialog.h"
 #include "app/ui/ExportNotice.h"
 #include "history/ui/EntryLine.h"
@@ -58,11 +59,17 @@ public:
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
+
+// The entry line's view of the session: a child of the window, so it lives as long as the line.
+EntryHost& entryHostOf(Session& session, QObject* window)
+{
+    return *new SessionEntryHost(session, window);
+}
 } // namespace
 
 MainWindow::MainWindow(Session& session, QWidget* parent)
     : QMainWindow(parent), m_session(session), m_historyModel(new HistoryGridModel(this)),
-      m_historyGrid(new HistoryGridView(m_historyModel)), m_entry(new EntryLine(session)),
+      m_historyGrid(new HistoryGridView(m_historyModel)), m_entry(new EntryLine(entryHostOf(session, this))),
       m_choices(new ChoicePanel(session)), m_settingsMenu(new SettingsMenu(session, this)),
       m_wheel(new GridWheelScroller(this)), m_formulaModel(new FormulaListModel(session.formulas(), this))
 {
