@@ -1,6 +1,7 @@
 #include "app/ui/MainWindow.h"
 
 #include "app/Session.h"
+#include "app/SessionChoiceHost.h"
 #include "app/SessionEntryHost.h"
 #include "app/ui/AboutDialog.h"
 #include "app/ui/ExportNotice.h"
@@ -65,12 +66,18 @@ EntryHost& entryHostOf(Session& session, QObject* window)
 {
     return *new SessionEntryHost(session, window);
 }
+
+// The choice panel's view of the session, likewise.
+ChoiceHost& choiceHostOf(Session& session, QObject* window)
+{
+    return *new SessionChoiceHost(session, window);
+}
 } // namespace
 
 MainWindow::MainWindow(Session& session, QWidget* parent)
     : QMainWindow(parent), m_session(session), m_historyModel(new HistoryGridModel(this)),
       m_historyGrid(new HistoryGridView(m_historyModel)), m_entry(new EntryLine(entryHostOf(session, this))),
-      m_choices(new ChoicePanel(session)), m_settingsMenu(new SettingsMenu(session, this)),
+      m_choices(new ChoicePanel(choiceHostOf(session, this))), m_settingsMenu(new SettingsMenu(session, this)),
       m_wheel(new GridWheelScroller(this)), m_formulaModel(new FormulaListModel(session.formulas(), this))
 {
     setObjectName(QStringLiteral("mainWindow"));
