@@ -1,6 +1,7 @@
 // The walk-forward method backtest ("方法回测", 滚动搜索) on the real 福彩3D history: 100 steps, each a search
 // for 200 kill formulas of 8 operands at 个位 with the default thresholds over a window of 300 draws, then
 // the tally of the found formulas; and the fixed-formula backtest of 200 formulas for comparison.
+#include "BenchHistory.h"
 #include "search/SearchKind.h"
 #include "search/ThresholdTable.h"
 #include "search/WalkForwardSearch.h"
@@ -8,36 +9,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QFile>
-#include <QTextStream>
-
-#include "history/DrawParameters.h"
-
 using namespace korvel;
 
 namespace {
 
 const HistorySnapshot& history()
 {
-    static const HistorySnapshot snapshot = [] {
-        QFile f(QStringLiteral(KORVEL_TEST_DATA "/fc3d_draws.tsv"));
-        if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            qFatal("cannot read the draw history");
-        }
-        HistorySnapshot s;
-        QTextStream in(&f);
-        Digits prev;
-        while (!in.atEnd()) {
-            const QStringList l = in.readLine().split(QLatin1Char('\t'));
-            if (l.size() != 3) {
-                continue;
-            }
-            const Digits now{l[2][0].digitValue(), l[2][1].digitValue(), l[2][2].digitValue()};
-            s.append(l[0], computeDrawParameters(now, prev, issueDateFromText(l[0], l[1])));
-            prev = now;
-        }
-        return s;
-    }();
+    static const HistorySnapshot snapshot = bench::realHistory();
     return snapshot;
 }
 

@@ -4,8 +4,8 @@
 // once per draw by an SQL update over the draw table and walks the table from its first row to that draw,
 // so a full run costs draws x formulas such steps; a full run would take days, so it is estimated from a
 // timed sample of those steps (the estimate is printed as such).
+#include "BenchHistory.h"
 #include "formula/Formula.h"
-#include "history/DrawParameters.h"
 #include "history/HistorySnapshot.h"
 #include "history/LishiSchema.h"
 #include "platform/Database.h"
@@ -17,10 +17,8 @@
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 
-#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QTextStream>
 
 #include <chrono>
 #include <cstdio>
@@ -34,36 +32,10 @@ namespace {
 constexpr int kDraws = 8000;
 constexpr int kFormulas = 1000;
 
-// The draws of tests/data/fc3d_draws.tsv, repeated from the start until there are kDraws of them; the
-// repeats get issue numbers of their own so that the history stays in issue order.
+// The real history padded to kDraws.
 const HistorySnapshot& history()
 {
-    static const HistorySnapshot snapshot = [] {
-        QFile f(QStringLiteral(KORVEL_TEST_DATA "/fc3d_draws.tsv"));
-        if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            qFatal("cannot read the draw history");
-        }
-        std::vector<QStringList> lines;
-        QTextStream in(&f);
-        while (!in.atEnd()) {
-            const QStringList parts = in.readLine().split(QLatin1Char('\t'));
-            if (parts.size() == 3) {
-                lines.push_back(parts);
-            }
-        }
-        HistorySnapshot s;
-        s.reserve(kDraws);
-        Digits prev;
-        for (int i = 0; i < kDraws; ++i) {
-            const QStringList& l = lines[static_cast<std::size_t>(i) % lines.size()];
-            const Digits now{l[2][0].digitValue(), l[2][1].digitValue(), l[2][2].digitValue()};
-            const QString issue =
-                i < static_cast<int>(lines.size()) ? l[0] : QStringLiteral("3%1").arg(i, 6, 10, QLatin1Char('0'));
-            s.append(issue, computeDrawParameters(now, prev, issueDateFromText(issue, l[1])));
-            prev = now;
-        }
-        return s;
-    }();
+    static const HistorySnapshot snapshot = bench::realHistory(kDraws);
     return snapshot;
 }
 

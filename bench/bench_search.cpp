@@ -1,8 +1,8 @@
 // Search verification speed on the real draw history padded to 8 000 draws, 8 operands per candidate:
 // the search kernel on one thread, the whole search on one and two workers, and the SQL-per-formula baseline (SQL
 // updates over the draw table on SQLite for every candidate) measured in the same run.
+#include "BenchHistory.h"
 #include "HandKernel.h"
-#include "history/DrawParameters.h"
 #include "history/HistorySnapshot.h"
 #include "history/LishiSchema.h"
 #include "platform/Database.h"
@@ -16,10 +16,8 @@
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 
-#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QTextStream>
 
 #include <chrono>
 #include <ctime>
@@ -33,36 +31,10 @@ namespace {
 constexpr int kDraws = 8000;
 constexpr int kOperands = 8;
 
-// The draws of tests/data/fc3d_draws.tsv, repeated from the start until there are kDraws of them; the
-// repeats get issue numbers of their own so that the history stays in issue order.
+// The real history padded to kDraws.
 const HistorySnapshot& history()
 {
-    static const HistorySnapshot snapshot = [] {
-        QFile f(QStringLiteral(KORVEL_TEST_DATA "/fc3d_draws.tsv"));
-        if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            qFatal("cannot read the draw history");
-        }
-        std::vector<QStringList> lines;
-        QTextStream in(&f);
-        while (!in.atEnd()) {
-            const QStringList parts = in.readLine().split(QLatin1Char('\t'));
-            if (parts.size() == 3) {
-                lines.push_back(parts);
-            }
-        }
-        HistorySnapshot s;
-        s.reserve(kDraws);
-        Digits prev;
-        for (int i = 0; i < kDraws; ++i) {
-            const QStringList& l = lines[static_cast<std::size_t>(i) % lines.size()];
-            const Digits now{l[2][0].digitValue(), l[2][1].digitValue(), l[2][2].digitValue()};
-            const QString issue =
-                i < static_cast<int>(lines.size()) ? l[0] : QStringLiteral("3%1").arg(i, 6, 10, QLatin1Char('0'));
-            s.append(issue, computeDrawParameters(now, prev, issueDateFromText(issue, l[1])));
-            prev = now;
-        }
-        return s;
-    }();
+    static const HistorySnapshot snapshot = bench::realHistory(kDraws);
     return snapshot;
 }
 

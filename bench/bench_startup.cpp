@@ -1,7 +1,7 @@
 // Start-up of the core on the real draw history: the options, formula.mdb with every stored draw, the
 // snapshot in issue order and the next issue. The window's own share of start-up is measured elsewhere.
+#include "BenchHistory.h"
 #include "app/Session.h"
-#include "history/DrawParameters.h"
 #include "history/HistoryStore.h"
 #include "history/LishiSchema.h"
 #include "platform/Database.h"
@@ -9,9 +9,7 @@
 #include "platform/Launcher.h"
 #include "platform/SettingsStore.h"
 
-#include <QFile>
 #include <QTemporaryDir>
-#include <QTextStream>
 
 #include <benchmark/benchmark.h>
 
@@ -22,38 +20,17 @@ namespace {
 
 using namespace korvel;
 
-class SilentDialogs : public Dialogs {
-public:
-    Answer message(const QString&, const QString&, Buttons, Icon) override { return Answer::Ok; }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFile(const QString&, const QString&, const QString&) override { return {}; }
-};
+using bench::NoLauncher;
+using bench::SilentDialogs;
 
-class NoLauncher : public Launcher {
-public:
-    bool openTextFile(const QString&) override { return false; }
-    bool showSpreadsheet(const QString&) override { return false; }
-    bool openFolder(const QString&) override { return false; }
-};
-
+// The rows the store writes for the real history.
 std::vector<HistoryStore::NewDraw> realDraws()
 {
+    const HistorySnapshot history = bench::realHistory();
     std::vector<HistoryStore::NewDraw> rows;
-    QFile f(QStringLiteral(KORVEL_TEST_DATA "/fc3d_draws.tsv"));
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        return rows;
-    }
-    QTextStream in(&f);
-    Digits previous;
-    while (!in.atEnd()) {
-        const QStringList p = in.readLine().split(QLatin1Char('\t'));
-        if (p.size() != 3 || p[2].size() != 3) {
-            continue;
-        }
-        const Digits d{p[2][0].digitValue(), p[2][1].digitValue(), p[2][2].digitValue()};
-        rows.push_back({p[0], computeDrawParameters(d, previous, issueDateFromText(p[0], p[1]))});
-        previous = d;
+    rows.reserve(static_cast<std::size_t>(history.size()));
+    for (int r = 0; r < history.size(); ++r) {
+        rows.push_back({history.issue(r), history.row(r)});
     }
     return rows;
 }

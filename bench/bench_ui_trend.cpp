@@ -1,7 +1,7 @@
 // The trend chart (走势图) over the whole real 福彩3D history (7 760 draws): the time from nothing to a shown
 // window with every row ("全部"), the model's data() over one screen of rows, and the painting of one screen
 // (delegate and the line over the drawn digits) at a scroll position in the middle. Offscreen platform.
-#include "history/DrawParameters.h"
+#include "BenchHistory.h"
 #include "history/HistorySnapshot.h"
 #include "history/IssueNumber.h"
 #include "history/TrendFigures.h"
@@ -13,10 +13,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPixmap>
 #include <QScrollBar>
-#include <QTextStream>
 
 #include <benchmark/benchmark.h>
 
@@ -26,47 +24,14 @@ using namespace korvel;
 
 namespace {
 
-class NoDialogs : public Dialogs {
-public:
-    Answer message(const QString&, const QString&, Buttons, Icon) override { return Answer::Ok; }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFile(const QString&, const QString&, const QString&) override { return {}; }
-};
-
-class NoLauncher : public Launcher {
-public:
-    bool openTextFile(const QString&) override { return false; }
-    bool showSpreadsheet(const QString&) override { return false; }
-    bool openFolder(const QString&) override { return false; }
-};
-
 SnapshotPtr history()
 {
-    static const SnapshotPtr snapshot = [] {
-        QFile f(QStringLiteral(KORVEL_TEST_DATA "/fc3d_draws.tsv"));
-        if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            qFatal("cannot read the draw history");
-        }
-        auto s = std::make_shared<HistorySnapshot>();
-        QTextStream in(&f);
-        Digits prev;
-        while (!in.atEnd()) {
-            const QStringList l = in.readLine().split(QLatin1Char('\t'));
-            if (l.size() != 3) {
-                continue;
-            }
-            const Digits now{l[2][0].digitValue(), l[2][1].digitValue(), l[2][2].digitValue()};
-            s->append(l[0], computeDrawParameters(now, prev, issueDateFromText(l[0], l[1])));
-            prev = now;
-        }
-        return SnapshotPtr(s);
-    }();
+    static const SnapshotPtr snapshot = std::make_shared<const HistorySnapshot>(bench::realHistory());
     return snapshot;
 }
 
-NoDialogs g_dialogs;
-NoLauncher g_launcher;
+bench::SilentDialogs g_dialogs;
+bench::NoLauncher g_launcher;
 
 // From no window to a shown one listing every draw, scrolled to the newest.
 void BM_TrendWindowOpenAll(benchmark::State& state)

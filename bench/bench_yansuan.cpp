@@ -1,9 +1,9 @@
 // The statistics pass over a formula list of 1 000 formulas on the real history, done by the engine and
 // done by the SQL-per-formula baseline (SQL update statements per formula on SQLite), measured side by side.
 
+#include "BenchHistory.h"
 #include "formula/Expression.h"
 #include "formula/FormulaStore.h"
-#include "history/DrawParameters.h"
 #include "history/HistorySnapshot.h"
 #include "history/LishiSchema.h"
 #include "platform/Database.h"
@@ -19,9 +19,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
-#include <QTextStream>
 
 #include <chrono>
 #include <cstdio>
@@ -37,27 +35,7 @@ constexpr int kFormulas = 1000;
 
 const HistorySnapshot& history()
 {
-    static const HistorySnapshot snap = [] {
-        HistorySnapshot s;
-        QFile f(QStringLiteral(KORVEL_TEST_DATA "/fc3d_draws.tsv"));
-        if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            std::fprintf(stderr, "cannot read %s\n", qPrintable(f.fileName()));
-            std::exit(1);
-        }
-        QTextStream in(&f);
-        Digits prev;
-        while (!in.atEnd()) {
-            const QStringList parts = in.readLine().split(QLatin1Char('\t'));
-            if (parts.size() != 3) {
-                continue;
-            }
-            const QString& d = parts[2];
-            const Digits now{d[0].digitValue(), d[1].digitValue(), d[2].digitValue()};
-            s.append(parts[0], computeDrawParameters(now, prev, issueDateFromText(parts[0], parts[1])));
-            prev = now;
-        }
-        return s;
-    }();
+    static const HistorySnapshot snap = bench::realHistory();
     return snap;
 }
 
@@ -199,13 +177,7 @@ void BM_SqlBaseline_AllDraws(benchmark::State& state)
 // 3 to 8 columns and a constant, kill and keep. Lists of 1 000 formulas of one table, and 100 000 formulas
 // as five tables of 20 000; each measured on the integer path with both cores and on the sequential
 // general evaluation.
-class SilentDialogs : public Dialogs {
-public:
-    Answer message(const QString&, const QString&, Buttons, Icon) override { return Answer::Ok; }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFile(const QString&, const QString&, const QString&) override { return {}; }
-};
+using bench::SilentDialogs;
 
 struct ListFixture {
     QTemporaryDir dir;

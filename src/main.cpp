@@ -1,17 +1,14 @@
 #include "app/Session.h"
 #include "app/StartupCheck.h"
 #include "app/Version.h"
-#include "app/ui/ChartCommands.h"
+#include "app/ui/MainAssembly.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/QtTranslation.h"
-#include "formula/ui/FormulaTextCommands.h"
 #include "history/BundledHistory.h"
-#include "history/ui/HistoryTransferCommands.h"
 #include "platform/DataFolder.h"
 #include "platform/SettingsStore.h"
 #include "platform/ui/DesktopLauncher.h"
 #include "platform/ui/QtDialogs.h"
-#include "tally/ui/TallyCommands.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -107,16 +104,10 @@ int main(int argc, char** argv)
 
     korvel::Session session(settings, dialogs, launcher);
     session.setBundledFolders(korvel::bundledHistoryFolders());
-    // The window exists first so that it shows every step of the start-up; the wheel hook comes with it.
-    korvel::MainWindow window(session);
+    // The window exists first so that it shows every step of the start-up; the commands come with it.
+    korvel::MainAssembly assembly(session, settings);
+    korvel::MainWindow& window = assembly.window();
     dialogs.setParent(&window);
-    // Draws and formulas in and out: the online updates, the file imports and the text exports.
-    new korvel::HistoryTransferCommands(session, settings, &window);
-    new korvel::FormulaTextCommands(session, settings, &window);
-    // The tally, its result windows, the history ranking and the spreadsheet exports.
-    new korvel::TallyCommands(session, window);
-    // The pictures: the trend chart and the formula hit chart.
-    new korvel::ChartCommands(session, window);
     session.start(folder.path());
     window.show();
     return app.exec();

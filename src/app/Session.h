@@ -4,6 +4,7 @@
 #include "history/DrawEntry.h"
 #include "history/HistorySnapshot.h"
 #include "tally/SortSettings.h"
+#include "verify/ChoiceHost.h"
 
 #include <QDate>
 #include <QObject>
@@ -42,9 +43,8 @@ class SettingsStore;
 class Session : public QObject {
     Q_OBJECT
 public:
-    // "玩法选择": 单选 and 通选 choose the play of the kind; 单双 and 大小 switch the category mode on and
-    // leave the kind as it was.
-    enum class PlayChoice { Single, Group, OddEven, BigSmall };
+    // "玩法选择" (verify/ChoiceHost.h).
+    using PlayChoice = korvel::PlayChoice;
 
     Session(SettingsStore& settings, Dialogs& dialogs, Launcher& launcher, QObject* parent = nullptr);
     ~Session() override;
@@ -143,7 +143,6 @@ public:
     // The bundled histories (history/BundledHistory.h) are looked for in these folders. None (the default)
     // means no offer is made; the window sets them, the command line and tests choose their own.
     void setBundledFolders(const QStringList& folders) { m_bundledFolders = folders; }
-    const QStringList& bundledFolders() const { return m_bundledFolders; }
     // The first-start offer: with an open database and an empty history, asks whether to import the
     // bundled history of the chosen game; yes stores it in one transaction and refreshes as after any
     // import, no is not asked again until the history has held draws and is empty once more. A damaged or

@@ -47,7 +47,6 @@ public:
     // The started session. Throws a failure (status 1) when the data folder cannot be made or the database
     // cannot be opened.
     Session& session();
-    bool hasSession() const { return m_session != nullptr; }
 
     // A line of progress or a note on stderr (never on stdout, which carries the result).
     void note(const QString& line);

@@ -41,14 +41,6 @@ QString FormulaKind::shortName() const
     return QString::number(position) + (play == Play::Single ? QLatin1Char('D') : QLatin1Char('G'));
 }
 
-std::optional<FormulaKind> FormulaKind::fromTableName(const QString& table)
-{
-    if (!table.startsWith(QStringLiteral("Gongshi"), Qt::CaseInsensitive)) {
-        return std::nullopt;
-    }
-    return parse(table.mid(7));
-}
-
 std::optional<FormulaKind> FormulaKind::parse(const QString& text)
 {
     const QString t = text.trimmed();

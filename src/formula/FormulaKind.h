@@ -25,7 +25,6 @@ struct FormulaKind {
     // Short name used by the command line: "1D", "2D", "3D", "2G", "3G".
     QString shortName() const;
 
-    static std::optional<FormulaKind> fromTableName(const QString& table);
     // Accepts "1D", "Gongshi1D" or a label such as "百位单选".
     static std::optional<FormulaKind> parse(const QString& text);
 

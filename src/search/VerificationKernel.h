@@ -53,10 +53,9 @@ public:
     const std::uint8_t* digits8(int d) const { return m_digits8[static_cast<std::size_t>(d - 1)].data(); }
     // Rows of the columns and digits, padded with zeros to whole blocks of kBlock.
     int paddedRows() const { return static_cast<int>(m_stride); }
-    // Length of the verdict buffer: the counted draws padded to whole 64-bit words plus one block.
-    int verdictCapacity() const { return m_verdictCapacity; }
     // Weight of counted draw j (0-based): (j + 1)^2 when weighted, else 1, zero beyond the counted draws
-    // (verdictCapacity entries); and their sum.
+    // (as many entries as the verdict buffer: the counted draws padded to whole 64-bit words plus one
+    // block); and their sum.
     const std::vector<std::int64_t>& weights() const { return m_weights; }
     std::int64_t weightTotal() const { return m_weightTotal; }
 

@@ -33,9 +33,7 @@ protected:
             Database db;
             ASSERT_EQ(db.open(m_dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
             HistoryStore store(db);
-            const auto lines = test::draws(
-                {{"2024001", "2024-01-01", "123"}, {"2024002", "2024-01-02", "456"}, {"2024003", "2024-01-03", "789"}});
-            ASSERT_EQ(store.appendRows(test::newDraws(lines)), HistoryStore::AppendResult::Stored);
+            ASSERT_EQ(store.appendRows(test::newDraws(test::threeDraws())), HistoryStore::AppendResult::Stored);
         }
         m_session.start(m_dir.path());
         m_session.setPosition(3);

@@ -145,8 +145,7 @@ TEST(EntryIssue, ADatabaseThatCannotBeUpgradedOpensReadOnlyAndUnchanged)
         FormulaList list(store, dialogs);
         list.AddGongshi(k3D, true);
         ASSERT_EQ(list.rowCount(), 1);
-        const HistorySnapshot snap = test::snapshotOf(test::draws(
-            {{"2024001", "2024-01-01", "123"}, {"2024002", "2024-01-02", "456"}, {"2024003", "2024-01-03", "789"}}));
+        const HistorySnapshot snap = test::snapshotOf(test::threeDraws());
         PassSettings pass;
         pass.figures = {0, true, false};
         list.Yansuan(snap, pass);

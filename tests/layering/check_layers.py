@@ -3,7 +3,8 @@
 
 Core code of a subsystem may include its own headers and those of the subsystems below it, never a window
 (a `ui/` folder) or the command line; windows may include any core header; the command line may include
-the core but no window. Each subsystem is its own static library linked in this order, so what this check
+the core but no window; only the app's own windows assemble the main window, so a window of another
+subsystem never includes it (it is handed the controls it needs). Each subsystem is its own static library linked in this order, so what this check
 refuses would also leave a symbol the linker cannot resolve in that order.
 """
 import os
@@ -12,6 +13,8 @@ import sys
 
 LAYERS = ["platform", "settings", "history", "formula", "verify", "tally", "search", "app"]
 RANK = {name: i for i, name in enumerate(LAYERS)}
+# The main window and its assembly: included by the app's windows and main.cpp alone.
+MAIN_WINDOW = {"app/ui/MainWindow.h", "app/ui/MainAssembly.h"}
 INCLUDE = re.compile(r'\s*#\s*include\s+"([^"]+)"')
 
 
@@ -42,6 +45,8 @@ def main(src):
                     tsub, tui = where(target)
                     if tsub == "cli" and sub != "cli":
                         faults.append((path, number, m.group(1), "the command line is above every layer"))
+                    elif m.group(1) in MAIN_WINDOW and sub != "app":
+                        faults.append((path, number, m.group(1), "only the app assembles the main window"))
                     elif sub == "cli" and tui:
                         faults.append((path, number, m.group(1), "the command line links no window"))
                     elif sub in RANK and tsub in RANK and not ui:

@@ -25,4 +25,12 @@ inline std::vector<DrawLine> draws(std::initializer_list<DrawLine> lines)
     return std::vector<DrawLine>(lines);
 }
 
+// The smallest hand history with a newest draw to predict from: 123, 456, 789 as 2024001 .. 2024003
+// (newest: 百位 7, 十位 8, 个位 9).
+inline std::vector<DrawLine> threeDraws()
+{
+    return draws(
+        {{"2024001", "2024-01-01", "123"}, {"2024002", "2024-01-02", "456"}, {"2024003", "2024-01-03", "789"}});
+}
+
 } // namespace korvel::test

@@ -26,3 +26,11 @@ public:
 };
 
 } // namespace korvel::test
+
+// In a test body: skips the test, saying why, when xlrd cannot read the files back.
+#define KORVEL_SKIP_WITHOUT_XLS_READBACK()                                                                             \
+    do {                                                                                                               \
+        if (const QString why = ::korvel::test::XlsReadBack::unavailableReason(); !why.isEmpty()) {                    \
+            GTEST_SKIP() << why.toStdString();                                                                         \
+        }                                                                                                              \
+    } while (false)

@@ -96,16 +96,12 @@ TEST_F(FormulaDetailTest, DetailedResultListHoldsTheSelectedFormulasInDisplayOrd
 
 TEST_F(FormulaDetailTest, DetailedResultListAndFormulaListExportToGongshi)
 {
-    if (!test::XlsReadBack::unavailableReason().isEmpty()) {
-        GTEST_SKIP() << test::XlsReadBack::unavailableReason().toStdString();
-    }
+    KORVEL_SKIP_WITHOUT_XLS_READBACK();
     const std::vector<int> byRate = formulaListOrder(*list, FormulaList::ColRate);
-    QString error;
 
     ASSERT_EQ(detailedResultList(*list, byRate, true).exportList(dir.path(), dialogs, launcher), SheetShown::Shown);
     ASSERT_EQ(launcher.spreadsheets, QStringList{dir.filePath("gongshi.xls")});
-    test::ReadBook book = test::readBook(test::XlsReadBack::workbook(launcher.spreadsheets[0], &error));
-    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    test::ReadBook book = test::readBackBook(launcher.spreadsheets[0]);
     EXPECT_EQ(book.sheets, QStringList{"Sheet1"});
     EXPECT_EQ(book.rows, 3);
     EXPECT_EQ(book.columns, 9);
@@ -122,8 +118,7 @@ TEST_F(FormulaDetailTest, DetailedResultListAndFormulaListExportToGongshi)
     EXPECT_EQ(book.number(2, 4), 0);
 
     ASSERT_EQ(ExportListToSpreadsheet(*list, byRate, true, false, dir.path(), dialogs, launcher), SheetShown::Shown);
-    book = test::readBook(test::XlsReadBack::workbook(dir.filePath("gongshi.xls"), &error));
-    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    book = test::readBackBook(dir.filePath("gongshi.xls"));
     EXPECT_EQ(book.rows, 4);
     // The eleven columns of the list, then the chance figures at the right end.
     EXPECT_EQ(book.columns, 15);
@@ -175,12 +170,8 @@ TEST_F(FormulaDetailTest, HistoryExportAsksFirstThenWritesTheGridWithHitColours)
     EXPECT_EQ(result.shown, SheetShown::Shown);
     EXPECT_TRUE(result.formulaHeaders);
     ASSERT_EQ(launcher.spreadsheets, QStringList{dir.filePath("lishi.xls")});
-    if (!test::XlsReadBack::unavailableReason().isEmpty()) {
-        GTEST_SKIP() << test::XlsReadBack::unavailableReason().toStdString();
-    }
-    QString error;
-    const test::ReadBook book = test::readBook(test::XlsReadBack::workbook(launcher.spreadsheets[0], &error));
-    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    KORVEL_SKIP_WITHOUT_XLS_READBACK();
+    const test::ReadBook book = test::readBackBook(launcher.spreadsheets[0]);
     EXPECT_EQ(book.sheets, QStringList{"Sheet1"});
     EXPECT_EQ(book.rows, 5);
     EXPECT_EQ(book.columns, 7);
@@ -255,12 +246,8 @@ TEST(HistorySheet, FormulasBeyondTheFormatsColumnsAreLeftOutAndTold)
     ASSERT_EQ(dialogs.messages().size(), 2u);
     EXPECT_TRUE(dialogs.messages()[1].text.contains("252"));
     EXPECT_TRUE(dialogs.messages()[1].text.contains("8"));
-    if (!test::XlsReadBack::unavailableReason().isEmpty()) {
-        GTEST_SKIP() << test::XlsReadBack::unavailableReason().toStdString();
-    }
-    QString error;
-    const test::ReadBook book = test::readBook(test::XlsReadBack::workbook(dir.filePath("lishi.xls"), &error));
-    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    KORVEL_SKIP_WITHOUT_XLS_READBACK();
+    const test::ReadBook book = test::readBackBook(dir.filePath("lishi.xls"));
     EXPECT_EQ(book.columns, 256);
     EXPECT_EQ(book.text(0, 255), "式252");
     // 5 + 251 = 256 -> 6, predicted for 129: no 6 there, a kill hit.

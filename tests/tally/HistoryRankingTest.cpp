@@ -194,13 +194,9 @@ TEST(RankingList, BothExportsWriteTheListWithItsMarks)
     ASSERT_EQ(group.exportQuery(dir.path(), dialogs, launcher), SheetShown::Shown);
     ASSERT_EQ(group.exportOnDoubleClick(dir.path(), dialogs, launcher), SheetShown::Shown);
     ASSERT_EQ(launcher.spreadsheets, (QStringList{dir.filePath("Print.xls"), dir.filePath("Jieguo.xls")}));
-    if (!test::XlsReadBack::unavailableReason().isEmpty()) {
-        GTEST_SKIP() << test::XlsReadBack::unavailableReason().toStdString();
-    }
+    KORVEL_SKIP_WITHOUT_XLS_READBACK();
     for (const QString& path : launcher.spreadsheets) {
-        QString error;
-        const test::ReadBook book = test::readBook(test::XlsReadBack::workbook(path, &error));
-        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+        const test::ReadBook book = test::readBackBook(path);
         EXPECT_EQ(book.sheets, QStringList{"Sheet1"});
         EXPECT_EQ(book.rows, 4);
         EXPECT_EQ(book.columns, 29);
@@ -234,12 +230,8 @@ TEST(HistoryRanking, PrintXlsWritesTheDrawnDigitOfSinglePlayAsANumber)
         computeHistoryRanking(kFour, std::vector<Formula>{formula(1, "L1A"), formula(2, "L3A+1")}, true);
     const RankingList single(run.store, 3, Play::Single);
     ASSERT_EQ(single.exportQuery(dir.path(), dialogs, launcher), SheetShown::Shown);
-    if (!test::XlsReadBack::unavailableReason().isEmpty()) {
-        GTEST_SKIP() << test::XlsReadBack::unavailableReason().toStdString();
-    }
-    QString error;
-    const test::ReadBook book = test::readBook(test::XlsReadBack::workbook(dir.filePath("Print.xls"), &error));
-    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    KORVEL_SKIP_WITHOUT_XLS_READBACK();
+    const test::ReadBook book = test::readBackBook(dir.filePath("Print.xls"));
     ASSERT_EQ(book.rows, 4);
     EXPECT_EQ(book.text(0, 1), "开奖结果");
     for (int r = 0; r < 3; ++r) {

@@ -29,9 +29,7 @@ protected:
             Database db;
             ASSERT_EQ(db.open(m_dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
             HistoryStore store(db);
-            const auto lines = test::draws(
-                {{"2024001", "2024-01-01", "123"}, {"2024002", "2024-01-02", "456"}, {"2024003", "2024-01-03", "789"}});
-            ASSERT_EQ(store.appendRows(test::newDraws(lines)), HistoryStore::AppendResult::Stored);
+            ASSERT_EQ(store.appendRows(test::newDraws(test::threeDraws())), HistoryStore::AppendResult::Stored);
             FormulaStore formulas(db);
             formulas.appendFormula({3, Play::Group}, "L1A", "[百位通选]百位码", true);             // 7 | 4
             formulas.appendFormula({3, Play::Group}, "L3A+8", "[百位通选]个位码+8", true);         // 17 -> 7 | 14 -> 4

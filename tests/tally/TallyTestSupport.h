@@ -3,9 +3,12 @@
 #include "formula/Formula.h"
 #include "formula/FormulaKind.h"
 #include "support/TestData.h"
+#include "support/XlsReadBack.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
+
+#include <gtest/gtest.h>
 
 #include <map>
 #include <vector>
@@ -80,6 +83,15 @@ inline ReadBook readBook(const QJsonObject& book)
         }
     }
     return out;
+}
+
+// The workbook at `path` as xlrd reads it; one it cannot read fails the test (and reads as empty).
+inline ReadBook readBackBook(const QString& path)
+{
+    QString error;
+    ReadBook book = readBook(XlsReadBack::workbook(path, &error));
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    return book;
 }
 
 } // namespace korvel::test

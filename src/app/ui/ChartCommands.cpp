@@ -1,8 +1,8 @@
 #include "app/ui/ChartCommands.h"
 
 #include "app/Session.h"
-#include "app/ui/MainWindow.h"
 #include "history/ui/TrendWindow.h"
+#include "platform/ui/RequiredControls.h"
 #include "settings/Options.h"
 #include "verify/Evaluation.h"
 #include "verify/FormulaList.h"
@@ -15,19 +15,17 @@
 
 namespace korvel {
 
-ChartCommands::ChartCommands(Session& session, MainWindow& window)
-    : QObject(&window), m_session(session), m_window(window)
+ChartCommands::ChartCommands(Session& session, const Controls& controls, QWidget* window)
+    : QObject(window), m_session(session), m_window(window), m_formulaGrid(controls.formulaGrid)
 {
+    requireControls("ChartCommands",
+                    {{controls.trend, "trend"}, {controls.formulaGrid, "formulaGrid"}, {window, "window"}});
     setObjectName(QStringLiteral("chartCommands"));
-    if (auto* button = m_window.findChild<QPushButton*>(QStringLiteral("trendButton"))) {
-        button->setEnabled(true);
-        connect(button, &QPushButton::clicked, this, &ChartCommands::openTrendWindow);
-    }
-    if (FormulaListView* grid = m_window.formulaGrid()) {
-        m_hitAction = grid->contextMenu()->addAction(QStringLiteral("命中走势图"));
-        m_hitAction->setObjectName(QStringLiteral("actionHitChart"));
-        connect(m_hitAction, &QAction::triggered, this, &ChartCommands::showHitChart);
-    }
+    controls.trend->setEnabled(true);
+    connect(controls.trend, &QPushButton::clicked, this, &ChartCommands::openTrendWindow);
+    m_hitAction = m_formulaGrid->contextMenu()->addAction(QStringLiteral("命中走势图"));
+    m_hitAction->setObjectName(QStringLiteral("actionHitChart"));
+    connect(m_hitAction, &QAction::triggered, this, &ChartCommands::showHitChart);
     connect(&m_session, &Session::historyChanged, this, [this] {
         if (m_trend) {
             m_trend->setSnapshot(m_session.snapshot());
@@ -48,7 +46,7 @@ HitChartWindow* ChartCommands::hitChartWindow() const
 void ChartCommands::openTrendWindow()
 {
     if (!m_trend) {
-        m_trend = new TrendWindow(m_session.dialogs(), m_session.launcher(), m_session.dataFolder(), &m_window);
+        m_trend = new TrendWindow(m_session.dialogs(), m_session.launcher(), m_session.dataFolder(), m_window);
         m_trend->setAttribute(Qt::WA_DeleteOnClose);
         m_trend->setSnapshot(m_session.snapshot());
     }
@@ -60,7 +58,7 @@ void ChartCommands::openTrendWindow()
 void ChartCommands::showHitChart()
 {
     const FormulaList& list = m_session.formulas();
-    const int row = m_window.formulaGrid()->menuRow();
+    const int row = m_formulaGrid->menuRow();
     if (row < 0 || row >= list.rowCount()) {
         return;
     }
@@ -68,7 +66,7 @@ void ChartCommands::showHitChart()
     const Options& options = m_session.options();
     const int start = evaluationWindowStart(history->size(), options.windowSize(), options.excludeCurrent());
     if (!m_hitChart) {
-        m_hitChart = new HitChartWindow(m_session.dialogs(), m_session.dataFolder(), &m_window);
+        m_hitChart = new HitChartWindow(m_session.dialogs(), m_session.dataFolder(), m_window);
         m_hitChart->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_hitChart->setFormula(*history, list.row(row).formula, list.kind(), start);

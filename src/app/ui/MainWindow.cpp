@@ -1,6 +1,8 @@
 #include "app/ui/MainWindow.h"
 
 #include "app/Session.h"
+#include "app/SessionChoiceHost.h"
+#include "app/SessionEntryHost.h"
 #include "app/ui/AboutDialog.h"
 #include "app/ui/ExportNotice.h"
 #include "history/ui/EntryLine.h"
@@ -58,12 +60,24 @@ public:
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
+
+// The entry line's view of the session: a child of the window, so it lives as long as the line.
+EntryHost& entryHostOf(Session& session, QObject* window)
+{
+    return *new SessionEntryHost(session, window);
+}
+
+// The choice panel's view of the session, likewise.
+ChoiceHost& choiceHostOf(Session& session, QObject* window)
+{
+    return *new SessionChoiceHost(session, window);
+}
 } // namespace
 
 MainWindow::MainWindow(Session& session, QWidget* parent)
     : QMainWindow(parent), m_session(session), m_historyModel(new HistoryGridModel(this)),
-      m_historyGrid(new HistoryGridView(m_historyModel)), m_entry(new EntryLine(session)),
-      m_choices(new ChoicePanel(session)), m_settingsMenu(new SettingsMenu(session, this)),
+      m_historyGrid(new HistoryGridView(m_historyModel)), m_entry(new EntryLine(entryHostOf(session, this))),
+      m_choices(new ChoicePanel(choiceHostOf(session, this))), m_settingsMenu(new SettingsMenu(session, this)),
       m_wheel(new GridWheelScroller(this)), m_formulaModel(new FormulaListModel(session.formulas(), this))
 {
     setObjectName(QStringLiteral("mainWindow"));
@@ -74,12 +88,12 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
 
     auto* top = new QHBoxLayout;
     top->addWidget(m_entry, 1);
-    QPushButton* deleteLast = addButton(QStringLiteral("删除最后历史(&D)"), QStringLiteral("deleteLastButton"), true);
-    top->addWidget(deleteLast);
-    QPushButton* online =
-        addButton(QStringLiteral("开奖历史在线更新(&O)"), QStringLiteral("onlineUpdateButton"), false);
-    online->setToolTip(QStringLiteral("从官方服务器更新历史号码"));
-    top->addWidget(online);
+    Buttons& b = m_buttons;
+    b.deleteLast = addButton(QStringLiteral("删除最后历史(&D)"), QStringLiteral("deleteLastButton"), true);
+    top->addWidget(b.deleteLast);
+    b.onlineUpdate = addButton(QStringLiteral("开奖历史在线更新(&O)"), QStringLiteral("onlineUpdateButton"), false);
+    b.onlineUpdate->setToolTip(QStringLiteral("从官方服务器更新历史号码"));
+    top->addWidget(b.onlineUpdate);
     outer->addLayout(top);
 
     auto* body = new QHBoxLayout;
@@ -87,14 +101,14 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     auto* historyColumn = new QVBoxLayout(historyPane);
     historyColumn->setContentsMargins(0, 0, 0, 0);
     historyColumn->addWidget(m_historyGrid, 1);
-    QPushButton* exportText =
-        addButton(QStringLiteral("历史号码导出文本文件(&X)"), QStringLiteral("exportTextButton"), true);
-    QPushButton* reference = addButton(QStringLiteral("公式参数对照说明(&I)"), QStringLiteral("referenceButton"), true);
-    historyColumn->addWidget(exportText);
+    b.exportText = addButton(QStringLiteral("历史号码导出文本文件(&X)"), QStringLiteral("exportTextButton"), true);
+    b.reference = addButton(QStringLiteral("公式参数对照说明(&I)"), QStringLiteral("referenceButton"), true);
+    historyColumn->addWidget(b.exportText);
     // The trend chart sits beside the reference view; ChartCommands attaches to it.
     auto* referenceRow = new QHBoxLayout;
-    referenceRow->addWidget(reference, 1);
-    referenceRow->addWidget(addButton(QStringLiteral("走势图(&Z)"), QStringLiteral("trendButton"), false));
+    referenceRow->addWidget(b.reference, 1);
+    b.trend = addButton(QStringLiteral("走势图(&Z)"), QStringLiteral("trendButton"), false);
+    referenceRow->addWidget(b.trend);
     historyColumn->addLayout(referenceRow);
     // Wide enough for the issue and the three digits; with formula columns it widens (showFormulaColumns).
     m_historyWidth = m_historyGrid->columnWidth(0) + 3 * m_historyGrid->columnWidth(1) +
@@ -131,13 +145,12 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     m_wheel->watch(m_formulaGrid);
     connectFormulaCommands();
 
-    connect(deleteLast, &QPushButton::clicked, this, &MainWindow::deleteLastDraw);
-    connect(exportText, &QPushButton::clicked, this, &MainWindow::exportHistoryText);
-    connect(reference, &QPushButton::clicked, this, &MainWindow::openReferenceView);
-    connect(m_settingsButton, &QPushButton::clicked, this, &MainWindow::popUpSettings);
-    auto* search = findChild<QPushButton*>(QStringLiteral("searchButton"));
-    search->setEnabled(true);
-    connect(search, &QPushButton::clicked, this, &MainWindow::openSearchWindow);
+    connect(b.deleteLast, &QPushButton::clicked, this, &MainWindow::deleteLastDraw);
+    connect(b.exportText, &QPushButton::clicked, this, &MainWindow::exportHistoryText);
+    connect(b.reference, &QPushButton::clicked, this, &MainWindow::openReferenceView);
+    connect(b.settings, &QPushButton::clicked, this, &MainWindow::popUpSettings);
+    b.search->setEnabled(true);
+    connect(b.search, &QPushButton::clicked, this, &MainWindow::openSearchWindow);
 
     // The list-to-spreadsheet export comes with the formula export.
     m_historyGrid->exportListAction()->setEnabled(false);
@@ -191,8 +204,8 @@ QWidget* MainWindow::buildFormulaColumn()
     m_formulaInput = new QLineEdit(column);
     m_formulaInput->setObjectName(QStringLiteral("formulaInput"));
     input->addWidget(m_formulaInput, 1);
-    m_addFormula = addButton(QStringLiteral("添加所输公式(&A)"), QStringLiteral("addFormulaButton"), true);
-    input->addWidget(m_addFormula);
+    m_buttons.addFormula = addButton(QStringLiteral("添加所输公式(&A)"), QStringLiteral("addFormulaButton"), true);
+    input->addWidget(m_buttons.addFormula);
     layout->addLayout(input);
 
     m_formulaTabs = new QTabBar(column);
@@ -222,30 +235,38 @@ QWidget* MainWindow::buildCommandColumn()
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_choices);
-    layout->addWidget(addButton(QStringLiteral("计算公式(&C)"), QStringLiteral("computeButton"), false));
-    layout->addWidget(addButton(QStringLiteral("方法回测"), QStringLiteral("backtestButton"), false));
+    m_buttons.compute = addButton(QStringLiteral("计算公式(&C)"), QStringLiteral("computeButton"), false);
+    m_buttons.backtest = addButton(QStringLiteral("方法回测"), QStringLiteral("backtestButton"), false);
+    layout->addWidget(m_buttons.compute);
+    layout->addWidget(m_buttons.backtest);
 
     auto* grid = new QGridLayout;
-    const std::pair<const char*, const char*> commands[] = {
-        {"读取公式文本(N)", "importFormulaTextButton"},
-        {"公式在线更新（&W)", "onlineFormulaButton"},
-        {"所有类公式中文导出", "exportAllKindsButton"},
-        {"所选类公式中文导出", "exportKindButton"},
-        {"导出列表到Excel", "exportListButton"},
-        {"清空所有公式", "clearFormulasButton"},
-        {"选中所有公式", "selectAllFormulasButton"},
-        {"反选所有公式", "invertSelectionButton"},
-        {"公式往期位置值结果列表", "positionValuesButton"},
-        {"公式过滤设置", "filterSettingsButton"},
-        {"公式搜索(&F)", "searchButton"},
+    struct Command {
+        const char* caption;
+        const char* name;
+        QPushButton* Buttons::*slot;
+    };
+    const Command commands[] = {
+        {"读取公式文本(N)", "importFormulaTextButton", &Buttons::importFormulaText},
+        {"公式在线更新（&W)", "onlineFormulaButton", &Buttons::onlineFormula},
+        {"所有类公式中文导出", "exportAllKindsButton", &Buttons::exportAllKinds},
+        {"所选类公式中文导出", "exportKindButton", &Buttons::exportKind},
+        {"导出列表到Excel", "exportListButton", &Buttons::exportList},
+        {"清空所有公式", "clearFormulasButton", &Buttons::clearFormulas},
+        {"选中所有公式", "selectAllFormulasButton", &Buttons::selectAllFormulas},
+        {"反选所有公式", "invertSelectionButton", &Buttons::invertSelection},
+        {"公式往期位置值结果列表", "positionValuesButton", &Buttons::positionValues},
+        {"公式过滤设置", "filterSettingsButton", &Buttons::filterSettings},
+        {"公式搜索(&F)", "searchButton", &Buttons::search},
     };
     int i = 0;
-    for (const auto& [caption, name] : commands) {
-        grid->addWidget(addButton(QString::fromUtf8(caption), QString::fromLatin1(name), false), i / 2, i % 2);
+    for (const Command& c : commands) {
+        m_buttons.*c.slot = addButton(QString::fromUtf8(c.caption), QString::fromLatin1(c.name), false);
+        grid->addWidget(m_buttons.*c.slot, i / 2, i % 2);
         ++i;
     }
-    m_settingsButton = addButton(QStringLiteral("软件设置(&T)"), QStringLiteral("settingsButton"), true);
-    grid->addWidget(m_settingsButton, i / 2, i % 2);
+    m_buttons.settings = addButton(QStringLiteral("软件设置(&T)"), QStringLiteral("settingsButton"), true);
+    grid->addWidget(m_buttons.settings, i / 2, i % 2);
     layout->addLayout(grid);
     layout->addStretch(1);
     return column;
@@ -254,30 +275,26 @@ QWidget* MainWindow::buildCommandColumn()
 void MainWindow::connectFormulaCommands()
 {
     FormulaList& list = m_session.formulas();
-    connect(m_addFormula, &QPushButton::clicked, this, &MainWindow::addTypedFormula);
+    connect(m_buttons.addFormula, &QPushButton::clicked, this, &MainWindow::addTypedFormula);
     connect(m_formulaTabs, &QTabBar::currentChanged, this,
             [this](int tab) { m_formulaModel->setChineseText(tab == 0); });
     connect(m_formulaColumns, &QCheckBox::toggled, this, [this](bool on) { m_session.setPerDrawDisplay(on); });
 
-    const std::pair<const char*, void (FormulaList::*)()> selection[] = {
-        {"selectAllFormulasButton", &FormulaList::selectAll},
-        {"invertSelectionButton", &FormulaList::invertSelection},
+    const std::pair<QPushButton*, void (FormulaList::*)()> selection[] = {
+        {m_buttons.selectAllFormulas, &FormulaList::selectAll},
+        {m_buttons.invertSelection, &FormulaList::invertSelection},
     };
-    for (const auto& [name, command] : selection) {
-        auto* button = findChild<QPushButton*>(QString::fromLatin1(name));
+    for (const auto& [button, command] : selection) {
         button->setEnabled(true);
         connect(button, &QPushButton::clicked, &list, command);
     }
-    auto* clear = findChild<QPushButton*>(QStringLiteral("clearFormulasButton"));
-    clear->setEnabled(true);
-    connect(clear, &QPushButton::clicked, &list, [&list] { list.clearAll(); });
-    for (const char* name : {"clearFormulasButton", "selectAllFormulasButton", "invertSelectionButton"}) {
-        findChild<QPushButton*>(QString::fromLatin1(name))
-            ->setToolTip(QStringLiteral("执行公式列表中序号为蓝色的公式"));
+    m_buttons.clearFormulas->setEnabled(true);
+    connect(m_buttons.clearFormulas, &QPushButton::clicked, &list, [&list] { list.clearAll(); });
+    for (QPushButton* button : {m_buttons.clearFormulas, m_buttons.selectAllFormulas, m_buttons.invertSelection}) {
+        button->setToolTip(QStringLiteral("执行公式列表中序号为蓝色的公式"));
     }
-    auto* filter = findChild<QPushButton*>(QStringLiteral("filterSettingsButton"));
-    filter->setEnabled(true);
-    connect(filter, &QPushButton::clicked, this, [this] { filterDialog()->open(); });
+    m_buttons.filterSettings->setEnabled(true);
+    connect(m_buttons.filterSettings, &QPushButton::clicked, this, [this] { filterDialog()->open(); });
 
     connect(&m_session, &Session::statisticsPassStarted, this, &MainWindow::passStarted);
     connect(&m_session, &Session::statisticsPassFinished, this, &MainWindow::passFinished);
@@ -478,7 +495,7 @@ void MainWindow::openSearchWindow()
 
 void MainWindow::popUpSettings()
 {
-    m_settingsMenu->popup(m_settingsButton->mapToGlobal(QPoint(0, m_settingsButton->height())));
+    m_settingsMenu->popup(m_buttons.settings->mapToGlobal(QPoint(0, m_buttons.settings->height())));
 }
 
 } // namespace korvel

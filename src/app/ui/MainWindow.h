@@ -38,8 +38,37 @@ class SortSettingsDialog;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
+    // The command buttons, each with its caption and object name. The window itself drives the ones it
+    // enables; the others wait, disabled, for the command object that attaches to them (MainAssembly).
+    struct Buttons {
+        QPushButton* deleteLast = nullptr;
+        QPushButton* onlineUpdate = nullptr;
+        QPushButton* exportText = nullptr;
+        QPushButton* reference = nullptr;
+        QPushButton* trend = nullptr;
+        QPushButton* addFormula = nullptr;
+        QPushButton* compute = nullptr;
+        QPushButton* backtest = nullptr;
+        QPushButton* importFormulaText = nullptr;
+        QPushButton* onlineFormula = nullptr;
+        QPushButton* exportAllKinds = nullptr;
+        QPushButton* exportKind = nullptr;
+        QPushButton* exportList = nullptr;
+        QPushButton* clearFormulas = nullptr;
+        QPushButton* selectAllFormulas = nullptr;
+        QPushButton* invertSelection = nullptr;
+        QPushButton* positionValues = nullptr;
+        QPushButton* filterSettings = nullptr;
+        QPushButton* search = nullptr;
+        QPushButton* settings = nullptr;
+    };
+
     explicit MainWindow(Session& session, QWidget* parent = nullptr);
     ~MainWindow() override;
+
+    const Buttons& buttons() const { return m_buttons; }
+    // "公式中文显示" / "公式英文显示" above the formula list.
+    QTabBar* formulaTabs() const { return m_formulaTabs; }
 
     EntryLine* entryLine() const { return m_entry; }
     HistoryGridView* historyGrid() const { return m_historyGrid; }
@@ -50,9 +79,6 @@ public:
     // The reference view "参数对照", created on first use.
     ParameterReferenceView* referenceView();
 
-    // The formula list goes into this slot (the window takes ownership); the wheel is for it to watch.
-    void setFormulaArea(QWidget* widget);
-    QWidget* formulaArea() const { return m_formulaArea; }
     FormulaListView* formulaGrid() const { return m_formulaGrid; }
     FormulaListModel* formulaModel() const { return m_formulaModel; }
     // "公式过滤设置窗口" and "公式排序设置", created on first use.
@@ -72,6 +98,8 @@ protected:
 private:
     QWidget* buildFormulaColumn();
     QWidget* buildCommandColumn();
+    // The formula list goes into the slot in place of the placeholder (the window takes ownership).
+    void setFormulaArea(QWidget* widget);
     QPushButton* addButton(const QString& caption, const QString& name, bool enabled);
 
     void showHistory();
@@ -96,12 +124,11 @@ private:
     GridWheelScroller* m_wheel;
     QVBoxLayout* m_formulaSlot = nullptr;
     QWidget* m_formulaArea = nullptr;
-    QPushButton* m_settingsButton = nullptr;
+    Buttons m_buttons;
     QPointer<ParameterReferenceView> m_reference;
     FormulaListModel* m_formulaModel;
     FormulaListView* m_formulaGrid = nullptr;
     QLineEdit* m_formulaInput = nullptr;
-    QPushButton* m_addFormula = nullptr;
     QTabBar* m_formulaTabs = nullptr;
     QCheckBox* m_formulaColumns = nullptr;
     std::shared_ptr<FormulaDrawColumns> m_drawColumns;

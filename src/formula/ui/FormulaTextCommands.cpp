@@ -4,6 +4,7 @@
 #include "formula/FormulaImport.h"
 #include "formula/FormulaTextExport.h"
 #include "platform/Dialogs.h"
+#include "platform/ui/RequiredControls.h"
 #include "settings/Options.h"
 #include "verify/FormulaList.h"
 #include "verify/FormulaListExport.h"
@@ -39,28 +40,32 @@ FigureSettings figureSettings(const Options& options)
 
 } // namespace
 
-FormulaTextCommands::FormulaTextCommands(Session& session, SettingsStore& settings, QWidget* window)
-    : QObject(window), m_session(session), m_settings(settings), m_window(window)
+FormulaTextCommands::FormulaTextCommands(Session& session, SettingsStore& settings, const Controls& controls,
+                                         QWidget* window)
+    : QObject(window), m_session(session), m_settings(settings), m_window(window), m_formulaTabs(controls.formulaTabs)
 {
+    requireControls("FormulaTextCommands", {{controls.importText, "importText"},
+                                            {controls.updateOnline, "updateOnline"},
+                                            {controls.exportAllKinds, "exportAllKinds"},
+                                            {controls.exportKind, "exportKind"},
+                                            {controls.settingsMenu, "settingsMenu"},
+                                            {controls.formulaTabs, "formulaTabs"},
+                                            {window, "window"}});
     setObjectName(QStringLiteral("formulaTextCommands"));
-    const std::pair<const char*, void (FormulaTextCommands::*)()> commands[] = {
-        {"importFormulaTextButton", &FormulaTextCommands::importFile},
-        {"onlineFormulaButton", &FormulaTextCommands::updateOnline},
-        {"exportAllKindsButton", &FormulaTextCommands::exportAllKinds},
-        {"exportKindButton", &FormulaTextCommands::exportKind},
+    const std::pair<QPushButton*, void (FormulaTextCommands::*)()> commands[] = {
+        {controls.importText, &FormulaTextCommands::importFile},
+        {controls.updateOnline, &FormulaTextCommands::updateOnline},
+        {controls.exportAllKinds, &FormulaTextCommands::exportAllKinds},
+        {controls.exportKind, &FormulaTextCommands::exportKind},
     };
-    for (const auto& [name, command] : commands) {
-        if (auto* button = window->findChild<QPushButton*>(QString::fromLatin1(name))) {
-            button->setEnabled(true);
-            connect(button, &QPushButton::clicked, this, command);
-        }
+    for (const auto& [button, command] : commands) {
+        button->setEnabled(true);
+        connect(button, &QPushButton::clicked, this, command);
     }
-    if (auto* menu = window->findChild<QMenu*>(QStringLiteral("settingsMenu"))) {
-        auto* server = new QAction(QStringLiteral("公式下载服务器设置"), menu);
-        server->setObjectName(QStringLiteral("actionFormulaServer"));
-        menu->addAction(server);
-        connect(server, &QAction::triggered, this, &FormulaTextCommands::askServer);
-    }
+    auto* server = new QAction(QStringLiteral("公式下载服务器设置"), controls.settingsMenu);
+    server->setObjectName(QStringLiteral("actionFormulaServer"));
+    controls.settingsMenu->addAction(server);
+    connect(server, &QAction::triggered, this, &FormulaTextCommands::askServer);
 }
 
 void FormulaTextCommands::refreshAfterImport(bool kill)
@@ -127,9 +132,7 @@ void FormulaTextCommands::updateOnline()
 void FormulaTextCommands::exportAllKinds()
 {
     // The file carries the Chinese texts; the list shows them too while it is written.
-    if (auto* tabs = m_window->findChild<QTabBar*>(QStringLiteral("formulaTabs"))) {
-        tabs->setCurrentIndex(0);
-    }
+    m_formulaTabs->setCurrentIndex(0);
     TextExportResult result;
     {
         const WaitCursor wait;

@@ -1,6 +1,6 @@
 #include "history/ui/EntryLine.h"
 
-#include "app/Session.h"
+#include "history/EntryHost.h"
 
 #include <QFocusEvent>
 #include <QHBoxLayout>
@@ -10,8 +10,8 @@
 
 namespace korvel {
 
-EntryLine::EntryLine(Session& session, QWidget* parent)
-    : QWidget(parent), m_session(session), m_issue(new QLineEdit(this)), m_date(new QLineEdit(this))
+EntryLine::EntryLine(EntryHost& host, QWidget* parent)
+    : QWidget(parent), m_host(host), m_issue(new QLineEdit(this)), m_date(new QLineEdit(this))
 {
     setObjectName(QStringLiteral("entryLine"));
     auto* layout = new QHBoxLayout(this);
@@ -46,20 +46,20 @@ EntryLine::EntryLine(Session& session, QWidget* parent)
     layout->addWidget(m_date);
     layout->addStretch(1);
 
-    connect(m_issue, &QLineEdit::textEdited, this, [this](const QString& text) { m_session.setNextIssue(text); });
-    connect(m_date, &QLineEdit::textEdited, this, [this](const QString& text) { m_session.setEntryDate(text); });
-    connect(&m_session, &Session::entryChanged, this, &EntryLine::showSessionTexts);
-    showSessionTexts();
+    connect(m_issue, &QLineEdit::textEdited, this, [this](const QString& text) { m_host.setNextIssue(text); });
+    connect(m_date, &QLineEdit::textEdited, this, [this](const QString& text) { m_host.setEntryDate(text); });
+    connect(&m_host, &EntryHost::entryChanged, this, &EntryLine::showHostTexts);
+    showHostTexts();
 }
 
-void EntryLine::showSessionTexts()
+void EntryLine::showHostTexts()
 {
     // Only a different text is written back, so the cursor stays where the user is typing.
-    if (m_issue->text() != m_session.nextIssue()) {
-        m_issue->setText(m_session.nextIssue());
+    if (m_issue->text() != m_host.nextIssue()) {
+        m_issue->setText(m_host.nextIssue());
     }
-    if (m_date->text() != m_session.entryDate()) {
-        m_date->setText(m_session.entryDate());
+    if (m_date->text() != m_host.entryDate()) {
+        m_date->setText(m_host.entryDate());
     }
 }
 
@@ -96,7 +96,7 @@ bool EntryLine::digitKey(int box, const QString& text)
         m_digits[static_cast<std::size_t>(box + 1)]->setFocus(Qt::OtherFocusReason);
         return true;
     }
-    m_session.enterDraw(m_digits[0]->text(), m_digits[1]->text(), m_digits[2]->text());
+    m_host.enterDraw(m_digits[0]->text(), m_digits[1]->text(), m_digits[2]->text());
     focusFirstBox();
     emit thirdBoxTyped();
     return true;
@@ -106,7 +106,7 @@ bool EntryLine::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_date) {
         if (event->type() == QEvent::FocusOut) {
-            m_session.normaliseEntryDate();
+            m_host.normaliseEntryDate();
         }
         return QWidget::eventFilter(watched, event);
     }

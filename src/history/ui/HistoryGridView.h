@@ -17,7 +17,6 @@ class HistoryGridView : public QTableView {
 public:
     explicit HistoryGridView(HistoryGridModel* model, QWidget* parent = nullptr);
 
-    HistoryGridModel* gridModel() const { return m_model; }
     QMenu* contextMenu() const { return m_menu; }
     QAction* exportListAction() const { return m_exportList; }
     QAction* deleteAllAction() const { return m_deleteAll; }

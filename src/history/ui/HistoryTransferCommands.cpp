@@ -6,6 +6,7 @@
 #include "history/OnlineUpdate.h"
 #include "history/ui/OnlineUpdateDialog.h"
 #include "platform/Dialogs.h"
+#include "platform/ui/RequiredControls.h"
 #include "settings/Options.h"
 
 #include <QAction>
@@ -41,32 +42,35 @@ std::pair<QBoxLayout*, int> boxHolding(QLayout* layout, QWidget* widget)
 
 } // namespace
 
-HistoryTransferCommands::HistoryTransferCommands(Session& session, SettingsStore& settings, QWidget* window)
+HistoryTransferCommands::HistoryTransferCommands(Session& session, SettingsStore& settings, const Controls& controls,
+                                                 QWidget* window)
     : QObject(window), m_session(session), m_settings(settings), m_window(window)
 {
+    requireControls("HistoryTransferCommands", {{controls.onlineUpdate, "onlineUpdate"},
+                                                {controls.exportText, "exportText"},
+                                                {controls.settingsMenu, "settingsMenu"},
+                                                {window, "window"}});
     setObjectName(QStringLiteral("historyTransferCommands"));
-    if (auto* online = window->findChild<QPushButton*>(QStringLiteral("onlineUpdateButton"))) {
-        online->setEnabled(true);
-        connect(online, &QPushButton::clicked, this, &HistoryTransferCommands::onlineUpdate);
+    controls.onlineUpdate->setEnabled(true);
+    connect(controls.onlineUpdate, &QPushButton::clicked, this, &HistoryTransferCommands::onlineUpdate);
+
+    QPushButton* exportText = controls.exportText;
+    auto* import = new QPushButton(QStringLiteral("历史号码导入文本文件"), exportText->parentWidget());
+    import->setObjectName(QStringLiteral("importDrawFileButton"));
+    import->setToolTip(QStringLiteral("从文本文件读入开奖号码（每行“期号 号码”，或“期号,日期,号码”）"));
+    const auto [box, index] = boxHolding(exportText->parentWidget()->layout(), exportText);
+    if (box) {
+        box->insertWidget(index + 1, import);
     }
-    if (auto* exportText = window->findChild<QPushButton*>(QStringLiteral("exportTextButton"))) {
-        auto* import = new QPushButton(QStringLiteral("历史号码导入文本文件"), exportText->parentWidget());
-        import->setObjectName(QStringLiteral("importDrawFileButton"));
-        import->setToolTip(QStringLiteral("从文本文件读入开奖号码（每行“期号 号码”，或“期号,日期,号码”）"));
-        const auto [box, index] = boxHolding(exportText->parentWidget()->layout(), exportText);
-        if (box) {
-            box->insertWidget(index + 1, import);
-        }
-        import->show(); // also when the window is on screen already
-        connect(import, &QPushButton::clicked, this, &HistoryTransferCommands::importDrawFile);
-    }
-    if (auto* menu = window->findChild<QMenu*>(QStringLiteral("settingsMenu"))) {
-        auto* host = new QAction(QStringLiteral("开奖走势图网站设置"), menu);
-        host->setObjectName(QStringLiteral("actionChartHost"));
-        menu->addSeparator();
-        menu->addAction(host);
-        connect(host, &QAction::triggered, this, &HistoryTransferCommands::askChartHost);
-    }
+    import->show(); // also when the window is on screen already
+    connect(import, &QPushButton::clicked, this, &HistoryTransferCommands::importDrawFile);
+
+    QMenu* menu = controls.settingsMenu;
+    auto* host = new QAction(QStringLiteral("开奖走势图网站设置"), menu);
+    host->setObjectName(QStringLiteral("actionChartHost"));
+    menu->addSeparator();
+    menu->addAction(host);
+    connect(host, &QAction::triggered, this, &HistoryTransferCommands::askChartHost);
 }
 
 HistoryTransferCommands::~HistoryTransferCommands() = default;

@@ -42,7 +42,6 @@ class TrendView : public QTableView {
 public:
     explicit TrendView(TrendModel* model, QWidget* parent = nullptr);
 
-    TrendModel* trendModel() const { return m_model; }
     void applyColumnWidths();
     // The whole chart as one picture (every row, the header above), as wide as the columns.
     QImage renderAll() const;

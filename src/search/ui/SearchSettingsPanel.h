@@ -37,7 +37,6 @@ public:
     QRadioButton* killButton() const { return m_killButton; }
     QRadioButton* keepButton() const { return m_keepButton; }
     QLineEdit* thresholdField(int slot) const { return m_thresholds[static_cast<std::size_t>(slot)]; }
-    QLineEdit* statField(int row) const { return m_stats[static_cast<std::size_t>(row)]; }
     QSlider* operandSlider() const { return m_operands; }
     QLineEdit* autoStopField() const { return m_autoStopField; }
 

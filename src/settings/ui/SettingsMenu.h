@@ -26,14 +26,10 @@ public:
     QAction* excludeCurrentAction() const { return m_excludeCurrent; }
     QAction* windowAction(int index) const { return m_window[static_cast<std::size_t>(index)]; }
     QAction* weightedRateAction() const { return m_weighted; }
-    QAction* searchYearsAction() const { return m_searchYears; }
     QMenu* gameMenu() const { return m_gameMenu; }
     QAction* fc3dAction() const { return m_fc3d; }
     QAction* pl3Action() const { return m_pl3; }
-    QAction* repairIssueValuesAction() const { return m_repair; }
-    QAction* restoreDefaultsAction() const { return m_restore; }
     // "导入内置历史" (handled here) and "关于" (the window opens the box).
-    QAction* importBundledAction() const { return m_importBundled; }
     QAction* aboutAction() const { return m_about; }
 
     void showOptions();

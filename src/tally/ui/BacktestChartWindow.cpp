@@ -1,7 +1,7 @@
 #include "tally/ui/BacktestChartWindow.h"
 
-#include "platform/ui/PngExport.h"
 #include "app/BacktestCommand.h"
+#include "platform/ui/PngExport.h"
 #include "tally/ui/BacktestChartView.h"
 
 #include <QComboBox>
@@ -45,14 +45,6 @@ void BacktestChartWindow::setResult(BacktestResult result)
     // The last slot is the position chosen; 通选 and the lower positions come before it.
     m_slots->setCurrentIndex(m_slots->count() - 1);
     showSlot();
-}
-
-void BacktestChartWindow::chooseSlot(int slot)
-{
-    const int i = m_slots->findData(slot);
-    if (i >= 0) {
-        m_slots->setCurrentIndex(i);
-    }
 }
 
 void BacktestChartWindow::showSlot()

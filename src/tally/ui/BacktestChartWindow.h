@@ -21,7 +21,6 @@ public:
     BacktestChartWindow(Dialogs& dialogs, QString folder, QWidget* parent = nullptr);
 
     void setResult(BacktestResult result);
-    void chooseSlot(int slot);
 
     BacktestChartView* chartView() const { return m_chart; }
     QComboBox* slotBox() const { return m_slots; }

@@ -76,7 +76,6 @@ public:
     QPushButton* queryButton() const { return m_query; }
     QPushButton* exportButton() const { return m_export; }
     RankChartView* rankChart() const { return m_chart; }
-    QPushButton* chartPictureButton() const { return m_chartPicture; }
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,11 +1,11 @@
 #include "tally/ui/TallyCommands.h"
 
 #include "app/Session.h"
-#include "app/ui/MainWindow.h"
 #include "history/ui/HistoryGridModel.h"
 #include "history/ui/HistoryGridView.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
+#include "platform/ui/RequiredControls.h"
 #include "tally/FormulaDetail.h"
 #include "tally/FormulaSteps.h"
 #include "tally/ListExports.h"
@@ -59,35 +59,44 @@ int indexOf(ResultView view)
 
 } // namespace
 
-TallyCommands::TallyCommands(Session& session, MainWindow& window)
-    : QObject(&window), m_session(session), m_window(window), m_command(session)
+TallyCommands::TallyCommands(Session& session, const Controls& controls, QWidget* window)
+    : QObject(window), m_session(session), m_window(window), m_controls(controls), m_command(session)
 {
+    requireControls("TallyCommands",
+                    {{controls.compute, "compute"},
+                     {controls.backtest, "backtest"},
+                     {controls.positionValues, "positionValues"},
+                     {controls.exportList, "exportList"},
+                     {controls.historyGrid, "historyGrid"},
+                     {controls.historyModel, "historyModel"},
+                     {controls.formulaGrid, "formulaGrid"},
+                     {controls.formulaModel, "formulaModel"},
+                     {controls.askSortSettings ? &controls.askSortSettings : nullptr, "askSortSettings"},
+                     {window, "window"}});
     setObjectName(QStringLiteral("tallyCommands"));
-    const auto attach = [this](const char* name, void (TallyCommands::*command)()) {
-        if (auto* button = m_window.findChild<QPushButton*>(QString::fromLatin1(name))) {
-            button->setEnabled(true);
-            connect(button, &QPushButton::clicked, this, command);
-        }
+    const std::pair<QPushButton*, void (TallyCommands::*)()> commands[] = {
+        {controls.compute, &TallyCommands::compute},
+        {controls.backtest, &TallyCommands::openBacktest},
+        {controls.positionValues, &TallyCommands::rankHistory},
+        {controls.exportList, &TallyCommands::exportHistoryList},
     };
-    attach("computeButton", &TallyCommands::compute);
-    attach("backtestButton", &TallyCommands::openBacktest);
-    attach("positionValuesButton", &TallyCommands::rankHistory);
-    attach("exportListButton", &TallyCommands::exportHistoryList);
+    for (const auto& [button, command] : commands) {
+        button->setEnabled(true);
+        connect(button, &QPushButton::clicked, this, command);
+    }
 
-    if (HistoryGridView* history = m_window.historyGrid()) {
-        history->exportListAction()->setEnabled(true);
-        connect(history->exportListAction(), &QAction::triggered, this, &TallyCommands::exportHistoryList);
-    }
-    if (FormulaListView* grid = m_window.formulaGrid()) {
-        grid->exportAction()->setEnabled(true);
-        grid->historyQueryAction()->setEnabled(true);
-        connect(grid->exportAction(), &QAction::triggered, this, &TallyCommands::exportFormulaList);
-        connect(grid->historyQueryAction(), &QAction::triggered, this, &TallyCommands::showFormulaSteps);
-        connect(grid, &QAbstractItemView::doubleClicked, this,
-                [this](const QModelIndex& index) { resortFormulaList(index.row(), index.column()); });
-        connect(grid->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
-                [this](int column) { resortFormulaList(-1, column); });
-    }
+    HistoryGridView* history = controls.historyGrid;
+    history->exportListAction()->setEnabled(true);
+    connect(history->exportListAction(), &QAction::triggered, this, &TallyCommands::exportHistoryList);
+    FormulaListView* grid = controls.formulaGrid;
+    grid->exportAction()->setEnabled(true);
+    grid->historyQueryAction()->setEnabled(true);
+    connect(grid->exportAction(), &QAction::triggered, this, &TallyCommands::exportFormulaList);
+    connect(grid->historyQueryAction(), &QAction::triggered, this, &TallyCommands::showFormulaSteps);
+    connect(grid, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) { resortFormulaList(index.row(), index.column()); });
+    connect(grid->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
+            [this](int column) { resortFormulaList(-1, column); });
 }
 
 TallyCommands::~TallyCommands() = default;
@@ -127,7 +136,7 @@ TallyResultWindow* TallyCommands::resultWindowFor(ResultView view)
     QPointer<TallyResultWindow>& slot = m_views[static_cast<std::size_t>(indexOf(view))];
     if (!slot) {
         Database* db = m_session.databaseOpen() ? &m_session.database() : nullptr;
-        slot = new TallyResultWindow(view, db, m_session.dialogs(), m_session.launcher(), folder(), &m_window);
+        slot = new TallyResultWindow(view, db, m_session.dialogs(), m_session.launcher(), folder(), m_window);
         connect(slot, &TallyResultWindow::detailListRequested, this, &TallyCommands::openDetailList);
     }
     return slot;
@@ -136,15 +145,13 @@ TallyResultWindow* TallyCommands::resultWindowFor(ResultView view)
 void TallyCommands::compute()
 {
     // The list is read again in its own order before the run, as the tally walks it.
-    if (FormulaListModel* model = m_window.formulaModel()) {
-        model->setDisplayOrder({});
-    }
-    const TallyCommand::Run run = m_command.compute([this] { m_window.sortSettingsDialog()->exec(); });
+    m_controls.formulaModel->setDisplayOrder({});
+    const TallyCommand::Run run = m_command.compute(m_controls.askSortSettings);
     if (!run.outcome.done()) {
         return;
     }
     if (run.outcome.scrollListToLast) {
-        FormulaListView* grid = m_window.formulaGrid();
+        FormulaListView* grid = m_controls.formulaGrid;
         const int rows = grid->model()->rowCount();
         if (rows > 0) {
             grid->scrollTo(grid->model()->index(rows - 1, FormulaList::ColNumber), QAbstractItemView::PositionAtTop);
@@ -172,8 +179,7 @@ BacktestWindow* TallyCommands::backtestWindow() const
 void TallyCommands::openBacktest()
 {
     if (!m_backtest) {
-        m_backtest = new BacktestWindow(
-            m_session, [this] { m_window.sortSettingsDialog()->exec(); }, &m_window);
+        m_backtest = new BacktestWindow(m_session, m_controls.askSortSettings, m_window);
     }
     m_backtest->show();
     m_backtest->raise();
@@ -183,14 +189,14 @@ void TallyCommands::openBacktest()
 void TallyCommands::openDetailList()
 {
     const FormulaList& list = m_session.formulas();
-    FormulaListModel* model = m_window.formulaModel();
+    FormulaListModel* model = m_controls.formulaModel;
     // The values are the run's only while the list still shows the table and sense the run tallied.
     const bool sameList = list.kind() == m_lastKind && list.kill() == m_lastKill;
     DetailedResultList rows =
         detailedResultList(list, model->displayOrder(), model->chineseText(), sameList ? &m_lastValues : nullptr);
     auto* parent = qobject_cast<QWidget*>(sender());
     DetailedResultDialog dialog(std::move(rows), m_session.dialogs(), m_session.launcher(), folder(),
-                                parent ? parent : &m_window);
+                                parent ? parent : m_window);
     dialog.exec();
 }
 
@@ -206,7 +212,7 @@ void TallyCommands::rankHistory()
     m_job = new RankingJob(m_session.snapshot(), selectedFormulas(list), list.kill(), this);
 
     m_progress = new QProgressDialog(QStringLiteral("正在计算每一期选中公式的杀留值排序……"), QStringLiteral("取消"), 0,
-                                     m_job->total(), &m_window);
+                                     m_job->total(), m_window);
     m_progress->setObjectName(QStringLiteral("rankingProgress"));
     m_progress->setWindowTitle(QStringLiteral("公式往期位置值结果列表"));
     m_progress->setWindowModality(Qt::WindowModal);
@@ -255,7 +261,7 @@ void TallyCommands::rankingDone(bool complete)
         }
     }
     if (!m_ranking) {
-        m_ranking = new RankingListWindow(m_session.dialogs(), m_session.launcher(), folder(), &m_window);
+        m_ranking = new RankingListWindow(m_session.dialogs(), m_session.launcher(), folder(), m_window);
     }
     m_ranking->setStore(std::move(store), m_session.kind().position, m_session.kind().play);
     m_ranking->show();
@@ -270,13 +276,13 @@ void TallyCommands::exportHistoryList()
     const HistoryExport result =
         ExportHistoryToSpreadsheet(*m_session.snapshot(), list, folder(), m_session.dialogs(), m_session.launcher());
     if (result.formulaHeaders) {
-        m_window.historyModel()->setExtraColumns(std::make_shared<TitledDrawColumns>(list));
+        m_controls.historyModel->setExtraColumns(std::make_shared<TitledDrawColumns>(list));
     }
 }
 
 void TallyCommands::exportFormulaList()
 {
-    FormulaListModel* model = m_window.formulaModel();
+    FormulaListModel* model = m_controls.formulaModel;
     ExportListToSpreadsheet(m_session.formulas(), model->displayOrder(), model->chineseText(), model->weightedRate(),
                             folder(), m_session.dialogs(), m_session.launcher());
 }
@@ -284,7 +290,7 @@ void TallyCommands::exportFormulaList()
 void TallyCommands::showFormulaSteps()
 {
     const FormulaList& list = m_session.formulas();
-    const int row = m_window.formulaGrid()->menuRow();
+    const int row = m_controls.formulaGrid->menuRow();
     if (row < 0 || row >= list.rowCount()) {
         return;
     }
@@ -295,7 +301,7 @@ void TallyCommands::showFormulaSteps()
         steps = std::make_shared<const FormulaSteps>(*m_session.snapshot(), formula.gongshi, formula.gongshiCN);
     }
     if (!m_steps) {
-        m_steps = new FormulaStepsWindow(m_session.dialogs(), m_session.launcher(), folder(), &m_window);
+        m_steps = new FormulaStepsWindow(m_session.dialogs(), m_session.launcher(), folder(), m_window);
     }
     m_steps->setSteps(std::move(steps));
     m_steps->show();
@@ -306,7 +312,7 @@ void TallyCommands::showFormulaSteps()
 void TallyCommands::resortFormulaList(int row, int column)
 {
     FormulaList& list = m_session.formulas();
-    FormulaListModel* model = m_window.formulaModel();
+    FormulaListModel* model = m_controls.formulaModel;
     if (row >= 0 && column == FormulaList::ColFormula && row < model->rowCount()) {
         // A double-click is two clicks: the first toggled the formula, this one toggles it back.
         list.toggleRow(model->listRow(row));

@@ -1,29 +1,36 @@
 #pragma once
 
+#include "app/TallyCommand.h"
 #include "formula/FormulaKind.h"
 #include "tally/TallyChoice.h"
-#include "app/TallyCommand.h"
 
 #include <QHash>
 #include <QObject>
 #include <QPointer>
 
 #include <array>
+#include <functional>
 
 class QModelIndex;
 class QProgressDialog;
+class QPushButton;
+class QWidget;
 
 namespace korvel {
 
 class BacktestWindow;
+class FormulaListModel;
+class FormulaListView;
 class FormulaStepsWindow;
-class MainWindow;
+class HistoryGridModel;
+class HistoryGridView;
 class RankingJob;
 class RankingListWindow;
 class Session;
 class TallyResultWindow;
 
-// The main window's commands around the tally, attached to its buttons and menus by their object names:
+// The main window's commands around the tally, attached to the controls it is handed (a missing one throws
+// std::logic_error):
 //   "计算公式(&C)": the list back in its own order, the sort dialog (best method) modally, the tally, and the
 //     result window of the run (one window per view, loaded again while it stays open);
 //   "公式往期位置值结果列表": the confirmation, the ranking on a worker thread under a progress dialog with a
@@ -31,11 +38,25 @@ class TallyResultWindow;
 //   "导出列表到Excel" and the history menu's "导出历史号码(&O)": the history grid to lishi.xls;
 //   the formula menu's "导出到EXCEL表格(&E)" (gongshi.xls) and "查询该公式历史计算式(&U)" ("公式计算步骤");
 //   a double-click on the formula list (or its header): the re-sort by that column.
-// Lives as a child of the window; the session must outlive it. GUI thread only.
+// Lives as a child of the window, which is also the parent of its windows; the session must outlive it.
+// GUI thread only.
 class TallyCommands : public QObject {
     Q_OBJECT
 public:
-    TallyCommands(Session& session, MainWindow& window);
+    struct Controls {
+        QPushButton* compute = nullptr;
+        QPushButton* backtest = nullptr;
+        QPushButton* positionValues = nullptr;
+        QPushButton* exportList = nullptr;
+        HistoryGridView* historyGrid = nullptr;
+        HistoryGridModel* historyModel = nullptr;
+        FormulaListView* formulaGrid = nullptr;
+        FormulaListModel* formulaModel = nullptr;
+        // Shows "公式排序设置" modally (the best method asks for its limit before a tally).
+        std::function<void()> askSortSettings;
+    };
+
+    TallyCommands(Session& session, const Controls& controls, QWidget* window);
     ~TallyCommands() override;
 
     void compute();
@@ -69,7 +90,8 @@ private:
     QString folder() const;
 
     Session& m_session;
-    MainWindow& m_window;
+    QWidget* m_window;
+    Controls m_controls;
     TallyCommand m_command;
     std::array<QPointer<TallyResultWindow>, 3> m_views;
     QPointer<RankingListWindow> m_ranking;

@@ -1,7 +1,6 @@
 #include "verify/ui/ChoicePanel.h"
 
-#include "app/Session.h"
-#include "settings/Options.h"
+#include "verify/ChoiceHost.h"
 
 #include <QButtonGroup>
 #include <QEvent>
@@ -22,30 +21,30 @@ constexpr int kPlayGroup = 1;
 constexpr int kPlayOddEven = 2;
 constexpr int kPlayBigSmall = 3;
 
-Session::PlayChoice playOfId(int id)
+PlayChoice playOfId(int id)
 {
     switch (id) {
     case kPlayGroup:
-        return Session::PlayChoice::Group;
+        return PlayChoice::Group;
     case kPlayOddEven:
-        return Session::PlayChoice::OddEven;
+        return PlayChoice::OddEven;
     case kPlayBigSmall:
-        return Session::PlayChoice::BigSmall;
+        return PlayChoice::BigSmall;
     default:
-        return Session::PlayChoice::Single;
+        return PlayChoice::Single;
     }
 }
 
-int idOfPlay(Session::PlayChoice play)
+int idOfPlay(PlayChoice play)
 {
     switch (play) {
-    case Session::PlayChoice::Group:
+    case PlayChoice::Group:
         return kPlayGroup;
-    case Session::PlayChoice::OddEven:
+    case PlayChoice::OddEven:
         return kPlayOddEven;
-    case Session::PlayChoice::BigSmall:
+    case PlayChoice::BigSmall:
         return kPlayBigSmall;
-    case Session::PlayChoice::Single:
+    case PlayChoice::Single:
         break;
     }
     return kPlaySingle;
@@ -60,8 +59,8 @@ QGroupBox* groupBox(const QString& caption, const QString& name, QWidget* parent
 }
 } // namespace
 
-ChoicePanel::ChoicePanel(Session& session, QWidget* parent)
-    : QWidget(parent), m_session(session), m_position(new QButtonGroup(this)), m_play(new QButtonGroup(this)),
+ChoicePanel::ChoicePanel(ChoiceHost& host, QWidget* parent)
+    : QWidget(parent), m_host(host), m_position(new QButtonGroup(this)), m_play(new QButtonGroup(this)),
       m_sense(new QButtonGroup(this)), m_method(new QButtonGroup(this)), m_mode(new QButtonGroup(this)),
       m_verifyIssue(new QLineEdit(this))
 {
@@ -113,31 +112,28 @@ ChoicePanel::ChoicePanel(Session& session, QWidget* parent)
     layout->addWidget(mode);
 
     connect(m_position, &QButtonGroup::idClicked, this, [this](int id) {
-        m_session.setPosition(id);
+        m_host.setPosition(id);
         showChoices();
     });
     connect(m_play, &QButtonGroup::idClicked, this, [this](int id) {
-        m_session.setPlayChoice(playOfId(id));
+        m_host.setPlayChoice(playOfId(id));
         showChoices();
     });
     connect(m_sense, &QButtonGroup::idClicked, this, [this](int id) {
-        m_session.setKill(id == 0);
+        m_host.setKill(id == 0);
         showChoices();
     });
     connect(m_method, &QButtonGroup::idClicked, this, [this](int id) {
-        m_session.options().setComputeSelected(id == 1);
+        m_host.setComputeSelected(id == 1);
         showChoices();
     });
     connect(m_mode, &QButtonGroup::idClicked, this, [this](int id) {
-        m_session.setVerifyMode(id == 1);
+        m_host.setVerifyMode(id == 1);
         showChoices();
     });
-    connect(m_verifyIssue, &QLineEdit::textEdited, this,
-            [this](const QString& text) { m_session.setVerifyIssue(text); });
+    connect(m_verifyIssue, &QLineEdit::textEdited, this, [this](const QString& text) { m_host.setVerifyIssue(text); });
 
-    connect(&m_session, &Session::kindChanged, this, &ChoicePanel::showChoices);
-    connect(&m_session, &Session::entryChanged, this, &ChoicePanel::showChoices);
-    connect(&m_session.options(), &Options::changed, this, &ChoicePanel::showChoices);
+    connect(&m_host, &ChoiceHost::choicesChanged, this, &ChoicePanel::showChoices);
     showChoices();
 }
 
@@ -158,14 +154,14 @@ QRadioButton* ChoicePanel::positionButton(int position) const
 
 void ChoicePanel::showChoices()
 {
-    m_position->button(m_session.kind().position)->setChecked(true);
-    m_play->button(kPlayGroup)->setEnabled(m_session.groupPlayAvailable());
-    m_play->button(idOfPlay(m_session.playChoice()))->setChecked(true);
-    m_sense->button(m_session.kill() ? 0 : 1)->setChecked(true);
-    m_method->button(m_session.options().computeSelected() ? 1 : 0)->setChecked(true);
-    m_mode->button(m_session.verifyMode() ? 1 : 0)->setChecked(true);
-    if (m_verifyIssue->text() != m_session.verifyIssue()) {
-        m_verifyIssue->setText(m_session.verifyIssue());
+    m_position->button(m_host.kind().position)->setChecked(true);
+    m_play->button(kPlayGroup)->setEnabled(m_host.groupPlayAvailable());
+    m_play->button(idOfPlay(m_host.playChoice()))->setChecked(true);
+    m_sense->button(m_host.kill() ? 0 : 1)->setChecked(true);
+    m_method->button(m_host.computeSelected() ? 1 : 0)->setChecked(true);
+    m_mode->button(m_host.verifyMode() ? 1 : 0)->setChecked(true);
+    if (m_verifyIssue->text() != m_host.verifyIssue()) {
+        m_verifyIssue->setText(m_host.verifyIssue());
     }
 }
 
@@ -173,7 +169,7 @@ bool ChoicePanel::eventFilter(QObject* watched, QEvent* event)
 {
     // Typing an issue to verify means verifying: focus in the field selects "验证历史结果".
     if (watched == m_verifyIssue && event->type() == QEvent::FocusIn) {
-        m_session.setVerifyMode(true);
+        m_host.setVerifyMode(true);
         showChoices();
     }
     return QWidget::eventFilter(watched, event);

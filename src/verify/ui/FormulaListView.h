@@ -24,14 +24,9 @@ class FormulaListView : public QTableView {
 public:
     explicit FormulaListView(FormulaListModel* model, QWidget* parent = nullptr);
 
-    FormulaListModel* listModel() const { return m_model; }
     QMenu* contextMenu() const { return m_menu; }
     QAction* exportAction() const { return m_export; }
     QAction* historyQueryAction() const { return m_historyQuery; }
-    QAction* deleteOneAction() const { return m_deleteOne; }
-    QAction* deleteSelectedAction() const { return m_deleteSelected; }
-    QAction* deleteLastAction() const { return m_deleteLast; }
-    QAction* deleteUnselectedAction() const { return m_deleteUnselected; }
     // List row (0-based) the menu was last opened on, or -1.
     int menuRow() const { return m_menuRow; }
 

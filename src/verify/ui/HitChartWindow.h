@@ -26,7 +26,6 @@ public:
 
     HitChartView* chartView() const { return m_chart; }
     QLabel* heading() const { return m_heading; }
-    QPushButton* pictureButton() const { return m_picture; }
     // The heading and the chart as the PNG shows them.
     QImage picture() const;
     QString exportPicture();

@@ -1,14 +1,11 @@
 #include "WindowFixture.h"
 
 #include "app/ui/AboutDialog.h"
-#include "formula/ui/FormulaTextCommands.h"
 #include "history/BundledHistory.h"
 #include "history/ui/EntryLine.h"
 #include "history/ui/HistoryGridModel.h"
 #include "history/ui/HistoryGridView.h"
-#include "history/ui/HistoryTransferCommands.h"
 #include "platform/ui/QtDialogs.h"
-#include "tally/ui/TallyCommands.h"
 
 #include <QDir>
 #include <QLabel>
@@ -115,32 +112,23 @@ TEST_F(BundledHistoryWindowTest, SettingsItemAddsTheNewerDrawsAndAboutTellsTheFi
 // shows it, the about box, and the main window on the bundled history. Only when KORVEL_SHOTS_DIR is set.
 TEST_F(BundledHistoryWindowTest, Shots)
 {
-    const QString shots = qEnvironmentVariable("KORVEL_SHOTS_DIR");
-    if (shots.isEmpty()) {
+    if (shotsFolder().isEmpty()) {
         GTEST_SKIP() << "KORVEL_SHOTS_DIR is not set";
     }
-    ASSERT_TRUE(QDir().mkpath(shots));
-    const auto save = [&](QWidget* w, const QString& name) {
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(w->grab().save(QDir(shots).filePath(name + QStringLiteral(".png"))));
-    };
     m_bundledFolders = {kData};
     m_dialogs.answerMessage(Dialogs::Answer::Yes);
-    open(QDate(2026, 9, 21), QSize(1280, 760));
+    // The window as the program assembles it, so that the picture is the program's.
+    openProgram(QDate(2026, 9, 21), QSize(1280, 760));
     ASSERT_TRUE(QTest::qWaitFor([&] { return historyRows() == 7760; }, 20000));
-    // The commands the program attaches to its window (main.cpp), so that the picture is the program's.
-    new HistoryTransferCommands(*m_session, *m_settings, m_window.get());
-    new FormulaTextCommands(*m_session, *m_settings, m_window.get());
-    new TallyCommands(*m_session, *m_window);
 
-    QtDialogs desktop(m_window.get());
+    QtDialogs desktop(m_window);
     const BundledHistory bundled = loadBundledHistory(m_session->options().game(), m_bundledFolders);
     onModal(
         [&] {
             desktop.message(bundledImportTitle(), bundledOfferText(bundled), Dialogs::Buttons::YesNo,
                             Dialogs::Icon::Question);
         },
-        [&](QWidget* box) { save(box, QStringLiteral("first-start-question")); });
+        [&](QWidget* box) { saveShot(box, QStringLiteral("first-start-question")); });
 
     for (const char* formula : {"百位码+十位码+3=下期杀 百位单选", "百位码*2+个位码=下期杀 百位单选",
                                 "和数+跨度+7=下期杀 百位单选", "十位码+个位码+本期号=下期杀 百位单选"}) {
@@ -149,9 +137,9 @@ TEST_F(BundledHistoryWindowTest, Shots)
     m_window->resize(1280, 760);
     QCoreApplication::processEvents();
     m_window->historyGrid()->scrollToNewest();
-    save(m_window.get(), QStringLiteral("main-window"));
+    saveShot(m_window, QStringLiteral("main-window"));
     onModal([&] { triggerAction(QStringLiteral("actionAbout")); },
-            [&](QWidget* box) { save(box, QStringLiteral("about")); });
+            [&](QWidget* box) { saveShot(box, QStringLiteral("about")); });
 }
 
 } // namespace

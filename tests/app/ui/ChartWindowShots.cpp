@@ -4,6 +4,7 @@
 #include "history/LishiSchema.h"
 #include "history/ui/TrendWindow.h"
 #include "support/HistoryRows.h"
+#include "support/ui/Shots.h"
 #include "tally/ui/RankChartView.h"
 #include "tally/ui/RankingListWindow.h"
 #include "verify/ui/HitChartWindow.h"
@@ -16,46 +17,20 @@ namespace {
 
 // Pictures of the charts over the whole real 福彩3D history, for a person to look at. Runs only when
 // KORVEL_SHOTS_DIR names the folder for the PNG files.
-class ChartWindowShots : public TallyWindowFixture {
-protected:
-    void SetUp() override
-    {
-        TallyWindowFixture::SetUp();
-        m_shots = qEnvironmentVariable("KORVEL_SHOTS_DIR");
-        if (m_shots.isEmpty()) {
-            GTEST_SKIP() << "KORVEL_SHOTS_DIR is not set";
-        }
-        ASSERT_TRUE(QDir().mkpath(m_shots));
-    }
-
-    void shoot(QWidget* w, const QString& name)
-    {
-        ASSERT_NE(w, nullptr) << name.toStdString();
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(w->grab().save(QDir(m_shots).filePath(name + QStringLiteral(".png"))));
-    }
-
-    QString m_shots;
-};
+class ChartWindowShots : public ShotsFixture<TallyWindowFixture> {};
 
 TEST_F(ChartWindowShots, EveryChart)
 {
-    // The whole history in one transaction (row by row it would take minutes).
-    {
-        Database db;
-        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Failed);
-        HistoryStore store(db);
-        const std::vector<HistoryStore::NewDraw> rows = newDraws(loadDraws(QStringLiteral("fc3d_draws.tsv")));
-        ASSERT_EQ(store.appendRows(rows), HistoryStore::AppendResult::Stored);
-    }
+    seed(-1); // the whole history
+    m_wiring = Wiring::Program;
     openWindow(QSize(1280, 720));
-    m_commands = new TallyCommands(*m_session, *m_window);
-    auto* charts = new ChartCommands(*m_session, *m_window);
+    m_commands = &m_assembly->tally();
+    ChartCommands* charts = &m_assembly->charts();
     storeFormulas(FormulaKind{3, Play::Single}, {{"L1A+L2A+3", "[百位单选杀]百位码+十位码+3"},
                                                  {"L3A*3+1", "[百位单选杀]个位码*3+1"},
                                                  {"LH+7", "[百位单选杀]和数+7"},
                                                  {"L1A", "[百位单选杀]百位码"}});
-    shoot(m_window.get(), QStringLiteral("main-window"));
+    shoot(m_window, QStringLiteral("main-window"));
 
     QTest::mouseClick(child<QPushButton>(QStringLiteral("trendButton")), Qt::LeftButton);
     TrendWindow* trend = charts->trendWindow();

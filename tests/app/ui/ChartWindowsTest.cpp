@@ -29,7 +29,7 @@ protected:
     void openCharts(int draws)
     {
         openTallyWindow(draws);
-        m_charts = new ChartCommands(*m_session, *m_window);
+        m_charts = &m_assembly->charts();
     }
 
     TrendWindow* openTrend()

@@ -18,20 +18,6 @@ namespace {
 
 class MainWindowPolishTest : public FormulaWindowFixture {
 protected:
-    // The first n real draws, stored in one go (a commit and a reload per draw cost minutes for thousands).
-    void seedAll(int n)
-    {
-        const HistorySnapshot draws = snapshotOf(loadDraws(QStringLiteral("fc3d_draws.tsv"), n));
-        Database db;
-        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Failed);
-        HistoryStore store(db);
-        std::vector<HistoryStore::NewDraw> rows;
-        for (int i = 0; i < draws.size(); ++i) {
-            rows.push_back({draws.issue(i), draws.row(i)});
-        }
-        ASSERT_EQ(store.appendRows(rows), HistoryStore::AppendResult::Stored);
-    }
-
     // Every visible column of the list up to `lastInView` lies inside its viewport (the chance columns after
     // idx may be scrolled to on a small screen), and every cell's text fits its column.
     void expectEveryColumnShownWhole(int lastInView = FormulaList::ColumnCount - 1)
@@ -92,7 +78,7 @@ TEST_F(MainWindowPolishTest, ChoosingTheSenseShowsThatSensesFormulasWithTheirFig
 
 TEST_F(MainWindowPolishTest, RestoringTheDefaultsRecountsTheListOverTheDefaultWindowAtOnce)
 {
-    seedAll(150);
+    seed(150);
     openWindow();
     storeFormulas(FormulaKind{3, Play::Single},
                   {{QStringLiteral("L1A+2"), QStringLiteral("[百位单选杀]百位码+2"), true}});
@@ -110,7 +96,7 @@ TEST_F(MainWindowPolishTest, RestoringTheDefaultsRecountsTheListOverTheDefaultWi
 TEST_F(MainWindowPolishTest, OnA1366By768ScreenEveryColumnShowsWholeWithLongTotalsAndFourDigitNumbers)
 {
     // Every real draw, weighted over all of them: totals of twelve digits, "xx.xxxx% (hits/total)".
-    seedAll(7759);
+    seed(7759);
     openWindow();
     triggerAction(QStringLiteral("actionWindow0"));
     std::vector<Formula> formulas(1005);
@@ -132,7 +118,7 @@ TEST_F(MainWindowPolishTest, OnA1366By768ScreenEveryColumnShowsWholeWithLongTota
     EXPECT_LE(m_window->width(), 1366);
     EXPECT_LE(m_window->height(), 768 - 30);
     expectEveryColumnShownWhole(FormulaList::ColIdx);
-    saveShot(m_window.get(), QStringLiteral("main_1366x768.png"));
+    saveShot(m_window, QStringLiteral("main_1366x768.png"));
 
     // Maximised (a wider screen): the formula text takes the extra width, the figures keep theirs.
     const int rateWidth = grid()->columnWidth(FormulaList::ColRate);
@@ -190,7 +176,7 @@ TEST_F(MainWindowPolishTest, EveryExportSaysWhereItsFileWentOffersItsFolderAndSa
     EXPECT_TRUE(m_dialogs.messages().empty());
     QTest::mouseClick(notice->openFolderButton(), Qt::LeftButton);
     EXPECT_EQ(m_launcher.folders, QStringList{QFileInfo(m_launcher.textFiles[0]).absolutePath()});
-    saveShot(m_window.get(), QStringLiteral("main_export_notice.png"));
+    saveShot(m_window, QStringLiteral("main_export_notice.png"));
 
     // No application for the file: the message box says so, and so does the line.
     m_launcher.result = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Session.h"
+#include "app/ui/MainAssembly.h"
 #include "app/ui/MainWindow.h"
 #include "history/HistoryStore.h"
 #include "history/LishiSchema.h"
@@ -8,8 +9,10 @@
 #include "platform/SettingsStore.h"
 #include "settings/Options.h"
 #include "support/FakeDialogs.h"
+#include "support/HistoryRows.h"
 #include "support/RecordingLauncher.h"
 #include "support/TestData.h"
+#include "support/ui/Shots.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,22 +27,24 @@
 namespace korvel::test {
 
 // The real main window on a session over a temporary data folder and settings file, with scripted dialogs
-// and a recording launcher. seed() writes draws into formula.mdb before the window opens.
+// and a recording launcher. seed() writes draws into formula.mdb before the window opens. open() shows the
+// window alone, with only the commands it drives itself; openProgram() shows it as the program assembles
+// it (MainAssembly), every command object attached.
 class WindowFixture : public ::testing::Test {
 protected:
+    enum class Wiring { WindowOnly, Program };
+
     void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
     void TearDown() override { close(); }
 
-    // The first n real draws of the game's file.
+    // The first n real draws of the game's file, stored in one transaction (a commit and a reload per draw
+    // cost minutes for thousands).
     void seed(int n, const QString& file = QStringLiteral("fc3d_draws.tsv"))
     {
-        const HistorySnapshot draws = snapshotOf(loadDraws(file, n));
         Database db;
         ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Failed);
         HistoryStore store(db);
-        for (int i = 0; i < draws.size(); ++i) {
-            ASSERT_EQ(store.appendRow(draws.issue(i), draws.row(i)), HistoryStore::AppendResult::Stored);
-        }
+        ASSERT_EQ(store.appendRows(newDraws(loadDraws(file, n))), HistoryStore::AppendResult::Stored);
     }
 
     void open(QDate today = QDate(2012, 5, 31), QSize size = QSize(1180, 420))
@@ -47,7 +52,13 @@ protected:
         m_settings = std::make_unique<SettingsStore>(m_dir.filePath(QStringLiteral("3VER.ini")));
         m_session = std::make_unique<Session>(*m_settings, m_dialogs, m_launcher);
         m_session->setBundledFolders(m_bundledFolders);
-        m_window = std::make_unique<MainWindow>(*m_session);
+        if (m_wiring == Wiring::Program) {
+            m_assembly = std::make_unique<MainAssembly>(*m_session, *m_settings);
+            m_window = &m_assembly->window();
+        } else {
+            m_bareWindow = std::make_unique<MainWindow>(*m_session);
+            m_window = m_bareWindow.get();
+        }
         m_session->start(m_dir.path(), today);
         // An invalid size keeps the size the window chose itself (restored, or its opening size).
         if (size.isValid()) {
@@ -55,18 +66,26 @@ protected:
         }
         m_window->show();
         m_window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_window));
         QCoreApplication::processEvents();
+    }
+
+    void openProgram(QDate today = QDate(2012, 5, 31), QSize size = QSize(1180, 420))
+    {
+        m_wiring = Wiring::Program;
+        open(today, size);
     }
 
     void close()
     {
-        m_window.reset();
+        m_window = nullptr;
+        m_assembly.reset();
+        m_bareWindow.reset();
         m_session.reset();
         m_settings.reset();
     }
 
-    // Closes and starts again on the same folder and settings: what a restart sees.
+    // Closes and starts again on the same folder, settings and wiring: what a restart sees.
     void reopen()
     {
         close();
@@ -89,23 +108,16 @@ protected:
         action->trigger();
     }
 
-    // With KORVEL_SHOTS_DIR set, saves what the widget shows there as a PNG for a person to look at.
-    static void saveShot(QWidget* widget, const QString& fileName)
-    {
-        const QString folder = qEnvironmentVariable("KORVEL_SHOTS_DIR");
-        if (!folder.isEmpty()) {
-            QCoreApplication::processEvents();
-            EXPECT_TRUE(widget->grab().save(QDir(folder).filePath(fileName)));
-        }
-    }
-
     QTemporaryDir m_dir;
     FakeDialogs m_dialogs;
     RecordingLauncher m_launcher;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<Session> m_session;
-    std::unique_ptr<MainWindow> m_window;
-    QStringList m_bundledFolders; // none: no bundled history is offered
+    Wiring m_wiring = Wiring::WindowOnly;
+    std::unique_ptr<MainAssembly> m_assembly; // with openProgram()
+    std::unique_ptr<MainWindow> m_bareWindow; // with open()
+    MainWindow* m_window = nullptr;           // the one shown
+    QStringList m_bundledFolders;             // none: no bundled history is offered
 };
 
 } // namespace korvel::test

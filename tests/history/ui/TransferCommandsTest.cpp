@@ -1,7 +1,5 @@
 #include "app/ui/WindowFixture.h"
 
-#include "formula/ui/FormulaTextCommands.h"
-#include "history/ui/HistoryTransferCommands.h"
 #include "platform/TextCodec.h"
 #include "verify/FormulaList.h"
 
@@ -15,12 +13,6 @@ namespace {
 
 class TransferCommandsTest : public WindowFixture {
 protected:
-    void attach()
-    {
-        new HistoryTransferCommands(*m_session, *m_settings, m_window.get());
-        new FormulaTextCommands(*m_session, *m_settings, m_window.get());
-    }
-
     QString writeGbk(const QString& name, const QStringList& lines)
     {
         const QString path = m_dir.filePath(name);
@@ -34,8 +26,7 @@ protected:
 TEST_F(TransferCommandsTest, DrawFileImportButtonSitsUnderTheTextExportAndStoresTheDraws)
 {
     seed(3); // 2004001 .. 2004003
-    open();
-    attach();
+    openProgram();
     auto* exportText = child<QPushButton>(QStringLiteral("exportTextButton"));
     auto* import = child<QPushButton>(QStringLiteral("importDrawFileButton"));
     ASSERT_TRUE(exportText && import);
@@ -57,8 +48,7 @@ TEST_F(TransferCommandsTest, DrawFileImportButtonSitsUnderTheTextExportAndStores
 TEST_F(TransferCommandsTest, FormulaButtonsImportAndExportThroughTheWindow)
 {
     seed(40);
-    open();
-    attach();
+    openProgram();
     for (const char* name :
          {"importFormulaTextButton", "onlineFormulaButton", "exportAllKindsButton", "exportKindButton"}) {
         auto* button = child<QPushButton>(QString::fromLatin1(name));
@@ -91,8 +81,7 @@ TEST_F(TransferCommandsTest, FormulaButtonsImportAndExportThroughTheWindow)
 TEST_F(TransferCommandsTest, OnlineCommandsAskFirstAndStopWhenTheUserDeclines)
 {
     seed(3);
-    open();
-    attach();
+    openProgram();
     auto* online = child<QPushButton>(QStringLiteral("onlineUpdateButton"));
     ASSERT_TRUE(online);
     EXPECT_TRUE(online->isEnabled());

@@ -2,12 +2,12 @@
 
 #include "search/SearchSession.h"
 #include "search/SearchSettings.h"
+#include "support/ui/Shots.h"
 #include "tally/ui/BacktestChartWindow.h"
 #include "tally/ui/BacktestWindow.h"
 #include "tally/ui/TallyCommands.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QSpinBox>
@@ -18,23 +18,11 @@ namespace {
 
 // The honesty figures in the windows: the hold-out and the random control of the search window, and the
 // method backtest opened from the main window. With KORVEL_SHOTS_DIR set, pictures of each.
-class HonestFiguresWindowTest : public SearchWindowTest {
-protected:
-    void shoot(QWidget* w, const QString& name)
-    {
-        const QString shots = qEnvironmentVariable("KORVEL_SHOTS_DIR");
-        if (shots.isEmpty()) {
-            return;
-        }
-        QDir().mkpath(shots);
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(w->grab().save(QDir(shots).filePath(name + QStringLiteral(".png"))));
-    }
-};
+class HonestFiguresWindowTest : public SearchWindowTest {};
 
 TEST_F(HonestFiguresWindowTest, HoldOutSearchShowsHeldOutFiguresAndTheControlCountsBothHistories)
 {
-    seedHistory(1200);
+    seed(1200);
     open();
     SearchWindow* w = openSearch();
     ASSERT_NE(w, nullptr);
@@ -72,19 +60,19 @@ TEST_F(HonestFiguresWindowTest, HoldOutSearchShowsHeldOutFiguresAndTheControlCou
     const QString control = in<QLabel>(w, QStringLiteral("controlLabel"))->text();
     EXPECT_TRUE(control.startsWith(QStringLiteral("真实开奖: "))) << control.toStdString();
     EXPECT_TRUE(control.contains(QStringLiteral(", 随机开奖: "))) << control.toStdString();
-    shoot(w, QStringLiteral("search-window-holdout-control"));
+    saveShot(w, QStringLiteral("search-window-holdout-control"));
 }
 
 TEST_F(HonestFiguresWindowTest, BacktestWindowRunsOffTheGuiThreadAndRefusesWhatCannotBeComputed)
 {
-    seedHistory(420);
-    open();
-    auto* commands = new TallyCommands(*m_session, *m_window); // as main.cpp attaches them
+    seed(420);
+    openProgram();
+    TallyCommands* commands = &m_assembly->tally();
     auto* button = child<QPushButton>(QStringLiteral("backtestButton"));
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->text(), QStringLiteral("方法回测"));
     ASSERT_TRUE(button->isEnabled());
-    shoot(m_window.get(), QStringLiteral("main-window-backtest-button"));
+    saveShot(m_window, QStringLiteral("main-window-backtest-button"));
     click(button);
     BacktestWindow* w = commands->backtestWindow();
     ASSERT_NE(w, nullptr);
@@ -118,13 +106,13 @@ TEST_F(HonestFiguresWindowTest, BacktestWindowRunsOffTheGuiThreadAndRefusesWhatC
     EXPECT_EQ(w->summaryTable()->item(0, 4)->text(), QStringLiteral("90.0%"));
     EXPECT_FALSE(w->result().inSample);
     w->resize(980, 700);
-    shoot(w, QStringLiteral("backtest-window-walk-forward"));
+    saveShot(w, QStringLiteral("backtest-window-walk-forward"));
     auto* chartButton = w->findChild<QPushButton*>(QStringLiteral("backtestChartButton"));
     ASSERT_TRUE(chartButton->isEnabled());
     click(chartButton);
     ASSERT_NE(w->chartWindow(), nullptr);
     EXPECT_TRUE(w->chartWindow()->isVisible());
-    shoot(w->chartWindow(), QStringLiteral("backtest-chart-from-window"));
+    saveShot(w->chartWindow(), QStringLiteral("backtest-chart-from-window"));
 
     // Cancel: nothing shown from the cancelled run.
     w->findChild<QSpinBox*>(QStringLiteral("drawsSpin"))->setValue(300);

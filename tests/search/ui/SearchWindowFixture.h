@@ -15,8 +15,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include <SQLiteCpp/Transaction.h>
-
 #include <array>
 
 namespace korvel::test {
@@ -27,20 +25,6 @@ inline const std::array<QString, kThresholdSlots> kKillDefaults = {"94.6",  "100
 // The main window on real draws, and the search window opened from it by its button.
 class SearchWindowTest : public WindowFixture {
 protected:
-    // The first n real draws, written in one transaction (a commit per draw costs seconds on a busy disk).
-    void seedHistory(int n)
-    {
-        const HistorySnapshot draws = snapshotOf(loadDraws(QStringLiteral("fc3d_draws.tsv"), n));
-        Database db;
-        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Failed);
-        HistoryStore store(db);
-        SQLite::Transaction transaction(db.sql());
-        for (int i = 0; i < draws.size(); ++i) {
-            ASSERT_EQ(store.appendRow(draws.issue(i), draws.row(i)), HistoryStore::AppendResult::Stored);
-        }
-        transaction.commit();
-    }
-
     // Opens the search window by its button on the main window.
     SearchWindow* openSearch()
     {

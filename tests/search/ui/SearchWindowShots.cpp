@@ -2,6 +2,7 @@
 
 #include "search/SearchSession.h"
 #include "search/ui/SchemePanel.h"
+#include "support/ui/Shots.h"
 
 #include <QDir>
 #include <QListWidget>
@@ -12,31 +13,11 @@ namespace {
 
 // Pictures of the search window for a person to look at: before a search, during the manual search,
 // during and after a scheme. Runs only when KORVEL_SHOTS_DIR names the folder for the PNG files.
-class SearchWindowShots : public SearchWindowTest {
-protected:
-    void SetUp() override
-    {
-        SearchWindowTest::SetUp();
-        m_shots = qEnvironmentVariable("KORVEL_SHOTS_DIR");
-        if (m_shots.isEmpty()) {
-            GTEST_SKIP() << "KORVEL_SHOTS_DIR is not set";
-        }
-        ASSERT_TRUE(QDir().mkpath(m_shots));
-    }
-
-    void shoot(QWidget* w, const QString& name)
-    {
-        ASSERT_NE(w, nullptr) << name.toStdString();
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(w->grab().save(QDir(m_shots).filePath(name + QStringLiteral(".png"))));
-    }
-
-    QString m_shots;
-};
+class SearchWindowShots : public ShotsFixture<SearchWindowTest> {};
 
 TEST_F(SearchWindowShots, BeforeDuringAndAfterASearch)
 {
-    seedHistory(1200);
+    seed(1200);
     open();
     SearchWindow* w = openSearch();
     ASSERT_NE(w, nullptr);

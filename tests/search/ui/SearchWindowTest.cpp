@@ -16,6 +16,8 @@
 #include <QSlider>
 #include <QWheelEvent>
 
+#include <SQLiteCpp/Transaction.h>
+
 #include <set>
 
 namespace korvel::test {
@@ -23,7 +25,7 @@ namespace {
 
 TEST_F(SearchWindowTest, OpensModallyOnTheStoredThresholdsAndTheDefaults)
 {
-    seedHistory(320);
+    seed(320);
     open();
     // Stored values win over the defaults: kind 1 杀 slot 0, kind 2 operand count.
     m_settings->setValue(QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("91.5"));
@@ -95,7 +97,7 @@ TEST_F(SearchWindowTest, OpensModallyOnTheStoredThresholdsAndTheDefaults)
 
 TEST_F(SearchWindowTest, SaveButtonsWriteTheStoreAndLoadBringsTheQuotasBack)
 {
-    seedHistory(320);
+    seed(320);
     open();
     // Existing formulas of kind 1: 130 of them, more than the quota.
     {
@@ -170,7 +172,7 @@ TEST_F(SearchWindowTest, SaveButtonsWriteTheStoreAndLoadBringsTheQuotasBack)
 
 TEST_F(SearchWindowTest, ManualSearchRunsPausesAtOnceAndAppendsIntoTheTables)
 {
-    seedHistory(400);
+    seed(400);
     open();
     m_session->setPosition(1); // the main window lists 个位单选 杀
     ASSERT_EQ(m_window->formulaModel()->rowCount(), 0);
@@ -263,7 +265,7 @@ TEST_F(SearchWindowTest, ManualSearchRunsPausesAtOnceAndAppendsIntoTheTables)
 
 TEST_F(SearchWindowTest, UpdateReplacesOnlyTheSearchedKindInTheChosenForm)
 {
-    seedHistory(400);
+    seed(400);
     open();
     m_session->setPosition(1);
     const FormulaKind units{1, Play::Single};
@@ -306,7 +308,7 @@ TEST_F(SearchWindowTest, UpdateReplacesOnlyTheSearchedKindInTheChosenForm)
 
 TEST_F(SearchWindowTest, AtTheCapTheCounterReadsTheCapBeforeTheMessageAndClosingAsksBeforeDiscarding)
 {
-    seedHistory(60);
+    seed(60);
     open();
     SearchWindow* w = openSearch();
     ASSERT_NE(w, nullptr);
@@ -346,7 +348,7 @@ TEST_F(SearchWindowTest, AtTheCapTheCounterReadsTheCapBeforeTheMessageAndClosing
 
 TEST_F(SearchWindowTest, SchemeWalksTheKindsMarksThemAndAppendsAtTheEnd)
 {
-    seedHistory(400);
+    seed(400);
     // Loose bounds for every kind of the kill sense, as stored settings: every candidate qualifies.
     open();
     for (const QString section : {"0", "1", "2", "4", "5"}) {
@@ -389,7 +391,7 @@ TEST_F(SearchWindowTest, SchemeWalksTheKindsMarksThemAndAppendsAtTheEnd)
 
 TEST_F(SearchWindowTest, SchemePausesWithTheCurrentKindRedAndContinues)
 {
-    seedHistory(400);
+    seed(400);
     open();
     SearchWindow* w = openSearch();
     ASSERT_NE(w, nullptr);
@@ -415,7 +417,7 @@ TEST_F(SearchWindowTest, SchemePausesWithTheCurrentKindRedAndContinues)
 
 TEST_F(SearchWindowTest, TuningFillsTheFieldsAndTheAllKindsTuningStoresItsSense)
 {
-    seedHistory(400);
+    seed(400);
     open();
     SearchWindow* w = openSearch();
     ASSERT_NE(w, nullptr);
@@ -460,7 +462,7 @@ TEST_F(SearchWindowTest, TuningFillsTheFieldsAndTheAllKindsTuningStoresItsSense)
 
 TEST_F(SearchWindowTest, WheelMovesTheFocusedResultListOneLine)
 {
-    seedHistory(400);
+    seed(400);
     open();
     SearchWindow* w = openSearch();
     ASSERT_NE(w, nullptr);

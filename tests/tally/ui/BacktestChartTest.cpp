@@ -3,6 +3,7 @@
 
 #include "support/FakeDialogs.h"
 #include "support/TestData.h"
+#include "support/ui/Shots.h"
 #include "tally/TallyTestSupport.h"
 
 #include <QBarSet>
@@ -67,10 +68,7 @@ TEST(BacktestChart, BarsAreTheSurvivalSharesWithTheChanceLineAndExport)
     const QImage png = QImageReader(path).read();
     EXPECT_EQ(png.size(), chart->size());
 
-    const QString shots = qEnvironmentVariable("KORVEL_SHOTS_DIR");
-    if (!shots.isEmpty() && QDir().mkpath(shots)) {
-        w.grab().save(QDir(shots).filePath(QStringLiteral("backtest-chart.png")));
-    }
+    saveShot(&w, QStringLiteral("backtest-chart"));
 }
 
 TEST(BacktestChart, AResultThatIsNotDoneSaysWhy)

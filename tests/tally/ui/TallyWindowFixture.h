@@ -23,7 +23,7 @@
 
 namespace korvel::test {
 
-// The main window with the tally commands attached, as main.cpp attaches them, and the ways a user reaches
+// The main window as the program assembles it (every command attached), and the ways a user reaches
 // the tally windows: the choice panel, "计算公式(&C)", the modal dialogs on the way, the grids of the windows
 // that open. Every model of a window is watched by a model tester.
 class TallyWindowFixture : public FormulaWindowFixture {
@@ -37,8 +37,9 @@ protected:
     void openTallyWindow(int draws = 5, QSize size = QSize(1180, 520))
     {
         seed(draws);
+        m_wiring = Wiring::Program;
         openWindow(size);
-        m_commands = new TallyCommands(*m_session, *m_window);
+        m_commands = &m_assembly->tally();
     }
 
     void watch(QAbstractItemModel* model)
@@ -74,7 +75,7 @@ protected:
     // Runs `answer` on the modal dialog `name` once it is up; a dialog that never comes up fails the test.
     void whenDialogOpens(const QString& name, std::function<void(QDialog*)> answer)
     {
-        QTimer::singleShot(0, m_window.get(), [this, name, answer] {
+        QTimer::singleShot(0, m_window, [this, name, answer] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (!dialog || dialog->objectName() != name) {
                 ADD_FAILURE() << "the dialog " << name.toStdString() << " is not open";

@@ -1,5 +1,6 @@
 #include "tally/ui/TallyWindowFixture.h"
 
+#include "support/ui/Shots.h"
 #include "tally/ui/FormulaStepsWindow.h"
 #include "tally/ui/RankingListWindow.h"
 
@@ -14,27 +15,7 @@ namespace {
 
 // Pictures of every tally window over 40 real draws and twenty formulas, for a person to look at. Runs only
 // when KORVEL_SHOTS_DIR names the folder for the PNG files.
-class TallyWindowShots : public TallyWindowFixture {
-protected:
-    void SetUp() override
-    {
-        TallyWindowFixture::SetUp();
-        m_shots = qEnvironmentVariable("KORVEL_SHOTS_DIR");
-        if (m_shots.isEmpty()) {
-            GTEST_SKIP() << "KORVEL_SHOTS_DIR is not set";
-        }
-        ASSERT_TRUE(QDir().mkpath(m_shots));
-    }
-
-    void shoot(QWidget* w, const QString& name)
-    {
-        ASSERT_NE(w, nullptr) << name.toStdString();
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(w->grab().save(QDir(m_shots).filePath(name + QStringLiteral(".png"))));
-    }
-
-    QString m_shots;
-};
+class TallyWindowShots : public ShotsFixture<TallyWindowFixture> {};
 
 TEST_F(TallyWindowShots, EveryWindow)
 {
@@ -53,7 +34,7 @@ TEST_F(TallyWindowShots, EveryWindow)
     storeFormulas(FormulaKind{1, Play::Single}, {{"L1A+L3A", "[个位单选]L1A+L3A"}, {"L2A+3", "[个位单选]L2A+3"}});
     storeFormulas(FormulaKind{2, Play::Single}, {{"L1A+L2A", "[十位单选]L1A+L2A"}, {"L3A*3", "[十位单选]L3A*3"}});
     storeFormulas(FormulaKind{3, Play::Single}, hundreds);
-    shoot(m_window.get(), QStringLiteral("main-window"));
+    shoot(m_window, QStringLiteral("main-window"));
     // The chance figures at the right end of the formula list.
     if (auto* grid = m_window->findChild<QTableView*>(QStringLiteral("formulaGrid"))) {
         grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());

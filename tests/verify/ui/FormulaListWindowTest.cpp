@@ -353,7 +353,7 @@ TEST_F(FormulaListWindowTest, TheWaitCursorShowsWhileAPassRuns)
     openWindow();
     storeFormulas(kHundreds, {{"1", "1=下期杀 百位单选"}});
     std::vector<Qt::CursorShape> during;
-    QObject::connect(&list(), &FormulaList::figuresChanged, m_window.get(), [&during] {
+    QObject::connect(&list(), &FormulaList::figuresChanged, m_window, [&during] {
         const QCursor* c = QApplication::overrideCursor();
         during.push_back(c ? c->shape() : Qt::ArrowCursor);
     });
