@@ -29,8 +29,12 @@ Session::Session(SettingsStore& settings, Dialogs& dialogs, Launcher& launcher, 
       m_launcher(std::make_unique<ReportingLauncher>(launcher)), m_options(std::make_unique<Options>(settings)),
       m_database(std::make_unique<Database>()), m_history(std::make_unique<HistoryStore>(*m_database)),
       m_formulaStore(std::make_unique<FormulaStore>(*m_database)),
-      m_formulas(std::make_unique<FormulaList>(*m_formulaStore, dialogs))
+      m_formulas(std::make_unique<FormulaList>(*m_formulaStore, dialogs)), m_choices(std::make_unique<ChoiceState>())
 {
+    connect(m_choices.get(), &ChoiceState::kindChosen, this, &Session::followKind);
+    connect(m_choices.get(), &ChoiceState::displayChanged, this, &Session::kindChanged);
+    // The verify issue is shown with the entry line's texts.
+    connect(m_choices.get(), &ChoiceState::verifyIssueChanged, this, &Session::entryChanged);
     connect(m_formulas.get(), &FormulaList::formulasChanged, this, [this] { evaluate(); });
     connect(m_options.get(), &Options::changed, this, &Session::optionsChanged);
     m_refreshTimer.setSingleShot(true);
@@ -110,16 +114,18 @@ void Session::applyIssueTexts()
     if (!t) {
         return;
     }
-    m_verifyIssue = t->verifyIssue;
     if (!t->nextIssue.isEmpty()) {
         m_nextIssue = t->nextIssue;
     }
-    emit entryChanged();
+    // A changed verify issue tells the views itself; the texts are announced once either way.
+    if (!m_choices->setVerifyIssue(t->verifyIssue)) {
+        emit entryChanged();
+    }
 }
 
 void Session::reloadFormulas()
 {
-    m_formulas->AddGongshi(m_kind, m_kill);
+    m_formulas->AddGongshi(m_choices->kind(), m_choices->kill());
 }
 
 void Session::evaluate()
@@ -137,22 +143,13 @@ void Session::evaluate()
 
 bool Session::addTypedFormula(const QString& input)
 {
-    const TypedFormulaResult r = AddTypedFormula(input, m_kind, m_kill, *m_formulas, m_dialogs);
+    const TypedFormulaResult r = AddTypedFormula(input, kind(), kill(), *m_formulas, m_dialogs);
     if (!r.added()) {
         return false;
     }
-    if (r.senseFromLine) {
-        m_kill = r.kill;
-    }
-    m_kind = r.kind;
-    if (r.namedPlay || m_kind.play == Play::Group || m_playChoice == PlayChoice::Group) {
-        // The play option the line named (or the one the kind forces) is chosen, which ends a category mode.
-        m_playChoice = m_kind.play == Play::Group ? PlayChoice::Group : PlayChoice::Single;
-        m_categoryBigSmall = false;
-    }
-    reloadFormulas();
-    evaluate();
-    emit kindChanged();
+    // The list is rebuilt (followKind) to show the new formula.
+    m_choices->adoptTypedFormula(r.kind, r.senseFromLine ? std::optional<bool>(r.kill) : std::nullopt,
+                                 r.namedPlay.has_value());
     return true;
 }
 
@@ -179,65 +176,10 @@ void Session::armRefreshTimer()
     m_refreshTimer.start();
 }
 
-void Session::setPosition(int position)
+void Session::followKind()
 {
-    if (position < 1 || position > 3) {
-        return;
-    }
-    m_kind.position = position;
-    if (position == 1) {
-        // 个位 has no group play: 单选 is forced, which also ends the category mode.
-        m_kind.play = Play::Single;
-        m_playChoice = PlayChoice::Single;
-    } else {
-        m_kind.play = m_playChoice == PlayChoice::Single ? Play::Single : Play::Group;
-    }
     reloadFormulas();
     evaluate();
-    emit kindChanged();
-}
-
-void Session::setPlayChoice(PlayChoice choice)
-{
-    switch (choice) {
-    case PlayChoice::Group:
-        if (!groupPlayAvailable()) {
-            return;
-        }
-        m_kind.play = Play::Group;
-        break;
-    case PlayChoice::Single:
-        m_kind.play = Play::Single;
-        break;
-    case PlayChoice::OddEven:
-    case PlayChoice::BigSmall:
-        // The category plays read the single-play tables in the tally; the list stays as it is.
-        m_playChoice = choice;
-        m_categoryBigSmall = choice == PlayChoice::BigSmall;
-        emit kindChanged();
-        return;
-    }
-    m_playChoice = choice;
-    reloadFormulas();
-    evaluate();
-    emit kindChanged();
-}
-
-void Session::setKill(bool kill)
-{
-    if (kill == m_kill) {
-        return;
-    }
-    // The list shows the formulas of the chosen sense at once, not at the next position or play click.
-    m_kill = kill;
-    reloadFormulas();
-    evaluate();
-    emit kindChanged();
-}
-
-void Session::setVerifyMode(bool verify)
-{
-    m_verifyMode = verify;
     emit kindChanged();
 }
 
@@ -247,15 +189,6 @@ void Session::setNextIssue(const QString& issue)
         return;
     }
     m_nextIssue = issue;
-    emit entryChanged();
-}
-
-void Session::setVerifyIssue(const QString& issue)
-{
-    if (issue == m_verifyIssue) {
-        return;
-    }
-    m_verifyIssue = issue;
     emit entryChanged();
 }
 
@@ -330,7 +263,7 @@ bool Session::deleteLastCount()
 QString Session::exportHistoryText()
 {
     const HistoryExportResult r =
-        korvel::exportHistoryText(*m_history->snapshot(), m_dataFolder, m_verifyIssue, *m_launcher);
+        korvel::exportHistoryText(*m_history->snapshot(), m_dataFolder, verifyIssue(), *m_launcher);
     if (!r.error.isEmpty()) {
         m_dialogs.message(QStringLiteral("历史号码导出"), r.error, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
     }

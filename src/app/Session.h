@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ChoiceState.h"
 #include "formula/FormulaKind.h"
 #include "history/DrawEntry.h"
 #include "history/HistorySnapshot.h"
@@ -79,29 +80,32 @@ public:
     SortSettings& sortSettings() { return m_sortSettings; }
     SortDialogState& sortDialogState() { return m_sortDialog; }
 
-    // Choice panel.
-    FormulaKind kind() const { return m_kind; }
-    QString kindLabel() const { return m_kind.label(); }
-    QString currentTable() const { return m_kind.tableName(); }
-    PlayChoice playChoice() const { return m_playChoice; }
-    bool singlePlay() const { return m_kind.play == Play::Single; }
-    bool categoryMode() const { return m_playChoice == PlayChoice::OddEven || m_playChoice == PlayChoice::BigSmall; }
-    bool categoryBigSmall() const { return m_categoryBigSmall; }
+    // Choice panel: the state and its rules live in ChoiceState; a change the list must follow rebuilds the
+    // list and runs the statistics, then kindChanged() (see the class comment).
+    ChoiceState& choices() { return *m_choices; }
+    const ChoiceState& choices() const { return *m_choices; }
+    FormulaKind kind() const { return m_choices->kind(); }
+    QString kindLabel() const { return kind().label(); }
+    QString currentTable() const { return kind().tableName(); }
+    PlayChoice playChoice() const { return m_choices->playChoice(); }
+    bool singlePlay() const { return kind().play == Play::Single; }
+    bool categoryMode() const { return m_choices->categoryMode(); }
+    bool categoryBigSmall() const { return m_choices->categoryBigSmall(); }
     // "位数选择": 1 个位, 2 十位, 3 百位. 个位 forces the play 单选 (通选 is then not available).
-    void setPosition(int position);
-    void setPlayChoice(PlayChoice choice);
-    bool groupPlayAvailable() const { return m_kind.position != 1; }
-    bool kill() const { return m_kill; }
-    void setKill(bool kill);
+    void setPosition(int position) { m_choices->setPosition(position); }
+    void setPlayChoice(PlayChoice choice) { m_choices->setPlayChoice(choice); }
+    bool groupPlayAvailable() const { return m_choices->groupPlayAvailable(); }
+    bool kill() const { return m_choices->kill(); }
+    void setKill(bool kill) { m_choices->setKill(kill); }
     // "计算/验算选择": false = "计算下期结果", true = "验证历史结果".
-    bool verifyMode() const { return m_verifyMode; }
-    void setVerifyMode(bool verify);
+    bool verifyMode() const { return m_choices->verifyMode(); }
+    void setVerifyMode(bool verify) { m_choices->setVerifyMode(verify); }
 
     // Entry line and verify field. nextIssue is also the run's current issue.
     const QString& nextIssue() const { return m_nextIssue; }
     void setNextIssue(const QString& issue);
-    const QString& verifyIssue() const { return m_verifyIssue; }
-    void setVerifyIssue(const QString& issue);
+    const QString& verifyIssue() const { return m_choices->verifyIssue(); }
+    void setVerifyIssue(const QString& issue) { m_choices->setVerifyIssue(issue); }
     const QString& entryDate() const { return m_entryDate; }
     void setEntryDate(const QString& date);
     // Focus left the date field: "2012/5/20" becomes "2012-05-20".
@@ -173,6 +177,7 @@ private:
     void reloadFormulas();  // `AddGongshi`: the formula list hooks in here
     void evaluate();        // `Yansuan`: the statistics pass hooks in here
     void applyIssueTexts(); // `QihaoXianshi`
+    void followKind();      // a kind or sense was chosen: the list, the statistics, kindChanged()
 
     SettingsStore& m_settings;
     Dialogs& m_dialogs;
@@ -189,13 +194,8 @@ private:
 
     bool m_started = false;
     QString m_dataFolder;
-    FormulaKind m_kind;
-    PlayChoice m_playChoice = PlayChoice::Single;
-    bool m_categoryBigSmall = false;
-    bool m_kill = true;
-    bool m_verifyMode = false;
+    std::unique_ptr<ChoiceState> m_choices;
     QString m_nextIssue;
-    QString m_verifyIssue = QStringLiteral("2007001");
     QString m_entryDate;
     QString m_selectedIssue;
     QStringList m_bundledFolders;

@@ -7,30 +7,33 @@ namespace korvel {
 
 SessionChoiceHost::SessionChoiceHost(Session& session, QObject* parent) : ChoiceHost(parent), m_session(session)
 {
-    // The verify issue is one of the entry texts; the method is an option.
-    connect(&m_session, &Session::kindChanged, this, &ChoiceHost::choicesChanged);
-    connect(&m_session, &Session::entryChanged, this, &ChoiceHost::choicesChanged);
+    // Connected after the session's own reactions, so the panel shows the list it already rebuilt. The
+    // method is an option.
+    ChoiceState& choices = m_session.choices();
+    connect(&choices, &ChoiceState::kindChosen, this, &ChoiceHost::choicesChanged);
+    connect(&choices, &ChoiceState::displayChanged, this, &ChoiceHost::choicesChanged);
+    connect(&choices, &ChoiceState::verifyIssueChanged, this, &ChoiceHost::choicesChanged);
     connect(&m_session.options(), &Options::changed, this, &ChoiceHost::choicesChanged);
 }
 
 FormulaKind SessionChoiceHost::kind() const
 {
-    return m_session.kind();
+    return m_session.choices().kind();
 }
 
 PlayChoice SessionChoiceHost::playChoice() const
 {
-    return m_session.playChoice();
+    return m_session.choices().playChoice();
 }
 
 bool SessionChoiceHost::groupPlayAvailable() const
 {
-    return m_session.groupPlayAvailable();
+    return m_session.choices().groupPlayAvailable();
 }
 
 bool SessionChoiceHost::kill() const
 {
-    return m_session.kill();
+    return m_session.choices().kill();
 }
 
 bool SessionChoiceHost::computeSelected() const
@@ -40,27 +43,27 @@ bool SessionChoiceHost::computeSelected() const
 
 bool SessionChoiceHost::verifyMode() const
 {
-    return m_session.verifyMode();
+    return m_session.choices().verifyMode();
 }
 
 QString SessionChoiceHost::verifyIssue() const
 {
-    return m_session.verifyIssue();
+    return m_session.choices().verifyIssue();
 }
 
 void SessionChoiceHost::setPosition(int position)
 {
-    m_session.setPosition(position);
+    m_session.choices().setPosition(position);
 }
 
 void SessionChoiceHost::setPlayChoice(PlayChoice choice)
 {
-    m_session.setPlayChoice(choice);
+    m_session.choices().setPlayChoice(choice);
 }
 
 void SessionChoiceHost::setKill(bool kill)
 {
-    m_session.setKill(kill);
+    m_session.choices().setKill(kill);
 }
 
 void SessionChoiceHost::setComputeSelected(bool selected)
@@ -70,12 +73,12 @@ void SessionChoiceHost::setComputeSelected(bool selected)
 
 void SessionChoiceHost::setVerifyMode(bool verify)
 {
-    m_session.setVerifyMode(verify);
+    m_session.choices().setVerifyMode(verify);
 }
 
 void SessionChoiceHost::setVerifyIssue(const QString& issue)
 {
-    m_session.setVerifyIssue(issue);
+    m_session.choices().setVerifyIssue(issue);
 }
 
 } // namespace korvel

@@ -6,8 +6,8 @@ namespace korvel {
 
 class Session;
 
-// The choice panel over the application's session: its kind, play choice, sense and verify mode and
-// issue, and the method option. The session must outlive the host. GUI thread only.
+// The choice panel over the application's session: its ChoiceState (kind, play choice, sense, verify mode
+// and issue) and the method option. The session must outlive the host. GUI thread only.
 class SessionChoiceHost final : public ChoiceHost {
     Q_OBJECT
 public:
