@@ -24,18 +24,6 @@ FigureSettings figuresOf(const Options& o)
     return f;
 }
 
-std::vector<FormulaKind> tablesOf(const TallyChoice& c)
-{
-    if (c.groupPlay) {
-        return {c.groupKind()};
-    }
-    std::vector<FormulaKind> kinds;
-    for (int p = 1; p <= c.position; ++p) {
-        kinds.push_back(FormulaKind{p, Play::Single});
-    }
-    return kinds;
-}
-
 QJsonObject slotJson(const BacktestSlot& s)
 {
     QJsonArray counts;
@@ -104,7 +92,7 @@ BacktestInput prepareBacktest(Session& session, const TallyChoice& choice, Backt
     if (mode == BacktestMode::Fixed) {
         // Read now, on the thread that owns the database.
         std::map<std::pair<int, int>, std::vector<Formula>> tables;
-        for (const FormulaKind& k : tablesOf(choice)) {
+        for (const FormulaKind& k : backtestKinds(choice)) {
             std::vector<Formula> list;
             try {
                 list = session.formulaStore().list(k, choice.kill);

@@ -13,19 +13,6 @@ namespace korvel {
 
 namespace {
 
-// The kinds a step tallies: the group table of the position, or the single tables 1..p.
-std::vector<FormulaKind> kindsOf(const TallyChoice& c)
-{
-    if (c.groupPlay) {
-        return {c.groupKind()};
-    }
-    std::vector<FormulaKind> kinds;
-    for (int p = 1; p <= c.position; ++p) {
-        kinds.push_back(FormulaKind{p, Play::Single});
-    }
-    return kinds;
-}
-
 // The judged digits of a slot on a draw: 个位 d3, 十位 d2, 百位 d1; 通选 十位 {d2, d3}, 百位 all three.
 std::vector<int> judgedDigits(int slot, int position, int d1, int d2, int d3)
 {
@@ -140,6 +127,18 @@ BacktestFormulaSource fixedFormulaSource(TallyFormulaSource formulas)
     };
 }
 
+std::vector<FormulaKind> backtestKinds(const TallyChoice& c)
+{
+    if (c.groupPlay) {
+        return {c.groupKind()};
+    }
+    std::vector<FormulaKind> kinds;
+    for (int p = 1; p <= c.position; ++p) {
+        kinds.push_back(FormulaKind{p, Play::Single});
+    }
+    return kinds;
+}
+
 std::pair<double, double> wilsonInterval(int hits, int n)
 {
     if (n <= 0) {
@@ -214,7 +213,7 @@ BacktestResult runMethodBacktest(const HistorySnapshot& snapshot, const Backtest
     TallyChoice choice = request.choice;
     choice.mode = TallyMode::Next; // each step computes "the next draw" of its truncated history
     choice.category = CategoryPlay::None;
-    const std::vector<FormulaKind> kinds = kindsOf(choice);
+    const std::vector<FormulaKind> kinds = backtestKinds(choice);
     const int n = snapshot.size();
     const int k = request.draws;
     if (progress && !progress(0, k)) {

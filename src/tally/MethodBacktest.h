@@ -123,6 +123,9 @@ BacktestResult runMethodBacktest(const HistorySnapshot& snapshot, const Backtest
 // The newest `rows` draws dropped: the history as it stood before row `rows`.
 HistorySnapshot snapshotPrefix(const HistorySnapshot& snapshot, int rows);
 
+// The kinds a step tallies: the group table of the position, or the single tables 1..p.
+std::vector<FormulaKind> backtestKinds(const TallyChoice& c);
+
 // 95 % Wilson score interval of `hits` successes in `n` trials ({0, 1} when n = 0).
 std::pair<double, double> wilsonInterval(int hits, int n);
 
