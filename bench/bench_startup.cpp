@@ -1,7 +1,7 @@
 // Start-up of the core on the real draw history: the options, formula.mdb with every stored draw, the
 // snapshot in issue order and the next issue. The window's own share of start-up is measured elsewhere.
 #include "BenchHistory.h"
-#include "app/Session.h"
+#include "session/Session.h"
 #include "history/HistoryStore.h"
 #include "history/LishiSchema.h"
 #include "platform/Database.h"

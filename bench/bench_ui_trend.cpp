@@ -5,9 +5,9 @@
 #include "history/HistorySnapshot.h"
 #include "history/IssueNumber.h"
 #include "history/TrendFigures.h"
-#include "history/ui/TrendModel.h"
-#include "history/ui/TrendView.h"
-#include "history/ui/TrendWindow.h"
+#include "gui/history/TrendModel.h"
+#include "gui/history/TrendView.h"
+#include "gui/history/TrendWindow.h"
 #include "platform/Dialogs.h"
 #include "platform/Launcher.h"
 

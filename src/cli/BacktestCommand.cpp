@@ -1,5 +1,5 @@
-#include "app/BacktestCommand.h"
-#include "app/Session.h"
+#include "session/BacktestCommand.h"
+#include "session/Session.h"
 #include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"

@@ -1,6 +1,6 @@
 #include "cli/Cli.h"
 
-#include "app/StartupCheck.h"
+#include "session/StartupCheck.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/Command.h"

@@ -1,6 +1,6 @@
 #include "cli/CliContext.h"
 
-#include "app/Session.h"
+#include "session/Session.h"
 #include "cli/CliError.h"
 #include "platform/DataFolder.h"
 #include "platform/SettingsStore.h"

@@ -1,6 +1,6 @@
 #include "cli/CommandSupport.h"
 
-#include "app/Session.h"
+#include "session/Session.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/Document.h"

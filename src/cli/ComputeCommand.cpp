@@ -1,5 +1,5 @@
-#include "app/Session.h"
-#include "app/TallyCommand.h"
+#include "session/Session.h"
+#include "session/TallyCommand.h"
 #include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"

@@ -1,4 +1,4 @@
-#include "app/Session.h"
+#include "session/Session.h"
 #include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
@@ -7,7 +7,7 @@
 #include "cli/Commands.h"
 #include "tally/RankHistogram.h"
 #include "tally/RankingList.h"
-#include "app/TallyCommand.h"
+#include "session/TallyCommand.h"
 
 #include <QElapsedTimer>
 

@@ -1,5 +1,5 @@
-#include "app/Session.h"
-#include "app/SessionSearchHost.h"
+#include "session/Session.h"
+#include "session/SessionSearchHost.h"
 #include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tally/SheetGrid.h"
+#include "platform/SheetGrid.h"
 
 #include <QHash>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "history/HistorySnapshot.h"
-#include "tally/SheetGrid.h"
+#include "platform/SheetGrid.h"
 
 #include <QString>
 

@@ -2,7 +2,7 @@
 
 #include "formula/FormulaKind.h"
 #include "tally/HistoryRanking.h"
-#include "tally/SheetGrid.h"
+#include "platform/SheetGrid.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "tally/ErrarrTables.h"
-#include "tally/SheetGrid.h"
+#include "platform/SheetGrid.h"
 #include "tally/TallyChoice.h"
 #include "tally/TallySet.h"
 

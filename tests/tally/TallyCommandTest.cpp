@@ -1,6 +1,6 @@
-#include "app/TallyCommand.h"
+#include "session/TallyCommand.h"
 
-#include "app/Session.h"
+#include "session/Session.h"
 #include "formula/FormulaStore.h"
 #include "history/HistoryStore.h"
 #include "history/LishiSchema.h"

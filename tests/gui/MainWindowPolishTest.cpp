@@ -1,0 +1,196 @@
+#include "gui/verify/FormulaWindowFixture.h"
+
+#include "gui/widgets/ExportNotice.h"
+#include "history/LishiSchema.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
+
+namespace korvel::test {
+namespace {
+
+class MainWindowPolishTest : public FormulaWindowFixture {
+protected:
+    // Every visible column of the list up to `lastInView` lies inside its viewport (the chance columns after
+    // idx may be scrolled to on a small screen), and every cell's text fits its column.
+    void expectEveryColumnShownWhole(int lastInView = FormulaList::ColumnCount - 1)
+    {
+        QCoreApplication::processEvents();
+        const QFontMetrics cells(grid()->fontMetrics());
+        int right = 0;
+        for (int c = 0; c < model()->columnCount(); ++c) {
+            if (grid()->isColumnHidden(c)) {
+                continue;
+            }
+            right = grid()->columnViewportPosition(c) + grid()->columnWidth(c);
+            if (c <= lastInView) {
+                EXPECT_LE(right, grid()->viewport()->width()) << "column " << c << " is not in view";
+            }
+            if (c == FormulaList::ColFormula) {
+                continue;
+            }
+            for (int r = 0; r < model()->rowCount(); ++r) {
+                const QString text = cell(r, c);
+                ASSERT_GE(grid()->columnWidth(c), cells.horizontalAdvance(text) + 6)
+                    << "column " << c << " cuts \"" << text.toStdString() << "\"";
+            }
+        }
+        if (lastInView == FormulaList::ColumnCount - 1) {
+            EXPECT_EQ(grid()->horizontalScrollBar()->maximum(), 0);
+        }
+    }
+};
+
+TEST_F(MainWindowPolishTest, ChoosingTheSenseShowsThatSensesFormulasWithTheirFiguresAtOnce)
+{
+    seed(5);
+    openWindow();
+    const FormulaKind hundreds{3, Play::Single};
+    storeFormulas(hundreds, {{QStringLiteral("L1A+2"), QStringLiteral("[百位单选杀]百位码+2"), true},
+                             {QStringLiteral("L1A+1"), QStringLiteral("[百位单选生]百位码+1"), false},
+                             {QStringLiteral("L1A+3"), QStringLiteral("[百位单选生]百位码+3"), false}});
+    ASSERT_EQ(model()->rowCount(), 1);
+    EXPECT_EQ(cell(0, FormulaList::ColSense), "杀");
+
+    // No position or play click needed: the keep formulas are listed, selected and counted.
+    QTest::mouseClick(child<QRadioButton>(QStringLiteral("senseKeep")), Qt::LeftButton, {}, QPoint(6, 6));
+    ASSERT_TRUE(child<QRadioButton>(QStringLiteral("senseKeep"))->isChecked());
+    ASSERT_EQ(model()->rowCount(), 2);
+    EXPECT_EQ(column(FormulaList::ColFormula), (QStringList{"[百位单选生]百位码+1", "[百位单选生]百位码+3"}));
+    EXPECT_EQ(column(FormulaList::ColSense), (QStringList{"生", "生"}));
+    // Five draws, weighted: every rate is counted out of 1 + 4 + 9 + 16 + 25 = 55.
+    for (const QString& rate : column(FormulaList::ColRate)) {
+        EXPECT_TRUE(rate.endsWith(QStringLiteral("/55)"))) << rate.toStdString();
+    }
+    EXPECT_EQ(background(1, FormulaList::ColNumber), blue());
+
+    QTest::mouseClick(child<QRadioButton>(QStringLiteral("senseKill")), Qt::LeftButton, {}, QPoint(6, 6));
+    ASSERT_EQ(model()->rowCount(), 1);
+    EXPECT_EQ(cell(0, FormulaList::ColFormula), "[百位单选杀]百位码+2");
+}
+
+TEST_F(MainWindowPolishTest, RestoringTheDefaultsRecountsTheListOverTheDefaultWindowAtOnce)
+{
+    seed(150);
+    openWindow();
+    storeFormulas(FormulaKind{3, Play::Single},
+                  {{QStringLiteral("L1A+2"), QStringLiteral("[百位单选杀]百位码+2"), true}});
+    // Unweighted over the newest 100 draws: whole draw counts out of 100.
+    triggerAction(QStringLiteral("actionWeightedRate"));
+    triggerAction(QStringLiteral("actionWindow1"));
+    ASSERT_TRUE(cell(0, FormulaList::ColRate).endsWith(QStringLiteral("/100)"))) << cell(0, 5).toStdString();
+
+    // The defaults: weighted over the newest 300 draws, that is all 150 of them: 150·151·301/6 = 1136275.
+    triggerAction(QStringLiteral("actionRestoreDefaults"));
+    EXPECT_EQ(model()->headerData(FormulaList::ColRate, Qt::Horizontal).toString(), "正确率（加权算法）");
+    EXPECT_TRUE(cell(0, FormulaList::ColRate).endsWith(QStringLiteral("/1136275)"))) << cell(0, 5).toStdString();
+}
+
+TEST_F(MainWindowPolishTest, OnA1366By768ScreenEveryColumnShowsWholeWithLongTotalsAndFourDigitNumbers)
+{
+    // Every real draw, weighted over all of them: totals of twelve digits, "xx.xxxx% (hits/total)".
+    seed(7759);
+    openWindow();
+    triggerAction(QStringLiteral("actionWindow0"));
+    std::vector<Formula> formulas(1005);
+    for (int k = 0; k < 1005; ++k) {
+        formulas[static_cast<std::size_t>(k)].gongshi = QStringLiteral("L1A+L2A+%1").arg(k);
+        formulas[static_cast<std::size_t>(k)].gongshiCN = QStringLiteral("百位码+十位码+%1").arg(k);
+    }
+    m_session->formulaStore().appendFormulas(FormulaKind{3, Play::Single}, formulas);
+    m_session->refreshAll();
+    ASSERT_EQ(model()->rowCount(), 1005);
+    EXPECT_EQ(cell(1004, FormulaList::ColNumber), "1005");
+    // Weighted totals near Σ j² for j up to 7759, about 1.6·10^11: twelve digits on each side of the slash.
+    ASSERT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d{4}% \\(\\d{12}/\\d{12}\\)$"))
+                    .match(cell(0, FormulaList::ColRate))
+                    .hasMatch())
+        << cell(0, FormulaList::ColRate).toStdString();
+
+    m_window->resize(m_window->openingSize(QRect(0, 0, 1366, 768)));
+    EXPECT_LE(m_window->width(), 1366);
+    EXPECT_LE(m_window->height(), 768 - 30);
+    expectEveryColumnShownWhole(FormulaList::ColIdx);
+    saveShot(m_window, QStringLiteral("main_1366x768.png"));
+
+    // Maximised (a wider screen): the formula text takes the extra width, the figures keep theirs.
+    const int rateWidth = grid()->columnWidth(FormulaList::ColRate);
+    const int formulaWidth = grid()->columnWidth(FormulaList::ColFormula);
+    m_window->resize(1900, 1000);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid()->columnWidth(FormulaList::ColRate), rateWidth);
+    // What the chance columns needed beyond the small screen comes first; the rest goes to the formulas.
+    EXPECT_GE(grid()->columnWidth(FormulaList::ColFormula), formulaWidth + 300);
+    expectEveryColumnShownWhole();
+}
+
+TEST_F(MainWindowPolishTest, SizePlaceAndTheDivisionOfTheWidthComeBackAtTheNextStart)
+{
+    seed(5);
+    openWindow(QSize());
+    storeFormulas(FormulaKind{3, Play::Single},
+                  {{QStringLiteral("L1A+2"), QStringLiteral("[百位单选杀]百位码+2"), true}});
+    // A first start opens at the opening size for the screen (a small screen: no smaller than the window can be).
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    EXPECT_EQ(m_window->size(),
+              m_window->openingSize(screen->availableGeometry()).expandedTo(m_window->minimumSizeHint()));
+
+    const QSize chosen = QSize(1250, 650).expandedTo(m_window->minimumSizeHint());
+    m_window->resize(chosen);
+    child<QCheckBox>(QStringLiteral("formulaColumnsCheck"))->setChecked(true);
+    auto* splitter = child<QSplitter>(QStringLiteral("mainSplitter"));
+    splitter->setSizes({500, splitter->width() - 500});
+    QCoreApplication::processEvents();
+    const int historyWidth = splitter->sizes().value(0);
+    m_window->close();
+
+    close();
+    openWindow(QSize());
+    EXPECT_EQ(m_window->size(), chosen);
+    splitter = child<QSplitter>(QStringLiteral("mainSplitter"));
+    child<QCheckBox>(QStringLiteral("formulaColumnsCheck"))->setChecked(true);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(splitter->sizes().value(0), historyWidth);
+}
+
+TEST_F(MainWindowPolishTest, EveryExportSaysWhereItsFileWentOffersItsFolderAndSaysWhenNothingOpenedIt)
+{
+    seed(5);
+    openWindow();
+    auto* notice = child<ExportNotice>(QStringLiteral("exportNotice"));
+    ASSERT_NE(notice, nullptr);
+    EXPECT_FALSE(notice->isVisible());
+
+    QTest::mouseClick(child<QPushButton>(QStringLiteral("exportTextButton")), Qt::LeftButton);
+    ASSERT_EQ(m_launcher.textFiles.size(), 1);
+    const QString written = QDir::toNativeSeparators(m_launcher.textFiles[0]);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->text(), QStringLiteral("文件已写入：") + written);
+    EXPECT_TRUE(m_dialogs.messages().empty());
+    QTest::mouseClick(notice->openFolderButton(), Qt::LeftButton);
+    EXPECT_EQ(m_launcher.folders, QStringList{QFileInfo(m_launcher.textFiles[0]).absolutePath()});
+    saveShot(m_window, QStringLiteral("main_export_notice.png"));
+
+    // No application for the file: the message box says so, and so does the line.
+    m_launcher.result = false;
+    QTest::mouseClick(child<QPushButton>(QStringLiteral("exportTextButton")), Qt::LeftButton);
+    ASSERT_EQ(m_dialogs.messages().size(), 1u);
+    EXPECT_TRUE(m_dialogs.messages()[0].text.contains(written)) << m_dialogs.messages()[0].text.toStdString();
+    EXPECT_TRUE(m_dialogs.messages()[0].text.contains(QStringLiteral("无法打开")))
+        << m_dialogs.messages()[0].text.toStdString();
+    EXPECT_EQ(notice->text(), QStringLiteral("文件已写入：%1（没有可以打开它的应用程序）").arg(written));
+    // Nor for the folder.
+    QTest::mouseClick(notice->openFolderButton(), Qt::LeftButton);
+    ASSERT_EQ(m_dialogs.messages().size(), 2u);
+    EXPECT_EQ(m_dialogs.messages()[1].title, QStringLiteral("打开所在文件夹"));
+}
+
+} // namespace
+} // namespace korvel::test

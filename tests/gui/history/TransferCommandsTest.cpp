@@ -1,0 +1,119 @@
+#include "gui/WindowFixture.h"
+
+#include "platform/TextCodec.h"
+#include "verify/FormulaList.h"
+
+#include <QBoxLayout>
+#include <QFile>
+#include <QMenu>
+#include <QPushButton>
+
+namespace korvel::test {
+namespace {
+
+class TransferCommandsTest : public WindowFixture {
+protected:
+    QString writeGbk(const QString& name, const QStringList& lines)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(*textcodec::gbkLines(lines));
+        return path;
+    }
+};
+
+TEST_F(TransferCommandsTest, DrawFileImportButtonSitsUnderTheTextExportAndStoresTheDraws)
+{
+    seed(3); // 2004001 .. 2004003
+    openProgram();
+    auto* exportText = child<QPushButton>(QStringLiteral("exportTextButton"));
+    auto* import = child<QPushButton>(QStringLiteral("importDrawFileButton"));
+    ASSERT_TRUE(exportText && import);
+    EXPECT_EQ(import->text(), QStringLiteral("历史号码导入文本文件"));
+    EXPECT_TRUE(import->isVisible());
+    EXPECT_GT(import->y(), exportText->y());
+    EXPECT_EQ(import->x(), exportText->x());
+
+    m_dialogs.answerFile(
+        writeGbk(QStringLiteral("more.txt"), {QStringLiteral("2004004 123"), QStringLiteral("2004005 45")}));
+    QTest::mouseClick(import, Qt::LeftButton);
+    ASSERT_EQ(m_session->snapshot()->size(), 4);
+    EXPECT_EQ(m_session->snapshot()->issue(3), QStringLiteral("2004004"));
+    EXPECT_EQ(m_session->nextIssue(), QStringLiteral("2004005"));
+    ASSERT_EQ(m_dialogs.messages().size(), 1u);
+    EXPECT_TRUE(m_dialogs.messages()[0].text.contains(QStringLiteral("第 2 行")));
+}
+
+TEST_F(TransferCommandsTest, FormulaButtonsImportAndExportThroughTheWindow)
+{
+    seed(40);
+    openProgram();
+    for (const char* name :
+         {"importFormulaTextButton", "onlineFormulaButton", "exportAllKindsButton", "exportKindButton"}) {
+        auto* button = child<QPushButton>(QString::fromLatin1(name));
+        ASSERT_TRUE(button);
+        EXPECT_TRUE(button->isEnabled()) << name;
+    }
+    // The window lists 百位单选杀; the file adds one formula there and one of another kind.
+    ASSERT_EQ(m_session->kind(), (FormulaKind{3, Play::Single}));
+    m_dialogs.answerFile(writeGbk(QStringLiteral("f.txt"), {QStringLiteral("[百位单选杀]百位码+十位码+3　连准：5期"),
+                                                            QStringLiteral("[十位单选]和数+跨度")}));
+    QTest::mouseClick(child<QPushButton>(QStringLiteral("importFormulaTextButton")), Qt::LeftButton);
+    EXPECT_EQ(m_session->kind(), (FormulaKind{3, Play::Single}));
+    ASSERT_EQ(m_session->formulas().rowCount(), 1);
+    EXPECT_EQ(m_session->formulas().row(0).formula.gongshi, QStringLiteral("L1A+L2A+3"));
+    EXPECT_TRUE(m_session->formulas().rowSelected(0));
+    EXPECT_TRUE(m_dialogs.allAnswered());
+
+    QTest::mouseClick(child<QPushButton>(QStringLiteral("exportKindButton")), Qt::LeftButton);
+    ASSERT_EQ(m_launcher.textFiles.size(), 1);
+    EXPECT_TRUE(m_launcher.textFiles[0].endsWith(QStringLiteral("2004041期3D彩百位单选杀公式.txt")));
+    EXPECT_TRUE(QFile::exists(m_launcher.textFiles[0]));
+
+    // The all-kinds export leaves the window on the kind it wrote last, 十位通选.
+    QTest::mouseClick(child<QPushButton>(QStringLiteral("exportAllKindsButton")), Qt::LeftButton);
+    ASSERT_EQ(m_launcher.textFiles.size(), 2);
+    EXPECT_TRUE(m_launcher.textFiles[1].endsWith(QStringLiteral("2004041期3D彩公式.txt")));
+    EXPECT_EQ(m_session->kind(), (FormulaKind{2, Play::Group}));
+}
+
+TEST_F(TransferCommandsTest, OnlineCommandsAskFirstAndStopWhenTheUserDeclines)
+{
+    seed(3);
+    openProgram();
+    auto* online = child<QPushButton>(QStringLiteral("onlineUpdateButton"));
+    ASSERT_TRUE(online);
+    EXPECT_TRUE(online->isEnabled());
+
+    m_dialogs.answerMessage(Dialogs::Answer::Cancel);
+    QTest::mouseClick(online, Qt::LeftButton);
+    ASSERT_EQ(m_dialogs.messages().size(), 1u);
+    EXPECT_EQ(m_dialogs.messages()[0].title, QStringLiteral("在线更新"));
+    EXPECT_EQ(m_dialogs.messages()[0].buttons, Dialogs::Buttons::OkCancel);
+
+    // No chart site set yet: it is asked for; cancelling ends the command with the history untouched.
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
+    m_dialogs.cancelInput();
+    QTest::mouseClick(online, Qt::LeftButton);
+    EXPECT_EQ(m_dialogs.inputs().size(), 1u);
+    EXPECT_EQ(m_session->snapshot()->size(), 3);
+
+    m_dialogs.answerMessage(Dialogs::Answer::Cancel);
+    QTest::mouseClick(child<QPushButton>(QStringLiteral("onlineFormulaButton")), Qt::LeftButton);
+    EXPECT_EQ(m_dialogs.messages().back().title, QStringLiteral("读入历史"));
+    EXPECT_TRUE(m_dialogs.allAnswered());
+
+    // Both addresses can be set from the "设置" menu.
+    m_dialogs.answerInput(QStringLiteral("http://chart.example.com"));
+    triggerAction(QStringLiteral("actionChartHost"));
+    EXPECT_EQ(m_settings->value(QStringLiteral("IniSetting"), QStringLiteral("ChartHost")),
+              QStringLiteral("http://chart.example.com"));
+    m_dialogs.answerInput(QStringLiteral("http://www.example.com"));
+    triggerAction(QStringLiteral("actionFormulaServer"));
+    EXPECT_EQ(m_settings->value(QStringLiteral("IniSetting"), QStringLiteral("FormulaServer")),
+              QStringLiteral("http://www.example.com"));
+}
+
+} // namespace
+} // namespace korvel::test

@@ -1,0 +1,88 @@
+#include "gui/tally/BacktestChartView.h"
+#include "gui/tally/BacktestChartWindow.h"
+
+#include "support/FakeDialogs.h"
+#include "support/TestData.h"
+#include "support/gui/Shots.h"
+#include "tally/TallyTestSupport.h"
+
+#include <QBarSet>
+#include <QComboBox>
+#include <QDir>
+#include <QImageReader>
+#include <QLineSeries>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace korvel::test {
+namespace {
+
+// 百位单选 kill formulas over 300 real draws, the newest 120 predicted with the formulas as they are.
+BacktestResult realBacktest(int draws)
+{
+    const HistorySnapshot h = snapshotOf(loadDraws(QStringLiteral("fc3d_draws.tsv"), 300));
+    const std::vector<Formula> list = {formula(1, "L1A+L2A"), formula(2, "L3A*3+1"), formula(3, "LH+7"),
+                                       formula(4, "L1A"), formula(5, "L2A+L3A+2")};
+    BacktestRequest req;
+    req.choice.position = 3;
+    req.choice.kill = true;
+    req.choice.method = TallyMethod::Selected;
+    req.draws = draws;
+    return runMethodBacktest(h, req, fixedFormulaSource([list](const FormulaKind& kind, bool kill) {
+                                 return kind == FormulaKind{3, Play::Single} && kill ? list : std::vector<Formula>{};
+                             }),
+                             [](const FormulaKind&, int) { return true; });
+}
+
+TEST(BacktestChart, BarsAreTheSurvivalSharesWithTheChanceLineAndExport)
+{
+    const BacktestResult result = realBacktest(120);
+    ASSERT_TRUE(result.done()) << result.message.toStdString();
+    FakeDialogs dialogs;
+    QTemporaryDir dir;
+    BacktestChartWindow w(dialogs, dir.path());
+    w.setResult(result);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    BacktestChartView* chart = w.chartView();
+    EXPECT_EQ(w.slotBox()->currentText(), "百位");
+    ASSERT_TRUE(chart->emptyText().isEmpty());
+    ASSERT_NE(chart->bars(), nullptr);
+    ASSERT_EQ(chart->bars()->count(), 9);
+    const BacktestSummary& s = chart->summary();
+    for (int i = 0; i < 9; ++i) {
+        const SurvivalLine& line = s.lines[static_cast<std::size_t>(i)];
+        EXPECT_EQ(line.draws, 120);
+        EXPECT_NEAR(chart->bars()->at(i), 100.0 * line.survived / 120, 1e-9) << i;
+        // One position: killing n of ten digits leaves the drawn one with chance (10 - n) / 10.
+        EXPECT_NEAR(chart->chanceLine()->at(i).y(), 10.0 * (10 - line.n), 1e-9) << i;
+        EXPECT_LE(line.low, line.share);
+        EXPECT_GE(line.high, line.share);
+    }
+
+    const QString path = dir.filePath(QStringLiteral("bt.png"));
+    dialogs.answerFile(path);
+    EXPECT_EQ(w.exportPicture(), path);
+    const QImage png = QImageReader(path).read();
+    EXPECT_EQ(png.size(), chart->size());
+
+    saveShot(&w, QStringLiteral("backtest-chart"));
+}
+
+TEST(BacktestChart, AResultThatIsNotDoneSaysWhy)
+{
+    const BacktestResult tooMany = realBacktest(400); // K draws need K + 1 in the history
+    ASSERT_FALSE(tooMany.done());
+    FakeDialogs dialogs;
+    BacktestChartWindow w(dialogs, QDir::tempPath());
+    w.setResult(tooMany);
+    EXPECT_EQ(w.chartView()->bars(), nullptr);
+    EXPECT_EQ(w.chartView()->emptyText(), tooMany.message);
+    EXPECT_FALSE(w.findChild<QWidget*>(QStringLiteral("backtestChartPictureButton"))->isEnabled());
+    EXPECT_FALSE(w.grab().isNull());
+}
+
+} // namespace
+} // namespace korvel::test
