@@ -13,7 +13,8 @@ std::vector<std::unique_ptr<Command>> allCommands()
           makeFormulaImportCommand, makeFormulaExportCommand, makeFormulaListCommand,   makeFormulaDeleteCommand,
           makeFormulaClearCommand,  makeFormulaChartCommand,  makeStatsCommand,         makeComputeCommand,
           makeRankingCommand,       makeTrendCommand,         makeSearchCommand,        makeSearchSchemeCommand,
-          makeTuneCommand,          makeBacktestCommand,      makeSettingsGetCommand,   makeSettingsSetCommand}) {
+          makeTuneCommand,          makeBacktestCommand,      makeBetsCommand,          makeBetsBacktestCommand,
+          makeSettingsGetCommand,   makeSettingsSetCommand}) {
         all.push_back(make());
     }
     return all;

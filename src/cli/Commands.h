@@ -29,6 +29,8 @@ std::unique_ptr<Command> makeSearchCommand();
 std::unique_ptr<Command> makeSearchSchemeCommand();
 std::unique_ptr<Command> makeTuneCommand();
 std::unique_ptr<Command> makeBacktestCommand();
+std::unique_ptr<Command> makeBetsCommand();
+std::unique_ptr<Command> makeBetsBacktestCommand();
 std::unique_ptr<Command> makeSettingsGetCommand();
 std::unique_ptr<Command> makeSettingsSetCommand();
 

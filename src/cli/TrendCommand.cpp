@@ -1,9 +1,9 @@
-#include "session/Session.h"
 #include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
 #include "history/TrendFigures.h"
+#include "session/Session.h"
 
 #include <climits>
 
@@ -40,7 +40,7 @@ public:
     QString help() const override
     {
         return QStringLiteral(
-            "Usage: korvel-cli trend [--last N|all] [--positions]\n"
+            "Usage: korvel-cli trend [--last N|all] [--positions] [--shapes]\n"
             "\n"
             "The rows of the trend chart, newest last: 期号, 百位, 十位, 个位, 和值, 跨度, 奇偶比 (odd:even), 大小比\n"
             "(big:small; big is 5-9).\n"
@@ -49,7 +49,11 @@ public:
             "                 position, 0 on the row that drew it; counted over the whole history) of every\n"
             "                 position and digit (JSON keys bai0..bai9, shi0..shi9, ge0..ge9), and the summary\n"
             "                 rows over the rows shown: 出现次数, 平均遗漏 = (rows - count) / (count + 1),\n"
-            "                 最大遗漏 (the largest count shown), 当前遗漏 (the count of the newest row)\n");
+            "                 最大遗漏 (the largest count shown), 当前遗漏 (the count of the newest row)\n"
+            "  --shapes       also the shape blocks of the chart: 组选形态 (豹子/组三/组六), 012路 and 大中小 (大 "
+            "7-9,\n"
+            "                 中 3-6, 小 0-2) of each position, the row's shape (keys form, baiRoad, shiRoad, geRoad,\n"
+            "                 baiSize, shiSize, geSize) and each value's omission count (key + _0, _1, _2)\n");
     }
 
     int run(const QStringList& argv, CliContext& context) override
@@ -57,7 +61,10 @@ public:
         Arguments args(name(), argv);
         const std::optional<QString> last = args.value(QStringLiteral("--last"));
         const bool positions = args.flag(QStringLiteral("--positions"));
+        const bool shapes = args.flag(QStringLiteral("--shapes"));
         args.finish();
+        static const char* const shapeKeys[TrendFigures::kShapeBlocks] = {"form",    "baiRoad", "shiRoad", "geRoad",
+                                                                          "baiSize", "shiSize", "geSize"};
         int rows = 30;
         if (last) {
             rows = *last == QLatin1String("all") ? 0 : parseInteger(QStringLiteral("--last"), *last, 1, INT_MAX);
@@ -81,6 +88,15 @@ public:
                 }
             }
         }
+        if (shapes) {
+            for (int b = 0; b < TrendFigures::kShapeBlocks; ++b) {
+                const QString key = QString::fromLatin1(shapeKeys[b]);
+                columns.push_back({key, TrendFigures::shapeBlockName(b)});
+                for (int v = 0; v < TrendFigures::kShapeValues; ++v) {
+                    columns.push_back({key + QStringLiteral("_%1").arg(v), TrendFigures::shapeValueName(b, v)});
+                }
+            }
+        }
         Table& table = doc.addTable(QStringLiteral("rows"), std::move(columns), QStringLiteral("走势图"));
         for (int r = 0; r < t.rowCount(); ++r) {
             std::vector<QJsonValue> cells = {t.issue(r), t.digit(r, 0), t.digit(r, 1),    t.digit(r, 2),
@@ -89,6 +105,14 @@ public:
                 for (int p = 0; p < TrendFigures::kPositions; ++p) {
                     for (int d = 0; d < 10; ++d) {
                         cells.emplace_back(t.omission(r, p, d));
+                    }
+                }
+            }
+            if (shapes) {
+                for (int b = 0; b < TrendFigures::kShapeBlocks; ++b) {
+                    cells.emplace_back(TrendFigures::shapeValueName(b, t.shape(r, b)));
+                    for (int v = 0; v < TrendFigures::kShapeValues; ++v) {
+                        cells.emplace_back(t.shapeOmission(r, b, v));
                     }
                 }
             }

@@ -2,6 +2,7 @@
 
 #include "gui/ChartCommands.h"
 #include "gui/MainWindow.h"
+#include "gui/bets/BetCommands.h"
 #include "gui/formula/FormulaTextCommands.h"
 #include "gui/history/HistoryTransferCommands.h"
 #include "gui/settings/SettingsMenu.h"
@@ -39,6 +40,13 @@ MainAssembly::MainAssembly(Session& session, SettingsStore& settings) : m_window
                                  .formulaModel = window.formulaModel(),
                                  .askSortSettings = [&window] { window.sortSettingsDialog()->exec(); }},
                                 &window);
+    // The bet list from the tally's kept digits, and its backtest.
+    new BetCommands(session,
+                    {.betList = buttons.betList,
+                     .prizeTable = window.settingsMenu()->prizeTableAction(),
+                     .tally = m_tally,
+                     .askSortSettings = [&window] { window.sortSettingsDialog()->exec(); }},
+                    &window);
     // The pictures: the trend chart and the formula hit chart.
     m_charts = new ChartCommands(session, {.trend = buttons.trend, .formulaGrid = window.formulaGrid()}, &window);
 }

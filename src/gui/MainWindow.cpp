@@ -1,26 +1,26 @@
 #include "gui/MainWindow.h"
 
-#include "session/Session.h"
-#include "session/SessionChoiceHost.h"
-#include "session/SessionEntryHost.h"
 #include "gui/AboutDialog.h"
-#include "gui/widgets/ExportNotice.h"
 #include "gui/history/EntryLine.h"
 #include "gui/history/HistoryGridModel.h"
 #include "gui/history/HistoryGridView.h"
 #include "gui/history/ParameterReferenceView.h"
-#include "platform/SettingsStore.h"
-#include "gui/widgets/GridWheelScroller.h"
 #include "gui/search/SearchWindow.h"
-#include "settings/Options.h"
 #include "gui/settings/SettingsMenu.h"
 #include "gui/tally/FormulaFilterDialog.h"
 #include "gui/tally/SortSettingsDialog.h"
-#include "verify/FormulaList.h"
 #include "gui/verify/ChoicePanel.h"
 #include "gui/verify/FormulaDrawColumns.h"
 #include "gui/verify/FormulaListModel.h"
 #include "gui/verify/FormulaListView.h"
+#include "gui/widgets/ExportNotice.h"
+#include "gui/widgets/GridWheelScroller.h"
+#include "platform/SettingsStore.h"
+#include "session/Session.h"
+#include "session/SessionChoiceHost.h"
+#include "session/SessionEntryHost.h"
+#include "settings/Options.h"
+#include "verify/FormulaList.h"
 
 #include <QAction>
 #include <QApplication>
@@ -237,8 +237,12 @@ QWidget* MainWindow::buildCommandColumn()
     layout->addWidget(m_choices);
     m_buttons.compute = addButton(QStringLiteral("计算公式(&C)"), QStringLiteral("computeButton"), false);
     m_buttons.backtest = addButton(QStringLiteral("方法回测"), QStringLiteral("backtestButton"), false);
+    m_buttons.betList = addButton(QStringLiteral("投注单"), QStringLiteral("betListButton"), false);
     layout->addWidget(m_buttons.compute);
-    layout->addWidget(m_buttons.backtest);
+    auto* tallyRow = new QHBoxLayout;
+    tallyRow->addWidget(m_buttons.backtest);
+    tallyRow->addWidget(m_buttons.betList);
+    layout->addLayout(tallyRow);
 
     auto* grid = new QGridLayout;
     struct Command {

@@ -49,6 +49,7 @@ public:
         QPushButton* addFormula = nullptr;
         QPushButton* compute = nullptr;
         QPushButton* backtest = nullptr;
+        QPushButton* betList = nullptr;
         QPushButton* importFormulaText = nullptr;
         QPushButton* onlineFormula = nullptr;
         QPushButton* exportAllKinds = nullptr;

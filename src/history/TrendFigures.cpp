@@ -1,8 +1,47 @@
 #include "history/TrendFigures.h"
 
+#include "history/NumberShape.h"
+
 #include <algorithm>
 
 namespace korvel {
+
+namespace {
+
+// The shapes of one draw, block by block (TrendFigures::shapeBlockName).
+std::array<std::int8_t, TrendFigures::kShapeBlocks> shapesOf(int d1, int d2, int d3)
+{
+    const int digits[3] = {d1, d2, d3};
+    std::array<std::int8_t, TrendFigures::kShapeBlocks> s{};
+    s[0] = static_cast<std::int8_t>(groupFormOf(d1, d2, d3));
+    for (int p = 0; p < 3; ++p) {
+        s[static_cast<std::size_t>(1 + p)] = static_cast<std::int8_t>(roadOf(digits[p]));
+        s[static_cast<std::size_t>(4 + p)] = static_cast<std::int8_t>(sizeClassOf(digits[p]));
+    }
+    return s;
+}
+
+// Counts, maxima, current and mean omission of `values` values over the rows, as for the digits.
+template <typename Omission>
+void summarise(TrendFigures::Summary& s, int rows, int values, int lastRow, const Omission& omission)
+{
+    for (int r = 0; r < rows; ++r) {
+        for (int v = 0; v < values; ++v) {
+            const int count = omission(r, v);
+            if (count == 0) {
+                ++s.count[static_cast<std::size_t>(v)];
+            }
+            s.maxOmission[static_cast<std::size_t>(v)] = std::max(s.maxOmission[static_cast<std::size_t>(v)], count);
+        }
+    }
+    for (int v = 0; v < values; ++v) {
+        const auto k = static_cast<std::size_t>(v);
+        s.currentOmission[k] = rows == 0 ? 0 : omission(lastRow, v);
+        s.meanOmission[k] = rows == 0 ? 0.0 : double(rows - s.count[k]) / double(s.count[k] + 1);
+    }
+}
+
+} // namespace
 
 TrendFigures::TrendFigures(const HistorySnapshot& snapshot, int lastRows)
 {
@@ -15,7 +54,16 @@ TrendFigures::TrendFigures(const HistorySnapshot& snapshot, int lastRows)
 
     // Omission runs over the whole history; the rows before the first shown only carry it in.
     std::array<std::int32_t, kPositions * 10> running{};
+    std::array<std::int32_t, kShapeBlocks * kShapeValues> runningShapes{};
     for (int r = 0; r < n; ++r) {
+        const auto shapes = shapesOf(columns[0][static_cast<std::size_t>(r)], columns[1][static_cast<std::size_t>(r)],
+                                     columns[2][static_cast<std::size_t>(r)]);
+        for (int b = 0; b < kShapeBlocks; ++b) {
+            for (int v = 0; v < kShapeValues; ++v) {
+                std::int32_t& count = runningShapes[static_cast<std::size_t>(b * kShapeValues + v)];
+                count = shapes[static_cast<std::size_t>(b)] == v ? 0 : count + 1;
+            }
+        }
         for (int p = 0; p < kPositions; ++p) {
             const int drawn = columns[p][static_cast<std::size_t>(r)];
             for (int d = 0; d < 10; ++d) {
@@ -32,6 +80,12 @@ TrendFigures::TrendFigures(const HistorySnapshot& snapshot, int lastRows)
             row.digits[static_cast<std::size_t>(p)] = static_cast<std::int8_t>(columns[p][static_cast<std::size_t>(r)]);
         }
         row.omission = running;
+        row.shapes = shapes;
+        row.shapeOmission = runningShapes;
+    }
+    for (int b = 0; b < kShapeBlocks; ++b) {
+        summarise(m_shapeSummaries[static_cast<std::size_t>(b)], shown, kShapeValues, shown - 1,
+                  [this, b](int r, int v) { return shapeOmission(r, b, v); });
     }
 
     for (int p = 0; p < kPositions; ++p) {
@@ -99,6 +153,23 @@ QString TrendFigures::positionName(int position)
     default:
         return QStringLiteral("个位");
     }
+}
+
+QString TrendFigures::shapeBlockName(int block)
+{
+    if (block == 0) {
+        return QStringLiteral("组选形态");
+    }
+    const int position = (block - 1) % 3;
+    return positionName(position) + (block <= 3 ? QStringLiteral("012路") : QStringLiteral("大中小"));
+}
+
+QString TrendFigures::shapeValueName(int block, int value)
+{
+    if (block == 0) {
+        return groupFormName(static_cast<GroupForm>(value));
+    }
+    return block <= 3 ? QString::number(value) : sizeClassName(value);
 }
 
 QString TrendFigures::summaryName(int which)

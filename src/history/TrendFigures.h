@@ -27,10 +27,15 @@ namespace korvel {
 //   平均遗漏 (mean)     (n - k) / (k + 1): the appearances cut the rows shown into k + 1 stretches without
 //                       the digit (before the first, between two, after the last; empty ones included), and
 //                       this is their mean length. A digit never drawn in the rows has mean n.
+// Beside the digits, seven blocks of three shapes each, with omission counts and summaries of the same
+// kind: "组选形态" (豹子, 组三, 组六), the 012路 of each position (0, 1, 2) and the 大中小 of each position (大 7-9,
+// 中 3-6, 小 0-2) — the shapes the bet filters cut by.
 // Plain data, built in one pass over the history; an empty history gives no rows.
 class TrendFigures {
 public:
     static constexpr int kPositions = 3;
+    static constexpr int kShapeBlocks = 7; // 组选形态, 百/十/个位012路, 百/十/个位大中小
+    static constexpr int kShapeValues = 3;
 
     struct Summary {
         std::array<int, 10> count{};
@@ -66,6 +71,21 @@ public:
 
     const Summary& summary(int position) const { return m_summaries[static_cast<std::size_t>(position)]; }
 
+    // The shape (0..2) of block `block` on a row, and the omission count of each of its values; the block's
+    // summaries use the first three entries of each array.
+    int shape(int row, int block) const
+    {
+        return m_rows[static_cast<std::size_t>(row)].shapes[static_cast<std::size_t>(block)];
+    }
+    int shapeOmission(int row, int block, int value) const
+    {
+        return m_rows[static_cast<std::size_t>(row)]
+            .shapeOmission[static_cast<std::size_t>(block * kShapeValues + value)];
+    }
+    const Summary& shapeSummary(int block) const { return m_shapeSummaries[static_cast<std::size_t>(block)]; }
+    static QString shapeBlockName(int block);            // "组选形态", "百位012路", ..., "个位大中小"
+    static QString shapeValueName(int block, int value); // "豹子"/"组三"/"组六", "0"/"1"/"2", "大"/"中"/"小"
+
     // The captions of the chart, for the window, the sheet and the command line.
     static QString positionName(int position); // "百位", "十位", "个位"
     static QString summaryName(int which);     // 0 出现次数, 1 平均遗漏, 2 最大遗漏, 3 当前遗漏
@@ -76,11 +96,14 @@ private:
         QString issue;
         std::array<std::int8_t, kPositions> digits{};
         std::array<std::int32_t, kPositions * 10> omission{};
+        std::array<std::int8_t, kShapeBlocks> shapes{};
+        std::array<std::int32_t, kShapeBlocks * kShapeValues> shapeOmission{};
     };
 
     int m_firstDraw = 0;
     std::vector<Row> m_rows;
     std::array<Summary, kPositions> m_summaries{};
+    std::array<Summary, kShapeBlocks> m_shapeSummaries{};
 };
 
 } // namespace korvel

@@ -1,9 +1,9 @@
 #include "session/TallyCommand.h"
 
-#include "session/Session.h"
 #include "formula/FormulaStore.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
+#include "session/Session.h"
 #include "settings/Options.h"
 #include "verify/FormulaList.h"
 
@@ -45,6 +45,7 @@ TallyCommand::Run TallyCommand::compute(const std::function<void()>& askSortSett
                                selectionOf(m_session.formulas()), m_session.sortSettings(), m_tally);
     if (run.outcome.done()) {
         run.view = TallyResult::setupOf(choice, m_session.nextIssue(), m_session.verifyIssue());
+        m_lastView = run.view;
     }
     return run;
 }

@@ -41,10 +41,13 @@ public:
     Run compute(const std::function<void()>& askSortSettings = {});
 
     const TallySet& tally() const { return m_tally; }
+    // The view of the last run that tallied (what its slots of tally() mean), or nullopt before one.
+    const std::optional<TallyResult::Setup>& lastView() const { return m_lastView; }
 
 private:
     Session& m_session;
     TallySet m_tally;
+    std::optional<TallyResult::Setup> m_lastView;
 };
 
 // The selected formulas of the list, in list order (the history ranking counts these).

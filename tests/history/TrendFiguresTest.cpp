@@ -147,5 +147,43 @@ TEST(TrendFigures, RealHistoryCountsAgreeWithTheDigits)
     }
 }
 
+TEST(TrendFigures, ShapeBlocksCountTheirOmissionsLikeTheDigits)
+{
+    // 583 129 570 组六, 066 220 组三, 513 组六.
+    const TrendFigures t(kSix, 0);
+    EXPECT_EQ(TrendFigures::shapeBlockName(0), QStringLiteral("组选形态"));
+    EXPECT_EQ(TrendFigures::shapeBlockName(1), QStringLiteral("百位012路"));
+    EXPECT_EQ(TrendFigures::shapeBlockName(6), QStringLiteral("个位大中小"));
+    EXPECT_EQ(TrendFigures::shapeValueName(0, 1), QStringLiteral("组三"));
+    EXPECT_EQ(TrendFigures::shapeValueName(4, 0), QStringLiteral("大"));
+    const int pairOmission[6] = {1, 2, 3, 0, 0, 1};
+    const int distinctOmission[6] = {0, 0, 0, 1, 2, 0};
+    for (int r = 0; r < 6; ++r) {
+        EXPECT_EQ(t.shapeOmission(r, 0, 0), r + 1) << r; // no 豹子 at all
+        EXPECT_EQ(t.shapeOmission(r, 0, 1), pairOmission[r]) << r;
+        EXPECT_EQ(t.shapeOmission(r, 0, 2), distinctOmission[r]) << r;
+    }
+    EXPECT_EQ(t.shape(3, 0), 1);
+    // 百位 5 1 5 0 2 5: roads 2 1 2 0 2 2.
+    const int road0[6] = {1, 2, 3, 0, 1, 2};
+    const int road1[6] = {1, 0, 1, 2, 3, 4};
+    for (int r = 0; r < 6; ++r) {
+        EXPECT_EQ(t.shapeOmission(r, 1, 0), road0[r]) << r;
+        EXPECT_EQ(t.shapeOmission(r, 1, 1), road1[r]) << r;
+    }
+    // 个位 3 9 0 6 0 3: 中 大 小 中 小 中; 大 shows once, on the second draw.
+    EXPECT_EQ(t.shape(1, 6), 0);
+    EXPECT_EQ(t.shapeOmission(5, 6, 0), 4);
+    EXPECT_EQ(t.shapeOmission(5, 6, 1), 0);
+    // 组三 over the six rows: twice, longest gap 3, now 1, mean (6 - 2) / 3.
+    const TrendFigures::Summary& pair = t.shapeSummary(0);
+    EXPECT_EQ(pair.count[1], 2);
+    EXPECT_EQ(pair.maxOmission[1], 3);
+    EXPECT_EQ(pair.currentOmission[1], 1);
+    EXPECT_DOUBLE_EQ(pair.meanOmission[1], 4.0 / 3.0);
+    EXPECT_EQ(pair.count[0], 0);
+    EXPECT_DOUBLE_EQ(pair.meanOmission[0], 6.0);
+}
+
 } // namespace
 } // namespace korvel

@@ -3,11 +3,11 @@
 
 A file includes headers of its own folder and of the folders below it, never one above:
 
-    platform < settings < history < formula < verify < tally < search < session < {gui, cli}
+    platform < settings < history < formula < verify < tally < search < bets < session < {gui, cli}
 
 gui/ and cli/ are the two front ends; neither includes the other. Inside gui/ the same rule holds again:
 
-    gui/widgets < gui/settings < gui/history < gui/formula < gui/verify < gui/tally < gui/search < gui/
+    gui/widgets < gui/settings < gui/history < gui/formula < gui/verify < gui/tally < gui/search < gui/bets < gui/
 
 so a subsystem's window never includes the main window or a window of a subsystem above it (it is handed
 what it needs). Only gui/ includes QtWidgets. Each folder is its own static library linked in this order,
@@ -20,9 +20,9 @@ import os
 import re
 import sys
 
-CORE = ["platform", "settings", "history", "formula", "verify", "tally", "search", "session"]
+CORE = ["platform", "settings", "history", "formula", "verify", "tally", "search", "bets", "session"]
 FRONT_ENDS = ["gui", "cli"]
-GUI = ["widgets", "settings", "history", "formula", "verify", "tally", "search"]
+GUI = ["widgets", "settings", "history", "formula", "verify", "tally", "search", "bets"]
 INCLUDE = re.compile(r'\s*#\s*include\s+([<"])([^">]+)[">]')
 # The QtWidgets classes a core file could plausibly reach for, when Qt's own folder is not given.
 KNOWN_WIDGETS = {

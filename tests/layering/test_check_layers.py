@@ -36,7 +36,23 @@ class LayeringCheck(unittest.TestCase):
             "gui/tally/BacktestWindow.h": '#include "gui/widgets/PngExport.h"\n#include "session/Session.h"\n',
             "gui/MainWindow.h": '#include "gui/tally/BacktestWindow.h"\n',
             "cli/Cli.h": '#include "session/Session.h"\n',
+            "bets/BetList.h": '#include "search/SearchSession.h"\n',
+            "session/BetCommand.h": '#include "bets/BetList.h"\n',
+            "gui/bets/BetListWindow.h": '#include "gui/search/SearchWindow.h"\n#include "bets/BetList.h"\n',
+            "gui/MainAssembly.h": '#include "gui/bets/BetListWindow.h"\n',
         }), [])
+
+    def test_bets_stand_between_search_and_session(self):
+        found = faults({
+            "bets/BetList.h": '#include "session/Session.h"\n',
+            "search/Walk.h": '#include "bets/BetList.h"\n',
+            "gui/search/SearchWindow.h": '#include "gui/bets/BetListWindow.h"\n',
+        })
+        self.assertEqual([(p, why) for p, _, _, why in found], [
+            ("bets/BetList.h", "bets is below session"),
+            ("gui/search/SearchWindow.h", "gui/search is below gui/bets"),
+            ("search/Walk.h", "search is below bets"),
+        ])
 
     def test_an_include_one_layer_up_is_refused(self):
         self.assertEqual(faults({"history/Draws.h": '#pragma once\n#include "formula/Formula.h"\n'}),

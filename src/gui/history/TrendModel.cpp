@@ -38,8 +38,32 @@ int TrendModel::digitOfColumn(int column)
     return column >= ColFirstDigit && column < ColSum ? (column - ColFirstDigit) % 10 : -1;
 }
 
+int TrendModel::shapeBlockOfColumn(int column)
+{
+    return column >= ColFirstShape && column < ColumnCount ? (column - ColFirstShape) / TrendFigures::kShapeValues : -1;
+}
+
+int TrendModel::shapeValueOfColumn(int column)
+{
+    return column >= ColFirstShape && column < ColumnCount ? (column - ColFirstShape) % TrendFigures::kShapeValues : -1;
+}
+
+QString TrendModel::blockCaption(int column)
+{
+    if (const int p = positionOfColumn(column); p >= 0) {
+        return TrendFigures::positionName(p);
+    }
+    if (const int b = shapeBlockOfColumn(column); b >= 0) {
+        return TrendFigures::shapeBlockName(b);
+    }
+    return {};
+}
+
 QString TrendModel::columnCaption(int column)
 {
+    if (const int b = shapeBlockOfColumn(column); b >= 0) {
+        return TrendFigures::shapeValueName(b, shapeValueOfColumn(column));
+    }
     switch (column) {
     case ColIssue:
         return QStringLiteral("期号");
@@ -71,6 +95,15 @@ QColor TrendModel::positionColour(int position)
     }
 }
 
+QColor TrendModel::shapeColour(int block)
+{
+    // 组选形态 purple; 012路 and 大中小 in darker and lighter browns, so that the two families read apart.
+    if (block == 0) {
+        return QColor(0x7B, 0x3F, 0xA0);
+    }
+    return block <= 3 ? QColor(0x8C, 0x56, 0x2B) : QColor(0x3F, 0x7F, 0x86);
+}
+
 QString TrendModel::cellText(int row, int column) const
 {
     const TrendFigures& t = m_figures;
@@ -80,11 +113,12 @@ QString TrendModel::cellText(int row, int column) const
             return TrendFigures::summaryName(which);
         }
         const int p = positionOfColumn(column);
-        if (p < 0) {
+        const int b = shapeBlockOfColumn(column);
+        if (p < 0 && b < 0) {
             return {};
         }
-        const auto d = static_cast<std::size_t>(digitOfColumn(column));
-        const TrendFigures::Summary& s = t.summary(p);
+        const auto d = static_cast<std::size_t>(p >= 0 ? digitOfColumn(column) : shapeValueOfColumn(column));
+        const TrendFigures::Summary& s = p >= 0 ? t.summary(p) : t.shapeSummary(b);
         switch (which) {
         case 0:
             return QString::number(s.count[d]);
@@ -111,6 +145,10 @@ QString TrendModel::cellText(int row, int column) const
         return t.bigSmallText(row);
     default:
         break;
+    }
+    if (const int b = shapeBlockOfColumn(column); b >= 0) {
+        const int v = shapeValueOfColumn(column);
+        return t.shape(row, b) == v ? columnCaption(column) : QString::number(t.shapeOmission(row, b, v));
     }
     const int p = positionOfColumn(column);
     const int d = digitOfColumn(column);
@@ -140,6 +178,10 @@ QVariant TrendModel::data(const QModelIndex& index, int role) const
         if (isSummaryRow(row)) {
             return static_cast<int>(column == ColIssue ? Cell::SummaryLabel : Cell::Summary);
         }
+        if (const int b = shapeBlockOfColumn(column); b >= 0) {
+            return static_cast<int>(m_figures.shape(row, b) == shapeValueOfColumn(column) ? Cell::Drawn
+                                                                                          : Cell::Omission);
+        }
         if (p < 0) {
             return static_cast<int>(Cell::Plain);
         }
@@ -147,6 +189,8 @@ QVariant TrendModel::data(const QModelIndex& index, int role) const
     }
     case PositionRole:
         return positionOfColumn(column);
+    case ShapeBlockRole:
+        return shapeBlockOfColumn(column);
     default:
         return {};
     }
@@ -161,6 +205,9 @@ QVariant TrendModel::headerData(int section, Qt::Orientation orientation, int ro
         if (role == PositionRole) {
             return positionOfColumn(section);
         }
+        if (role == ShapeBlockRole) {
+            return shapeBlockOfColumn(section);
+        }
     }
     return QAbstractTableModel::headerData(section, orientation, role);
 }
@@ -170,8 +217,7 @@ QString TrendModel::toTabText() const
     QStringList lines;
     QStringList header;
     for (int c = 0; c < ColumnCount; ++c) {
-        const int p = positionOfColumn(c);
-        header << (p >= 0 ? TrendFigures::positionName(p) + columnCaption(c) : columnCaption(c));
+        header << blockCaption(c) + columnCaption(c);
     }
     lines << header.join(QLatin1Char('\t'));
     for (int r = 0; r < rowCount(); ++r) {
@@ -181,6 +227,9 @@ QString TrendModel::toTabText() const
             if (isSummaryRow(r) && r - m_figures.rowCount() == 1 && positionOfColumn(c) >= 0) {
                 const auto d = static_cast<std::size_t>(digitOfColumn(c));
                 cells << QString::number(m_figures.summary(positionOfColumn(c)).meanOmission[d], 'f', 2);
+            } else if (isSummaryRow(r) && r - m_figures.rowCount() == 1 && shapeBlockOfColumn(c) >= 0) {
+                const auto v = static_cast<std::size_t>(shapeValueOfColumn(c));
+                cells << QString::number(m_figures.shapeSummary(shapeBlockOfColumn(c)).meanOmission[v], 'f', 2);
             } else {
                 cells << cellText(r, c);
             }
@@ -196,11 +245,13 @@ SheetGrid TrendModel::toSheet() const
     // Row 0 names the positions over their blocks, row 1 the columns.
     for (int c = 0; c < ColumnCount; ++c) {
         const int p = positionOfColumn(c);
-        if (p >= 0 && digitOfColumn(c) == 0) {
-            grid.setText(0, c, TrendFigures::positionName(p));
+        if ((p >= 0 && digitOfColumn(c) == 0) || shapeValueOfColumn(c) == 0) {
+            grid.setText(0, c, blockCaption(c));
         }
         if (p >= 0) {
             grid.setNumber(1, c, digitOfColumn(c));
+        } else if (shapeBlockOfColumn(c) > 0 && shapeBlockOfColumn(c) <= 3) {
+            grid.setNumber(1, c, shapeValueOfColumn(c));
         } else {
             grid.setText(1, c, columnCaption(c));
         }
@@ -222,6 +273,16 @@ SheetGrid TrendModel::toSheet() const
                     grid.setNumber(out, columnOf(p, static_cast<int>(d)), v);
                 }
             }
+            for (int b = 0; b < TrendFigures::kShapeBlocks; ++b) {
+                const TrendFigures::Summary& s = t.shapeSummary(b);
+                for (std::size_t v = 0; v < TrendFigures::kShapeValues; ++v) {
+                    const double x = which == 0   ? s.count[v]
+                                     : which == 1 ? s.meanOmission[v]
+                                     : which == 2 ? s.maxOmission[v]
+                                                  : s.currentOmission[v];
+                    grid.setNumber(out, shapeColumnOf(b, static_cast<int>(v)), x);
+                }
+            }
             continue;
         }
         grid.setText(out, ColIssue, t.issue(r));
@@ -239,6 +300,17 @@ SheetGrid TrendModel::toSheet() const
         grid.setNumber(out, ColSpan, t.span(r));
         grid.setText(out, ColOddEven, t.oddEvenText(r));
         grid.setText(out, ColBigSmall, t.bigSmallText(r));
+        for (int b = 0; b < TrendFigures::kShapeBlocks; ++b) {
+            for (int v = 0; v < TrendFigures::kShapeValues; ++v) {
+                const int c = shapeColumnOf(b, v);
+                if (t.shape(r, b) == v) {
+                    grid.setText(out, c, columnCaption(c));
+                    grid.setFill(out, c, 0xFFE08A);
+                } else {
+                    grid.setNumber(out, c, t.shapeOmission(r, b, v));
+                }
+            }
+        }
     }
     return grid;
 }

@@ -22,6 +22,7 @@ void TrendDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     const auto cell = static_cast<TrendModel::Cell>(index.data(TrendModel::CellRole).toInt());
     const int position = TrendModel::positionOfColumn(index.column());
     const QRect r = option.rect;
+    const int shapeBlock = TrendModel::shapeBlockOfColumn(index.column());
     if (cell == TrendModel::Cell::Summary || cell == TrendModel::Cell::SummaryLabel) {
         painter->fillRect(r, m_summaryGround);
     } else if (position >= 0) {
@@ -29,7 +30,15 @@ void TrendDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     }
     const QString text = index.data(Qt::DisplayRole).toString();
     painter->save();
-    if (cell == TrendModel::Cell::Drawn) {
+    if (cell == TrendModel::Cell::Drawn && shapeBlock >= 0) {
+        // A shape is a word or a digit on a tile in its block's colour, set apart from the digit balls.
+        painter->fillRect(r.adjusted(1, 1, -1, -1), TrendModel::shapeColour(shapeBlock));
+        painter->setPen(Qt::white);
+        QFont bold = option.font;
+        bold.setBold(true);
+        painter->setFont(bold);
+        painter->drawText(r, Qt::AlignCenter, text);
+    } else if (cell == TrendModel::Cell::Drawn) {
         const int d = std::min(r.width(), r.height()) - 3;
         const QRect ball(r.center().x() - d / 2, r.center().y() - d / 2, d, d);
         painter->setRenderHint(QPainter::Antialiasing);
@@ -47,7 +56,8 @@ void TrendDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         painter->drawText(r, Qt::AlignCenter, text);
     }
     // The blocks are set off by a darker rule on their left.
-    if (position >= 0 && TrendModel::digitOfColumn(index.column()) == 0) {
+    if ((position >= 0 && TrendModel::digitOfColumn(index.column()) == 0) ||
+        TrendModel::shapeValueOfColumn(index.column()) == 0) {
         painter->setPen(QColor(0x80, 0x80, 0x80));
         painter->drawLine(r.topLeft(), r.bottomLeft());
     }
@@ -77,7 +87,8 @@ void TrendHeader::paintEvent(QPaintEvent*)
     const auto x = [this](int section) { return sectionViewportPosition(section); };
     for (int c = 0; c < count(); ++c) {
         const int p = TrendModel::positionOfColumn(c);
-        const QRect lower = p >= 0 ? QRect(x(c), half, sectionSize(c), h - half) : QRect(x(c), 0, sectionSize(c), h);
+        const bool twoLines = p >= 0 || TrendModel::shapeBlockOfColumn(c) >= 0;
+        const QRect lower = twoLines ? QRect(x(c), half, sectionSize(c), h - half) : QRect(x(c), 0, sectionSize(c), h);
         painter.setPen(palette().color(QPalette::Mid));
         painter.drawRect(lower.adjusted(0, 0, -1, -1));
         painter.setPen(p >= 0 ? TrendModel::positionColour(p) : palette().color(QPalette::ButtonText));
@@ -94,6 +105,14 @@ void TrendHeader::paintEvent(QPaintEvent*)
         painter.setFont(bold);
         painter.drawText(upper, Qt::AlignCenter, TrendFigures::positionName(p));
         painter.setFont(font());
+    }
+    for (int b = 0; b < TrendFigures::kShapeBlocks; ++b) {
+        const int first = TrendModel::shapeColumnOf(b, 0);
+        const int last = TrendModel::shapeColumnOf(b, TrendFigures::kShapeValues - 1);
+        const QRect upper(x(first), 0, x(last) + sectionSize(last) - x(first), half);
+        painter.fillRect(upper.adjusted(1, 1, -1, -1), TrendModel::shapeColour(b));
+        painter.setPen(Qt::white);
+        painter.drawText(upper, Qt::AlignCenter, TrendFigures::shapeBlockName(b));
     }
 }
 
@@ -127,6 +146,11 @@ void TrendView::applyColumnWidths()
             w = std::max(fm.horizontalAdvance(QStringLiteral("2026253")),
                          fm.horizontalAdvance(QStringLiteral("出现次数"))) +
                 14;
+        } else if (TrendModel::shapeBlockOfColumn(c) == 0) {
+            w = fm.horizontalAdvance(QStringLiteral("豹子")) + 10;
+        } else if (TrendModel::shapeBlockOfColumn(c) > 0) {
+            // Three columns must carry the block's caption ("百位012路") above them.
+            w = std::max(digit, fm.horizontalAdvance(QStringLiteral("百位012路")) / 3 + 4);
         } else if (TrendModel::positionOfColumn(c) < 0) {
             w = caption;
         }

@@ -1,8 +1,9 @@
 #include "gui/settings/SettingsMenu.h"
 
-#include "session/Session.h"
 #include "history/DrawFileImport.h"
+#include "session/Session.h"
 #include "settings/Options.h"
+#include "settings/PrizeTable.h"
 
 namespace korvel {
 
@@ -44,6 +45,11 @@ SettingsMenu::SettingsMenu(Session& session, QWidget* parent)
     m_pl3 = addCheckable(m_gameMenu, Options::gameCaption(Options::kGamePl3), QStringLiteral("actionGamePl3"));
     onTrigger(m_fc3d, [this] { m_session.options().setGame(Options::kGameFc3d); });
     onTrigger(m_pl3, [this] { m_session.options().setGame(Options::kGamePl3); });
+
+    m_prizes = addAction(QStringLiteral("奖金设置(&J)"));
+    m_prizes->setObjectName(QStringLiteral("actionPrizeTable"));
+    m_prizes->setToolTip(QStringLiteral("投注单的每注金额与直选、组三、组六奖金"));
+    connect(m_prizes, &QAction::triggered, this, [this] { askPrizeTable(m_session.settings(), m_session.dialogs()); });
 
     addSeparator();
     m_restore = addAction(QStringLiteral("恢复默认设置(&R)"));

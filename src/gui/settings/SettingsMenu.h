@@ -29,6 +29,8 @@ public:
     QMenu* gameMenu() const { return m_gameMenu; }
     QAction* fc3dAction() const { return m_fc3d; }
     QAction* pl3Action() const { return m_pl3; }
+    // "奖金设置(&J)": the prize table of the bet lists.
+    QAction* prizeTableAction() const { return m_prizes; }
     // "导入内置历史" (handled here) and "关于" (the window opens the box).
     QAction* aboutAction() const { return m_about; }
 
@@ -49,6 +51,7 @@ private:
     QMenu* m_gameMenu;
     QAction* m_fc3d;
     QAction* m_pl3;
+    QAction* m_prizes;
     QAction* m_repair;
     QAction* m_restore;
     QAction* m_importBundled;

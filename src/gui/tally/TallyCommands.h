@@ -1,7 +1,7 @@
 #pragma once
 
-#include "session/TallyCommand.h"
 #include "formula/FormulaKind.h"
+#include "session/TallyCommand.h"
 #include "tally/TallyChoice.h"
 
 #include <QHash>
@@ -78,6 +78,8 @@ public:
     QProgressDialog* rankingProgress() const;
     bool rankingRunning() const;
     const TallySet& tally() const { return m_command.tally(); }
+    // The tally of the last 计算公式 run and its view, for the bet list.
+    const TallyCommand& command() const { return m_command; }
 
 signals:
     // A ranking run ended: complete, or stopped (nothing shown).

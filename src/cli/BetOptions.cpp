@@ -1,0 +1,214 @@
+#include "cli/BetOptions.h"
+
+#include "bets/FilterSets.h"
+#include "cli/Arguments.h"
+#include "cli/Choices.h"
+#include "cli/CliContext.h"
+#include "cli/CliError.h"
+#include "session/Session.h"
+#include "tally/SortSettings.h"
+
+#include <QRegularExpression>
+
+namespace korvel::cli {
+
+namespace {
+
+int keepPosition(const QString& word)
+{
+    const QString w = word.trimmed();
+    if (w == QStringLiteral("百位") || w == QStringLiteral("百") || w == QLatin1String("hundreds")) {
+        return 0;
+    }
+    if (w == QStringLiteral("十位") || w == QStringLiteral("十") || w == QLatin1String("tens")) {
+        return 1;
+    }
+    if (w == QStringLiteral("个位") || w == QStringLiteral("个") || w == QLatin1String("units")) {
+        return 2;
+    }
+    return -1;
+}
+
+template <typename T> T orUsage(std::optional<T> value, const QString& option, const QString& error)
+{
+    if (!value) {
+        usageError(QStringLiteral("bets %1: %2").arg(option, error));
+    }
+    return *value;
+}
+
+template <std::size_t N>
+void setValues(BetFilters::Choice<N>& choice, const std::optional<QString>& text, const QString& option, int max)
+{
+    if (!text) {
+        return;
+    }
+    QString error;
+    const std::vector<int> values = orUsage(parseValueList(*text, 0, max, &error), option, error);
+    choice.on = true;
+    choice.values.reset();
+    for (int v : values) {
+        choice.values.set(static_cast<std::size_t>(v));
+    }
+}
+
+void setRatio(BetFilters::Choice<4>& choice, const std::optional<QString>& text, const QString& option)
+{
+    if (!text) {
+        return;
+    }
+    QString error;
+    choice.on = true;
+    choice.values = orUsage(parseRatioSet(*text, &error), option, error);
+}
+
+} // namespace
+
+QString betOptionsHelp()
+{
+    return QStringLiteral(
+        "  --bet PLAY          直选 (direct, default) or 组选 (group: the 组三 and 组六 sets)\n"
+        "  --keep POS=DIGITS   the digits kept at a position (百位, 十位, 个位), e.g. --keep 百位=1,2,3; a\n"
+        "                      position not given keeps all ten (or, with --from-tally, what the tally kept)\n"
+        "  --position P        the tally's position choice: 1 个位, 2 十位, 3 百位 (default 3)\n"
+        "  --play PLAY         the tally's play: 单选 (default), 通选, 单双 or 大小\n"
+        "  --sense SENSE       kill / keep (default kill)\n"
+        "  --method M          selected (计算选中公式, default) or best (最优公式法)\n"
+        "  --keep-limit N      best method: digits kept (default 3)\n"
+        "Filters (缩水), each given turns that filter on:\n"
+        "  --sum VALUES        和值, e.g. 10-12 or 8,10,15\n"
+        "  --span VALUES       跨度, e.g. 3-5\n"
+        "  --form FORMS        形态: 豹子, 组三, 组六 (comma-separated)\n"
+        "  --dan DIGITS        胆码: at least one of the digits; with --dan-all every one of them\n"
+        "  --odd-even RATIOS   奇偶比, e.g. 2:1 or 2:1,1:2\n"
+        "  --big-small RATIOS  大小比 (5-9 big), e.g. 2:1\n"
+        "  --prime RATIOS      质合比 (1 2 3 5 7 prime), e.g. 1:2\n"
+        "  --road PATTERNS     012路 of 百十个, e.g. 012,120 (* for any)\n"
+        "  --exclude-last K    leave out the numbers drawn in the newest K draws\n"
+        "  --filter-set NAME   start from the saved filter set NAME (the options above change it)\n"
+        "  --save-filter-set NAME  save the filters as NAME\n");
+}
+
+BetOptions takeBetOptions(Arguments& args, CliContext& context, bool forBacktest)
+{
+    BetOptions o;
+    if (const auto bet = args.value(QStringLiteral("--bet"))) {
+        if (*bet == QStringLiteral("直选") || *bet == QLatin1String("direct")) {
+            o.play = BetPlay::Direct;
+        } else if (*bet == QStringLiteral("组选") || *bet == QLatin1String("group")) {
+            o.play = BetPlay::Group;
+        } else {
+            usageError(QStringLiteral("bets --bet: \"%1\" is not 直选 or 组选").arg(*bet));
+        }
+    }
+    for (const QString& keep : args.values(QStringLiteral("--keep"))) {
+        const qsizetype eq = keep.indexOf(QLatin1Char('='));
+        const int p = eq > 0 ? keepPosition(keep.left(eq)) : -1;
+        if (p < 0) {
+            usageError(QStringLiteral("bets --keep: \"%1\" is not POSITION=DIGITS (百位=1,2,3)").arg(keep));
+        }
+        const QString digits = keep.mid(eq + 1);
+        std::bitset<10> set;
+        if (!digits.trimmed().isEmpty()) {
+            QString error;
+            set = orUsage(parseDigitSet(digits, &error), QStringLiteral("--keep"), error);
+        }
+        o.keep[static_cast<std::size_t>(p)] = set;
+    }
+
+    if (const auto name = args.value(QStringLiteral("--filter-set"))) {
+        const auto set = FilterSets(context.settings()).load(*name);
+        if (!set) {
+            usageError(QStringLiteral("bets --filter-set: no saved filter set \"%1\"").arg(*name));
+        }
+        o.filters = *set;
+    }
+    BetFilters& f = o.filters;
+    setValues(f.sum, args.value(QStringLiteral("--sum")), QStringLiteral("--sum"), 27);
+    setValues(f.span, args.value(QStringLiteral("--span")), QStringLiteral("--span"), 9);
+    if (const auto forms = args.value(QStringLiteral("--form"))) {
+        f.form.on = true;
+        f.form.values.reset();
+        for (const QString& word : forms->split(QRegularExpression(QStringLiteral("[,，|]")), Qt::SkipEmptyParts)) {
+            const auto form = parseGroupForm(word);
+            if (!form) {
+                usageError(QStringLiteral("bets --form: \"%1\" is not 豹子, 组三 or 组六").arg(word));
+            }
+            f.form.values.set(static_cast<std::size_t>(*form));
+        }
+    }
+    if (const auto dan = args.value(QStringLiteral("--dan"))) {
+        QString error;
+        f.dan.on = true;
+        f.dan.digits = orUsage(parseDigitSet(*dan, &error), QStringLiteral("--dan"), error);
+    }
+    if (args.flag(QStringLiteral("--dan-all"))) {
+        if (!f.dan.on) {
+            usageError(QStringLiteral("bets --dan-all needs --dan"));
+        }
+        f.dan.all = true;
+    }
+    setRatio(f.oddCount, args.value(QStringLiteral("--odd-even")), QStringLiteral("--odd-even"));
+    setRatio(f.bigCount, args.value(QStringLiteral("--big-small")), QStringLiteral("--big-small"));
+    setRatio(f.primeCount, args.value(QStringLiteral("--prime")), QStringLiteral("--prime"));
+    if (const auto road = args.value(QStringLiteral("--road"))) {
+        QString error;
+        f.road.on = true;
+        f.road.values = orUsage(parseRoadPatterns(*road, &error), QStringLiteral("--road"), error);
+    }
+    if (const auto recent = args.value(QStringLiteral("--exclude-last"))) {
+        f.recent.on = true;
+        f.recent.draws = parseInteger(QStringLiteral("--exclude-last"), *recent, 1, 100000);
+    }
+    o.saveFilterSet = args.value(QStringLiteral("--save-filter-set"));
+
+    TallyChoice& c = o.choice;
+    c.position = 3;
+    if (const auto position = args.value(QStringLiteral("--position"))) {
+        c.position = parsePosition(QStringLiteral("--position"), *position);
+    }
+    if (const auto play = args.value(QStringLiteral("--play"))) {
+        const Session::PlayChoice p = parsePlayChoice(QStringLiteral("--play"), *play);
+        c.groupPlay = p == Session::PlayChoice::Group;
+        c.category = p == Session::PlayChoice::OddEven    ? CategoryPlay::OddEven
+                     : p == Session::PlayChoice::BigSmall ? CategoryPlay::BigSmall
+                                                          : CategoryPlay::None;
+        if (forBacktest && c.category != CategoryPlay::None) {
+            usageError(QStringLiteral("bets backtest --play: the backtest offers 单选 and 通选"));
+        }
+        if (c.groupPlay && c.position == 1) {
+            usageError(QStringLiteral("bets: 个位 has no 通选"));
+        }
+    }
+    c.kill = takeOptionalSense(args).value_or(true);
+    c.method = TallyMethod::Selected;
+    if (const auto method = args.value(QStringLiteral("--method"))) {
+        if (*method == QLatin1String("best") || *method == QStringLiteral("最优公式法")) {
+            c.method = TallyMethod::Best;
+        } else if (*method != QLatin1String("selected") && *method != QStringLiteral("计算选中公式")) {
+            usageError(QStringLiteral("bets --method: \"%1\" is not selected or best").arg(*method));
+        }
+    }
+    if (const auto limit = args.value(QStringLiteral("--keep-limit"))) {
+        if (c.method != TallyMethod::Best) {
+            usageError(QStringLiteral("bets: --keep-limit belongs to --method best"));
+        }
+        o.keepLimit = parseInteger(QStringLiteral("--keep-limit"), *limit, 0, 10);
+    }
+    return o;
+}
+
+void confirmSortSettings(Session& session, const BetOptions& options, const QString&)
+{
+    if (options.choice.method != TallyMethod::Best) {
+        return;
+    }
+    SortDialogState& dialog = session.sortDialogState();
+    dialog.activate();
+    if (options.keepLimit) {
+        dialog.setLimitText(QString::number(*options.keepLimit));
+    }
+    session.sortSettings() = dialog.confirm();
+}
+
+} // namespace korvel::cli
