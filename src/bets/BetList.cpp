@@ -288,20 +288,25 @@ BetWorth BetList::worth(const PrizeTable& prizes) const
     BetWorth w;
     w.bets = size();
     w.cost = static_cast<double>(w.bets) * prizes.stake;
-    // Each bet wins on its own numbers, and no number is covered twice: the chances add up.
-    double second = 0;
-    for (const Bet& b : m_bets) {
-        double p = 0.001;
-        double prize = prizes.direct;
-        if (m_play == BetPlay::Group) {
-            p = b.form == GroupForm::Pair ? 0.003 : 0.006;
-            prize = b.form == GroupForm::Pair ? prizes.group3 : prizes.group6;
-        }
-        w.winChance += p;
-        w.expected += p * prize;
-        second += p * prize * prize;
+    // Each bet wins on its own numbers and no number is covered twice, so the chances add up. Counting
+    // numbers as whole numbers keeps a list of all 1 000 at exactly 52 % with no spread.
+    long long numbers = 0;
+    double paid = 0;   // sum over the covered numbers of the prize
+    double square = 0; // and of its square
+    const auto add = [&](long long covered, double prize) {
+        numbers += covered;
+        paid += static_cast<double>(covered) * prize;
+        square += static_cast<double>(covered) * prize * prize;
+    };
+    if (m_play == BetPlay::Direct) {
+        add(w.bets, prizes.direct);
+    } else {
+        add(3LL * setsOf(GroupForm::Pair), prizes.group3);
+        add(6LL * setsOf(GroupForm::Distinct), prizes.group6);
     }
-    w.variance = second - w.expected * w.expected;
+    w.winChance = static_cast<double>(numbers) / 1000.0;
+    w.expected = paid / 1000.0;
+    w.variance = std::max(0.0, square / 1000.0 - w.expected * w.expected);
     w.returnRate = w.cost > 0 ? w.expected / w.cost : 0.0;
     return w;
 }

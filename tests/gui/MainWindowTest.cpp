@@ -1,11 +1,11 @@
 #include "WindowFixture.h"
 
-#include "history/HistoryDeletion.h"
 #include "gui/history/EntryLine.h"
 #include "gui/history/HistoryGridModel.h"
 #include "gui/history/HistoryGridView.h"
 #include "gui/history/ParameterReferenceView.h"
 #include "gui/widgets/GridWheelScroller.h"
+#include "history/HistoryDeletion.h"
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
@@ -385,6 +385,7 @@ TEST_F(MainWindowTest, EveryCommandIsPresentWithItsCaptionAndOnlyBuiltOnesAreEna
         {"selectAllFormulasButton", "选中所有公式", true},
         {"invertSelectionButton", "反选所有公式", true},
         {"computeButton", "计算公式(&C)", false},
+        {"betListButton", "投注单", false},
         {"positionValuesButton", "公式往期位置值结果列表", false},
         {"filterSettingsButton", "公式过滤设置", true},
         {"searchButton", "公式搜索(&F)", true},

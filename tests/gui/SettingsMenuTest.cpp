@@ -1,7 +1,7 @@
 #include "WindowFixture.h"
 
-#include "history/HistoryStore.h"
 #include "gui/settings/SettingsMenu.h"
+#include "history/HistoryStore.h"
 
 #include <QMenu>
 
@@ -49,9 +49,10 @@ TEST_F(SettingsMenuTest, HoldsEveryItemInItsPlace)
             top << a->text();
         }
     }
-    EXPECT_EQ(top, (QStringList{"历史列表公式验算结果显示在下期(&N)", "历史列表公式验算结果显示在当期(&T)",
-                                "检索期数设置(&Q)", "正确率使用期数加权算法(&A)", "历史号码更新检索年数设置(&D)",
-                                "彩种选择", "恢复默认设置(&R)", "导入内置历史", "修复历史期号参数(&F)", "关于"}));
+    EXPECT_EQ(top,
+              (QStringList{"历史列表公式验算结果显示在下期(&N)", "历史列表公式验算结果显示在当期(&T)",
+                           "检索期数设置(&Q)", "正确率使用期数加权算法(&A)", "历史号码更新检索年数设置(&D)", "彩种选择",
+                           "奖金设置(&J)", "恢复默认设置(&R)", "导入内置历史", "修复历史期号参数(&F)", "关于"}));
     QStringList window;
     for (QAction* a : menu->windowMenu()->actions()) {
         if (!a->isSeparator()) {

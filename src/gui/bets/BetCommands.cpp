@@ -31,6 +31,11 @@ BetCommands::BetCommands(Session& session, const Controls& controls, QWidget* wi
         Qt::QueuedConnection);
 }
 
+BetListWindow* BetCommands::betListWindow() const
+{
+    return m_window;
+}
+
 void BetCommands::openBetList()
 {
     if (!m_window) {

@@ -31,7 +31,7 @@ public:
     BetCommands(Session& session, const Controls& controls, QWidget* window);
 
     void openBetList();
-    BetListWindow* betListWindow() const { return m_window; }
+    BetListWindow* betListWindow() const;
 
 private:
     Session& m_session;

@@ -165,6 +165,11 @@ BetListWindow::BetListWindow(Session& session, TallySource lastTally, std::funct
 
 BetListWindow::~BetListWindow() = default;
 
+BetBacktestWindow* BetListWindow::backtestWindow() const
+{
+    return m_backtest;
+}
+
 KeptDigits BetListWindow::keptDigits() const
 {
     KeptDigits kept;

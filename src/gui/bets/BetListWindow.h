@@ -56,7 +56,7 @@ public:
     QLabel* costLabel() const { return m_cost; }
     QLabel* returnLabel() const { return m_return; }
     QLabel* problemLabel() const { return m_problem; }
-    BetBacktestWindow* backtestWindow() const { return m_backtest; }
+    BetBacktestWindow* backtestWindow() const;
 
     void recount();
     void copyToClipboard();

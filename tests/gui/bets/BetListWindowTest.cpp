@@ -209,6 +209,19 @@ TEST_F(BetListWindowTest, TheTrendChartShowsTheShapeColumns)
     QAbstractItemModel* model = view->model();
     EXPECT_EQ(model->headerData(TrendModel::shapeColumnOf(0, 2), Qt::Horizontal).toString(), QStringLiteral("组六"));
     EXPECT_EQ(TrendModel::blockCaption(TrendModel::shapeColumnOf(4, 0)), QStringLiteral("百位大中小"));
+    // The newest draw's form cell names its form; its 百位 012路 cell its remainder.
+    const SnapshotPtr h = m_session->snapshot();
+    const int last = h->size() - 1;
+    const int a = h->value(last, Param::L1A);
+    const int b = h->value(last, Param::L2A);
+    const int c = h->value(last, Param::L3A);
+    const int form = a == b && b == c ? 0 : (a == b || b == c || a == c) ? 1 : 2;
+    const int row = model->rowCount() - 5; // four summary rows follow the draws
+    EXPECT_EQ(model->index(row, TrendModel::shapeColumnOf(0, form)).data().toString(),
+              (QStringList{"豹子", "组三", "组六"})[form]);
+    EXPECT_EQ(model->index(row, TrendModel::shapeColumnOf(1, a % 3)).data().toString(), QString::number(a % 3));
+    EXPECT_EQ(model->index(row, TrendModel::shapeColumnOf(1, (a + 1) % 3)).data(TrendModel::CellRole).toInt(),
+              static_cast<int>(TrendModel::Cell::Omission));
     trend->resize(1400, 600);
     saveShot(trend, QStringLiteral("trend_with_shapes"));
 }
