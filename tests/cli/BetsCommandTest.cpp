@@ -139,7 +139,7 @@ TEST_F(BetsCommandTest, BacktestWithAnEmptyHistoryIsRefused)
 
 TEST_F(BetsCommandTest, BacktestOverRealDrawsHoldsChance)
 {
-    const QString file = QStringLiteral(KORVEL_TEST_DATA "/fc3d_draws.tsv");
+    const QString file = QStringLiteral("fc3d_draws.tsv");
     importRealDraws(file, 400);
     // Kill the 个位 of the draw before: 900 bets a draw, winning when the 个位 does not repeat.
     ASSERT_EQ(cli({QStringLiteral("formula"), QStringLiteral("add"), QStringLiteral("个位码+0=下期杀 个位单选")}).code,

@@ -9,6 +9,7 @@
 #include "gui/history/TrendWindow.h"
 #include "history/Param.h"
 #include "platform/TextCodec.h"
+#include "verify/FormulaList.h"
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
