@@ -15,6 +15,12 @@ namespace korvel::cli {
 
 void showFormulaList(Session& session, const FormulaKind& kind, bool kill)
 {
+    const Session::PlayChoice play =
+        kind.play == Play::Group ? Session::PlayChoice::Group : Session::PlayChoice::Single;
+    if (session.kind() == kind && session.kill() == kill && session.playChoice() == play) {
+        // Already the list shown and evaluated (at start-up or by the last change): no second pass.
+        return;
+    }
     // The sense takes effect when the list is rebuilt, which choosing the position and the play does.
     session.setKill(kill);
     if (kind.play == Play::Group) {

@@ -57,6 +57,7 @@ void FormulaList::load(bool keepFlags)
         }
     }
     m_rows.reserve(formulas.size());
+    m_rowOfIdx.reserve(formulas.size());
     m_expressions.reserve(formulas.size());
     for (Formula& f : formulas) {
         FormulaListRow row;

@@ -5,10 +5,29 @@
 #include "verify/SumEvaluation.h"
 
 #include <algorithm>
+#include <array>
 #include <system_error>
 #include <thread>
 
 namespace korvel {
+
+namespace {
+
+// The 计算值 text of a remainder (-9..9): shared copies of texts made once, so that the pass allocates
+// nothing per formula.
+QString nextValueText(int value)
+{
+    static const std::array<QString, 19> texts = [] {
+        std::array<QString, 19> t;
+        for (int v = -9; v <= 9; ++v) {
+            t[static_cast<std::size_t>(v + 9)] = QString::number(v);
+        }
+        return t;
+    }();
+    return value >= -9 && value <= 9 ? texts[static_cast<std::size_t>(value + 9)] : QString::number(value);
+}
+
+} // namespace
 
 void FormulaList::Yansuan(const HistorySnapshot& snapshot, const PassSettings& settings)
 {
@@ -43,8 +62,7 @@ void FormulaList::Yansuan(const HistorySnapshot& snapshot, const PassSettings& s
                 }
                 row.evaluable = true;
                 row.next = sums.next;
-                row.nextValueText =
-                    rowSelected(static_cast<int>(i)) && row.next ? QString::number(*row.next) : QString();
+                row.nextValueText = rowSelected(static_cast<int>(i)) && row.next ? nextValueText(*row.next) : QString();
                 continue;
             }
             EvaluateFormula(snapshot, expr, m_kind, row.formula.bolKill, from, eval);
@@ -59,7 +77,7 @@ void FormulaList::Yansuan(const HistorySnapshot& snapshot, const PassSettings& s
             }
             row.evaluable = expr.ok();
             row.next = eval.nextValue();
-            row.nextValueText = rowSelected(static_cast<int>(i)) && row.next ? QString::number(*row.next) : QString();
+            row.nextValueText = rowSelected(static_cast<int>(i)) && row.next ? nextValueText(*row.next) : QString();
             if (settings.perDrawDisplay) {
                 fillPerDraw(eval, settings.displayColumn, m_perDraw[i]);
             }
