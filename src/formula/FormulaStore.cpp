@@ -264,8 +264,9 @@ void FormulaStore::writeFigures(const FormulaKind& kind, bool kill, const std::v
     std::unordered_map<int, StoredRow> rowOfIdx;
     rowOfIdx.reserve(figures.size());
     {
-        SQLite::Statement q(db, "SELECT rowid, idx, sglGsRate, intGsErrCon, intGsTrueCon, intGsErrLst, intGsTrueLst FROM " +
-                                    table + " WHERE (bolKill <> 0) = ? AND idx IS NOT NULL");
+        SQLite::Statement q(db,
+                            "SELECT rowid, idx, sglGsRate, intGsErrCon, intGsTrueCon, intGsErrLst, intGsTrueLst FROM " +
+                                table + " WHERE (bolKill <> 0) = ? AND idx IS NOT NULL");
         q.bind(1, kill ? 1 : 0);
         while (q.executeStep()) {
             StoredRow row;
