@@ -27,6 +27,13 @@ QString nextValueText(int value)
     return value >= -9 && value <= 9 ? texts[static_cast<std::size_t>(value + 9)] : QString::number(value);
 }
 
+// The columns the table stores: equal figures need no write.
+bool sameStoredFigures(const FormulaStats& a, const FormulaStats& b)
+{
+    return a.rate == b.rate && a.errCon == b.errCon && a.trueCon == b.trueCon && a.errLst == b.errLst &&
+           a.trueLst == b.trueLst;
+}
+
 } // namespace
 
 void FormulaList::Yansuan(const HistorySnapshot& snapshot, const PassSettings& settings)
@@ -40,6 +47,8 @@ void FormulaList::Yansuan(const HistorySnapshot& snapshot, const PassSettings& s
         m_perDraw.resize(m_rows.size());
         m_perDrawRows = n;
     }
+    // Figures as loaded or last written, against the new ones: the write-back takes the changed rows only.
+    std::vector<std::uint8_t> changed(m_rows.size(), 0);
     // Each formula's figures depend on that formula alone: contiguous ranges of rows go to the threads,
     // each writing only its own rows, so the results stay in list order.
     const auto passRange = [&](std::size_t first, std::size_t last) {
@@ -54,7 +63,10 @@ void FormulaList::Yansuan(const HistorySnapshot& snapshot, const PassSettings& s
             if (settings.integerPath && expr.integerSum() && !settings.perDrawDisplay) {
                 // Plain sums take the integer path: the same figures without the per-draw arrays.
                 evaluateSum(snapshot, *expr.integerSum(), m_kind, row.formula.bolKill, from, sums);
-                row.formula.stats = sumFigures(sums, start, settings.figures.weighted, row.formula.stats.rate).stats;
+                const FormulaStats stats =
+                    sumFigures(sums, start, settings.figures.weighted, row.formula.stats.rate).stats;
+                changed[i] = !sameStoredFigures(row.formula.stats, stats);
+                row.formula.stats = stats;
                 row.chance = sumChanceFigures(sums, start, m_kind, row.formula.bolKill, settings.figures.weighted);
                 row.forward.reset();
                 if (row.formula.entryIssue) {
@@ -69,6 +81,7 @@ void FormulaList::Yansuan(const HistorySnapshot& snapshot, const PassSettings& s
             FormulaFigures fig =
                 formulaFigures(eval.hitsFrom(start), settings.figures.weighted, row.formula.stats.rate);
             fig.stats.evaluable = expr.ok();
+            changed[i] = !sameStoredFigures(row.formula.stats, fig.stats);
             row.formula.stats = fig.stats;
             row.chance = chanceFigures(eval, start, m_kind, row.formula.bolKill, settings.figures.weighted);
             row.forward.reset();
@@ -103,7 +116,21 @@ void FormulaList::Yansuan(const HistorySnapshot& snapshot, const PassSettings& s
         w.join();
     }
     emit figuresChanged();
-    ArrGs();
+    // Only the rows whose stored figures changed go to the table (none when the history and the settings
+    // are as at the last pass).
+    std::vector<StoredFigures> write;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (changed[i]) {
+            write.push_back({m_rows[i].formula.idx, m_rows[i].formula.stats});
+        }
+    }
+    if (!write.empty() && m_store.isOpen()) {
+        try {
+            m_store.writeFigures(m_kind, m_kill, write);
+        } catch (const std::exception& e) {
+            reportFailure(e);
+        }
+    }
 }
 
 void FormulaList::fillPerDraw(const FormulaEvaluation& eval, DisplayColumn column, PerDrawColumn& out)
