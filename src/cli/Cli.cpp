@@ -1,9 +1,9 @@
 #include "cli/Cli.h"
 
-#include "session/StartupCheck.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/Command.h"
+#include "session/StartupCheck.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -138,7 +138,7 @@ QString overviewHelp()
                "Commands:\n") +
            commandList(allCommands(), {}) +
            QStringLiteral("\nExit status: 0 done, 1 the data folder or the database failed, 2 a bad argument, a "
-                          "missing file, an unknown issue or a refused question.\n");
+                          "missing file, an unknown issue, a refused question or a partial import.\n");
 }
 
 int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -192,10 +192,10 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
 
     CliContext context(parsed.options, out, err);
     try {
+        // A command that returns has finished its result: it is printed whatever the status (a partial import
+        // ends in 2); a thrown refusal prints none.
         const int status = command->run(args, context);
-        if (status == kExitOk) {
-            writeDocument(context);
-        }
+        writeDocument(context);
         return status;
     } catch (const CliError& e) {
         if (!e.message().isEmpty()) {

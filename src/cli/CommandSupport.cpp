@@ -1,9 +1,9 @@
 #include "cli/CommandSupport.h"
 
-#include "session/Session.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/Document.h"
+#include "session/Session.h"
 #include "settings/Options.h"
 
 #include <QDir>
@@ -15,6 +15,12 @@ namespace korvel::cli {
 
 void showFormulaList(Session& session, const FormulaKind& kind, bool kill)
 {
+    const Session::PlayChoice play =
+        kind.play == Play::Group ? Session::PlayChoice::Group : Session::PlayChoice::Single;
+    if (session.kind() == kind && session.kill() == kill && session.playChoice() == play) {
+        // Already the list shown and evaluated (at start-up or by the last change): no second pass.
+        return;
+    }
     // The sense takes effect when the list is rebuilt, which choosing the position and the play does.
     session.setKill(kill);
     if (kind.play == Play::Group) {
@@ -87,61 +93,82 @@ std::vector<Column> listColumns(bool weighted, bool english)
     };
 }
 
-std::vector<QJsonValue> listCells(const FormulaList& list, int r)
+// The cells of list row r, in the order of listColumns(), into `cells` (one per column).
+void fillListCells(const FormulaList& list, int r, std::vector<Cell>& cells)
 {
-    const auto text = [&](int c) { return QJsonValue(list.cellText(r, c, true)); };
-    const auto orNull = [](bool known, double v) { return known ? QJsonValue(v) : QJsonValue(); };
     const FormulaListRow& x = list.row(r);
     const ChanceFigures& chance = x.chance;
     const Significance sig = significance(chance);
-    return {
-        text(FormulaList::ColNumber),
-        text(FormulaList::ColFormula),
-        QJsonValue(list.cellText(r, FormulaList::ColFormula, false)),
-        text(FormulaList::ColKind),
-        text(FormulaList::ColSense),
-        text(FormulaList::ColNextValue),
-        text(FormulaList::ColRate),
-        text(FormulaList::ColErrCon),
-        text(FormulaList::ColTrueCon),
-        text(FormulaList::ColErrLst),
-        text(FormulaList::ColTrueLst),
-        QJsonValue(list.idxOfRow(r)),
-        text(FormulaList::ColBaseline),
-        text(FormulaList::ColExcess),
-        text(FormulaList::ColSignificance),
-        text(FormulaList::ColForward),
-        orNull(!chance.windowEmpty, chance.baseline),
-        orNull(!chance.windowEmpty, chance.excess(static_cast<double>(x.formula.stats.rate))),
-        orNull(!chance.windowEmpty, sig.p),
-        chance.windowEmpty ? QJsonValue() : QJsonValue(sig.exact ? QStringLiteral("exact") : QStringLiteral("normal")),
-        QJsonValue(static_cast<qint64>(chance.hits)),
-        QJsonValue(static_cast<qint64>(chance.draws)),
-        x.formula.entryIssue ? QJsonValue(*x.formula.entryIssue) : QJsonValue(),
-        x.forward ? QJsonValue(static_cast<qint64>(x.forward->hits)) : QJsonValue(),
-        x.forward ? QJsonValue(static_cast<qint64>(x.forward->draws)) : QJsonValue(),
-        orNull(x.forward && !x.forward->windowEmpty, x.forward ? x.forward->baseline : 0.0),
+    std::size_t c = 0;
+    const auto text = [&](int column) { cells[c++].setText(list.cellText(r, column, true)); };
+    const auto real = [&](bool known, double v) {
+        if (known) {
+            cells[c++].setReal(v);
+        } else {
+            cells[c++].setNull();
+        }
     };
+    const auto integer = [&](bool known, qint64 v) {
+        if (known) {
+            cells[c++].setInteger(v);
+        } else {
+            cells[c++].setNull();
+        }
+    };
+    text(FormulaList::ColNumber);
+    text(FormulaList::ColFormula);
+    cells[c++].setText(list.cellText(r, FormulaList::ColFormula, false));
+    text(FormulaList::ColKind);
+    text(FormulaList::ColSense);
+    text(FormulaList::ColNextValue);
+    text(FormulaList::ColRate);
+    text(FormulaList::ColErrCon);
+    text(FormulaList::ColTrueCon);
+    text(FormulaList::ColErrLst);
+    text(FormulaList::ColTrueLst);
+    integer(true, list.idxOfRow(r));
+    text(FormulaList::ColBaseline);
+    text(FormulaList::ColExcess);
+    text(FormulaList::ColSignificance);
+    text(FormulaList::ColForward);
+    real(!chance.windowEmpty, chance.baseline);
+    real(!chance.windowEmpty, chance.excess(static_cast<double>(x.formula.stats.rate)));
+    real(!chance.windowEmpty, sig.p);
+    if (chance.windowEmpty) {
+        cells[c++].setNull();
+    } else {
+        cells[c++].setText(sig.exact ? QStringLiteral("exact") : QStringLiteral("normal"));
+    }
+    integer(true, chance.hits);
+    integer(true, chance.draws);
+    if (x.formula.entryIssue) {
+        cells[c++].setText(*x.formula.entryIssue);
+    } else {
+        cells[c++].setNull();
+    }
+    integer(x.forward.has_value(), x.forward ? x.forward->hits : 0);
+    integer(x.forward.has_value(), x.forward ? x.forward->draws : 0);
+    real(x.forward && !x.forward->windowEmpty, x.forward ? x.forward->baseline : 0.0);
 }
 
 } // namespace
 
 void addFormulaListTable(Document& doc, const FormulaList& list, bool weighted, bool english)
 {
-    Table& t = doc.addTable(QStringLiteral("formulas"), listColumns(weighted, english));
-    for (int r = 0; r < list.rowCount(); ++r) {
-        t.addRow(listCells(list, r));
-    }
+    // Each row is made as it is written: a list of tens of thousands of formulas is never held twice.
+    doc.addTable(QStringLiteral("formulas"), listColumns(weighted, english))
+        .setCellSource(list.rowCount(), [&list](int r, std::vector<Cell>& cells) { fillListCells(list, r, cells); });
 }
 
 void addFormulaListRow(Document& doc, const FormulaList& list, int row, bool weighted)
 {
     const std::vector<Column> columns = listColumns(weighted, false);
-    const std::vector<QJsonValue> cells = listCells(list, row);
+    std::vector<Cell> cells(columns.size());
+    fillListCells(list, row, cells);
     // The row of a formula just added: its stored fields, not the chance figures of a pass.
     const std::size_t stored = kStoredListColumns;
     for (std::size_t c = 0; c < stored; ++c) {
-        doc.set(columns[c].key, cells[c],
+        doc.set(columns[c].key, cells[c].toJson(),
                 columns[c].key == QLatin1String("gongshi") ? QStringLiteral("gongshi") : columns[c].header);
     }
 }

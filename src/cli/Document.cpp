@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLocale>
 
 #include <algorithm>
 #include <cmath>
@@ -9,18 +10,26 @@
 
 namespace korvel::cli {
 
+namespace {
+
+// Text of a real number: whole numbers without a fraction.
+QString realText(double d)
+{
+    if (std::floor(d) == d && std::fabs(d) < 9.0e15) {
+        return QString::number(static_cast<qint64>(d));
+    }
+    return QString::number(d, 'g', 15);
+}
+
+} // namespace
+
 QString valueText(const QJsonValue& value)
 {
     switch (value.type()) {
     case QJsonValue::String:
         return value.toString();
-    case QJsonValue::Double: {
-        const double d = value.toDouble();
-        if (std::floor(d) == d && std::fabs(d) < 9.0e15) {
-            return QString::number(static_cast<qint64>(d));
-        }
-        return QString::number(d, 'g', 15);
-    }
+    case QJsonValue::Double:
+        return realText(value.toDouble());
     case QJsonValue::Bool:
         return value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
     case QJsonValue::Array: {
@@ -38,6 +47,21 @@ QString valueText(const QJsonValue& value)
     return {};
 }
 
+QJsonValue Cell::toJson() const
+{
+    switch (type) {
+    case Type::Text:
+        return text;
+    case Type::Integer:
+        return integer;
+    case Type::Real:
+        return real;
+    case Type::Null:
+        break;
+    }
+    return {};
+}
+
 void Table::addRow(std::vector<QJsonValue> cells)
 {
     cells.resize(m_columns.size());
@@ -46,9 +70,25 @@ void Table::addRow(std::vector<QJsonValue> cells)
 
 void Table::setRowSource(int rowCount, RowSource source)
 {
+    setCellSource(rowCount, [texts = std::move(source)](int r, std::vector<Cell>& cells) {
+        const std::vector<QString> row = texts(r);
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            cells[c].setText(c < row.size() ? row[c] : QString());
+        }
+    });
+}
+
+void Table::setCellSource(int rowCount, CellSource source)
+{
     m_rows.clear();
     m_sourceRows = rowCount;
     m_source = std::move(source);
+}
+
+void Table::fill(int r, std::vector<Cell>& cells) const
+{
+    cells.resize(m_columns.size());
+    m_source(r, cells);
 }
 
 std::vector<QJsonValue> Table::cells(int r) const
@@ -56,15 +96,14 @@ std::vector<QJsonValue> Table::cells(int r) const
     if (!m_source) {
         return m_rows[static_cast<std::size_t>(r)];
     }
-    const std::vector<QString> texts = sourceTexts(r);
-    return {texts.begin(), texts.end()};
-}
-
-std::vector<QString> Table::sourceTexts(int r) const
-{
-    std::vector<QString> texts = m_source(r);
-    texts.resize(m_columns.size());
-    return texts;
+    std::vector<Cell> made;
+    fill(r, made);
+    std::vector<QJsonValue> out;
+    out.reserve(made.size());
+    for (const Cell& c : made) {
+        out.push_back(c.toJson());
+    }
+    return out;
 }
 
 QJsonObject Table::rowJson(int r) const
@@ -88,6 +127,27 @@ QJsonValue Table::toJson() const
     return rows;
 }
 
+namespace {
+
+void writeCellText(QTextStream& out, const Cell& cell)
+{
+    switch (cell.type) {
+    case Cell::Type::Text:
+        out << cell.text;
+        break;
+    case Cell::Type::Integer:
+        out << cell.integer;
+        break;
+    case Cell::Type::Real:
+        out << realText(cell.real);
+        break;
+    case Cell::Type::Null:
+        break;
+    }
+}
+
+} // namespace
+
 void Table::writeText(QTextStream& out) const
 {
     QStringList header;
@@ -97,8 +157,11 @@ void Table::writeText(QTextStream& out) const
         }
     }
     out << header.join(QLatin1Char('\t')) << '\n';
+    std::vector<Cell> made;
     for (int r = 0; r < rowCount(); ++r) {
-        const std::vector<QString> texts = m_source ? sourceTexts(r) : std::vector<QString>{};
+        if (m_source) {
+            fill(r, made);
+        }
         bool first = true;
         for (std::size_t c = 0; c < m_columns.size(); ++c) {
             if (m_columns[c].show != Column::Show::JsonOnly) {
@@ -106,7 +169,11 @@ void Table::writeText(QTextStream& out) const
                     out << '\t';
                 }
                 first = false;
-                out << (m_source ? texts[c] : valueText(m_rows[static_cast<std::size_t>(r)][c]));
+                if (m_source) {
+                    writeCellText(out, made[c]);
+                } else {
+                    out << valueText(m_rows[static_cast<std::size_t>(r)][c]);
+                }
             }
         }
         out << '\n';
@@ -196,12 +263,13 @@ QString valueJson(const QJsonValue& v, int depth)
     return QString::fromUtf8(a.mid(1, a.size() - 2));
 }
 
-// A string cell in the form the JSON writer gives it: printable ASCII without quote or backslash is
-// written as it is; anything else goes through Qt's writer.
+// A string cell in the form the JSON writer gives it: text without quote, backslash, control characters
+// or surrogates is written as it is (the stream encodes it as UTF-8, as Qt's writer does); anything else
+// goes through Qt's writer.
 void writeJsonString(QTextStream& out, const QString& text)
 {
     const bool plain = std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c.unicode() >= 0x20 && c.unicode() < 0x7F && c != QLatin1Char('"') && c != QLatin1Char('\\');
+        return c.unicode() >= 0x20 && c != QLatin1Char('"') && c != QLatin1Char('\\') && !c.isSurrogate();
     });
     if (plain) {
         out << '"' << text << '"';
@@ -217,6 +285,30 @@ void writeJsonCell(QTextStream& out, const QJsonValue& v)
     } else {
         out << valueJson(v, 3);
     }
+}
+
+// A made cell as Qt writes the same QJsonValue: whole numbers as they are, reals in the shortest form
+// that reads back exactly, and null for what has no number.
+void writeJsonCell(QTextStream& out, const Cell& cell)
+{
+    switch (cell.type) {
+    case Cell::Type::Text:
+        writeJsonString(out, cell.text);
+        return;
+    case Cell::Type::Integer:
+        out << cell.integer;
+        return;
+    case Cell::Type::Real:
+        if (std::isfinite(cell.real)) {
+            out << QByteArray::number(cell.real, 'g', QLocale::FloatingPointShortest);
+        } else {
+            out << "null";
+        }
+        return;
+    case Cell::Type::Null:
+        break;
+    }
+    out << "null";
 }
 
 } // namespace
@@ -237,8 +329,11 @@ void Table::writeJsonRows(QTextStream& out) const
                              static_cast<std::size_t>(it.value().toInteger()));
     }
     out << "[\n";
+    std::vector<Cell> made;
     for (int r = 0; r < rowCount(); ++r) {
-        const std::vector<QString> texts = m_source ? sourceTexts(r) : std::vector<QString>{};
+        if (m_source) {
+            fill(r, made);
+        }
         if (members.empty()) {
             out << "        {\n        }";
         } else {
@@ -246,7 +341,7 @@ void Table::writeJsonRows(QTextStream& out) const
             for (std::size_t m = 0; m < members.size(); ++m) {
                 out << members[m].first;
                 if (m_source) {
-                    writeJsonString(out, texts[members[m].second]);
+                    writeJsonCell(out, made[members[m].second]);
                 } else {
                     writeJsonCell(out, m_rows[static_cast<std::size_t>(r)][members[m].second]);
                 }

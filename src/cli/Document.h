@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTextStream>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <variant>
@@ -21,20 +22,53 @@ struct Column {
     Show show = Show::Both;
 };
 
+// One cell of a table made at the moment it is written: a text, a whole number, a real number or nothing
+// (null in JSON, empty in text). Written as the same QJsonValue would be.
+struct Cell {
+    enum class Type : std::uint8_t { Null, Text, Integer, Real };
+    Type type = Type::Null;
+    QString text;
+    qint64 integer = 0;
+    double real = 0.0;
+
+    void setNull() { type = Type::Null; }
+    void setText(const QString& t)
+    {
+        type = Type::Text;
+        text = t;
+    }
+    void setInteger(qint64 v)
+    {
+        type = Type::Integer;
+        integer = v;
+    }
+    void setReal(double v)
+    {
+        type = Type::Real;
+        real = v;
+    }
+    QJsonValue toJson() const;
+};
+
 // Rows of cells under named columns. In JSON a table is an array of objects keyed by the column keys; in
 // text it is a header line and one line per row, cells separated by TAB.
 //
-// The rows are either added one by one, or given as a source that makes the cell texts of a row when it
-// is written: a large table (the ranking list) then stays in its own compact form until it is printed,
-// and is never held as JSON values. The source must stay valid until the document has been written.
+// The rows are either added one by one, or given as a source that makes the cells of a row when it is
+// written: a large table (the ranking list, the formula list) then stays in its own compact form until it
+// is printed, and is never held as JSON values. A cell source fills a buffer that is reused from row to
+// row. The source must stay valid until the document has been written.
 class Table {
 public:
     using RowSource = std::function<std::vector<QString>(int row)>;
+    using CellSource = std::function<void(int row, std::vector<Cell>& cells)>;
 
     explicit Table(std::vector<Column> columns) : m_columns(std::move(columns)) {}
 
     void addRow(std::vector<QJsonValue> cells);
+    // Rows of texts only.
     void setRowSource(int rowCount, RowSource source);
+    // Rows of typed cells; `cells` comes with one Cell per column, as the previous row left them.
+    void setCellSource(int rowCount, CellSource source);
     int rowCount() const { return m_source ? m_sourceRows : static_cast<int>(m_rows.size()); }
     const std::vector<Column>& columns() const { return m_columns; }
 
@@ -47,11 +81,11 @@ public:
 
 private:
     std::vector<QJsonValue> cells(int r) const;
-    std::vector<QString> sourceTexts(int r) const;
+    void fill(int r, std::vector<Cell>& cells) const;
 
     std::vector<Column> m_columns;
     std::vector<std::vector<QJsonValue>> m_rows;
-    RowSource m_source;
+    CellSource m_source;
     int m_sourceRows = 0;
 };
 

@@ -1,4 +1,3 @@
-#include "session/Session.h"
 #include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
@@ -6,6 +5,8 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "formula/FormulaImport.h"
+#include "formula/FormulaStore.h"
+#include "session/Session.h"
 
 namespace korvel::cli {
 
@@ -23,7 +24,11 @@ public:
             "Reads a formula text file (.txt, GBK or UTF-8) as \"读取公式文本(N)\" does: one formula per line, each\n"
             "to the table of its kind, all in one transaction. Lines that cannot be recognised go to\n"
             "\"无法识别公式.txt\" in the data folder. --kind and --sense are the window's choices the lines fall\n"
-            "back on (default 3D and kill, as in a fresh window).\n");
+            "back on (default 3D and kill, as in a fresh window).\n"
+            "\n"
+            "A table holds at most 32767 formulas. When lines were left out for that, the formulas that fitted are\n"
+            "stored, the result says how many were not (\"N 条公式没有保存：每类公式最多 32767 条。\"), and the exit\n"
+            "status is 2.\n");
     }
 
     int run(const QStringList& argv, CliContext& context) override
@@ -64,6 +69,10 @@ public:
 
         Document& doc = context.document();
         doc.set(QStringLiteral("stored"), result.stored);
+        if (result.notStored > 0) {
+            doc.set(QStringLiteral("notStored"), result.notStored, QStringLiteral("not stored"));
+            doc.set(QStringLiteral("message"), formulaLimitText(result.notStored));
+        }
         doc.set(QStringLiteral("skipped"), result.skipped);
         doc.set(QStringLiteral("blank"), result.blank);
         doc.set(QStringLiteral("unrecognised"), static_cast<int>(result.unrecognised.size()));
@@ -86,7 +95,8 @@ public:
                 lines.addRow({l.number, l.reportText});
             }
         }
-        return 0;
+        // A partial import is a refusal like the others, with its result printed.
+        return result.notStored > 0 ? kExitUsage : kExitOk;
     }
 };
 

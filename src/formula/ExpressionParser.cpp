@@ -26,6 +26,8 @@ public:
             return e;
         }
         m_nodes.clear();
+        // Every token makes at most one node: one allocation instead of a growth per node.
+        m_nodes.reserve(m_tokens.size());
         const int root = parseAdditive();
         if (!m_failed && peek().kind != Tok::End) {
             const Token& t = peek();

@@ -1,5 +1,8 @@
 #include "formula/FormulaLanguage.h"
 
+#include <algorithm>
+#include <bitset>
+
 namespace korvel {
 
 namespace {
@@ -118,8 +121,23 @@ const std::vector<WordCode>& parameterWordTable()
 
 QString TranslateWords(const QString& expression)
 {
+    // Every code is ASCII, so replacing never brings in a character that was not in the text: a word with a
+    // non-ASCII character absent from the text as given cannot be found at its turn either. One
+    // scan of the text then spares the search for most of the table's words (a long import is mostly this).
+    std::bitset<1024> present;
+    for (const QChar c : expression) {
+        if (c.unicode() >= 0x80) {
+            present.set(c.unicode() & 1023u);
+        }
+    }
     QString text = expression;
     for (const auto& row : parameterWordTable()) {
+        const bool possible = std::all_of(row.word.begin(), row.word.end(), [&](QChar c) {
+            return c.unicode() < 0x80 || present.test(c.unicode() & 1023u);
+        });
+        if (!possible) {
+            continue;
+        }
         AsReplace(text, row.word, row.code);
     }
     return text.trimmed();

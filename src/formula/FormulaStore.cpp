@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <optional>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -253,32 +254,60 @@ void FormulaStore::writeFigures(const FormulaKind& kind, bool kill, const std::v
     const std::string table = tableOf(kind);
     SQLite::Database& db = m_db.sql();
     SQLite::Transaction tx(db);
-    // The table has no index on idx: find every row once, then write each by its rowid.
-    std::unordered_map<int, std::int64_t> rowOfIdx;
+    // The table has no index on idx: find every row once, with what it holds, then write by rowid only the
+    // rows whose figures changed (a pass over an unchanged history writes nothing).
+    struct StoredRow {
+        std::int64_t rowid = 0;
+        bool known = false; // every figure column holds a value
+        FormulaStats stats;
+    };
+    std::unordered_map<int, StoredRow> rowOfIdx;
+    rowOfIdx.reserve(figures.size());
     {
-        SQLite::Statement q(db, "SELECT rowid, idx FROM " + table + " WHERE (bolKill <> 0) = ? AND idx IS NOT NULL");
+        SQLite::Statement q(db,
+                            "SELECT rowid, idx, sglGsRate, intGsErrCon, intGsTrueCon, intGsErrLst, intGsTrueLst FROM " +
+                                table + " WHERE (bolKill <> 0) = ? AND idx IS NOT NULL");
         q.bind(1, kill ? 1 : 0);
         while (q.executeStep()) {
-            rowOfIdx.emplace(q.getColumn(1).getInt(), q.getColumn(0).getInt64());
+            StoredRow row;
+            row.rowid = q.getColumn(0).getInt64();
+            row.known = true;
+            for (int c = 2; c <= 6; ++c) {
+                row.known = row.known && !q.getColumn(c).isNull();
+            }
+            row.stats.rate = static_cast<float>(q.getColumn(2).getDouble());
+            row.stats.errCon = shortOf(q.getColumn(3));
+            row.stats.trueCon = shortOf(q.getColumn(4));
+            row.stats.errLst = shortOf(q.getColumn(5));
+            row.stats.trueLst = shortOf(q.getColumn(6));
+            rowOfIdx.emplace(q.getColumn(1).getInt(), row);
         }
     }
-    SQLite::Statement update(db, "UPDATE " + table +
-                                     " SET sglGsRate = ?, intGsErrCon = ?, intGsTrueCon = ?, intGsErrLst = ?,"
-                                     " intGsTrueLst = ? WHERE rowid = ?");
+    const auto same = [](const StoredRow& row, const FormulaStats& s) {
+        return row.known && row.stats.rate == s.rate && row.stats.errCon == s.errCon &&
+               row.stats.trueCon == s.trueCon && row.stats.errLst == s.errLst && row.stats.trueLst == s.trueLst;
+    };
+    std::optional<SQLite::Statement> update;
     for (const StoredFigures& f : figures) {
         const auto row = rowOfIdx.find(f.idx);
-        if (row == rowOfIdx.end()) {
+        if (row == rowOfIdx.end() || same(row->second, f.stats)) {
             continue;
         }
-        update.bind(1, static_cast<double>(f.stats.rate));
-        update.bind(2, f.stats.errCon);
-        update.bind(3, f.stats.trueCon);
-        update.bind(4, f.stats.errLst);
-        update.bind(5, f.stats.trueLst);
-        update.bind(6, row->second);
-        update.exec();
-        update.reset();
+        if (!update) {
+            update.emplace(db, "UPDATE " + table +
+                                   " SET sglGsRate = ?, intGsErrCon = ?, intGsTrueCon = ?, intGsErrLst = ?,"
+                                   " intGsTrueLst = ? WHERE rowid = ?");
+        }
+        update->bind(1, static_cast<double>(f.stats.rate));
+        update->bind(2, f.stats.errCon);
+        update->bind(3, f.stats.trueCon);
+        update->bind(4, f.stats.errLst);
+        update->bind(5, f.stats.trueLst);
+        update->bind(6, row->second.rowid);
+        update->exec();
+        update->reset();
     }
+    update.reset(); // finalised before the commit
     tx.commit();
 }
 

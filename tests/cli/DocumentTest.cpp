@@ -97,5 +97,50 @@ TEST(DocumentTest, RowSourceTablesWriteTheSameText)
     EXPECT_EQ(streamed(sourced), streamed(added));
 }
 
+// A table whose cells are made when written gives, in JSON and in text, exactly what the same values
+// added as QJsonValues give: strings (Chinese, quotes, control characters, DEL, a character outside the
+// BMP), whole numbers, reals of every form Qt writes, nulls.
+TEST(DocumentTest, CellSourceTablesWriteWhatTheSameJsonValuesWrite)
+{
+    const std::vector<Column> columns = {{QStringLiteral("t"), QStringLiteral("T")},
+                                         {QStringLiteral("i"), QStringLiteral("I")},
+                                         {QStringLiteral("r"), QStringLiteral("R")},
+                                         {QStringLiteral("n"), QStringLiteral("N")},
+                                         {QStringLiteral("only"), QStringLiteral("O"), Column::Show::TextOnly}};
+    const std::vector<QString> texts = {QStringLiteral("[百位单选杀]百位码+3"),     QStringLiteral("引号\"与\\"),
+                                        QStringLiteral("tab\there\u0001"),          QStringLiteral("del\u007F"),
+                                        QString::fromUtf8("\xF0\x9F\x8E\xB2 骰子"), QString()};
+    const std::vector<qint64> integers = {0, -7, 32767, 1234567890123LL, 5, 1};
+    const std::vector<double> reals = {90.0, 43.333333333333336, 1e-7, -0.5, 1e21, 3.1e-7};
+    Document added;
+    Table& a = added.addTable(QStringLiteral("rows"), columns);
+    for (std::size_t r = 0; r < texts.size(); ++r) {
+        a.addRow({texts[r], integers[r], reals[r], QJsonValue(), QString::number(r)});
+    }
+    Document made;
+    made.addTable(QStringLiteral("rows"), columns)
+        .setCellSource(static_cast<int>(texts.size()), [&](int r, std::vector<Cell>& cells) {
+            ASSERT_EQ(cells.size(), columns.size());
+            const auto k = static_cast<std::size_t>(r);
+            cells[0].setText(texts[k]);
+            cells[1].setInteger(integers[k]);
+            cells[2].setReal(reals[k]);
+            cells[3].setNull();
+            cells[4].setText(QString::number(r));
+        });
+    EXPECT_EQ(streamed(made), whole(added));
+    EXPECT_EQ(streamed(made), streamed(added));
+    QString x;
+    QString y;
+    QTextStream ox(&x);
+    QTextStream oy(&y);
+    added.writeText(ox);
+    made.writeText(oy);
+    ox.flush();
+    oy.flush();
+    EXPECT_EQ(y, x);
+    EXPECT_TRUE(y.contains(QStringLiteral("\n[百位单选杀]百位码+3\t0\t90\t\t0\n"))) << y.toStdString();
+}
+
 } // namespace
 } // namespace korvel::cli

@@ -1,7 +1,11 @@
 #include "CliTestSupport.h"
 
+#include "formula/FormulaStore.h"
+#include "history/LishiSchema.h"
+#include "platform/Database.h"
 #include "platform/TextCodec.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 
@@ -153,6 +157,47 @@ TEST_F(FormulaCommandsTest, DeleteRenumbersAndClearNeedsYes)
     run = cli({QStringLiteral("formula"), QStringLiteral("clear"), QStringLiteral("--yes")});
     EXPECT_EQ(run.code, 0) << run.err.toStdString();
     EXPECT_TRUE(list(QStringLiteral("3D"), QStringLiteral("kill")).isEmpty());
+}
+
+TEST_F(FormulaCommandsTest, APartialImportPrintsHowManyWereLeftOutAndEndsInTwo)
+{
+    {
+        // 百位单选 one place short of full.
+        Database db;
+        ASSERT_NE(db.open(QDir(dataDir()).filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+                  Database::OpenResult::Failed);
+        FormulaStore store(db);
+        std::vector<Formula> many(FormulaStore::kMaxFormulas - 1);
+        for (std::size_t i = 0; i < many.size(); ++i) {
+            many[i].gongshi = QStringLiteral("L1A+%1").arg(i);
+            many[i].gongshiCN = QStringLiteral("[百位单选杀]百位码+%1").arg(i);
+        }
+        ASSERT_EQ(store.appendFormulas(FormulaKind{3, Play::Single}, many).size(), many.size());
+    }
+    const QString file = writeFile(QStringLiteral("over.txt"), QStringLiteral("[百位单选杀]跨度\r\n"
+                                                                              "[百位单选杀]和数\r\n"
+                                                                              "[十位单选杀]和数\r\n"
+                                                                              "[百位单选杀]十位码\r\n")
+                                                                   .toUtf8());
+    CliRun run = cli({QStringLiteral("formula"), QStringLiteral("import"), file});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("2 条公式没有保存：每类公式最多 32767 条。"))) << run.out.toStdString();
+    EXPECT_TRUE(run.lines().contains(QStringLiteral("stored: 2"))) << run.out.toStdString();
+
+    // The same file again: nothing fits in 百位单选 now, and JSON says so too.
+    run = cliJson({QStringLiteral("formula"), QStringLiteral("import"), file});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_EQ(run.json().value(QStringLiteral("stored")).toInt(), 1);
+    EXPECT_EQ(run.json().value(QStringLiteral("notStored")).toInt(), 3);
+    {
+        Database db;
+        ASSERT_NE(db.open(QDir(dataDir()).filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+                  Database::OpenResult::Failed);
+        EXPECT_EQ(FormulaStore(db).count(FormulaKind{3, Play::Single}), FormulaStore::kMaxFormulas);
+    }
+    const QJsonArray tens = list(QStringLiteral("2D"), QStringLiteral("kill"));
+    ASSERT_EQ(tens.size(), 2);
+    EXPECT_EQ(tens[1].toObject().value(QStringLiteral("gongshi")).toString(), QStringLiteral("LH"));
 }
 
 TEST_F(FormulaCommandsTest, ImportAndExportOfFormulaTextFiles)

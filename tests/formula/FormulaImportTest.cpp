@@ -504,14 +504,41 @@ TEST_F(FormulaFiles, AFullTableTakesNoMoreAndTheImportSaysHowManyWereLeftOut)
     // One place left in 个位单选; 十位单选 is empty and takes its line.
     const QStringList lines = {QStringLiteral("[个位单选]十位码+1"), QStringLiteral("[个位单选]十位码+2"),
                                QStringLiteral("[十位单选]十位码+3"), QStringLiteral("[个位单选]十位码+4")};
-    const FormulaImportResult r = importFormulaLines(m_db, m_store, lines, k1D, true, FormulaImportMode::File);
+    const FormulaImportResult r = importFile(writeFile(QStringLiteral("full.txt"), *textcodec::gbkLines(lines)));
     ASSERT_EQ(r.status, FormulaImportResult::Status::Imported);
     EXPECT_EQ(r.stored, 2);
     EXPECT_EQ(r.notStored, 2);
     EXPECT_EQ(m_store.count(k1D), FormulaStore::kMaxFormulas);
     EXPECT_EQ(m_store.count(k2D), 1);
-    EXPECT_EQ(m_store.listAll(k1D).back().idx, 32767);
-    EXPECT_EQ(formulaLimitText(r.notStored), QStringLiteral("2 条公式没有保存：每类公式最多 32767 条。"));
+    const auto full = m_store.listAll(k1D);
+    EXPECT_EQ(full.back().idx, 32767);
+    EXPECT_EQ(full.back().gongshiCN, QStringLiteral("[个位单选]十位码+1")); // the first line took the place
+    // The window says how many were left out.
+    ASSERT_EQ(m_dialogs.messages().size(), 1u);
+    EXPECT_EQ(m_dialogs.messages()[0].text, QStringLiteral("2 条公式没有保存：每类公式最多 32767 条。"));
+    EXPECT_EQ(m_dialogs.messages()[0].icon, Dialogs::Icon::Warning);
+}
+
+TEST_F(FormulaFiles, ARepeatDroppedByTheNextRebuildFreesItsPlaceInAFullTable)
+{
+    // 十位单选 is not the listed kind: each of its lines finds the table rebuilt, which drops the repeat
+    // appended just before, so the line after a repeat still fits in the last place.
+    std::vector<Formula> many(FormulaStore::kMaxFormulas - 1);
+    for (std::size_t i = 0; i < many.size(); ++i) {
+        many[i].gongshi = QStringLiteral("L2A+%1").arg(i);
+        many[i].gongshiCN = QStringLiteral("[十位单选]十位码+%1").arg(i);
+    }
+    ASSERT_EQ(m_store.appendFormulas(k2D, many).size(), many.size());
+    const QStringList lines = {QStringLiteral("[十位单选]十位码+0"), QStringLiteral("[十位单选]跨度"),
+                               QStringLiteral("[十位单选]和数")};
+    const FormulaImportResult r = importFormulaLines(m_db, m_store, lines, k1D, true, FormulaImportMode::File);
+    ASSERT_EQ(r.status, FormulaImportResult::Status::Imported);
+    EXPECT_EQ(r.stored, 2);
+    EXPECT_EQ(r.notStored, 1);
+    const auto rows = table(k2D);
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(FormulaStore::kMaxFormulas));
+    EXPECT_EQ(rows.back(), (Row{32767, "LT", "[十位单选]跨度", true}));
+    EXPECT_EQ(rows[rows.size() - 2].gongshi, QStringLiteral("L2A+32765"));
 }
 
 } // namespace

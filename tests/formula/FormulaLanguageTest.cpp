@@ -80,6 +80,41 @@ TEST(FormulaLanguage, TranslateWordsComposesCodes)
     }
 }
 
+// The translation skips the words it can rule out from the text's characters; it must give what replacing
+// every word of the table in turn gives, also where a replacement makes a later word appear ("个位余" becomes
+// "L3余", in which "3余" is then found).
+TEST(FormulaLanguage, TranslationEqualsReplacingEveryWordInTurn)
+{
+    const auto everyWord = [](const QString& expression) {
+        QString text = expression;
+        for (const auto& row : parameterWordTable()) {
+            AsReplace(text, row.word, row.code);
+        }
+        return text.trimmed();
+    };
+    EXPECT_EQ(TranslateWords(QStringLiteral("个位余+1")), QStringLiteral("LE+1"));
+    std::vector<QString> pieces;
+    for (const auto& row : parameterWordTable()) {
+        pieces.push_back(row.word);
+    }
+    for (const char* extra : {"余", "除", "方", "数", "+", "-", "*", "3", "5", "2", "(", " ", "L1A", "未知", "＋"}) {
+        pieces.push_back(QString::fromUtf8(extra));
+    }
+    std::uint64_t state = 20261209;
+    const auto next = [&](std::size_t n) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<std::size_t>((state >> 33) % n);
+    };
+    for (int i = 0; i < 3000; ++i) {
+        QString text;
+        const std::size_t count = 1 + next(7);
+        for (std::size_t k = 0; k < count; ++k) {
+            text += pieces[next(pieces.size())];
+        }
+        ASSERT_EQ(TranslateWords(text), everyWord(text)) << text.toStdString();
+    }
+}
+
 TEST(FormulaLanguage, EquationForm)
 {
     const QString line = QStringLiteral("百位码+十位码+3=下期杀 十位单选");

@@ -187,6 +187,33 @@ TEST_F(FormulaStoreTest, FiguresAreWrittenByIdxAndSenseInATableHoldingBothSenses
     EXPECT_FLOAT_EQ(m_store.listAll(k2G)[1].stats.rate, 20.0f);
 }
 
+TEST_F(FormulaStoreTest, AWriteBackTouchesOnlyTheRowsWhoseFiguresChanged)
+{
+    addFive(k3D);
+    const std::vector<StoredFigures> figures = {{1, FormulaStats{50.0f, 1, 2, 0, 2}},
+                                                {2, FormulaStats{43.3333f, 2, 2, 1, 0}},
+                                                {3, FormulaStats{0.0f, 0, 0, 0, 0}}};
+    const auto changesOf = [&](const std::vector<StoredFigures>& f) {
+        const int before = m_db.sql().getTotalChanges();
+        m_store.writeFigures(k3D, true, f);
+        return m_db.sql().getTotalChanges() - before;
+    };
+    // Never written: every row is written, even one whose figures are all zero (its columns were empty).
+    EXPECT_EQ(changesOf(figures), 3);
+    EXPECT_EQ(m_db.sql().execAndGet("SELECT count(*) FROM Gongshi3D WHERE sglGsRate IS NOT NULL").getInt(), 3);
+    // The same figures again: nothing to write.
+    EXPECT_EQ(changesOf(figures), 0);
+    // One run changed: that row alone, and the table holds the new figures.
+    std::vector<StoredFigures> next = figures;
+    next[1].stats.errLst = 2;
+    EXPECT_EQ(changesOf(next), 1);
+    const auto rows = m_store.list(k3D, true);
+    EXPECT_FLOAT_EQ(rows[0].stats.rate, 50.0f);
+    EXPECT_FLOAT_EQ(rows[1].stats.rate, 43.3333f);
+    EXPECT_EQ(rows[1].stats.errLst, 2);
+    EXPECT_EQ(rows[2].stats.trueCon, 0);
+}
+
 TEST_F(FormulaStoreTest, AFailedWriteBackLeavesTheTableAsItWas)
 {
     addFive(k3D);

@@ -288,6 +288,20 @@ TEST_F(FormulaListTest, StatisticsPassFiguresNextValuesAndWriteBack)
     // SyBq off: one draw more (hit, miss, hit, hit, hit).
     m_list.Yansuan(snap, PassSettings{FigureSettings{4, false, false}, false, DisplayColumn::PreCanshu});
     EXPECT_EQ(m_list.cellText(0, FormulaList::ColRate, true), QStringLiteral("80.0000% (4/5)"));
+
+    // After passes that changed some rows and left others, the table holds what the last pass computed.
+    const auto last = m_store.list(k3D, true);
+    ASSERT_EQ(last.size(), 3u);
+    for (std::size_t r = 0; r < last.size(); ++r) {
+        SCOPED_TRACE(r);
+        const FormulaStats& shown = m_list.row(static_cast<int>(r)).formula.stats;
+        EXPECT_EQ(last[r].stats.rate, shown.rate);
+        EXPECT_EQ(last[r].stats.errCon, shown.errCon);
+        EXPECT_EQ(last[r].stats.trueCon, shown.trueCon);
+        EXPECT_EQ(last[r].stats.errLst, shown.errLst);
+        EXPECT_EQ(last[r].stats.trueLst, shown.trueLst);
+    }
+    EXPECT_FLOAT_EQ(last[0].stats.rate, 80.0f);
 }
 
 TEST_F(FormulaListTest, PerDrawDisplayAtTheNextAndAtTheCurrentIssue)
