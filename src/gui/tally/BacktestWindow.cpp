@@ -1,11 +1,13 @@
 #include "gui/tally/BacktestWindow.h"
 
+#include "session/ReportingLauncher.h"
 #include "session/Session.h"
 #include "platform/Dialogs.h"
 #include "session/BacktestCommand.h"
 #include "session/TallyCommand.h"
 #include "gui/tally/BacktestChartWindow.h"
 #include "gui/tally/BacktestJob.h"
+#include "gui/widgets/WindowSize.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -192,6 +194,9 @@ void BacktestWindow::openChart()
     }
     if (!m_chart) {
         m_chart = new BacktestChartWindow(m_session.dialogs(), m_session.dataFolder(), this);
+        WindowSize::keep(m_chart, m_session.settings());
+        connect(m_chart, &BacktestChartWindow::pictureWritten, &m_session.reportingLauncher(),
+                &ReportingLauncher::reportWritten);
     }
     m_chart->setResult(m_result);
     m_chart->show();

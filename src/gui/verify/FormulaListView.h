@@ -3,6 +3,7 @@
 #include <QTableView>
 
 class QAction;
+class QFontMetrics;
 class QMenu;
 
 namespace korvel {
@@ -49,6 +50,9 @@ protected:
 private:
     void cellClicked(const QModelIndex& index);
     void stretchFormulaColumn();
+    // Pixel width of the widest text of a figure column.
+    int widestText(const QFontMetrics& cells, int column) const;
+    static QChar widestDigit(const QFontMetrics& cells);
     FormulaList& list() const;
 
     FormulaListModel* m_model;

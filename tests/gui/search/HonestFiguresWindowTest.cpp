@@ -70,7 +70,7 @@ TEST_F(HonestFiguresWindowTest, BacktestWindowRunsOffTheGuiThreadAndRefusesWhatC
     TallyCommands* commands = &m_assembly->tally();
     auto* button = child<QPushButton>(QStringLiteral("backtestButton"));
     ASSERT_NE(button, nullptr);
-    EXPECT_EQ(button->text(), QStringLiteral("方法回测"));
+    EXPECT_EQ(button->text(), QStringLiteral("方法回测(&H)"));
     ASSERT_TRUE(button->isEnabled());
     saveShot(m_window, QStringLiteral("main-window-backtest-button"));
     click(button);
