@@ -2,6 +2,7 @@
 
 #include "formula/Expression.h"
 #include "formula/FormulaLanguage.h"
+#include "formula/TypedWords.h"
 #include "platform/Dialogs.h"
 #include "verify/FormulaList.h"
 
@@ -31,7 +32,8 @@ TypedFormulaResult AddTypedFormula(const QString& input, const FormulaKind& curr
     if (!expression.ok()) {
         dialogs.message(QStringLiteral("添加公式失败"),
                         QStringLiteral("公式「%1」无法计算：%2。\n公式没有添加，请修改后重新添加。")
-                            .arg(parsed.gongshiCN, expression.error()),
+                            .arg(parsed.gongshiCN,
+                                 inTypedWords(expression.error(), parsed.gongshiCN, expression.errorPart())),
                         Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         result.status = Status::NotComputable;
         return result;

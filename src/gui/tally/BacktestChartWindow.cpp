@@ -46,7 +46,7 @@ void BacktestChartWindow::setResult(BacktestResult result)
     for (const BacktestSummary& s : m_result.summary) {
         m_slots->addItem(backtestSlotName(s.slot), s.slot);
     }
-    // The last slot is the position chosen; 通选 and the lower positions come before it.
+    // The result judges the slot of the choice (通选 or the chosen position); the last slot is shown.
     m_slots->setCurrentIndex(m_slots->count() - 1);
     showSlot();
 }

@@ -234,6 +234,8 @@ void BacktestWindow::start()
         m_session.dialogs().message(kTitle, check.message, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         return;
     }
+    m_runChoice = choiceText(choice) + QStringLiteral("，") + m_mode->currentText() +
+                  QStringLiteral("，%1期").arg(m_drawsSpin->value());
     m_job = new BacktestJob(std::move(in), this);
     connect(m_job, &BacktestJob::finished, this, &BacktestWindow::jobDone);
     m_progress->setValue(0);
@@ -259,7 +261,14 @@ void BacktestWindow::jobDone()
     job->deleteLater();
     updateButtons();
     if (r.status == BacktestResult::Status::Cancelled) {
-        m_note->setText(QStringLiteral("回测已取消。"));
+        // The tables still hold the run before: say so, or leave none that could pass for this one.
+        if (m_result.done()) {
+            m_note->setText(QStringLiteral("回测已取消。下面的表格是上一次回测（%1）的结果。").arg(m_resultChoice));
+        } else {
+            m_note->setText(QStringLiteral("回测已取消。"));
+            m_summary->setRowCount(0);
+            m_draws->setRowCount(0);
+        }
         m_progress->setValue(0);
         emit finished();
         return;
@@ -271,6 +280,7 @@ void BacktestWindow::jobDone()
     }
     m_progress->setValue(m_progress->maximum());
     m_result = std::move(r);
+    m_resultChoice = m_runChoice;
     showResult(m_result);
     updateButtons();
     if (m_chart) {

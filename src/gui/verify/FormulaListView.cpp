@@ -114,15 +114,29 @@ int FormulaListView::widestText(const QFontMetrics& cells, int column) const
 {
     const int rows = m_model->rowCount();
     if (column == FormulaList::ColNumber) {
-        return cells.horizontalAdvance(QString::number(rows).fill(widestDigit(cells)));
+        return widestWidth(cells, {QString::number(rows)});
     }
+    QStringList texts;
+    texts.reserve(rows);
+    for (int r = 0; r < rows; ++r) {
+        texts << m_model->index(r, column).data().toString();
+    }
+    return widestWidth(cells, texts);
+}
+
+int FormulaListView::widestWidth(const QFontMetrics& cells, const QStringList& texts)
+{
     // Measured, not counted: "+" is wider than "-" and "1" may be narrower than "0". Texts that differ only in
     // their digits are measured once, with every digit as the font's widest.
-    const QChar digit = widestDigit(cells);
+    QChar digit = QLatin1Char('0');
+    for (char d = '1'; d <= '9'; ++d) {
+        if (cells.horizontalAdvance(QLatin1Char(d)) > cells.horizontalAdvance(digit)) {
+            digit = QLatin1Char(d);
+        }
+    }
     QSet<QString> shapes;
     int widest = 0;
-    for (int r = 0; r < rows; ++r) {
-        QString shape = m_model->index(r, column).data().toString();
+    for (QString shape : texts) {
         for (QChar& ch : shape) {
             if (ch.isDigit()) {
                 ch = digit;
@@ -131,17 +145,6 @@ int FormulaListView::widestText(const QFontMetrics& cells, int column) const
         if (!shapes.contains(shape)) {
             widest = std::max(widest, cells.horizontalAdvance(shape));
             shapes.insert(std::move(shape));
-        }
-    }
-    return widest;
-}
-
-QChar FormulaListView::widestDigit(const QFontMetrics& cells)
-{
-    QChar widest = QLatin1Char('0');
-    for (char d = '1'; d <= '9'; ++d) {
-        if (cells.horizontalAdvance(QLatin1Char(d)) > cells.horizontalAdvance(widest)) {
-            widest = QLatin1Char(d);
         }
     }
     return widest;
