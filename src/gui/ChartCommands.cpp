@@ -1,15 +1,15 @@
 #include "gui/ChartCommands.h"
 
+#include "gui/history/TrendWindow.h"
+#include "gui/verify/FormulaListView.h"
+#include "gui/verify/HitChartWindow.h"
+#include "gui/widgets/RequiredControls.h"
+#include "gui/widgets/WindowSize.h"
 #include "session/ReportingLauncher.h"
 #include "session/Session.h"
-#include "gui/history/TrendWindow.h"
-#include "gui/widgets/RequiredControls.h"
 #include "settings/Options.h"
 #include "verify/Evaluation.h"
 #include "verify/FormulaList.h"
-#include "gui/verify/FormulaListView.h"
-#include "gui/verify/HitChartWindow.h"
-#include "gui/widgets/WindowSize.h"
 
 #include <QAction>
 #include <QMenu>
@@ -51,7 +51,8 @@ void ChartCommands::openTrendWindow()
         m_trend = new TrendWindow(m_session.dialogs(), m_session.launcher(), m_session.dataFolder(), m_window);
         m_trend->setAttribute(Qt::WA_DeleteOnClose);
         WindowSize::keep(m_trend, m_session.settings());
-        connect(m_trend, &TrendWindow::pictureWritten, &m_session.reportingLauncher(), &ReportingLauncher::reportWritten);
+        connect(m_trend, &TrendWindow::pictureWritten, &m_session.reportingLauncher(),
+                &ReportingLauncher::reportWritten);
         m_trend->setSnapshot(m_session.snapshot());
     }
     m_trend->show();

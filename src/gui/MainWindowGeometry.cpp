@@ -2,12 +2,12 @@
 // splitter restored on later ones, and the history pane's width with and without the formula columns.
 #include "gui/MainWindow.h"
 
-#include "session/Session.h"
 #include "gui/history/HistoryGridModel.h"
 #include "gui/history/HistoryGridView.h"
 #include "gui/verify/FormulaDrawColumns.h"
 #include "gui/verify/FormulaListView.h"
 #include "platform/SettingsStore.h"
+#include "session/Session.h"
 #include "verify/FormulaList.h"
 
 #include <QCloseEvent>

@@ -94,10 +94,13 @@ QString SearchSession::controlText() const
     if (m_controlRandom < 0) {
         return {};
     }
-    const QString counted = m_controlHoldout
-                                ? QStringLiteral("检索合格且通过留出最近 %1 期检验的公式").arg(m_controlHoldout->heldOut())
-                                : QStringLiteral("检索合格的公式");
-    return QStringLiteral("真实开奖: %1 条, 随机开奖: %2 条（%3）").arg(m_controlReal).arg(m_controlRandom).arg(counted);
+    const QString counted =
+        m_controlHoldout ? QStringLiteral("检索合格且通过留出最近 %1 期检验的公式").arg(m_controlHoldout->heldOut())
+                         : QStringLiteral("检索合格的公式");
+    return QStringLiteral("真实开奖: %1 条, 随机开奖: %2 条（%3）")
+        .arg(m_controlReal)
+        .arg(m_controlRandom)
+        .arg(counted);
 }
 
 } // namespace korvel

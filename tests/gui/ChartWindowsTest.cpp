@@ -1,15 +1,15 @@
 #include "gui/tally/TallyWindowFixture.h"
 
 #include "gui/ChartCommands.h"
-#include "gui/widgets/ExportNotice.h"
 #include "gui/history/TrendModel.h"
 #include "gui/history/TrendView.h"
 #include "gui/history/TrendWindow.h"
-#include "tally/RankHistogram.h"
 #include "gui/tally/RankChartView.h"
 #include "gui/tally/RankingListWindow.h"
 #include "gui/verify/HitChartView.h"
 #include "gui/verify/HitChartWindow.h"
+#include "gui/widgets/ExportNotice.h"
+#include "tally/RankHistogram.h"
 
 #include <QBarSet>
 #include <QClipboard>

@@ -123,9 +123,10 @@ TEST_F(KeyboardTest, TheHitChartLetterInTheOpenFormulaMenuOpensTheChart)
     grid->openMenuForRow(0, grid->viewport()->mapToGlobal(QPoint(10, 10)));
     QMenu* menu = grid->contextMenu();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-    const QString letter = QKeySequence::mnemonic(m_window->findChild<QAction*>(QStringLiteral("actionHitChart"))->text())
-                               .toString()
-                               .right(1);
+    const QString letter =
+        QKeySequence::mnemonic(m_window->findChild<QAction*>(QStringLiteral("actionHitChart"))->text())
+            .toString()
+            .right(1);
     QTest::keyClick(menu, letter.at(0).toLatin1());
     QTest::qWait(50);
     ChartCommands* charts = m_window->findChild<ChartCommands*>(QStringLiteral("chartCommands"));
@@ -139,7 +140,9 @@ TEST_F(KeyboardTest, TheSearchWindowOrdersThePositionsAsTheMainWindowAndHasUniqu
     seed(40);
     open();
     // Main window: 个位, 十位, 百位 from the left.
-    const auto leftOf = [](QWidget* a, QWidget* b) { return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x(); };
+    const auto leftOf = [](QWidget* a, QWidget* b) {
+        return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x();
+    };
     auto* units = child<QRadioButton>(QStringLiteral("positionUnits"));
     auto* tens = child<QRadioButton>(QStringLiteral("positionTens"));
     auto* hundreds = child<QRadioButton>(QStringLiteral("positionHundreds"));

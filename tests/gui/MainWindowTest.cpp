@@ -1,11 +1,11 @@
 #include "WindowFixture.h"
 
-#include "history/HistoryDeletion.h"
 #include "gui/history/EntryLine.h"
 #include "gui/history/HistoryGridModel.h"
 #include "gui/history/HistoryGridView.h"
 #include "gui/history/ParameterReferenceView.h"
 #include "gui/widgets/GridWheelScroller.h"
+#include "history/HistoryDeletion.h"
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>

@@ -78,7 +78,8 @@ TEST_F(FoundFormulaSaverTest, AppendKeepsExistingFormulasAndDropsDuplicates)
     EXPECT_EQ(rows(k1D), (std::vector<std::string>{"1:L1A+1:k", "2:L2A+1:k", "3:L3A+2:k"}));
     // One formula is new; the duplicate of row 1 and the second 个位码+2 were there.
     EXPECT_EQ(out.added, 1);
-    EXPECT_EQ(saveMessage(SavePath::ManualAppend, out), QStringLiteral("公式追加完毕！\n新增 1 条公式，2 条已在公式库中。"));
+    EXPECT_EQ(saveMessage(SavePath::ManualAppend, out),
+              QStringLiteral("公式追加完毕！\n新增 1 条公式，2 条已在公式库中。"));
     // The manual append selects the formulas the table held before.
     ASSERT_EQ(out.flags.size(), 1u);
     EXPECT_EQ(out.flags[0].idxs, (std::vector<int>{1, 2}));
@@ -246,8 +247,9 @@ TEST_F(FoundFormulaSaverTest, AFullTableTakesWhatFitsAndTheMessageSaysHowManyWer
     EXPECT_EQ(r[32765], "32766:LH+1:k");
     EXPECT_EQ(r[32766], "32767:LH+2:k");
     EXPECT_EQ(rows(k2D), (std::vector<std::string>{"1:LH+4:k"}));
-    EXPECT_EQ(saveMessage(SavePath::ManualAppend, out),
-              QStringLiteral("公式追加完毕！\n新增 3 条公式，0 条已在公式库中。\n2 条公式没有保存：每类公式最多 32767 条。"));
+    EXPECT_EQ(
+        saveMessage(SavePath::ManualAppend, out),
+        QStringLiteral("公式追加完毕！\n新增 3 条公式，0 条已在公式库中。\n2 条公式没有保存：每类公式最多 32767 条。"));
     // A full table takes nothing more.
     const SaveOutcome none = saveFoundFormulas(m_db, m_store, {found(k1D, "LH+6", "f")}, true, SavePath::ManualAppend);
     EXPECT_EQ(none.written, 0);

@@ -139,7 +139,8 @@ TEST_F(SearchSessionTest, ManualSearchStopsAtTheAutomaticCountAndSaves)
     EXPECT_EQ(host.store.count(FormulaKind{1, Play::Single}), 5);
     EXPECT_EQ(host.refreshes, 1);
     ASSERT_FALSE(host.fakeDialogs.messages().empty());
-    EXPECT_EQ(host.fakeDialogs.messages().back().text, QStringLiteral("公式追加完毕！\n新增 5 条公式，0 条已在公式库中。"));
+    EXPECT_EQ(host.fakeDialogs.messages().back().text,
+              QStringLiteral("公式追加完毕！\n新增 5 条公式，0 条已在公式库中。"));
     EXPECT_EQ(host.fakeDialogs.messages().back().title, QStringLiteral("追加公式"));
     p = session.poll();
     EXPECT_EQ(p.found, 0);       // the arrays are consumed

@@ -1,10 +1,10 @@
 #include "gui/history/TrendWindow.h"
 
-#include "history/TrendFigures.h"
 #include "gui/history/TrendModel.h"
 #include "gui/history/TrendView.h"
-#include "platform/Dialogs.h"
 #include "gui/widgets/PngExport.h"
+#include "history/TrendFigures.h"
+#include "platform/Dialogs.h"
 #include "platform/SheetGrid.h"
 
 #include <QApplication>

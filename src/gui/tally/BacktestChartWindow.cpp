@@ -1,8 +1,8 @@
 #include "gui/tally/BacktestChartWindow.h"
 
-#include "session/BacktestCommand.h"
-#include "gui/widgets/PngExport.h"
 #include "gui/tally/BacktestChartView.h"
+#include "gui/widgets/PngExport.h"
+#include "session/BacktestCommand.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,13 +1,13 @@
 #include "gui/tally/BacktestWindow.h"
 
-#include "session/ReportingLauncher.h"
-#include "session/Session.h"
-#include "platform/Dialogs.h"
-#include "session/BacktestCommand.h"
-#include "session/TallyCommand.h"
 #include "gui/tally/BacktestChartWindow.h"
 #include "gui/tally/BacktestJob.h"
 #include "gui/widgets/WindowSize.h"
+#include "platform/Dialogs.h"
+#include "session/BacktestCommand.h"
+#include "session/ReportingLauncher.h"
+#include "session/Session.h"
+#include "session/TallyCommand.h"
 
 #include <QComboBox>
 #include <QFormLayout>

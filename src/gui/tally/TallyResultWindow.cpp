@@ -1,9 +1,9 @@
 #include "gui/tally/TallyResultWindow.h"
 
-#include "platform/Dialogs.h"
-#include "gui/widgets/GridWheelScroller.h"
 #include "gui/tally/TallyGrids.h"
 #include "gui/tally/TallyResultModels.h"
+#include "gui/widgets/GridWheelScroller.h"
+#include "platform/Dialogs.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

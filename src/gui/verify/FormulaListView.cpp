@@ -1,7 +1,7 @@
 #include "gui/verify/FormulaListView.h"
 
-#include "verify/FormulaList.h"
 #include "gui/verify/FormulaListModel.h"
+#include "verify/FormulaList.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>

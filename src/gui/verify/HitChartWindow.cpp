@@ -1,8 +1,8 @@
 #include "gui/verify/HitChartWindow.h"
 
+#include "gui/verify/HitChartView.h"
 #include "gui/widgets/PngExport.h"
 #include "verify/HitSeries.h"
-#include "gui/verify/HitChartView.h"
 
 #include <QDir>
 #include <QHBoxLayout>

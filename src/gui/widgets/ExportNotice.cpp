@@ -1,8 +1,8 @@
 #include "gui/widgets/ExportNotice.h"
 
+#include "platform/Dialogs.h"
 #include "session/ReportingLauncher.h"
 #include "session/Session.h"
-#include "platform/Dialogs.h"
 
 #include <QDir>
 #include <QFileInfo>

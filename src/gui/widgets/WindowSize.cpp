@@ -89,7 +89,8 @@ void WindowSize::place()
     const QSize frame = frameAllowance();
     const int maxX = std::max(available.left(), available.right() + 1 - size.width() - frame.width());
     const int maxY = std::max(available.top(), available.bottom() + 1 - size.height() - frame.height());
-    const QPoint at(std::clamp(m_window->x(), available.left(), maxX), std::clamp(m_window->y(), available.top(), maxY));
+    const QPoint at(std::clamp(m_window->x(), available.left(), maxX),
+                    std::clamp(m_window->y(), available.top(), maxY));
     if (at != m_window->pos()) {
         m_window->move(at);
     }

@@ -1,11 +1,11 @@
 #include "SearchWindowFixture.h"
 
-#include "search/SearchSession.h"
-#include "search/SearchSettings.h"
-#include "support/gui/Shots.h"
 #include "gui/tally/BacktestChartWindow.h"
 #include "gui/tally/BacktestWindow.h"
 #include "gui/tally/TallyCommands.h"
+#include "search/SearchSession.h"
+#include "search/SearchSettings.h"
+#include "support/gui/Shots.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -126,8 +126,9 @@ TEST_F(HonestFiguresWindowTest, BacktestWindowRunsOffTheGuiThreadAndRefusesWhatC
     click(w->findChild<QPushButton*>(QStringLiteral("startBacktestButton")));
     click(w->findChild<QPushButton*>(QStringLiteral("cancelBacktestButton")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w->running(); }, 60000));
-    EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("noteLabel"))->text(),
-              QStringLiteral("回测已取消。下面的表格是上一次回测（百位 单选 杀 计算选中公式，滚动搜索，30期）的结果。"));
+    EXPECT_EQ(
+        w->findChild<QLabel*>(QStringLiteral("noteLabel"))->text(),
+        QStringLiteral("回测已取消。下面的表格是上一次回测（百位 单选 杀 计算选中公式，滚动搜索，30期）的结果。"));
     EXPECT_EQ(w->drawTable()->rowCount(), 30 * positions); // the finished run's rows stay
 }
 
