@@ -1,5 +1,6 @@
 #include "gui/search/SearchWindowFixture.h"
 
+#include "formula/FormulaStore.h"
 #include "gui/ChartCommands.h"
 #include "gui/history/HistoryGridView.h"
 #include "gui/settings/SettingsMenu.h"
@@ -9,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QMenu>
 #include <QRegularExpression>
 
@@ -98,16 +100,16 @@ TEST_F(KeyboardTest, AltAndTheShownLetterRunTheCommand)
     // Alt+N: "读取公式文本(N)" asks for a file (cancelled here).
     m_dialogs.answerFile(QString());
     QTest::keyClick(m_window, Qt::Key_N, Qt::AltModifier);
-    QTest::qWait(50);
-    ASSERT_FALSE(m_dialogs.calls().empty());
+    // A mnemonic clicks the button after its short press animation.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !m_dialogs.calls().empty(); }, 3000));
     EXPECT_EQ(m_dialogs.calls().back().kind, FakeDialogs::Kind::OpenFile);
 
     // Alt+ the letter of 方法回测 opens the backtest window.
     const QKeySequence backtest = QKeySequence::mnemonic(child<QPushButton>(QStringLiteral("backtestButton"))->text());
     ASSERT_FALSE(backtest.isEmpty());
     QTest::keySequence(m_window, backtest);
-    QTest::qWait(50);
-    EXPECT_NE(m_window->findChild<QWidget*>(QStringLiteral("backtestWindow")), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] { return m_window->findChild<QWidget*>(QStringLiteral("backtestWindow")) != nullptr; }, 3000));
 }
 
 TEST_F(KeyboardTest, TheHitChartLetterInTheOpenFormulaMenuOpensTheChart)
@@ -122,13 +124,13 @@ TEST_F(KeyboardTest, TheHitChartLetterInTheOpenFormulaMenuOpensTheChart)
     FormulaListView* grid = m_window->formulaGrid();
     grid->openMenuForRow(0, grid->viewport()->mapToGlobal(QPoint(10, 10)));
     QMenu* menu = grid->contextMenu();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    ASSERT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000));
     const QString letter =
         QKeySequence::mnemonic(m_window->findChild<QAction*>(QStringLiteral("actionHitChart"))->text())
             .toString()
             .right(1);
-    QTest::keyClick(menu, letter.at(0).toLatin1());
-    QTest::qWait(50);
+    QTest::keyClick(menu, letter.toLower().at(0).toLatin1());
+    QTest::qWait(20);
     ChartCommands* charts = m_window->findChild<ChartCommands*>(QStringLiteral("chartCommands"));
     ASSERT_NE(charts, nullptr);
     ASSERT_NE(charts->hitChartWindow(), nullptr);

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStringList>
 #include <QWidget>
 
 #include <algorithm>

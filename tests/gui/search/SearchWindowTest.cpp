@@ -291,7 +291,8 @@ TEST_F(SearchWindowTest, UpdateReplacesOnlyTheSearchedKindInTheChosenForm)
     m_dialogs.clear();
     click(in<QPushButton>(w, QStringLiteral("updateButton")));
     ASSERT_EQ(m_dialogs.messages().size(), 1u);
-    EXPECT_EQ(m_dialogs.messages()[0].text, QStringLiteral("公式更新完毕！"));
+    // The four found formulas replace the table; none of them repeats another.
+    EXPECT_EQ(m_dialogs.messages()[0].text, QStringLiteral("公式更新完毕！\n写入 4 条公式，0 条重复。"));
     EXPECT_EQ(m_dialogs.messages()[0].title, QStringLiteral("更新公式"));
     const std::vector<Formula> saved = m_session->formulaStore().list(units, true);
     ASSERT_EQ(saved.size(), 4u); // the old formula is gone
