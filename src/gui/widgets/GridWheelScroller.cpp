@@ -7,11 +7,6 @@
 
 namespace korvel {
 
-QAbstractItemView* GridWheelScroller::target() const
-{
-    return m_target;
-}
-
 GridWheelScroller::GridWheelScroller(QWidget* window) : QObject(window), m_window(window)
 {
     // Wheel events go to the widget under the pointer, not to the focused one; only an application-wide

@@ -24,7 +24,7 @@ public:
 
     void watch(QAbstractItemView* grid);
     // The grid that currently receives the wheel, or null.
-    QAbstractItemView* target() const;
+    QAbstractItemView* target() const { return m_target; }
 
     // One wheel step on a grid, as the event filter applies it.
     static void step(QAbstractItemView* grid, int delta);
