@@ -5,6 +5,7 @@
 #include "gui/history/HistoryGridView.h"
 #include "gui/settings/SettingsMenu.h"
 #include "gui/tally/TallyCommands.h"
+#include "gui/verify/FormulaListModel.h"
 #include "gui/verify/FormulaListView.h"
 #include "gui/verify/HitChartWindow.h"
 
@@ -116,12 +117,13 @@ TEST_F(KeyboardTest, TheHitChartLetterInTheOpenFormulaMenuOpensTheChart)
 {
     seed(40);
     openProgram();
-    ASSERT_GT(m_session->formulaStore().appendFormula(FormulaKind{1, Play::Single}, QStringLiteral("L1A+1"),
-                                                      QStringLiteral("百位码+1=下期杀 个位单选"), true),
+    ASSERT_GT(m_session->formulaStore().appendFormula(FormulaKind{3, Play::Single}, QStringLiteral("L1A+1"),
+                                                      QStringLiteral("百位码+1=下期杀 百位单选"), true),
               0);
     m_session->refreshAll();
     QCoreApplication::processEvents();
     FormulaListView* grid = m_window->formulaGrid();
+    ASSERT_EQ(m_window->formulaModel()->rowCount(), 1); // the list of the window's kind, 百位单选
     grid->openMenuForRow(0, grid->viewport()->mapToGlobal(QPoint(10, 10)));
     QMenu* menu = grid->contextMenu();
     ASSERT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000));
