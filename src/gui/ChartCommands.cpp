@@ -1,13 +1,15 @@
 #include "gui/ChartCommands.h"
 
-#include "session/Session.h"
 #include "gui/history/TrendWindow.h"
+#include "gui/verify/FormulaListView.h"
+#include "gui/verify/HitChartWindow.h"
 #include "gui/widgets/RequiredControls.h"
+#include "gui/widgets/WindowSize.h"
+#include "session/ReportingLauncher.h"
+#include "session/Session.h"
 #include "settings/Options.h"
 #include "verify/Evaluation.h"
 #include "verify/FormulaList.h"
-#include "gui/verify/FormulaListView.h"
-#include "gui/verify/HitChartWindow.h"
 
 #include <QAction>
 #include <QMenu>
@@ -23,7 +25,7 @@ ChartCommands::ChartCommands(Session& session, const Controls& controls, QWidget
     setObjectName(QStringLiteral("chartCommands"));
     controls.trend->setEnabled(true);
     connect(controls.trend, &QPushButton::clicked, this, &ChartCommands::openTrendWindow);
-    m_hitAction = m_formulaGrid->contextMenu()->addAction(QStringLiteral("命中走势图"));
+    m_hitAction = m_formulaGrid->contextMenu()->addAction(QStringLiteral("命中走势图(&Z)"));
     m_hitAction->setObjectName(QStringLiteral("actionHitChart"));
     connect(m_hitAction, &QAction::triggered, this, &ChartCommands::showHitChart);
     connect(&m_session, &Session::historyChanged, this, [this] {
@@ -48,6 +50,9 @@ void ChartCommands::openTrendWindow()
     if (!m_trend) {
         m_trend = new TrendWindow(m_session.dialogs(), m_session.launcher(), m_session.dataFolder(), m_window);
         m_trend->setAttribute(Qt::WA_DeleteOnClose);
+        WindowSize::keep(m_trend, m_session.settings());
+        connect(m_trend, &TrendWindow::pictureWritten, &m_session.reportingLauncher(),
+                &ReportingLauncher::reportWritten);
         m_trend->setSnapshot(m_session.snapshot());
     }
     m_trend->show();
@@ -68,6 +73,9 @@ void ChartCommands::showHitChart()
     if (!m_hitChart) {
         m_hitChart = new HitChartWindow(m_session.dialogs(), m_session.dataFolder(), m_window);
         m_hitChart->setAttribute(Qt::WA_DeleteOnClose);
+        WindowSize::keep(m_hitChart, m_session.settings());
+        connect(m_hitChart, &HitChartWindow::pictureWritten, &m_session.reportingLauncher(),
+                &ReportingLauncher::reportWritten);
     }
     m_hitChart->setFormula(*history, list.row(row).formula, list.kind(), start);
     m_hitChart->show();

@@ -97,6 +97,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // MainWindowLayout.cpp
+    void buildLayout();
     QWidget* buildFormulaColumn();
     QWidget* buildCommandColumn();
     // The formula list goes into the slot in place of the placeholder (the window takes ownership).

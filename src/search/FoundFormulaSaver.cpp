@@ -5,6 +5,7 @@
 
 #include <SQLiteCpp/Transaction.h>
 
+#include <algorithm>
 #include <set>
 #include <tuple>
 
@@ -89,11 +90,10 @@ SaveOutcome saveFoundFormulas(Database& db, FormulaStore& store, const std::vect
             }
             // The automatic paths number each entry as if the table had been de-duplicated after the one
             // before: the count after an addition is the distinct rows so far plus one.
-            std::set<Key> distinct;
+            // What de-duplication leaves beyond the distinct rows before the group is new; the rest was there.
+            std::set<Key> distinct = distinctRows(store, kind);
+            const int before = static_cast<int>(distinct.size());
             bool rebuiltOnce = false;
-            if (automatic) {
-                distinct = distinctRows(store, kind);
-            }
             // The group in one prepared statement (the transaction is the save's).
             std::vector<Formula> group;
             group.reserve(end - i);
@@ -119,7 +119,7 @@ SaveOutcome saveFoundFormulas(Database& db, FormulaStore& store, const std::vect
                     addFlag(out, ++rows, true);
                 }
             }
-            store.rebuild(kind);
+            out.added += std::max(0, store.rebuild(kind) - before);
             out.lastKind = kind;
             i = end;
         }
@@ -141,6 +141,13 @@ QString saveMessage(SavePath path)
 QString saveMessage(SavePath path, const SaveOutcome& outcome)
 {
     QString text = saveMessage(path);
+    if (outcome.written > 0) {
+        const int there = outcome.written - outcome.added;
+        text += QLatin1Char('\n') + (isAppend(path) ? QStringLiteral("新增 %1 条公式，%2 条已在公式库中。")
+                                                    : QStringLiteral("写入 %1 条公式，%2 条重复。"))
+                                        .arg(outcome.added)
+                                        .arg(there);
+    }
     if (outcome.notStored > 0) {
         text += QLatin1Char('\n') + formulaLimitText(outcome.notStored);
     }

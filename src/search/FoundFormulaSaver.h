@@ -36,6 +36,7 @@ struct SaveOutcome {
     bool ok = false;
     QString error;                       // why nothing was saved (the tables are as they were)
     int written = 0;                     // rows added
+    int added = 0;                       // of these, rows left after de-duplication: new formulas
     int notStored = 0;                   // entries left out: their table was full (FormulaStore::kMaxFormulas)
     std::vector<FormulaKind> tables;     // tables touched, in order, each once
     std::vector<FlagChange> flags;       // selection flags the save sets or clears
@@ -61,7 +62,8 @@ SaveOutcome saveFoundFormulas(Database& db, FormulaStore& store, const std::vect
 
 // The completion message and its title: "公式追加完毕！" / "追加公式", "公式更新完毕！" / "更新公式".
 QString saveMessage(SavePath path);
-// The same, with the number of formulas a full table did not take.
+// The same, with the count of new formulas and of those already stored (append) or repeated (replace), and
+// the number a full table did not take.
 QString saveMessage(SavePath path, const SaveOutcome& outcome);
 QString saveTitle(SavePath path);
 

@@ -15,6 +15,7 @@ constexpr std::uint64_t kControlDigitsSalt = 0xD1B54A32D192ED03ull;
 bool SearchSession::prepareHoldout(const SnapshotPtr& full)
 {
     m_holdoutCheck.reset();
+    m_holdoutMinRate.reset();
     if (m_holdout <= 0) {
         return true;
     }
@@ -34,6 +35,7 @@ bool SearchSession::prepareHoldout(const SnapshotPtr& full)
         minRate = textValue(text);
     }
     m_holdoutCheck = std::make_unique<HoldoutCheck>(full, m_holdout, minRate);
+    m_holdoutMinRate = minRate;
     return true;
 }
 
@@ -64,8 +66,15 @@ bool SearchSession::startControl()
     m_control = std::make_unique<ManualSearchJob>(m_controlRecord, std::move(data), m_lastManual.kind,
                                                   m_lastManual.kill, m_lastManual.rule, m_lastManual.thresholds,
                                                   m_candidate.form, std::nullopt, m_lastManual.verified);
+    // Both sides count the same thing: with a hold-out, the formulas that also passed it (on the real draws,
+    // the result lines; on the random ones, the same check over their own newest draws).
+    m_controlHoldout.reset();
+    if (m_lastManual.holdout > 0) {
+        m_controlHoldout = std::make_unique<HoldoutCheck>(random, m_lastManual.holdout, m_lastManual.holdoutMin);
+        m_control->setHoldout(m_controlHoldout.get());
+    }
     m_controlGenerator = m_lastManual.start;
-    m_controlReal = m_lastManual.accepted;
+    m_controlReal = m_lastManual.holdout > 0 ? m_lastManual.passed : m_lastManual.accepted;
     m_controlRandom = -1;
     m_mode = SearchMode::Control;
     m_reason = StopReason::None;
@@ -85,7 +94,13 @@ QString SearchSession::controlText() const
     if (m_controlRandom < 0) {
         return {};
     }
-    return QStringLiteral("真实开奖: %1 条, 随机开奖: %2 条").arg(m_controlReal).arg(m_controlRandom);
+    const QString counted =
+        m_controlHoldout ? QStringLiteral("检索合格且通过留出最近 %1 期检验的公式").arg(m_controlHoldout->heldOut())
+                         : QStringLiteral("检索合格的公式");
+    return QStringLiteral("真实开奖: %1 条, 随机开奖: %2 条（%3）")
+        .arg(m_controlReal)
+        .arg(m_controlRandom)
+        .arg(counted);
 }
 
 } // namespace korvel

@@ -57,6 +57,7 @@ void SearchSession::open()
     m_holdout = storedHoldout(m_host.settings());
     m_lastManual = ManualRun{};
     m_control.reset();
+    m_controlHoldout.reset();
     m_controlRecord = SearchRecord{};
     m_controlReal = -1;
     m_controlRandom = -1;
@@ -262,7 +263,10 @@ bool SearchSession::startManual()
                              0,
                              static_cast<int>(m_record.lines.size() + m_record.rejected.size()),
                              0,
-                             m_holdout};
+                             m_holdout,
+                             static_cast<int>(m_record.lines.size()),
+                             0,
+                             m_holdoutMinRate};
     m_mode = SearchMode::Manual;
     m_reason = StopReason::None;
     m_finishPending = true;
@@ -485,6 +489,7 @@ SearchProgress SearchSession::progress()
             m_lastManual.verified = m_record.verified;
             m_lastManual.accepted =
                 static_cast<int>(m_record.lines.size() + m_record.rejected.size()) - m_lastManual.acceptedBefore;
+            m_lastManual.passed = static_cast<int>(m_record.lines.size()) - m_lastManual.linesBefore;
         }
         p.acceptedPerKind = m_record.acceptedPerKind;
         p.resultLines = static_cast<int>(m_record.lines.size());

@@ -238,11 +238,16 @@ private:
         int acceptedBefore = 0;
         int accepted = 0; // qualified in the run (held-out rejects included)
         int holdout = 0;
+        int linesBefore = 0;
+        int passed = 0;                   // qualified and, with a hold-out, passed it: the result lines
+        std::optional<double> holdoutMin; // the hold-out's threshold (nullopt: the formula's baseline)
     };
     ManualRun m_lastManual;
     SearchRecord m_controlRecord;
     CandidateGenerator m_controlGenerator{0};
+    std::unique_ptr<HoldoutCheck> m_controlHoldout; // the same hold-out, on the random digits (outlives the job)
     std::unique_ptr<ManualSearchJob> m_control;
+    std::optional<double> m_holdoutMinRate; // of the last hold-out prepared
     int m_controlReal = -1;
     int m_controlRandom = -1;
 

@@ -18,10 +18,13 @@ public:
     bool openTextFile(const QString& path) override;
     bool showSpreadsheet(const QString& path) override;
     bool openFolder(const QString& folder) override;
+    // A file written without being handed over (a picture): the windows say where it went.
+    void reportWritten(const QString& path) { emit fileWritten(path); }
 
 signals:
     // After each written file was handed over: its path, and whether an application opened it.
     void fileHandedOver(const QString& path, bool opened);
+    void fileWritten(const QString& path);
 
 private:
     Launcher& m_desktop;

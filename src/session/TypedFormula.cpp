@@ -2,6 +2,7 @@
 
 #include "formula/Expression.h"
 #include "formula/FormulaLanguage.h"
+#include "formula/TypedWords.h"
 #include "platform/Dialogs.h"
 #include "verify/FormulaList.h"
 
@@ -29,10 +30,11 @@ TypedFormulaResult AddTypedFormula(const QString& input, const FormulaKind& curr
     // A formula that cannot be computed would only ever count misses: say what is wrong instead of storing it.
     const Expression expression = Expression::compile(parsed.gongshi);
     if (!expression.ok()) {
-        dialogs.message(QStringLiteral("添加公式失败"),
-                        QStringLiteral("公式「%1」无法计算：%2。\n公式没有添加，请修改后重新添加。")
-                            .arg(parsed.gongshiCN, expression.error()),
-                        Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        dialogs.message(
+            QStringLiteral("添加公式失败"),
+            QStringLiteral("公式「%1」无法计算：%2。\n公式没有添加，请修改后重新添加。")
+                .arg(parsed.gongshiCN, inTypedWords(expression.error(), parsed.gongshiCN, expression.errorPart())),
+            Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         result.status = Status::NotComputable;
         return result;
     }

@@ -252,7 +252,13 @@ BacktestResult runMethodBacktest(const HistorySnapshot& snapshot, const Backtest
         draw.d1 = snapshot.value(row, Param::L1A);
         draw.d2 = snapshot.value(row, Param::L2A);
         draw.d3 = snapshot.value(row, Param::L3A);
+        // The per-position tally also runs the positions below the chosen one; the player bets on the chosen
+        // slot only, so only it is judged (a lower table without formulas would give figures of nothing).
+        const int chosenSlot = choice.groupPlay ? 0 : choice.position;
         for (const TallySlotRun& run : out.runs) {
+            if (run.slot != chosenSlot) {
+                continue;
+            }
             draw.slotResults.push_back(
                 judgeSlot(tally, run, choice.kill, judgedDigits(run.slot, choice.position, draw.d1, draw.d2, draw.d3)));
         }

@@ -85,7 +85,7 @@ struct CalcuResult {
 //
 // Selection flags are kept by `idx`, not by list position, so that in a table holding formulas of both
 // senses a flag always belongs to its own formula; deleting renumbers the table and the flags follow their
-// formulas to the new numbers (except "删除最后公式(&E)", which leaves them in place by position). Figures
+// formulas to the new numbers (except "删除最后公式(&L)", which leaves them in place by position). Figures
 // are written back by `idx` as well.
 //
 // Views are told of changes by signals: aboutToRebuild()/rebuilt() around a change of the rows,
@@ -159,7 +159,7 @@ public:
 
     // List commands; each returns true when a table changed (and formulasChanged() was emitted).
     bool deleteFormulaAt(int r);     // "删除该公式(&D)": the flags follow their formulas
-    bool deleteLastFormulaAt(int r); // "删除最后公式(&E)": the flags stay where they are
+    bool deleteLastFormulaAt(int r); // "删除最后公式(&L)": the flags stay where they are
     bool deleteSelected();           // "删除选中所有公式(&C)", after confirmation
     bool deleteUnselected();         // "删除未选中公式(&X)", after confirmation
     bool clearAll();                 // "清空所有公式", after confirmation; all five tables

@@ -45,9 +45,10 @@ QString FormulaList::columnHeader(int column, bool weighted)
 
 int FormulaList::columnWidthTwips(int column)
 {
-    static constexpr std::array<int, ColumnCount> widths = {420, 4800, 600, 420, 600,  2800, 800,
-                                                            800, 800,  800, 0,   1200, 1000, 2600};
-    return column >= 0 && column < ColumnCount ? widths[static_cast<std::size_t>(column)] : 0;
+    // Counted, not sized: a width left out would hide its column.
+    static constexpr int widths[] = {420, 4800, 600, 420, 600, 2800, 800, 800, 800, 800, 0, 1200, 1000, 1000, 2600};
+    static_assert(std::size(widths) == ColumnCount, "one width per column");
+    return column >= 0 && column < ColumnCount ? widths[column] : 0;
 }
 
 QString FormulaList::perDrawHeader(int r)

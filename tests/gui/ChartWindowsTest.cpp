@@ -4,15 +4,17 @@
 #include "gui/history/TrendModel.h"
 #include "gui/history/TrendView.h"
 #include "gui/history/TrendWindow.h"
-#include "tally/RankHistogram.h"
 #include "gui/tally/RankChartView.h"
 #include "gui/tally/RankingListWindow.h"
 #include "gui/verify/HitChartView.h"
 #include "gui/verify/HitChartWindow.h"
+#include "gui/widgets/ExportNotice.h"
+#include "tally/RankHistogram.h"
 
 #include <QBarSet>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineSeries>
@@ -56,6 +58,16 @@ protected:
         QImageReader reader(path);
         EXPECT_EQ(reader.format(), "png");
         return reader.read();
+    }
+
+    // The chart window and the main window's status line both name the picture last written.
+    void expectToldWritten(const QLabel* label, const QString& path)
+    {
+        const QString where = QDir::toNativeSeparators(path);
+        EXPECT_TRUE(label->text().contains(where)) << label->text().toStdString();
+        auto* notice = m_window->findChild<ExportNotice*>(QStringLiteral("exportNotice"));
+        ASSERT_NE(notice, nullptr);
+        EXPECT_TRUE(notice->text().contains(where)) << notice->text().toStdString();
     }
 
     static bool nonBlank(const QImage& image)
@@ -125,6 +137,7 @@ TEST_F(ChartWindowsTest, TrendWindowShowsTheNewestDrawsWithTheirOmissionsAndExpo
     EXPECT_EQ(png.width(), width);
     EXPECT_EQ(png.height(), grid->fullHeight());
     EXPECT_TRUE(nonBlank(png));
+    expectToldWritten(w->writtenLabel(), m_dir.filePath(QStringLiteral("trend.png")));
 
     // A folder that cannot be written: the user is told where and why, nothing is claimed written.
     m_dialogs.answerFile(QStringLiteral("/proc/korvel-no/trend.png"));
@@ -133,6 +146,7 @@ TEST_F(ChartWindowsTest, TrendWindowShowsTheNewestDrawsWithTheirOmissionsAndExpo
     ASSERT_EQ(m_dialogs.messages().size(), before + 1);
     EXPECT_EQ(m_dialogs.messages().back().title, "导出图片");
     EXPECT_TRUE(m_dialogs.messages().back().text.contains(QStringLiteral("/proc/korvel-no/trend.png")));
+    expectToldWritten(w->writtenLabel(), m_dir.filePath(QStringLiteral("trend.png")));
 
     // The clipboard: a header line and one line per row.
     w->copyToClipboard();
@@ -200,6 +214,7 @@ TEST_F(ChartWindowsTest, HitChartOfTheFormulaUnderTheCursor)
     const QImage png = exported([w] { return w->exportPicture(); }, QStringLiteral("hit.png"));
     EXPECT_EQ(png.size(), w->picture().size());
     EXPECT_TRUE(nonBlank(png));
+    expectToldWritten(w->writtenLabel(), m_dir.filePath(QStringLiteral("hit.png")));
 
     // A formula that cannot be computed: the chart says why, no lines.
     rightClick(1);

@@ -1,5 +1,6 @@
 #include "gui/verify/FormulaWindowFixture.h"
 
+#include "gui/history/HistoryGridView.h"
 #include "gui/widgets/ExportNotice.h"
 #include "history/LishiSchema.h"
 
@@ -12,6 +13,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTabBar>
 
 namespace korvel::test {
 namespace {
@@ -63,7 +65,7 @@ TEST_F(MainWindowPolishTest, ChoosingTheSenseShowsThatSensesFormulasWithTheirFig
     QTest::mouseClick(child<QRadioButton>(QStringLiteral("senseKeep")), Qt::LeftButton, {}, QPoint(6, 6));
     ASSERT_TRUE(child<QRadioButton>(QStringLiteral("senseKeep"))->isChecked());
     ASSERT_EQ(model()->rowCount(), 2);
-    EXPECT_EQ(column(FormulaList::ColFormula), (QStringList{"[百位单选生]百位码+1", "[百位单选生]百位码+3"}));
+    EXPECT_EQ(column(FormulaList::ColFormula), (QStringList{"百位码+1  [百位单选生]", "百位码+3  [百位单选生]"}));
     EXPECT_EQ(column(FormulaList::ColSense), (QStringList{"生", "生"}));
     // Five draws, weighted: every rate is counted out of 1 + 4 + 9 + 16 + 25 = 55.
     for (const QString& rate : column(FormulaList::ColRate)) {
@@ -73,7 +75,7 @@ TEST_F(MainWindowPolishTest, ChoosingTheSenseShowsThatSensesFormulasWithTheirFig
 
     QTest::mouseClick(child<QRadioButton>(QStringLiteral("senseKill")), Qt::LeftButton, {}, QPoint(6, 6));
     ASSERT_EQ(model()->rowCount(), 1);
-    EXPECT_EQ(cell(0, FormulaList::ColFormula), "[百位单选杀]百位码+2");
+    EXPECT_EQ(cell(0, FormulaList::ColFormula), "百位码+2  [百位单选杀]");
 }
 
 TEST_F(MainWindowPolishTest, RestoringTheDefaultsRecountsTheListOverTheDefaultWindowAtOnce)
@@ -126,6 +128,8 @@ TEST_F(MainWindowPolishTest, OnA1366By768ScreenEveryColumnShowsWholeWithLongTota
     m_window->resize(1900, 1000);
     QCoreApplication::processEvents();
     EXPECT_EQ(grid()->columnWidth(FormulaList::ColRate), rateWidth);
+    EXPECT_FALSE(grid()->isColumnHidden(FormulaList::ColForward));
+    EXPECT_GT(grid()->columnWidth(FormulaList::ColForward), 0);
     // What the chance columns needed beyond the small screen comes first; the rest goes to the formulas.
     EXPECT_GE(grid()->columnWidth(FormulaList::ColFormula), formulaWidth + 300);
     expectEveryColumnShownWhole();
@@ -190,6 +194,84 @@ TEST_F(MainWindowPolishTest, EveryExportSaysWhereItsFileWentOffersItsFolderAndSa
     QTest::mouseClick(notice->openFolderButton(), Qt::LeftButton);
     ASSERT_EQ(m_dialogs.messages().size(), 2u);
     EXPECT_EQ(m_dialogs.messages()[1].title, QStringLiteral("打开所在文件夹"));
+}
+
+TEST_F(MainWindowPolishTest, TheFormulaColumnShowsTheExpressionFirstAndAFirstStartUsesALargeScreen)
+{
+    seed(5);
+    openWindow();
+    storeFormulas(FormulaKind{3, Play::Single},
+                  {{QStringLiteral("L1A+L2A+3"), QStringLiteral("[百位单选杀]百位码+十位码+3"), true},
+                   {QStringLiteral("L1A+1"), QStringLiteral("百位码+1=下期杀 百位单选"), true}});
+    // The kind and sense have their own columns: the bracket goes after the expression; the equation form
+    // starts with its expression already.
+    EXPECT_EQ(column(FormulaList::ColFormula),
+              (QStringList{"百位码+十位码+3  [百位单选杀]", "百位码+1=下期杀 百位单选"}));
+    EXPECT_EQ(FormulaListModel::expressionFirst(QStringLiteral("[十位通选杀]")), "[十位通选杀]");
+    EXPECT_EQ(FormulaListModel::expressionFirst(QStringLiteral("[十位通选杀 和数")), "[十位通选杀 和数");
+    // The English tab shows the expression alone.
+    child<QTabBar>(QStringLiteral("formulaTabs"))->setCurrentIndex(1);
+    EXPECT_EQ(cell(0, FormulaList::ColFormula), "L1A+L2A+3");
+
+    // A 1920×1080 screen (1040 available under its panel) is used, not a 1372×700 corner of it; a small
+    // screen is never exceeded.
+    const QSize large = m_window->openingSize(QRect(0, 0, 1920, 1040));
+    EXPECT_GE(large.width(), (1920 - 16) * 9 / 10);
+    EXPECT_GE(large.height(), (1040 - 40) * 9 / 10);
+    EXPECT_LE(large.width(), 1920 - 16);
+    EXPECT_LE(large.height(), 1040 - 40);
+    const QSize small = m_window->openingSize(QRect(0, 0, 1366, 728));
+    EXPECT_LE(small.width(), 1366 - 16);
+    EXPECT_LE(small.height(), 728 - 40);
+}
+
+TEST_F(MainWindowPolishTest, AFigureColumnIsAsWideAsItsWidestValueAsDrawnNotItsLongest)
+{
+    seed(5);
+    openWindow();
+    const QFontMetrics cells(grid()->fontMetrics());
+    // "+" is wider than "-" in the list's font: of two texts of one length the one with "+" decides.
+    const QString minus = QStringLiteral("-2.1500");
+    const QString plus = QStringLiteral("+2.1500");
+    ASSERT_GT(cells.horizontalAdvance(plus), cells.horizontalAdvance(minus));
+    EXPECT_GE(FormulaListView::widestWidth(cells, {minus, plus}), cells.horizontalAdvance(plus));
+    EXPECT_GE(FormulaListView::widestWidth(cells, {QStringLiteral("1.1111"), QStringLiteral("0.0000")}),
+              cells.horizontalAdvance(QStringLiteral("0.0000")));
+    EXPECT_GE(FormulaListView::widestWidth(cells, {QStringLiteral("—"), QStringLiteral("5.0e-05")}),
+              cells.horizontalAdvance(QStringLiteral("5.0e-05")));
+    EXPECT_EQ(FormulaListView::widestWidth(cells, {}), 0);
+}
+
+TEST_F(MainWindowPolishTest, ThePerDrawColumnsKeepTheNewestDrawInViewAndGiveTheirWidthBackWhenUnticked)
+{
+    seed(60);
+    openWindow(QSize(1180, 520));
+    storeFormulas(FormulaKind{3, Play::Single},
+                  {{QStringLiteral("L1A+2"), QStringLiteral("[百位单选杀]百位码+2"), true},
+                   {QStringLiteral("L2A+2"), QStringLiteral("[百位单选杀]十位码+2"), true},
+                   {QStringLiteral("L3A+2"), QStringLiteral("[百位单选杀]个位码+2"), true}});
+    auto* splitter = child<QSplitter>(QStringLiteral("mainSplitter"));
+    HistoryGridView* history = m_window->historyGrid();
+    const int narrow = splitter->sizes().value(0);
+    const auto newestInView = [history, this] {
+        const QRect newest = history->visualRect(m_window->historyModel()->index(59, 0));
+        return newest.isValid() && newest.top() >= 0 && newest.bottom() < history->viewport()->height();
+    };
+    ASSERT_TRUE(newestInView());
+
+    // Ticked: three formula columns and their horizontal scroll bar; the newest draw stays wholly above it.
+    auto* check = child<QCheckBox>(QStringLiteral("formulaColumnsCheck"));
+    check->setChecked(true);
+    QTest::qWait(20);
+    ASSERT_EQ(m_window->historyModel()->columnCount(), 7);
+    EXPECT_TRUE(newestInView());
+
+    // Unticked: the pane is as narrow as before, the formula list has the width back.
+    check->setChecked(false);
+    QTest::qWait(20);
+    ASSERT_EQ(m_window->historyModel()->columnCount(), 4);
+    EXPECT_LE(splitter->sizes().value(0), narrow + 2);
+    EXPECT_TRUE(newestInView());
 }
 
 } // namespace

@@ -376,7 +376,7 @@ TEST_F(MainWindowTest, EveryCommandIsPresentWithItsCaptionAndOnlyBuiltOnesAreEna
         {"exportTextButton", "历史号码导出文本文件(&X)", true},
         {"referenceButton", "公式参数对照说明(&I)", true},
         {"addFormulaButton", "添加所输公式(&A)", true},
-        {"importFormulaTextButton", "读取公式文本(N)", false},
+        {"importFormulaTextButton", "读取公式文本(&N)", false},
         {"onlineFormulaButton", "公式在线更新（&W)", false},
         {"exportAllKindsButton", "所有类公式中文导出", false},
         {"exportKindButton", "所选类公式中文导出", false},

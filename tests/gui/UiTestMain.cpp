@@ -21,10 +21,13 @@ void failOnModelTesterWarnings(QtMsgType type, const QMessageLogContext& context
 }
 } // namespace
 
-// Widget tests need one application object; they run on the offscreen platform.
+// Widget tests need one application object; they run on the offscreen platform. Pictures for a person
+// (KORVEL_SHOTS_DIR) may be taken on a real screen of a chosen size: the platform given is then kept.
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("KORVEL_SHOTS_DIR") || qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     g_previousHandler = qInstallMessageHandler(failOnModelTesterWarnings);
     ::testing::InitGoogleTest(&argc, argv);

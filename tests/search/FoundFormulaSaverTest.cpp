@@ -76,6 +76,10 @@ TEST_F(FoundFormulaSaverTest, AppendKeepsExistingFormulasAndDropsDuplicates)
     ASSERT_TRUE(out.ok) << out.error.toStdString();
     EXPECT_EQ(out.written, 3);
     EXPECT_EQ(rows(k1D), (std::vector<std::string>{"1:L1A+1:k", "2:L2A+1:k", "3:L3A+2:k"}));
+    // One formula is new; the duplicate of row 1 and the second 个位码+2 were there.
+    EXPECT_EQ(out.added, 1);
+    EXPECT_EQ(saveMessage(SavePath::ManualAppend, out),
+              QStringLiteral("公式追加完毕！\n新增 1 条公式，2 条已在公式库中。"));
     // The manual append selects the formulas the table held before.
     ASSERT_EQ(out.flags.size(), 1u);
     EXPECT_EQ(out.flags[0].idxs, (std::vector<int>{1, 2}));
@@ -102,6 +106,9 @@ TEST_F(FoundFormulaSaverTest, GroupsOfTwoKindsEachRebuiltAndNumbered)
     EXPECT_EQ(rows(k1D), (std::vector<std::string>{"1:L1A+3:k", "2:L2A+3:k"}));
     EXPECT_EQ(rows(k2G), (std::vector<std::string>{"1:LH+0:k", "2:LT+3:k"}));
     EXPECT_EQ(out.tables, (std::vector<FormulaKind>{k1D, k2G}));
+    // a, b and LT+3 are new; 和数+0 was there (twice, which counts once).
+    EXPECT_EQ(out.written, 4);
+    EXPECT_EQ(out.added, 3);
     EXPECT_EQ(*out.lastKind, k2G);
 }
 
@@ -122,6 +129,7 @@ TEST_F(FoundFormulaSaverTest, ReplaceEmptiesOnlyTheTablesItFills)
     // Manual replace selects each entry at the row count after its addition.
     ASSERT_EQ(out.flags.size(), 1u);
     EXPECT_EQ(out.flags[0].idxs, (std::vector<int>{1, 2, 1, 3}));
+    EXPECT_EQ(saveMessage(SavePath::ManualReplace, out), QStringLiteral("公式更新完毕！\n写入 4 条公式，0 条重复。"));
 }
 
 TEST_F(FoundFormulaSaverTest, AutomaticPathsFlagEachEntryAsIfRebuiltAfterIt)
@@ -239,8 +247,9 @@ TEST_F(FoundFormulaSaverTest, AFullTableTakesWhatFitsAndTheMessageSaysHowManyWer
     EXPECT_EQ(r[32765], "32766:LH+1:k");
     EXPECT_EQ(r[32766], "32767:LH+2:k");
     EXPECT_EQ(rows(k2D), (std::vector<std::string>{"1:LH+4:k"}));
-    EXPECT_EQ(saveMessage(SavePath::ManualAppend, out),
-              QStringLiteral("公式追加完毕！\n2 条公式没有保存：每类公式最多 32767 条。"));
+    EXPECT_EQ(
+        saveMessage(SavePath::ManualAppend, out),
+        QStringLiteral("公式追加完毕！\n新增 3 条公式，0 条已在公式库中。\n2 条公式没有保存：每类公式最多 32767 条。"));
     // A full table takes nothing more.
     const SaveOutcome none = saveFoundFormulas(m_db, m_store, {found(k1D, "LH+6", "f")}, true, SavePath::ManualAppend);
     EXPECT_EQ(none.written, 0);

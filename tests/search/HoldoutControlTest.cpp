@@ -181,6 +181,15 @@ TEST(HoldoutSearch, FormulasFailingTheHeldOutThresholdAreCountedAndNotSaved)
         EXPECT_TRUE(r.contains(QStringLiteral("未通过】 [个位单选杀]"))) << r.toStdString();
         EXPECT_LT(parse(r).rate, 96.0) << r.toStdString();
     }
+    // The control counts on both sides what 检索合格 shows: the formulas that passed the hold-out as well.
+    ASSERT_TRUE(run.session.startControl());
+    const SearchProgress control = run.session.waitForRun(60000);
+    EXPECT_EQ(control.controlReal, 20);
+    EXPECT_TRUE(run.session.controlText().startsWith(QStringLiteral("真实开奖: 20 条, 随机开奖: ")))
+        << run.session.controlText().toStdString();
+    EXPECT_TRUE(run.session.controlText().endsWith(QStringLiteral("（检索合格且通过留出最近 50 期检验的公式）")))
+        << run.session.controlText().toStdString();
+
     ASSERT_TRUE(run.session.appendToDatabase());
     EXPECT_EQ(run.host.store.count(FormulaKind{1, Play::Single}), 20);
 }
@@ -244,7 +253,7 @@ TEST(RandomControl, RepeatsTheLastRunOnRandomDigitsDeterministicallyAndSavesNoth
     EXPECT_EQ(first.controlReal, 3);
     // The planted rule is gone from random digits: no keep formula reaches 90 %.
     EXPECT_EQ(first.controlRandom, 0);
-    EXPECT_EQ(run.session.controlText(), QStringLiteral("真实开奖: 3 条, 随机开奖: 0 条"));
+    EXPECT_EQ(run.session.controlText(), QStringLiteral("真实开奖: 3 条, 随机开奖: 0 条（检索合格的公式）"));
     EXPECT_EQ(run.session.foundFormulas().size(), 3u); // the control adds no result
 
     // Loose thresholds: the control finds formulas, the same number every time for the seed.

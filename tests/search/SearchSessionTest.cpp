@@ -139,7 +139,8 @@ TEST_F(SearchSessionTest, ManualSearchStopsAtTheAutomaticCountAndSaves)
     EXPECT_EQ(host.store.count(FormulaKind{1, Play::Single}), 5);
     EXPECT_EQ(host.refreshes, 1);
     ASSERT_FALSE(host.fakeDialogs.messages().empty());
-    EXPECT_EQ(host.fakeDialogs.messages().back().text, QStringLiteral("公式追加完毕！"));
+    EXPECT_EQ(host.fakeDialogs.messages().back().text,
+              QStringLiteral("公式追加完毕！\n新增 5 条公式，0 条已在公式库中。"));
     EXPECT_EQ(host.fakeDialogs.messages().back().title, QStringLiteral("追加公式"));
     p = session.poll();
     EXPECT_EQ(p.found, 0);       // the arrays are consumed
@@ -196,7 +197,8 @@ TEST_F(SearchSessionTest, SchemeFindsItsTargetsAndReplaces)
     const SearchProgress p = session.waitForRun(60000);
     EXPECT_EQ(p.reason, StopReason::SchemeDone);
     EXPECT_EQ(p.acceptedPerKind, (std::array<int, 6>{2, 0, 1, 0, 0, 1}));
-    EXPECT_EQ(host.fakeDialogs.messages().back().text, QStringLiteral("公式更新完毕！"));
+    // 2 + 1 + 1 formulas written into the three tables it replaced, none a repeat.
+    EXPECT_EQ(host.fakeDialogs.messages().back().text, QStringLiteral("公式更新完毕！\n写入 4 条公式，0 条重复。"));
     EXPECT_EQ(host.store.count(FormulaKind{1, Play::Single}), 2);
     EXPECT_EQ(host.store.count(FormulaKind{2, Play::Single}), 1); // untouched by the replace
     EXPECT_EQ(host.store.count(FormulaKind{3, Play::Group}), 1);

@@ -100,13 +100,17 @@ TEST_F(TypedFormulaTest, RefusedLinesAreToldAndStoreNothing)
         const char* line;
         const char* title; // empty: nothing is shown
         const char* textPart;
+        const char* notShown = ""; // an internal code the player never typed
     };
     const Case cases[] = {
         {"", "添加公式失败", "请在左边文本框输入需要添加的公式"},
         {"   ", "无法识别公式", "公式文本文件中含有无法识别公式，无法添加到软件"},
         {"百位码+3=下期杀 个位通选", "", ""},
-        // The engine does not know 跨度合 (LTW): the message names it.
-        {"跨度合+1=下期杀 十位单选", "添加公式失败", "LTW"},
+        // The engine does not know 跨度合 (LTW): the message names it as typed, not by its code.
+        {"跨度合+1=下期杀 十位单选", "添加公式失败", "「跨度合」", "LTW"},
+        // A misspelt word: 百位 is translated, 吗 is not; the player reads what was typed.
+        {"百位吗+3=下期杀 十位单选", "添加公式失败", "无法识别「百位吗」", "L1"},
+        {"[十位单选杀]十位码*3百位码", "添加公式失败", "无法识别「3百位码」", "L1A"},
         {"百位码+*3=下期杀 十位单选", "添加公式失败", "无法计算"},
         {"=下期杀 十位单选", "添加公式失败", "公式表达式为空"},
     };
@@ -118,6 +122,10 @@ TEST_F(TypedFormulaTest, RefusedLinesAreToldAndStoreNothing)
             EXPECT_EQ(m_dialogs.messages()[0].title, QString::fromUtf8(c.title)) << c.line;
             EXPECT_TRUE(m_dialogs.messages()[0].text.contains(QString::fromUtf8(c.textPart)))
                 << c.line << ": " << m_dialogs.messages()[0].text.toStdString();
+            if (*c.notShown) {
+                EXPECT_FALSE(m_dialogs.messages()[0].text.contains(QString::fromUtf8(c.notShown)))
+                    << c.line << ": " << m_dialogs.messages()[0].text.toStdString();
+            }
             EXPECT_EQ(m_dialogs.messages()[0].buttons, Dialogs::Buttons::Ok);
         } else {
             EXPECT_TRUE(m_dialogs.calls().empty()) << c.line;

@@ -90,6 +90,35 @@ TEST(MethodBacktest, FixedFormulasTallyEachDrawFromTheDrawBeforeAsComputedByHand
     EXPECT_DOUBLE_EQ(s.killedChance, 0.2); // two of ten digits marked on both draws
 }
 
+TEST(MethodBacktest, APerPositionChoiceIsJudgedOnItsOwnPositionOnly)
+{
+    // 十位单选 with an empty 个位 table: the tally runs 个位 too, but only 十位 is a bet of this choice.
+    const HistorySnapshot h = history({"123", "456", "789", "012", "345"});
+    BacktestRequest req;
+    req.choice = units(true, TallyMethod::Selected);
+    req.choice.position = 2;
+    req.draws = 2;
+    const BacktestFormulaSource tensOnly = fixedFormulaSource([](const FormulaKind& kind, bool) {
+        return kind == FormulaKind{2, Play::Single} ? std::vector<Formula>{formula(1, "L2A")} : std::vector<Formula>{};
+    });
+    const auto result = runMethodBacktest(h, req, tensOnly, allBut(0));
+    ASSERT_TRUE(result.done()) << result.message.toStdString();
+    ASSERT_EQ(result.draws.size(), 2u);
+    // L2A kills the tens digit of the draw before: 8 before 2007004 (tens 1), 1 before 2007005 (tens 4).
+    const std::array<int, 2> killedDigit = {8, 1};
+    for (std::size_t i = 0; i < 2; ++i) {
+        ASSERT_EQ(result.draws[i].slotResults.size(), 1u) << i;
+        const BacktestSlot& s = result.draws[i].slotResults[0];
+        EXPECT_EQ(s.slot, 2);
+        EXPECT_EQ(s.formulas, 1);
+        EXPECT_EQ(s.counts[static_cast<std::size_t>(killedDigit[i])], 1);
+        EXPECT_FALSE(s.killed);
+    }
+    ASSERT_EQ(result.summary.size(), 1u);
+    EXPECT_EQ(result.summary[0].slot, 2);
+    EXPECT_EQ(result.summary[0].killed, 0);
+}
+
 TEST(MethodBacktest, BestOrderComesFromTheFiguresOfTheDrawsBeforeEachStepNotFromTheStoredOnes)
 {
     // 个位 is 1 for six draws, then 6: before 2007007, L3A (kills 1) always missed and L3A+5 (kills 6)

@@ -391,6 +391,13 @@ TEST_F(FormulaListTest, ColumnsOfTheList)
     EXPECT_EQ(FormulaList::columnWidthTwips(FormulaList::ColFormula), 4800);
     EXPECT_EQ(FormulaList::columnWidthTwips(FormulaList::ColRate), 2800);
     EXPECT_EQ(FormulaList::columnWidthTwips(FormulaList::ColIdx), 0);
+    // Every column but the hidden idx has a width of its own: a width of 0 hides the column.
+    for (int c = 0; c < FormulaList::ColumnCount; ++c) {
+        if (c != FormulaList::ColIdx) {
+            EXPECT_GT(FormulaList::columnWidthTwips(c), 0) << "column " << c << " has no width";
+        }
+    }
+    EXPECT_EQ(FormulaList::columnWidthTwips(FormulaList::ColumnCount), 0);
 
     m_store.appendFormula(k2G, "L1A+L2A", QStringLiteral("百位码+十位码=下期生 十位通选"), false);
     m_list.AddGongshi(k2G, false);

@@ -12,7 +12,7 @@ namespace korvel {
 class Session;
 class SettingsStore;
 
-// The main window's formula file commands: "读取公式文本(N)", "公式在线更新（&W)" (with a progress dialog
+// The main window's formula file commands: "读取公式文本(&N)", "公式在线更新（&W)" (with a progress dialog
 // and a cancel button), "所有类公式中文导出" and "所选类公式中文导出", and a "设置" menu item for the
 // formula download server. Attaches to the controls it is handed; a missing one throws std::logic_error.
 // Lives as a child of the window, which is also the parent of its dialogs.

@@ -1,10 +1,10 @@
 #include "gui/history/TrendWindow.h"
 
-#include "history/TrendFigures.h"
 #include "gui/history/TrendModel.h"
 #include "gui/history/TrendView.h"
-#include "platform/Dialogs.h"
 #include "gui/widgets/PngExport.h"
+#include "history/TrendFigures.h"
+#include "platform/Dialogs.h"
 #include "platform/SheetGrid.h"
 
 #include <QApplication>
@@ -36,8 +36,10 @@ TrendWindow::TrendWindow(Dialogs& dialogs, Launcher& launcher, QString folder, Q
       m_empty(new QLabel(QStringLiteral("没有历史号码"), this)),
       m_copy(new QPushButton(QStringLiteral("复制到剪贴板"), this)),
       m_picture(new QPushButton(QStringLiteral("导出图片"), this)),
-      m_sheet(new QPushButton(QStringLiteral("导出到Excel"), this))
+      m_sheet(new QPushButton(QStringLiteral("导出到Excel"), this)), m_written(new QLabel(this))
 {
+    m_written->setObjectName(QStringLiteral("trendWrittenLabel"));
+    m_written->setTextInteractionFlags(Qt::TextSelectableByMouse);
     setObjectName(QStringLiteral("trendWindow"));
     setWindowTitle(QStringLiteral("走势图"));
     m_range->setObjectName(QStringLiteral("trendRange"));
@@ -62,6 +64,7 @@ TrendWindow::TrendWindow(Dialogs& dialogs, Launcher& launcher, QString folder, Q
     layout->addLayout(bar);
     layout->addWidget(m_grid, 1);
     layout->addWidget(m_empty, 1);
+    layout->addWidget(m_written);
 
     connect(m_range, &QComboBox::currentIndexChanged, this, &TrendWindow::refill);
     connect(m_copy, &QPushButton::clicked, this, &TrendWindow::copyToClipboard);
@@ -131,7 +134,13 @@ QString TrendWindow::exportPicture()
                           Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         return {};
     }
-    return exportPng(m_grid->renderAll(), m_dialogs, QDir(m_folder).filePath(QStringLiteral("走势图.png")));
+    const QString path =
+        exportPng(m_grid->renderAll(), m_dialogs, QDir(m_folder).filePath(QStringLiteral("走势图.png")));
+    if (!path.isEmpty()) {
+        m_written->setText(pictureWrittenText(path));
+        emit pictureWritten(path);
+    }
+    return path;
 }
 
 void TrendWindow::exportSheet()

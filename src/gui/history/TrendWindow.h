@@ -40,6 +40,11 @@ public:
     TrendModel* model() const { return m_model; }
     QComboBox* rangeBox() const { return m_range; }
     QLabel* emptyLabel() const { return m_empty; }
+    // Where the last picture went ("图片已写入：…"), empty before the first.
+    QLabel* writtenLabel() const { return m_written; }
+
+signals:
+    void pictureWritten(const QString& path);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -58,6 +63,7 @@ private:
     QPushButton* m_copy;
     QPushButton* m_picture;
     QPushButton* m_sheet;
+    QLabel* m_written;
 };
 
 } // namespace korvel

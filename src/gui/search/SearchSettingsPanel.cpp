@@ -64,9 +64,10 @@ SearchSettingsPanel::SearchSettingsPanel(SearchSession& session, QWidget* parent
 
     auto* choices = new QHBoxLayout;
     m_positionBox = rowBox(QStringLiteral("位数选择"), QStringLiteral("searchPositionBox"), this);
-    addRadio(m_positionBox, m_position, 3, QStringLiteral("百位"), QStringLiteral("searchPosition3"));
-    addRadio(m_positionBox, m_position, 2, QStringLiteral("十位"), QStringLiteral("searchPosition2"));
+    // In the main window's order.
     addRadio(m_positionBox, m_position, 1, QStringLiteral("个位"), QStringLiteral("searchPosition1"));
+    addRadio(m_positionBox, m_position, 2, QStringLiteral("十位"), QStringLiteral("searchPosition2"));
+    addRadio(m_positionBox, m_position, 3, QStringLiteral("百位"), QStringLiteral("searchPosition3"));
     choices->addWidget(m_positionBox);
     m_playBox = rowBox(QStringLiteral("玩法选择"), QStringLiteral("searchPlayBox"), this);
     m_single = addRadio(m_playBox, m_play, 0, QStringLiteral("单选"), QStringLiteral("searchPlaySingle"));

@@ -1,8 +1,8 @@
 #include "gui/tally/BacktestChartWindow.h"
 
-#include "session/BacktestCommand.h"
-#include "gui/widgets/PngExport.h"
 #include "gui/tally/BacktestChartView.h"
+#include "gui/widgets/PngExport.h"
+#include "session/BacktestCommand.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -15,8 +15,11 @@ namespace korvel {
 
 BacktestChartWindow::BacktestChartWindow(Dialogs& dialogs, QString folder, QWidget* parent)
     : QWidget(parent, Qt::Window), m_dialogs(dialogs), m_folder(std::move(folder)), m_slots(new QComboBox(this)),
-      m_chart(new BacktestChartView(this)), m_picture(new QPushButton(QStringLiteral("导出图片"), this))
+      m_chart(new BacktestChartView(this)), m_picture(new QPushButton(QStringLiteral("导出图片"), this)),
+      m_written(new QLabel(this))
 {
+    m_written->setObjectName(QStringLiteral("backtestChartWrittenLabel"));
+    m_written->setTextInteractionFlags(Qt::TextSelectableByMouse);
     setObjectName(QStringLiteral("backtestChartWindow"));
     setWindowTitle(QStringLiteral("回测图"));
     m_slots->setObjectName(QStringLiteral("backtestChartSlot"));
@@ -29,6 +32,7 @@ BacktestChartWindow::BacktestChartWindow(Dialogs& dialogs, QString folder, QWidg
     bar->addWidget(m_picture);
     layout->addLayout(bar);
     layout->addWidget(m_chart, 1);
+    layout->addWidget(m_written);
     connect(m_slots, &QComboBox::currentIndexChanged, this, &BacktestChartWindow::showSlot);
     connect(m_picture, &QPushButton::clicked, this, &BacktestChartWindow::exportPicture);
     resize(820, 520);
@@ -42,7 +46,7 @@ void BacktestChartWindow::setResult(BacktestResult result)
     for (const BacktestSummary& s : m_result.summary) {
         m_slots->addItem(backtestSlotName(s.slot), s.slot);
     }
-    // The last slot is the position chosen; 通选 and the lower positions come before it.
+    // The result judges the slot of the choice (通选 or the chosen position); the last slot is shown.
     m_slots->setCurrentIndex(m_slots->count() - 1);
     showSlot();
 }
@@ -56,7 +60,13 @@ void BacktestChartWindow::showSlot()
 
 QString BacktestChartWindow::exportPicture()
 {
-    return exportPng(widgetImage(m_chart), m_dialogs, QDir(m_folder).filePath(QStringLiteral("回测图.png")));
+    const QString path =
+        exportPng(widgetImage(m_chart), m_dialogs, QDir(m_folder).filePath(QStringLiteral("回测图.png")));
+    if (!path.isEmpty()) {
+        m_written->setText(pictureWrittenText(path));
+        emit pictureWritten(path);
+    }
+    return path;
 }
 
 } // namespace korvel

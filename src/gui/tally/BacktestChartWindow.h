@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QComboBox;
+class QLabel;
 class QPushButton;
 
 namespace korvel {
@@ -25,6 +26,10 @@ public:
     BacktestChartView* chartView() const { return m_chart; }
     QComboBox* slotBox() const { return m_slots; }
     QString exportPicture();
+    QLabel* writtenLabel() const { return m_written; }
+
+signals:
+    void pictureWritten(const QString& path);
 
 private:
     void showSlot();
@@ -35,6 +40,7 @@ private:
     QComboBox* m_slots;
     BacktestChartView* m_chart;
     QPushButton* m_picture;
+    QLabel* m_written;
 };
 
 } // namespace korvel

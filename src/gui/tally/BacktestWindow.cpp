@@ -1,11 +1,13 @@
 #include "gui/tally/BacktestWindow.h"
 
-#include "session/Session.h"
-#include "platform/Dialogs.h"
-#include "session/BacktestCommand.h"
-#include "session/TallyCommand.h"
 #include "gui/tally/BacktestChartWindow.h"
 #include "gui/tally/BacktestJob.h"
+#include "gui/widgets/WindowSize.h"
+#include "platform/Dialogs.h"
+#include "session/BacktestCommand.h"
+#include "session/ReportingLauncher.h"
+#include "session/Session.h"
+#include "session/TallyCommand.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -192,6 +194,9 @@ void BacktestWindow::openChart()
     }
     if (!m_chart) {
         m_chart = new BacktestChartWindow(m_session.dialogs(), m_session.dataFolder(), this);
+        WindowSize::keep(m_chart, m_session.settings());
+        connect(m_chart, &BacktestChartWindow::pictureWritten, &m_session.reportingLauncher(),
+                &ReportingLauncher::reportWritten);
     }
     m_chart->setResult(m_result);
     m_chart->show();
@@ -229,6 +234,8 @@ void BacktestWindow::start()
         m_session.dialogs().message(kTitle, check.message, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         return;
     }
+    m_runChoice = choiceText(choice) + QStringLiteral("，") + m_mode->currentText() +
+                  QStringLiteral("，%1期").arg(m_drawsSpin->value());
     m_job = new BacktestJob(std::move(in), this);
     connect(m_job, &BacktestJob::finished, this, &BacktestWindow::jobDone);
     m_progress->setValue(0);
@@ -254,7 +261,14 @@ void BacktestWindow::jobDone()
     job->deleteLater();
     updateButtons();
     if (r.status == BacktestResult::Status::Cancelled) {
-        m_note->setText(QStringLiteral("回测已取消。"));
+        // The tables still hold the run before: say so, or leave none that could pass for this one.
+        if (m_result.done()) {
+            m_note->setText(QStringLiteral("回测已取消。下面的表格是上一次回测（%1）的结果。").arg(m_resultChoice));
+        } else {
+            m_note->setText(QStringLiteral("回测已取消。"));
+            m_summary->setRowCount(0);
+            m_draws->setRowCount(0);
+        }
         m_progress->setValue(0);
         emit finished();
         return;
@@ -266,6 +280,7 @@ void BacktestWindow::jobDone()
     }
     m_progress->setValue(m_progress->maximum());
     m_result = std::move(r);
+    m_resultChoice = m_runChoice;
     showResult(m_result);
     updateButtons();
     if (m_chart) {

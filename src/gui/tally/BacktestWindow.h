@@ -73,6 +73,8 @@ private:
     QTimer* m_poll = nullptr;
     QPointer<BacktestJob> m_job;
     BacktestResult m_result;
+    QString m_resultChoice; // what the shown result was run on
+    QString m_runChoice;    // and the run under way
 };
 
 } // namespace korvel

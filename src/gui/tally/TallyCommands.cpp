@@ -1,14 +1,7 @@
 #include "gui/tally/TallyCommands.h"
 
-#include "session/Session.h"
 #include "gui/history/HistoryGridModel.h"
 #include "gui/history/HistoryGridView.h"
-#include "platform/Database.h"
-#include "platform/Dialogs.h"
-#include "gui/widgets/RequiredControls.h"
-#include "tally/FormulaDetail.h"
-#include "tally/FormulaSteps.h"
-#include "tally/ListExports.h"
 #include "gui/tally/BacktestWindow.h"
 #include "gui/tally/DetailedResultDialog.h"
 #include "gui/tally/FormulaStepsWindow.h"
@@ -17,10 +10,18 @@
 #include "gui/tally/SortSettingsDialog.h"
 #include "gui/tally/TallyGrids.h"
 #include "gui/tally/TallyResultWindow.h"
-#include "verify/FormulaList.h"
 #include "gui/verify/FormulaDrawColumns.h"
 #include "gui/verify/FormulaListModel.h"
 #include "gui/verify/FormulaListView.h"
+#include "gui/widgets/RequiredControls.h"
+#include "gui/widgets/WindowSize.h"
+#include "platform/Database.h"
+#include "platform/Dialogs.h"
+#include "session/Session.h"
+#include "tally/FormulaDetail.h"
+#include "tally/FormulaSteps.h"
+#include "tally/ListExports.h"
+#include "verify/FormulaList.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -138,6 +139,7 @@ TallyResultWindow* TallyCommands::resultWindowFor(ResultView view)
         Database* db = m_session.databaseOpen() ? &m_session.database() : nullptr;
         slot = new TallyResultWindow(view, db, m_session.dialogs(), m_session.launcher(), folder(), m_window);
         connect(slot, &TallyResultWindow::detailListRequested, this, &TallyCommands::openDetailList);
+        WindowSize::keep(slot, m_session.settings());
     }
     return slot;
 }
@@ -180,6 +182,7 @@ void TallyCommands::openBacktest()
 {
     if (!m_backtest) {
         m_backtest = new BacktestWindow(m_session, m_controls.askSortSettings, m_window);
+        WindowSize::keep(m_backtest, m_session.settings());
     }
     m_backtest->show();
     m_backtest->raise();
@@ -262,6 +265,7 @@ void TallyCommands::rankingDone(bool complete)
     }
     if (!m_ranking) {
         m_ranking = new RankingListWindow(m_session.dialogs(), m_session.launcher(), folder(), m_window);
+        WindowSize::keep(m_ranking, m_session.settings());
     }
     m_ranking->setStore(std::move(store), m_session.kind().position, m_session.kind().play);
     m_ranking->show();
@@ -302,6 +306,7 @@ void TallyCommands::showFormulaSteps()
     }
     if (!m_steps) {
         m_steps = new FormulaStepsWindow(m_session.dialogs(), m_session.launcher(), folder(), m_window);
+        WindowSize::keep(m_steps, m_session.settings());
     }
     m_steps->setSteps(std::move(steps));
     m_steps->show();

@@ -1,9 +1,9 @@
 #include "gui/tally/TallyResultWindow.h"
 
-#include "platform/Dialogs.h"
-#include "gui/widgets/GridWheelScroller.h"
 #include "gui/tally/TallyGrids.h"
 #include "gui/tally/TallyResultModels.h"
+#include "gui/widgets/GridWheelScroller.h"
+#include "platform/Dialogs.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -109,7 +109,8 @@ void TallyResultWindow::load(const TallySet& tally, const TallyResult::Setup& se
         m_tabs->setTabText(i, m_result.page(i).tabCaption);
     }
     if (m_tabs) {
-        m_tabs->setCurrentIndex(0);
+        // Pages run 个位 up to the chosen position: the window opens on the position the player chose.
+        m_tabs->setCurrentIndex(pageCount() - 1);
     }
     setWindowTitle(setup.caption);
     m_detail->setVisible(setup.detailListVisible);

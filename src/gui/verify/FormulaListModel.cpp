@@ -37,6 +37,21 @@ QString FormulaListModel::listToolTip()
     return QStringLiteral("双击参数列可以以该参数次序排序，单击鼠标右键可以打开此表功能扩展菜单");
 }
 
+QString FormulaListModel::expressionFirst(const QString& text)
+{
+    // "[十位单选杀]百位码+3": the kind and sense repeat their own columns, so the expression goes first and the
+    // bracket, as typed, after it.
+    if (!text.startsWith(QLatin1Char('['))) {
+        return text;
+    }
+    const qsizetype close = text.indexOf(QLatin1Char(']'));
+    const QString expression = close < 0 ? QString() : text.mid(close + 1).trimmed();
+    if (expression.isEmpty()) {
+        return text;
+    }
+    return expression + QStringLiteral("  ") + text.left(close + 1);
+}
+
 void FormulaListModel::setChineseText(bool chinese)
 {
     if (chinese == m_chinese) {
@@ -88,6 +103,8 @@ void FormulaListModel::rebuildTexts()
         for (int c = 0; c < FormulaList::ColumnCount; ++c) {
             texts[static_cast<std::size_t>(c)] = m_list.cellText(r, c, m_chinese);
         }
+        auto& formula = texts[static_cast<std::size_t>(FormulaList::ColFormula)];
+        formula = expressionFirst(formula);
         const FormulaListRow& row = m_list.row(r);
         if (!row.evaluable) {
             m_nextValueTips[static_cast<std::size_t>(r)] =

@@ -37,6 +37,8 @@ public:
 
     // Tooltip of the list: how to sort and where the menu is.
     static QString listToolTip();
+    // The text of the 公式 column: a formula in the bracket form shows its expression first.
+    static QString expressionFirst(const QString& text);
 
     // The order of the double-click re-sort: display row i shows list row order[i], numbered i + 1. Empty
     // (the default) is the list's own `idx` order; a rebuild of the list returns to it. Resets the model.

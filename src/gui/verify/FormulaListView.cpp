@@ -1,11 +1,12 @@
 #include "gui/verify/FormulaListView.h"
 
-#include "verify/FormulaList.h"
 #include "gui/verify/FormulaListModel.h"
+#include "verify/FormulaList.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <QSet>
 #include <QStyle>
 
 #include <algorithm>
@@ -47,7 +48,7 @@ FormulaListView::FormulaListView(FormulaListModel* model, QWidget* parent)
     m_historyQuery = add(QStringLiteral("查询该公式历史计算式(&U)"), QStringLiteral("actionFormulaHistoryQuery"));
     m_deleteOne = add(QStringLiteral("删除该公式(&D)"), QStringLiteral("actionDeleteFormula"));
     m_deleteSelected = add(QStringLiteral("删除选中所有公式(&C)"), QStringLiteral("actionDeleteSelectedFormulas"));
-    m_deleteLast = add(QStringLiteral("删除最后公式(&E)"), QStringLiteral("actionDeleteLastFormula"));
+    m_deleteLast = add(QStringLiteral("删除最后公式(&L)"), QStringLiteral("actionDeleteLastFormula"));
     m_deleteUnselected = add(QStringLiteral("删除未选中公式(&X)"), QStringLiteral("actionDeleteUnselectedFormulas"));
     // The spreadsheet export and the history query come with their features.
     m_export->setEnabled(false);
@@ -83,7 +84,6 @@ void FormulaListView::applyColumnWidths()
 {
     const QFontMetrics header(horizontalHeader()->font());
     const QFontMetrics cells(fontMetrics());
-    const int rows = m_model->rowCount();
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const int twips = c < FormulaList::ColumnCount ? FormulaList::columnWidthTwips(c) : -1;
         if (twips == 0) {
@@ -102,20 +102,52 @@ void FormulaListView::applyColumnWidths()
             m_formulaLeast = std::max(width, cells.horizontalAdvance(QStringLiteral("百位码+十位码")) + kPadding);
             continue;
         }
-        QString widest = c == FormulaList::ColNumber ? QString::number(rows) : QString();
-        // The figures are digits and signs (the kind labels all of a length), so the longest text is the widest.
-        for (int r = 0; c != FormulaList::ColNumber && r < rows; ++r) {
-            const QString text = m_model->index(r, c).data().toString();
-            if (text.size() > widest.size()) {
-                widest = text;
-            }
-        }
-        width = std::max(width, cells.horizontalAdvance(widest) + kPadding);
+        width = std::max(width, widestText(cells, c) + kPadding);
         if (columnWidth(c) != width) {
             setColumnWidth(c, width);
         }
     }
     stretchFormulaColumn();
+}
+
+int FormulaListView::widestText(const QFontMetrics& cells, int column) const
+{
+    const int rows = m_model->rowCount();
+    if (column == FormulaList::ColNumber) {
+        return widestWidth(cells, {QString::number(rows)});
+    }
+    QStringList texts;
+    texts.reserve(rows);
+    for (int r = 0; r < rows; ++r) {
+        texts << m_model->index(r, column).data().toString();
+    }
+    return widestWidth(cells, texts);
+}
+
+int FormulaListView::widestWidth(const QFontMetrics& cells, const QStringList& texts)
+{
+    // Measured, not counted: "+" is wider than "-" and "1" may be narrower than "0". Texts that differ only in
+    // their digits are measured once, with every digit as the font's widest.
+    QChar digit = QLatin1Char('0');
+    for (char d = '1'; d <= '9'; ++d) {
+        if (cells.horizontalAdvance(QLatin1Char(d)) > cells.horizontalAdvance(digit)) {
+            digit = QLatin1Char(d);
+        }
+    }
+    QSet<QString> shapes;
+    int widest = 0;
+    for (QString shape : texts) {
+        for (QChar& ch : shape) {
+            if (ch.isDigit()) {
+                ch = digit;
+            }
+        }
+        if (!shapes.contains(shape)) {
+            widest = std::max(widest, cells.horizontalAdvance(shape));
+            shapes.insert(std::move(shape));
+        }
+    }
+    return widest;
 }
 
 int FormulaListView::fullWidth() const

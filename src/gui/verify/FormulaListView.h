@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QStringList>
 #include <QTableView>
 
 class QAction;
+class QFontMetrics;
 class QMenu;
 
 namespace korvel {
@@ -40,6 +42,8 @@ public:
     // In less, the formula text gives way (down to a few words), the figures never.
     int fullWidth() const;
     void scrollAfterFill();
+    // The pixel width of the widest of `texts` as drawn with `cells` (never less than any one of them).
+    static int widestWidth(const QFontMetrics& cells, const QStringList& texts);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -49,6 +53,8 @@ protected:
 private:
     void cellClicked(const QModelIndex& index);
     void stretchFormulaColumn();
+    // Pixel width of the widest text of a figure column.
+    int widestText(const QFontMetrics& cells, int column) const;
     FormulaList& list() const;
 
     FormulaListModel* m_model;

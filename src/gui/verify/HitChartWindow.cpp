@@ -1,8 +1,8 @@
 #include "gui/verify/HitChartWindow.h"
 
+#include "gui/verify/HitChartView.h"
 #include "gui/widgets/PngExport.h"
 #include "verify/HitSeries.h"
-#include "gui/verify/HitChartView.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -15,8 +15,10 @@ namespace korvel {
 HitChartWindow::HitChartWindow(Dialogs& dialogs, QString folder, QWidget* parent)
     : QWidget(parent, Qt::Window), m_dialogs(dialogs), m_folder(std::move(folder)), m_area(new QWidget(this)),
       m_heading(new QLabel(m_area)), m_chart(new HitChartView(m_area)),
-      m_picture(new QPushButton(QStringLiteral("导出图片"), this))
+      m_picture(new QPushButton(QStringLiteral("导出图片"), this)), m_written(new QLabel(this))
 {
+    m_written->setObjectName(QStringLiteral("hitChartWrittenLabel"));
+    m_written->setTextInteractionFlags(Qt::TextSelectableByMouse);
     setObjectName(QStringLiteral("hitChartWindow"));
     setWindowTitle(QStringLiteral("命中走势图"));
     m_heading->setObjectName(QStringLiteral("hitChartHeading"));
@@ -31,7 +33,7 @@ HitChartWindow::HitChartWindow(Dialogs& dialogs, QString folder, QWidget* parent
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_area, 1);
     auto* bar = new QHBoxLayout;
-    bar->addStretch(1);
+    bar->addWidget(m_written, 1);
     bar->addWidget(m_picture);
     layout->addLayout(bar);
     connect(m_picture, &QPushButton::clicked, this, &HitChartWindow::exportPicture);
@@ -60,7 +62,12 @@ QImage HitChartWindow::picture() const
 
 QString HitChartWindow::exportPicture()
 {
-    return exportPng(picture(), m_dialogs, QDir(m_folder).filePath(QStringLiteral("命中走势图.png")));
+    const QString path = exportPng(picture(), m_dialogs, QDir(m_folder).filePath(QStringLiteral("命中走势图.png")));
+    if (!path.isEmpty()) {
+        m_written->setText(pictureWrittenText(path));
+        emit pictureWritten(path);
+    }
+    return path;
 }
 
 } // namespace korvel

@@ -29,6 +29,11 @@ public:
     // The heading and the chart as the PNG shows them.
     QImage picture() const;
     QString exportPicture();
+    // Where the last picture went ("图片已写入：…"), empty before the first.
+    QLabel* writtenLabel() const { return m_written; }
+
+signals:
+    void pictureWritten(const QString& path);
 
 private:
     Dialogs& m_dialogs;
@@ -37,6 +42,7 @@ private:
     QLabel* m_heading;
     HitChartView* m_chart;
     QPushButton* m_picture;
+    QLabel* m_written;
 };
 
 } // namespace korvel

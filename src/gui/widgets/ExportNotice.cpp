@@ -1,8 +1,8 @@
 #include "gui/widgets/ExportNotice.h"
 
+#include "platform/Dialogs.h"
 #include "session/ReportingLauncher.h"
 #include "session/Session.h"
-#include "platform/Dialogs.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,6 +27,8 @@ ExportNotice::ExportNotice(Session& session, QWidget* parent)
     setVisible(false);
 
     connect(&m_session.reportingLauncher(), &ReportingLauncher::fileHandedOver, this, &ExportNotice::show);
+    connect(&m_session.reportingLauncher(), &ReportingLauncher::fileWritten, this,
+            [this](const QString& path) { show(path, true); });
     connect(m_openFolder, &QPushButton::clicked, this, &ExportNotice::openFolder);
 }
 

@@ -51,6 +51,11 @@ QString exportPng(const QImage& image, Dialogs& dialogs, const QString& suggeste
     return path;
 }
 
+QString pictureWrittenText(const QString& path)
+{
+    return QStringLiteral("图片已写入：%1").arg(QDir::toNativeSeparators(path));
+}
+
 QImage widgetImage(QWidget* widget)
 {
     return widget->grab().toImage();

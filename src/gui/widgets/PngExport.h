@@ -13,6 +13,8 @@ class Dialogs;
 // that exists is replaced only by a complete new one) and returns the path written. Empty when cancelled,
 // or when the file cannot be written: the user is then told why ("导出图片" with the path and the reason).
 QString exportPng(const QImage& image, Dialogs& dialogs, const QString& suggestedPath);
+// What a window shows once its picture is written: "图片已写入：" and the path.
+QString pictureWrittenText(const QString& path);
 // Writes without asking; false with the reason in *error.
 bool savePng(const QImage& image, const QString& path, QString* error);
 

@@ -1,5 +1,6 @@
 #include "gui/widgets/QtDialogs.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QInputDialog>
@@ -76,7 +77,7 @@ void fitTitle(QMessageBox& box)
 
 Dialogs::Answer QtDialogs::message(const QString& title, const QString& text, Buttons buttons, Icon icon)
 {
-    QMessageBox box(toQt(icon), title, text, toQt(buttons), m_parent);
+    QMessageBox box(toQt(icon), title, text, toQt(buttons), boxParent());
     labelButtons(box);
     fitTitle(box);
     switch (box.exec()) {
@@ -94,7 +95,7 @@ Dialogs::Answer QtDialogs::message(const QString& title, const QString& text, Bu
 
 std::optional<QString> QtDialogs::input(const QString& title, const QString& prompt, const QString& defaultText)
 {
-    QInputDialog box(m_parent);
+    QInputDialog box(boxParent());
     box.setWindowTitle(title);
     box.setLabelText(prompt);
     box.setTextValue(defaultText);
@@ -108,12 +109,23 @@ std::optional<QString> QtDialogs::input(const QString& title, const QString& pro
 
 QString QtDialogs::openFile(const QString& title, const QString& folder, const QString& filter)
 {
-    return QFileDialog::getOpenFileName(m_parent, title, folder, filter);
+    return QFileDialog::getOpenFileName(boxParent(), title, folder, filter);
 }
 
 QString QtDialogs::saveFile(const QString& title, const QString& suggestedPath, const QString& filter)
 {
-    return QFileDialog::getSaveFileName(m_parent, title, suggestedPath, filter);
+    return QFileDialog::getSaveFileName(boxParent(), title, suggestedPath, filter);
+}
+
+QWidget* QtDialogs::boxParent() const
+{
+    // A box over the window the user works in (a chart, a result window) returns the focus there when it
+    // closes; over the main window, it would bring the main window in front of that window.
+    QWidget* active = QApplication::activeWindow();
+    if (active && active->isVisible() && !active->isMinimized()) {
+        return active;
+    }
+    return m_parent;
 }
 
 } // namespace korvel

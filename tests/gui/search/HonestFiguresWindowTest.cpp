@@ -1,11 +1,11 @@
 #include "SearchWindowFixture.h"
 
-#include "search/SearchSession.h"
-#include "search/SearchSettings.h"
-#include "support/gui/Shots.h"
 #include "gui/tally/BacktestChartWindow.h"
 #include "gui/tally/BacktestWindow.h"
 #include "gui/tally/TallyCommands.h"
+#include "search/SearchSession.h"
+#include "search/SearchSettings.h"
+#include "support/gui/Shots.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -70,7 +70,7 @@ TEST_F(HonestFiguresWindowTest, BacktestWindowRunsOffTheGuiThreadAndRefusesWhatC
     TallyCommands* commands = &m_assembly->tally();
     auto* button = child<QPushButton>(QStringLiteral("backtestButton"));
     ASSERT_NE(button, nullptr);
-    EXPECT_EQ(button->text(), QStringLiteral("方法回测"));
+    EXPECT_EQ(button->text(), QStringLiteral("方法回测(&H)"));
     ASSERT_TRUE(button->isEnabled());
     saveShot(m_window, QStringLiteral("main-window-backtest-button"));
     click(button);
@@ -89,7 +89,8 @@ TEST_F(HonestFiguresWindowTest, BacktestWindowRunsOffTheGuiThreadAndRefusesWhatC
     click(w->findChild<QPushButton*>(QStringLiteral("startBacktestButton")));
     EXPECT_EQ(m_dialogs.messages().size(), told + 2);
 
-    // A walk-forward of 30 draws (the panel's 计算选中公式 at 百位 tallies three positions).
+    // A walk-forward of 30 draws (the panel's 计算选中公式 at 百位 tallies three positions; only 百位 is
+    // judged and shown, the two below are no bet of this choice).
     m_session->options().setComputeSelected(true);
     w->findChild<QSpinBox*>(QStringLiteral("drawsSpin"))->setValue(30);
     w->findChild<QComboBox*>(QStringLiteral("modeCombo"))->setCurrentIndex(1);
@@ -100,7 +101,12 @@ TEST_F(HonestFiguresWindowTest, BacktestWindowRunsOffTheGuiThreadAndRefusesWhatC
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w->running(); }, 120000));
     ASSERT_TRUE(w->result().done());
     const int positions = static_cast<int>(w->result().summary.size());
-    EXPECT_EQ(positions, m_session->kind().position);
+    ASSERT_EQ(positions, 1);
+    EXPECT_EQ(w->result().summary[0].slot, m_session->kind().position);
+    for (const BacktestDraw& d : w->result().draws) {
+        ASSERT_EQ(d.slotResults.size(), 1u);
+        EXPECT_EQ(d.slotResults[0].slot, m_session->kind().position);
+    }
     EXPECT_EQ(w->summaryTable()->rowCount(), 9 * positions);
     EXPECT_EQ(w->drawTable()->rowCount(), 30 * positions);
     EXPECT_EQ(w->summaryTable()->item(0, 4)->text(), QStringLiteral("90.0%"));
@@ -114,13 +120,15 @@ TEST_F(HonestFiguresWindowTest, BacktestWindowRunsOffTheGuiThreadAndRefusesWhatC
     EXPECT_TRUE(w->chartWindow()->isVisible());
     saveShot(w->chartWindow(), QStringLiteral("backtest-chart-from-window"));
 
-    // Cancel: nothing shown from the cancelled run.
+    // Cancel: nothing shown from the cancelled run, and the rows left are marked as the run before.
     w->findChild<QSpinBox*>(QStringLiteral("drawsSpin"))->setValue(300);
     w->findChild<QSpinBox*>(QStringLiteral("formulasSpin"))->setValue(2000);
     click(w->findChild<QPushButton*>(QStringLiteral("startBacktestButton")));
     click(w->findChild<QPushButton*>(QStringLiteral("cancelBacktestButton")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w->running(); }, 60000));
-    EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("noteLabel"))->text(), QStringLiteral("回测已取消。"));
+    EXPECT_EQ(
+        w->findChild<QLabel*>(QStringLiteral("noteLabel"))->text(),
+        QStringLiteral("回测已取消。下面的表格是上一次回测（百位 单选 杀 计算选中公式，滚动搜索，30期）的结果。"));
     EXPECT_EQ(w->drawTable()->rowCount(), 30 * positions); // the finished run's rows stay
 }
 

@@ -1,13 +1,13 @@
 #include "SearchWindowFixture.h"
 
-#include "gui/widgets/ExportNotice.h"
 #include "formula/FormulaStore.h"
-#include "gui/widgets/GridWheelScroller.h"
-#include "search/SearchSession.h"
 #include "gui/search/SchemePanel.h"
 #include "gui/search/TuningPanel.h"
-#include "verify/FormulaList.h"
 #include "gui/verify/FormulaListModel.h"
+#include "gui/widgets/ExportNotice.h"
+#include "gui/widgets/GridWheelScroller.h"
+#include "search/SearchSession.h"
+#include "verify/FormulaList.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -226,7 +226,10 @@ TEST_F(SearchWindowTest, ManualSearchRunsPausesAtOnceAndAppendsIntoTheTables)
     m_dialogs.clear();
     click(in<QPushButton>(w, QStringLiteral("appendButton")));
     ASSERT_EQ(m_dialogs.messages().size(), 1u);
-    EXPECT_EQ(m_dialogs.messages()[0].text, QStringLiteral("公式追加完毕！"));
+    // The empty table took every distinct formula; a formula found twice counts as there.
+    EXPECT_EQ(m_dialogs.messages()[0].text, QStringLiteral("公式追加完毕！\n新增 %1 条公式，%2 条已在公式库中。")
+                                                .arg(distinct.size())
+                                                .arg(found - static_cast<int>(distinct.size())));
     EXPECT_EQ(m_dialogs.messages()[0].title, QStringLiteral("追加公式"));
     const FormulaKind units{1, Play::Single};
     EXPECT_EQ(m_session->formulaStore().count(units), static_cast<int>(distinct.size()));
@@ -288,7 +291,8 @@ TEST_F(SearchWindowTest, UpdateReplacesOnlyTheSearchedKindInTheChosenForm)
     m_dialogs.clear();
     click(in<QPushButton>(w, QStringLiteral("updateButton")));
     ASSERT_EQ(m_dialogs.messages().size(), 1u);
-    EXPECT_EQ(m_dialogs.messages()[0].text, QStringLiteral("公式更新完毕！"));
+    // The four found formulas replace the table; none of them repeats another.
+    EXPECT_EQ(m_dialogs.messages()[0].text, QStringLiteral("公式更新完毕！\n写入 4 条公式，0 条重复。"));
     EXPECT_EQ(m_dialogs.messages()[0].title, QStringLiteral("更新公式"));
     const std::vector<Formula> saved = m_session->formulaStore().list(units, true);
     ASSERT_EQ(saved.size(), 4u); // the old formula is gone
@@ -370,7 +374,8 @@ TEST_F(SearchWindowTest, SchemeWalksTheKindsMarksThemAndAppendsAtTheEnd)
     click(scheme->startButton());
     ASSERT_TRUE(waitForRunEnd(w));
     ASSERT_EQ(m_dialogs.messages().size(), 1u);
-    EXPECT_EQ(m_dialogs.messages()[0].text, QStringLiteral("公式追加完毕！"));
+    // Two of each of the five kinds, one of which 十位单选 held before: nine new.
+    EXPECT_EQ(m_dialogs.messages()[0].text, QStringLiteral("公式追加完毕！\n新增 9 条公式，0 条已在公式库中。"));
     EXPECT_EQ(m_session->formulaStore().count(FormulaKind{1, Play::Single}), 2);
     EXPECT_EQ(m_session->formulaStore().count(FormulaKind{2, Play::Single}), 2);
     EXPECT_EQ(m_session->formulaStore().count(FormulaKind{3, Play::Single}), 2);

@@ -2,6 +2,8 @@
 
 #include "gui/history/HistoryGridView.h"
 #include "gui/tally/FormulaStepsWindow.h"
+#include "gui/widgets/ExportNotice.h"
+#include "platform/SheetGrid.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -89,8 +91,23 @@ TEST_F(FormulaDetailWindowTest, TheHistoryListExportsAndItsFormulaColumnsTakeThe
     QTest::mouseClick(child<QPushButton>(QStringLiteral("exportListButton")), Qt::LeftButton);
     const QString path = QDir(m_dir.path()).filePath(QStringLiteral("lishi.xls"));
     ASSERT_EQ(m_launcher.spreadsheets, QStringList{path});
-    EXPECT_TRUE(m_dialogs.messages().empty()); // no per-draw display, no question
+    EXPECT_TRUE(m_dialogs.messages().empty()); // no per-draw display, no question, no red box
     EXPECT_EQ(sheetCells(path).value({5, 0}), "2004005");
+    // A program took the file: the status line says where it is.
+    auto* notice = m_window->findChild<ExportNotice*>(QStringLiteral("exportNotice"));
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(notice->text(), QStringLiteral("文件已写入：%1").arg(QDir::toNativeSeparators(path)));
+
+    // No program opens it: only then the box that no spreadsheet program is there, and the file is still named.
+    m_launcher.result = false;
+    QTest::mouseClick(child<QPushButton>(QStringLiteral("exportListButton")), Qt::LeftButton);
+    ASSERT_EQ(m_dialogs.messages().size(), 1u);
+    EXPECT_EQ(m_dialogs.messages()[0].title, noSpreadsheetApplicationTitle());
+    EXPECT_EQ(m_dialogs.messages()[0].text, noSpreadsheetApplicationText());
+    EXPECT_TRUE(notice->text().contains(QDir::toNativeSeparators(path)));
+    m_launcher.result = true;
+    m_launcher.spreadsheets.clear();
+    m_dialogs.clear();
 
     // With the per-draw display the question comes first; Cancel writes nothing.
     child<QCheckBox>(QStringLiteral("formulaColumnsCheck"))->click();
@@ -101,11 +118,11 @@ TEST_F(FormulaDetailWindowTest, TheHistoryListExportsAndItsFormulaColumnsTakeThe
     triggerAction(QStringLiteral("actionExportHistoryList"));
     ASSERT_EQ(m_dialogs.messages().size(), 1u);
     EXPECT_EQ(m_dialogs.messages()[0].title, "查询等待确认");
-    EXPECT_EQ(m_launcher.spreadsheets.size(), 1);
+    EXPECT_EQ(m_launcher.spreadsheets.size(), 0);
 
     m_dialogs.answerMessage(Dialogs::Answer::Ok);
     triggerAction(QStringLiteral("actionExportHistoryList"));
-    ASSERT_EQ(m_launcher.spreadsheets.size(), 2);
+    ASSERT_EQ(m_launcher.spreadsheets.size(), 1);
     EXPECT_EQ(sheetCells(path).value({0, 4}), "1=下期杀 百位单选");
     watch(history);
     EXPECT_EQ(history->headerData(4, Qt::Horizontal).toString(), "1=下期杀 百位单选");

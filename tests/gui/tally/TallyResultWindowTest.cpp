@@ -1,5 +1,9 @@
 #include "gui/tally/TallyWindowFixture.h"
 
+#include "gui/widgets/WindowSize.h"
+
+#include <QScreen>
+
 #include "gui/tally/DetailedResultDialog.h"
 
 #include <QDir>
@@ -174,7 +178,12 @@ TEST_F(TallyResultWindowTest, BestMethodPerPositionShowsTheSortDialogAndWalksToT
     ASSERT_EQ(view->tabs()->count(), 2);
     EXPECT_EQ(view->tabs()->tabText(0), "个位");
     EXPECT_EQ(view->tabs()->tabText(1), "十位");
-    EXPECT_EQ(view->tabs()->currentIndex(), 0);
+    // It opens on the position chosen (十位), not on 个位; and it fits the screen it opens on.
+    EXPECT_EQ(view->tabs()->currentIndex(), 1);
+    EXPECT_EQ(view->tabs()->currentWidget(), view->listGrid(1)->parentWidget());
+    const QRect available = view->screen()->availableGeometry();
+    EXPECT_LE(view->height() + WindowSize::frameAllowance().height(), available.height());
+    EXPECT_LE(view->width() + WindowSize::frameAllowance().width(), available.width());
 
     // 个位: the one formula kills 0. 十位: 0, 0, 2, and the walk stops before 3.
     EXPECT_EQ(gridColumn(view->listGrid(0), 1), (QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"}));

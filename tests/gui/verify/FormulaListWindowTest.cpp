@@ -149,7 +149,7 @@ TEST_F(FormulaListWindowTest, TheContextMenuDeletesWithFlagsFollowingTheirFormul
         captions << a->text();
     }
     EXPECT_EQ(captions, (QStringList{"导出到EXCEL表格(&E)", "查询该公式历史计算式(&U)", "删除该公式(&D)",
-                                     "删除选中所有公式(&C)", "删除最后公式(&E)", "删除未选中公式(&X)"}));
+                                     "删除选中所有公式(&C)", "删除最后公式(&L)", "删除未选中公式(&X)"}));
     EXPECT_FALSE(grid()->exportAction()->isEnabled());
     EXPECT_FALSE(grid()->historyQueryAction()->isEnabled());
     EXPECT_EQ(grid()->menuRow(), 1);

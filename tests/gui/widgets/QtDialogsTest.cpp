@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -119,6 +120,42 @@ TEST(QtDialogs, AnInputBoxGivesTheTypedTextOrNothingWhenCancelled)
     });
     EXPECT_EQ(dialogs.input(QStringLiteral("t"), QStringLiteral("p"), QStringLiteral("1")),
               std::optional<QString>(QString()));
+}
+
+} // namespace
+} // namespace korvel
+
+namespace korvel {
+namespace {
+
+TEST(QtDialogs, ABoxAskedFromAnotherWindowStandsOverItAndLeavesItInFront)
+{
+    QWidget main;
+    main.setObjectName(QStringLiteral("mainWindow"));
+    main.resize(400, 300);
+    main.show();
+    QtDialogs dialogs(&main);
+    QWidget chart(&main, Qt::Window);
+    chart.setObjectName(QStringLiteral("trendWindow"));
+    chart.resize(300, 200);
+    chart.show();
+    chart.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&chart));
+
+    QWidget* over = nullptr;
+    whenShown<QMessageBox>([&](QMessageBox* box) {
+        over = box->parentWidget();
+        box->button(QMessageBox::Ok)->click();
+    });
+    dialogs.message(QStringLiteral("导出图片"), QStringLiteral("图片无法写入"), Dialogs::Buttons::Ok);
+    // Modal over the chart: closing it gives the focus back to the chart, not to the main window.
+    EXPECT_EQ(over, &chart);
+
+    // With the program's windows all inactive, the box goes over the main window.
+    chart.hide();
+    main.hide();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.boxParent(), &main);
 }
 
 } // namespace
