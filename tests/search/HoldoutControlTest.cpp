@@ -8,6 +8,7 @@
 #include "support/FakeDialogs.h"
 #include "support/RecordingLauncher.h"
 #include "support/SyntheticHistory.h"
+#include "search/SearchTestHost.h"
 
 #include "formula/FormulaStore.h"
 
@@ -19,33 +20,7 @@
 namespace korvel {
 namespace {
 
-class Host : public SearchHost {
-public:
-    Host(const QString& folder, SnapshotPtr history)
-        : m_folder(folder), m_settings(folder + QStringLiteral("/3VER.ini")), m_history(std::move(history))
-    {
-        m_db.open(folder + QStringLiteral("/formula.mdb"), lishiSchema());
-    }
-    SettingsStore& settings() override { return m_settings; }
-    Dialogs& dialogs() override { return fakeDialogs; }
-    Launcher& launcher() override { return launcherRecord; }
-    Database& database() override { return m_db; }
-    FormulaStore& formulaStore() override { return store; }
-    SnapshotPtr snapshot() const override { return m_history; }
-    FigureSettings figureSettings() const override { return {300, true, false}; }
-    QString dataFolder() const override { return m_folder; }
-    QString nextIssue() const override { return QStringLiteral("2030001"); }
-    void setSelected(const std::vector<int>&, bool) override {}
-    void refreshAfterSave() override {}
-
-    QString m_folder;
-    SettingsStore m_settings;
-    Database m_db;
-    FormulaStore store{m_db};
-    test::FakeDialogs fakeDialogs;
-    test::RecordingLauncher launcherRecord;
-    SnapshotPtr m_history;
-};
+using test::Host;
 
 struct Note {
     double rate = -1;
