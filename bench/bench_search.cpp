@@ -212,7 +212,9 @@ void BM_ExhaustiveVsRandom(benchmark::State& state)
     }
     state.SetItemsProcessed(verified);
     state.SetLabel(std::to_string(real.size()) + " draws, " + std::to_string(space) + " candidates, " +
-                   (mode == 0 ? "enumerated" : mode == 1 ? "sampled without repeats" : "sampled with repeats"));
+                   (mode == 0   ? "enumerated"
+                    : mode == 1 ? "sampled without repeats"
+                                : "sampled with repeats"));
 }
 BENCHMARK(BM_ExhaustiveVsRandom)->Arg(0)->Arg(1)->Arg(2)->UseRealTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 

@@ -1,5 +1,3 @@
-#include "session/Session.h"
-#include "session/SessionSearchHost.h"
 #include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
@@ -8,6 +6,8 @@
 #include "cli/Commands.h"
 #include "cli/SearchSupport.h"
 #include "search/SearchKind.h"
+#include "session/Session.h"
+#include "session/SessionSearchHost.h"
 
 #include <climits>
 #include <optional>

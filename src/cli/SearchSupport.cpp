@@ -41,7 +41,8 @@ SearchOptions takeSearchOptions(Arguments& args)
         bool ok = false;
         o.exhaustiveLimit = limit->trimmed().toULongLong(&ok);
         if (!ok) {
-            usageError(QStringLiteral("%1 --exhaustive-limit: \"%2\" is not a whole number").arg(args.command(), *limit));
+            usageError(
+                QStringLiteral("%1 --exhaustive-limit: \"%2\" is not a whole number").arg(args.command(), *limit));
         }
     }
     if (const std::optional<QString> form = args.value(QStringLiteral("--form"))) {

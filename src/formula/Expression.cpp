@@ -213,8 +213,8 @@ template <class Op> void binaryMask(Op op, const Slot& l, const Slot& r, double*
 } // namespace
 
 KORVEL_SIMD_CLONES
-void Expression::evaluateNodes(const HistorySnapshot& snapshot, int first, int count, double* outValues,
-                               Slot* nodeOut, ExpressionScratch& scratch) const
+void Expression::evaluateNodes(const HistorySnapshot& snapshot, int first, int count, double* outValues, Slot* nodeOut,
+                               ExpressionScratch& scratch) const
 {
     const std::size_t rootIndex = m_nodes.size() - 1;
     for (std::size_t i = 0; i < m_nodes.size(); ++i) {

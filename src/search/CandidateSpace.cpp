@@ -169,8 +169,8 @@ QString spaceSizeText(const CandidateSpace& s)
 QString spaceProgressText(const SpaceProgress& p)
 {
     const double percent = p.share() * 100.0;
-    const QString share = percent >= 0.01 || percent == 0.0 ? QString::number(percent, 'f', 2)
-                                                            : QString::number(percent, 'g', 2);
+    const QString share =
+        percent >= 0.01 || percent == 0.0 ? QString::number(percent, 'f', 2) : QString::number(percent, 'g', 2);
     QString text = QStringLiteral("%1 %2% (%3 / %4)")
                        .arg(p.exhaustive ? QStringLiteral("已检索") : QStringLiteral("已抽样"), share)
                        .arg(p.covered)

@@ -81,11 +81,11 @@ private:
 struct SpaceProgress {
     CandidateSpace space;
     bool exhaustive = false;
-    CandidateSpace::Cursor cursor;     // exhaustive: the next candidate to hand over
-    TriedSet tried;                    // sampled: the distinct candidates handed over
-    std::uint64_t covered = 0;         // distinct candidates handed over
-    std::uint64_t repeats = 0;         // sampled draws that repeated a candidate already tried (skipped)
-    std::uint64_t untracked = 0;       // sampled draws made after the tried set was full
+    CandidateSpace::Cursor cursor; // exhaustive: the next candidate to hand over
+    TriedSet tried;                // sampled: the distinct candidates handed over
+    std::uint64_t covered = 0;     // distinct candidates handed over
+    std::uint64_t repeats = 0;     // sampled draws that repeated a candidate already tried (skipped)
+    std::uint64_t untracked = 0;   // sampled draws made after the tried set was full
 
     SpaceProgress() = default;
     SpaceProgress(const CandidateSpace& s, std::uint64_t exhaustiveLimit)

@@ -63,10 +63,9 @@ bool SearchSession::startControl()
     m_controlRecord = SearchRecord{};
     // The same candidates: the space as the run found it, the generator where the run started.
     const SearchStage stage{m_lastManual.rule, std::make_shared<SpaceProgress>(m_lastManual.space)};
-    m_control = std::make_unique<ManualSearchJob>(m_controlRecord, std::move(data), m_lastManual.kind,
-                                                  m_lastManual.kill, std::vector<SearchStage>{stage},
-                                                  m_lastManual.thresholds, m_candidate.form, std::nullopt,
-                                                  m_lastManual.verified);
+    m_control = std::make_unique<ManualSearchJob>(
+        m_controlRecord, std::move(data), m_lastManual.kind, m_lastManual.kill, std::vector<SearchStage>{stage},
+        m_lastManual.thresholds, m_candidate.form, std::nullopt, m_lastManual.verified);
     m_controlGenerator = m_lastManual.start;
     m_controlReal = m_lastManual.accepted;
     m_controlRandom = -1;

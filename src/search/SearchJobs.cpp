@@ -48,8 +48,7 @@ SearchJob::Verdict ManualSearchJob::take(const Candidate& c, const FormulaFigure
 {
     m_record.noteVerified(c, m_kernel.kind(), m_kernel.kill(), m_form, f.stats);
     const int kindNumber = kindNumberOf(m_kernel.kind());
-    if (qualifies(f, m_thresholds) &&
-        m_record.firstAcceptance(CandidateSpace::key(c), kindNumber, m_kernel.kill())) {
+    if (qualifies(f, m_thresholds) && m_record.firstAcceptance(CandidateSpace::key(c), kindNumber, m_kernel.kill())) {
         ++m_qualified;
         const ChanceFigures chance = candidateChance(m_kernel.data(), c, m_kernel.kind(), m_kernel.kill());
         if (m_holdout) {

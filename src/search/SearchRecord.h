@@ -104,8 +104,8 @@ struct SearchRecord {
     std::unordered_set<std::uint64_t> acceptedKeys;
     bool firstAcceptance(std::uint64_t candidateKey, int kindNumber, bool kill)
     {
-        const std::uint64_t k = candidateKey ^ (static_cast<std::uint64_t>(kindNumber * 2 + (kill ? 1 : 0)) *
-                                                0x9E3779B97F4A7C15ull);
+        const std::uint64_t k =
+            candidateKey ^ (static_cast<std::uint64_t>(kindNumber * 2 + (kill ? 1 : 0)) * 0x9E3779B97F4A7C15ull);
         return acceptedKeys.insert(k).second;
     }
 };

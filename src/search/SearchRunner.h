@@ -114,7 +114,7 @@ private:
 
     mutable std::mutex m_mutex;
     std::condition_variable m_finishedCv;
-    std::condition_variable m_workCv; // workers with nothing to build wait for a phase change or the end
+    std::condition_variable m_workCv;     // workers with nothing to build wait for a phase change or the end
     CandidateSpace::Cursor m_buildCursor; // the enumeration as far as batches have been built
     std::uint64_t m_buildEpoch = ~std::uint64_t{0};
     bool m_lastBuilt = false;

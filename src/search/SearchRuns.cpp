@@ -52,8 +52,8 @@ SearchStage SearchSession::manualStage(const CandidateRule& rule)
     // over; formulas already found are not found again).
     const CandidateSpace space(rule);
     const bool same = m_manualSpace && m_manualSpace->space == space && m_manualSpaceKind == m_kind &&
-                      m_manualSpaceKill == m_kill &&
-                      m_manualSpace->exhaustive == (space.size() <= m_exhaustiveLimit) && !m_manualSpace->complete();
+                      m_manualSpaceKill == m_kill && m_manualSpace->exhaustive == (space.size() <= m_exhaustiveLimit) &&
+                      !m_manualSpace->complete();
     if (!same) {
         m_manualSpace = std::make_shared<SpaceProgress>(space, m_exhaustiveLimit);
         m_manualSpaceKind = m_kind;

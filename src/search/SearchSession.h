@@ -54,10 +54,10 @@ struct SearchProgress {
 
     // Where the manual search (or the scheme's current kind) stands in its space of candidates.
     bool hasSpace = false;
-    bool exhaustive = false;   // the space is enumerated (else sampled without repeats)
-    double spaceShare = 0;     // share covered, 0..1
-    QString spaceText;         // "已检索 12.50% (375 / 3003)"
-    QString exhaustedText;     // "已检索全部 N 个候选公式，合格 M 条" once a manual run tried its whole space
+    bool exhaustive = false; // the space is enumerated (else sampled without repeats)
+    double spaceShare = 0;   // share covered, 0..1
+    QString spaceText;       // "已检索 12.50% (375 / 3003)"
+    QString exhaustedText; // "已检索全部 N 个候选公式，合格 M 条" once a manual run tried its whole space
 
     bool hasCandidate = false;
     QString candidateText;            // the candidate field (the last candidate verified)

@@ -19,8 +19,7 @@ TEST(EarlierDrawWords, TranslateToPrevOfTheParameterAndLeaveTheOldWordsAlone)
     EXPECT_EQ(TranslateWords(QStringLiteral("前1期跨度")), TranslateWords(QStringLiteral("上期跨度")));
     EXPECT_EQ(TranslateWords(QStringLiteral("前9期除5余1")), QStringLiteral("Prev9(L1H)"));
     // The words that already hold 上期 keep their meaning, also next to a prefix of their own.
-    EXPECT_EQ(TranslateWords(QStringLiteral("上期号+上期号合+重上期号+同上期数")),
-              QStringLiteral("SQH+SQHW+LX+LY"));
+    EXPECT_EQ(TranslateWords(QStringLiteral("上期号+上期号合+重上期号+同上期数")), QStringLiteral("SQH+SQHW+LX+LY"));
     EXPECT_EQ(TranslateWords(QStringLiteral("上期上期号")), QStringLiteral("Prev1(SQH)"));
     // A prefix before anything that is not a parameter word, and 前10期, stay as typed (and fail to compile).
     EXPECT_EQ(TranslateWords(QStringLiteral("上期+3")), QStringLiteral("上期+3"));
@@ -45,16 +44,16 @@ TEST(EarlierDrawWords, FunctionsAndIntegerDivisionFollowHandArithmetic)
         EXPECT_TRUE(e.ok()) << text << ": " << e.error().toStdString();
         return e.evaluateRow(s, row);
     };
-    EXPECT_EQ(at("Prev2(L1A)+3", 2), 6.0);      // 3 + 3, from the first draw
-    EXPECT_EQ(at("Prev2(L1A)+3", 3), 3.0);      // 0 + 3
+    EXPECT_EQ(at("Prev2(L1A)+3", 2), 6.0);          // 3 + 3, from the first draw
+    EXPECT_EQ(at("Prev2(L1A)+3", 3), 3.0);          // 0 + 3
     EXPECT_EQ(at("Prev2(L1A)+3", 1), std::nullopt); // no draw two before the second: empty
-    EXPECT_EQ(at("Prev1(L3A)-L3A", 1), -6.0);   // 1 - 7
+    EXPECT_EQ(at("Prev1(L3A)-L3A", 1), -6.0);       // 1 - 7
     EXPECT_EQ(at("Abs(Prev1(L3A)-L3A)", 1), 6.0);
     EXPECT_EQ(at("Int((L1A+L2A+L3A)*0.618)", 2), 14.0); // 23 * 0.618 = 14.214
-    EXPECT_EQ(at("Int(0-2.5)", 0), -3.0);       // toward minus infinity
-    EXPECT_EQ(at("Int(L3A/2)-L3A\\2", 1), 0.0); // 3.5 -> 3; 7 \ 2 = 3
-    EXPECT_EQ(at("(0-L3A)\\2", 1), -3.0);       // truncates toward zero
-    EXPECT_EQ(at("7.5\\2", 0), 4.0);            // operands rounded half-to-even first: 8 \ 2
+    EXPECT_EQ(at("Int(0-2.5)", 0), -3.0);               // toward minus infinity
+    EXPECT_EQ(at("Int(L3A/2)-L3A\\2", 1), 0.0);         // 3.5 -> 3; 7 \ 2 = 3
+    EXPECT_EQ(at("(0-L3A)\\2", 1), -3.0);               // truncates toward zero
+    EXPECT_EQ(at("7.5\\2", 0), 4.0);                    // operands rounded half-to-even first: 8 \ 2
     EXPECT_EQ(at("L1A\\(L2A-L2A)", 0), std::nullopt);
 
     const Expression lagged = Expression::compile(QStringLiteral("Prev3(L2A)+prev1(L1A)"));

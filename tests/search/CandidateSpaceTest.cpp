@@ -1,7 +1,7 @@
 #include "search/CandidateSpace.h"
 #include "search/SearchJobs.h"
-#include "search/SearchRunner.h"
 #include "search/SearchKind.h"
+#include "search/SearchRunner.h"
 #include "support/SyntheticHistory.h"
 
 #include <gtest/gtest.h>
@@ -25,8 +25,8 @@ TEST(CandidateSpace, CountsEveryOrderOfASumOnce)
 {
     // Multisets of k of the 77 parameters: C(77 + k - 1, k).
     EXPECT_EQ(CandidateSpace(rule(1, ConstantMode::Specified, 3)).size(), 77u);
-    EXPECT_EQ(CandidateSpace(rule(2, ConstantMode::Specified, 3)).size(), 3003u);        // 78 * 77 / 2
-    EXPECT_EQ(CandidateSpace(rule(2, ConstantMode::Random)).size(), 30030u);             // ten constants
+    EXPECT_EQ(CandidateSpace(rule(2, ConstantMode::Specified, 3)).size(), 3003u);          // 78 * 77 / 2
+    EXPECT_EQ(CandidateSpace(rule(2, ConstantMode::Random)).size(), 30030u);               // ten constants
     EXPECT_EQ(CandidateSpace(rule(3, ConstantMode::Specified)).size(), 79u * 78 * 77 / 6); // 79079
     // One earlier draw doubles the parameters: C(155, 2).
     EXPECT_EQ(CandidateSpace(rule(2, ConstantMode::Specified, 0, 1)).size(), 155u * 154 / 2);
@@ -96,7 +96,8 @@ TEST(CandidateSpace, KeyIgnoresTheOrderOfOperandsOnly)
 // of threads, whether the space is enumerated or sampled.
 class CountingJob : public SearchJob {
 public:
-    CountingJob(KernelDataPtr data, SearchStage stage) : m_kernel(std::move(data), *formulaKindOf(1), false), m_stage(stage)
+    CountingJob(KernelDataPtr data, SearchStage stage)
+        : m_kernel(std::move(data), *formulaKindOf(1), false), m_stage(stage)
     {
         m_phase.kernel = &m_kernel;
         m_phase.rule = stage.rule;

@@ -21,12 +21,14 @@ SnapshotPtr shared(HistorySnapshot s)
 
 // A manual search of 个位 over a given history: two operands, constant 3, keep at 90 % or better.
 struct Search {
-    Search(SnapshotPtr history, int threads, std::uint64_t seed = 7) : host(dir.path(), std::move(history)), session(host, threads)
+    Search(SnapshotPtr history, int threads, std::uint64_t seed = 7)
+        : host(dir.path(), std::move(history)), session(host, threads)
     {
         session.setSeed(seed);
         session.open();
         session.setKill(false);
-        const std::array<QString, kThresholdSlots> t = {"90", "100", "0", "32768", "0", "32768", "0", "32768", "0", "32768"};
+        const std::array<QString, kThresholdSlots> t = {"90",    "100", "0",     "32768", "0",
+                                                        "32768", "0",   "32768", "0",     "32768"};
         for (int i = 0; i < kThresholdSlots; ++i) {
             session.setThresholdField(i, t[static_cast<std::size_t>(i)]);
         }

@@ -5,10 +5,10 @@
 #include "search/HoldoutCheck.h"
 #include "search/SearchHost.h"
 #include "search/SearchSession.h"
+#include "search/SearchTestHost.h"
 #include "support/FakeDialogs.h"
 #include "support/RecordingLauncher.h"
 #include "support/SyntheticHistory.h"
-#include "search/SearchTestHost.h"
 
 #include "formula/FormulaStore.h"
 

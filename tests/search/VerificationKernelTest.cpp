@@ -270,9 +270,11 @@ TEST_P(KernelIsaTest, AgreesWithTheGeneralEvaluatorOnEarlierDraws)
                         c.constant = static_cast<std::int16_t>(i % 3 == 0 ? -static_cast<int>(rnd() % 50) : rnd() % 10);
                         const Expression e = Expression::compile(candidateExpression(c));
                         ASSERT_TRUE(e.ok()) << candidateExpression(c).toStdString();
-                        const FormulaFigures want = formulaFigures(*s, e, kind, kill, FigureSettings{window, false, false});
+                        const FormulaFigures want =
+                            formulaFigures(*s, e, kind, kill, FigureSettings{window, false, false});
                         const FormulaFigures got = kernel.figures(c, scratch);
-                        const std::string what = candidateExpression(c).toStdString() + " window " + std::to_string(window);
+                        const std::string what =
+                            candidateExpression(c).toStdString() + " window " + std::to_string(window);
                         ASSERT_EQ(got.stats.hitSum, want.stats.hitSum) << what;
                         ASSERT_EQ(got.stats.errCon, want.stats.errCon) << what;
                         ASSERT_EQ(got.stats.trueCon, want.stats.trueCon) << what;

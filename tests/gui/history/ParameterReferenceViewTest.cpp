@@ -109,7 +109,7 @@ TEST(ParameterReferenceView, ShowsEveryParameterOfTheNewestDrawUnderItsLabel)
     // The words beyond the parameters, each with its example on the newest draw 1 3 1 (the one before: 1 1 2):
     // 上期 its digits; 上上期 and 前3期 none (no draw that far back); 取整(5 * 0.618) = 3; |1 - 1| = 0; 5 \ 3 = 1.
     const std::vector<std::pair<const char*, QStringList>> language = {
-        {"上期X", {"1", "1", "2", ""}},   {"上上期X", {"", "", "", ""}},  {"前N期X", {"", "", "", ""}},
+        {"上期X", {"1", "1", "2", ""}}, {"上上期X", {"", "", "", ""}},    {"前N期X", {"", "", "", ""}},
         {"取整(x)", {"", "", "", "3"}}, {"绝对值(x)", {"", "", "", "0"}}, {"x\\y", {"", "", "", "1"}},
     };
     for (int i = 0; i < 6; ++i) {
@@ -118,7 +118,8 @@ TEST(ParameterReferenceView, ShowsEveryParameterOfTheNewestDrawUnderItsLabel)
             << model->index(r, 0).data().toString().toStdString();
         EXPECT_TRUE(model->index(r, 0).data().toString().contains(QStringLiteral("例"))); // an example each
         for (int c = 1; c <= 4; ++c) {
-            EXPECT_EQ(model->index(r, c).data().toString(), language[i].second[c - 1]) << "row " << r << " column " << c;
+            EXPECT_EQ(model->index(r, c).data().toString(), language[i].second[c - 1])
+                << "row " << r << " column " << c;
         }
     }
     EXPECT_GT(view.grid()->columnWidth(0), view.grid()->columnWidth(1));

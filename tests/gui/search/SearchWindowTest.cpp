@@ -1,13 +1,13 @@
 #include "SearchWindowFixture.h"
 
-#include "gui/widgets/ExportNotice.h"
 #include "formula/FormulaStore.h"
-#include "gui/widgets/GridWheelScroller.h"
-#include "search/SearchSession.h"
 #include "gui/search/SchemePanel.h"
 #include "gui/search/TuningPanel.h"
-#include "verify/FormulaList.h"
 #include "gui/verify/FormulaListModel.h"
+#include "gui/widgets/ExportNotice.h"
+#include "gui/widgets/GridWheelScroller.h"
+#include "search/SearchSession.h"
+#include "verify/FormulaList.h"
 
 #include <QLabel>
 #include <QListWidget>
