@@ -1,5 +1,9 @@
 #include "search/WalkForwardSearch.h"
 
+#include "formula/Expression.h"
+#include "verify/ChanceFigures.h"
+#include "verify/Evaluation.h"
+
 #include "search/SearchKind.h"
 #include "search/SearchRunner.h"
 #include "search/ThresholdTable.h"
@@ -75,9 +79,26 @@ BacktestFormulaSource walkForwardSource(const WalkForwardPlan& plan)
             }
         }
         runner.pause();
+        std::vector<const FoundFormula*> chosen;
+        if (plan.preferSignificant && record.verified > 0) {
+            const double bar = 0.01 / static_cast<double>(record.verified);
+            for (const FoundFormula& f : record.found) {
+                const Expression e = Expression::compile(f.gongshi);
+                const FormulaEvaluation eval = EvaluateFormula(seen, e, kind, kill, data->windowStart());
+                if (significance(chanceFigures(eval, data->windowStart(), kind, kill, false)).p < bar) {
+                    chosen.push_back(&f);
+                }
+            }
+        }
+        if (chosen.empty()) {
+            for (const FoundFormula& f : record.found) {
+                chosen.push_back(&f);
+            }
+        }
         std::vector<Formula> out;
         int idx = 0;
-        for (const FoundFormula& f : record.found) {
+        for (const FoundFormula* found : chosen) {
+            const FoundFormula& f = *found;
             Formula formula;
             formula.idx = ++idx;
             formula.gongshi = f.gongshi;

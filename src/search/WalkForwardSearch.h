@@ -26,6 +26,10 @@ struct WalkForwardPlan {
     // kind's own rule, so that a pattern of one or two parameters is found whatever the operand count.
     bool smallSpacesFirst = true;
     std::uint64_t exhaustiveLimit = kDefaultExhaustiveLimit;
+    // Formulas far beyond chance among all the step tried (one-sided p below 1 % shared over the candidates
+    // verified) are evidence of a pattern: when a step finds any, it tallies those alone, since the ones
+    // chance selects only dilute them. A step without any tallies every formula found.
+    bool preferSignificant = true;
 };
 
 // The stages a step's search of `rule` runs, in order.
