@@ -102,7 +102,7 @@ TEST_F(SearchWindowTest, ShowsTheSpaceAndTriesASmallOneToItsEnd)
     SearchWindow* w = openSearch();
     ASSERT_NE(w, nullptr);
     SearchSettingsPanel* settings = w->settingsPanel();
-    EXPECT_EQ(settings->spaceSizeField()->text(), "49594981770"); // eight operands: C(84, 8)
+    EXPECT_EQ(settings->spaceSizeField()->text(), "43595145594"); // eight operands: C(84, 8)
     settings->operandSlider()->setValue(2);
     EXPECT_EQ(settings->spaceSizeField()->text(), "3003");
     click(in<QRadioButton>(w, QStringLiteral("constantRandom")));
