@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QAbstractItemView>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 
-class QAbstractItemView;
 class QWidget;
 
 namespace korvel {
