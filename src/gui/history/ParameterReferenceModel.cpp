@@ -86,7 +86,7 @@ struct LanguageRow {
     std::array<const char*, 3> expressions; // the second and third are null for a whole-draw example
 };
 
-constexpr std::array<LanguageRow, ParameterReferenceModel::kLanguageRows> kLanguageRows = {{
+constexpr std::array<LanguageRow, ParameterReferenceModel::kLanguageRows> kLanguageWords = {{
     {"上期X：上一期的参数X（例：上期百位码）", {"Prev1(L1A)", "Prev1(L2A)", "Prev1(L3A)"}},
     {"上上期X：上两期的参数X（例：上上期百位码）", {"Prev2(L1A)", "Prev2(L2A)", "Prev2(L3A)"}},
     {"前N期X：N期前的参数X，N为1到9（例：前3期和数）", {"Prev3(LH)", nullptr, nullptr}},
@@ -149,7 +149,7 @@ QVariant ParameterReferenceModel::data(const QModelIndex& index, int role) const
 
 QVariant ParameterReferenceModel::languageData(int languageRow, int col) const
 {
-    const LanguageRow& row = kLanguageRows[static_cast<std::size_t>(languageRow)];
+    const LanguageRow& row = kLanguageWords[static_cast<std::size_t>(languageRow)];
     if (col == 0) {
         return QString::fromUtf8(row.label);
     }
