@@ -343,8 +343,9 @@ TEST_F(SearchWindowTest, AtTheCapTheCounterReadsTheCapBeforeTheMessageAndClosing
     SearchWindow* w = openSearch();
     ASSERT_NE(w, nullptr);
     // Every candidate qualifies, so the manual search runs into the limit of unsaved results.
+    // Three operands: 79 079 distinct candidates, more than the limit (two would hold only 3 003).
     typeThresholds(w, {"0", "100", "0", "32768", "0", "32768", "0", "32768", "0", "32768"});
-    w->settingsPanel()->operandSlider()->setValue(2);
+    w->settingsPanel()->operandSlider()->setValue(3);
     QStringList counterAtMessage;
     m_dialogs.onMessage(
         [&](const FakeDialogs::Call&) { counterAtMessage << in<QLineEdit>(w, QStringLiteral("foundField"))->text(); });
