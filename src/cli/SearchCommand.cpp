@@ -140,11 +140,11 @@ public:
             search.setHoldoutMinText(*holdoutMin);
         }
 
-        context.note(QStringLiteral("search: 候选公式总数 %1").arg(spaceSizeText(search.candidateSpace())));
         const int told = context.dialogs().messageCount();
         if (!search.startManual()) {
             failAsTold(context, told, QStringLiteral("%1: the search did not start").arg(name()));
         }
+        context.note(QStringLiteral("search: 候选公式总数 %1").arg(spaceSizeText(search.candidateSpace())));
         const SearchRun run = runToEnd(search, context, [](const SearchProgress& p) {
             return QStringLiteral("search: %1 verified, %2 found, %3").arg(p.verified).arg(p.found).arg(p.spaceText);
         });
