@@ -178,7 +178,7 @@ void SearchSettingsPanel::addSpaceSettings(QVBoxLayout* layout)
     m_spaceField = readOnlyField(QStringLiteral("spaceSizeField"), space);
     grid->addWidget(m_spaceField, 1, 1);
     m_coverageField = readOnlyField(QStringLiteral("spaceProgressField"), space);
-    grid->addWidget(m_coverageField, 1, 2, 1, 2);
+    grid->addWidget(m_coverageField, 2, 0, 1, 4); // a whole row: "已抽样 0.00041% (178449 / 43595145594)"
     layout->addWidget(space);
 }
 
