@@ -1,5 +1,3 @@
-#include "session/Session.h"
-#include "session/SessionSearchHost.h"
 #include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
@@ -8,6 +6,8 @@
 #include "cli/Commands.h"
 #include "cli/SearchSupport.h"
 #include "search/SearchKind.h"
+#include "session/Session.h"
+#include "session/SessionSearchHost.h"
 
 #include <climits>
 #include <optional>
@@ -48,11 +48,14 @@ public:
             "Usage: korvel-cli search --kind KIND --sense SENSE (--count N | --candidates N) [--seed S]\n"
             "                         [--threads T] [--thresholds a,b,...] [--operands K] [--constant C|random]\n"
             "                         [--form bracket|equation] [--save append|replace]\n"
-            "                         [--holdout K [--holdout-min R]] [--control]\n"
+            "                         [--holdout K [--holdout-min R]] [--control] [--lags N]\n"
+            "                         [--exhaustive-limit N]\n"
             "       korvel-cli search scheme ...   (see search scheme --help)\n"
             "\n"
-            "\"开始搜索(&F)\" of the search window for one kind and sense, on every core: random sums of parameters\n"
-            "verified over the evaluation window (JSQS, ZqlJq); the ones within the thresholds are kept.\n"
+            "\"开始搜索(&F)\" of the search window for one kind and sense, on every core: sums of parameters verified\n"
+            "over the evaluation window (JSQS, ZqlJq); the ones within the thresholds are kept. A space of at most\n"
+            "the exhaustive limit (候选公式总数, A+B and B+A counted once) is tried whole, in a fixed order, and the\n"
+            "search stops by itself (已检索全部 N 个候选公式，合格 M 条); a larger one is sampled without repeats.\n"
             "Progress goes to stderr; the found formulas and the candidates per second to stdout.\n"
             "  --count N          stop after N found formulas (自动中止)\n"
             "  --candidates N     stop after N verified candidates\n"
@@ -70,6 +73,10 @@ public:
             "                     stored count (0: none); the count given is not stored\n"
             "  --holdout-min R    检验正确率 ≥ R percent on the held-out draws, else the formula is rejected and\n"
             "                     not saved (default: its own chance baseline)\n"
+            "  --lags N           允许引用前N期: operands may be parameters of the N earlier draws (上期, 上上期,\n"
+            "                     前N期; 0 off; default the stored setting, off)\n"
+            "  --exhaustive-limit N  穷举上限: spaces of at most N candidates are tried whole (default the stored\n"
+            "                     setting, 50000000)\n"
             "  --control          随机对照: afterwards the same search (settings, seed, candidates) on a copy of\n"
             "                     the history with random digits; prints 真实开奖: N 条, 随机开奖: M 条\n"
             "Ctrl-C stops the search and prints (and, with --save, saves) what was found.\n");
@@ -137,8 +144,9 @@ public:
         if (!search.startManual()) {
             failAsTold(context, told, QStringLiteral("%1: the search did not start").arg(name()));
         }
+        context.note(QStringLiteral("search: 候选公式总数 %1").arg(spaceSizeText(search.candidateSpace())));
         const SearchRun run = runToEnd(search, context, [](const SearchProgress& p) {
-            return QStringLiteral("search: %1 verified, %2 found").arg(p.verified).arg(p.found);
+            return QStringLiteral("search: %1 verified, %2 found, %3").arg(p.verified).arg(p.found).arg(p.spaceText);
         });
         const std::vector<FoundFormula> found = search.foundFormulas();
         const QStringList notes = search.resultNotes();
@@ -167,6 +175,11 @@ public:
         doc.set(QStringLiteral("stoppedBy"), stopText(run.progress.reason, run.interrupted),
                 QStringLiteral("stopped by"));
         doc.set(QStringLiteral("found"), static_cast<int>(found.size()), QStringLiteral("检索合格公式数"));
+        doc.set(QStringLiteral("space"), spaceSizeText(search.candidateSpace()), QStringLiteral("候选公式总数"));
+        doc.set(QStringLiteral("covered"), run.progress.spaceText, QStringLiteral("space covered"));
+        if (!run.progress.exhaustedText.isEmpty()) {
+            doc.set(QStringLiteral("exhausted"), run.progress.exhaustedText, QStringLiteral("exhausted"));
+        }
         addRate(doc, run, search.threadCount());
         if (save) {
             const int before = context.dialogs().messageCount();

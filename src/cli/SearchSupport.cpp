@@ -34,6 +34,17 @@ SearchOptions takeSearchOptions(Arguments& args)
         // bits is refused when the search starts.
         o.constant = constant->trimmed();
     }
+    if (const std::optional<QString> lags = args.value(QStringLiteral("--lags"))) {
+        o.lags = parseInteger(args.command() + QStringLiteral(" --lags"), *lags, 0, kMaxLag);
+    }
+    if (const std::optional<QString> limit = args.value(QStringLiteral("--exhaustive-limit"))) {
+        bool ok = false;
+        o.exhaustiveLimit = limit->trimmed().toULongLong(&ok);
+        if (!ok) {
+            usageError(
+                QStringLiteral("%1 --exhaustive-limit: \"%2\" is not a whole number").arg(args.command(), *limit));
+        }
+    }
     if (const std::optional<QString> form = args.value(QStringLiteral("--form"))) {
         if (*form == QLatin1String("bracket")) {
             o.form = DisplayForm::Bracket;
@@ -59,6 +70,13 @@ void applyCandidateOptions(SearchSession& search, const SearchOptions& options)
     }
     if (options.form) {
         search.setDisplayForm(*options.form);
+    }
+    // For this run only, like every option of a run.
+    if (options.lags) {
+        search.setMaxLag(*options.lags, false);
+    }
+    if (options.exhaustiveLimit) {
+        search.setExhaustiveLimit(*options.exhaustiveLimit, false);
     }
 }
 
@@ -140,6 +158,8 @@ QString stopText(StopReason reason, bool interrupted)
         return QStringLiteral("scheme done");
     case StopReason::TuningDone:
         return QStringLiteral("tuning done");
+    case StopReason::SpaceExhausted:
+        return QStringLiteral("exhausted");
     case StopReason::None:
         break;
     }

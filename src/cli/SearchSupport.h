@@ -17,10 +17,12 @@ class Document;
 
 // The options the search commands share.
 struct SearchOptions {
-    std::optional<std::uint64_t> seed; // --seed S: a search that can be repeated
-    int threads = 0;                   // --threads T (0: every core)
-    std::optional<QString> constant;   // --constant C|random
-    std::optional<DisplayForm> form;   // --form bracket|equation
+    std::optional<std::uint64_t> seed;            // --seed S: a search that can be repeated
+    int threads = 0;                              // --threads T (0: every core)
+    std::optional<QString> constant;              // --constant C|random
+    std::optional<DisplayForm> form;              // --form bracket|equation
+    std::optional<int> lags;                      // --lags N: 允许引用前N期 (0: off)
+    std::optional<std::uint64_t> exhaustiveLimit; // --exhaustive-limit N: 穷举上限
 };
 SearchOptions takeSearchOptions(Arguments& args);
 // The constant and form options into the session (after open()).

@@ -80,6 +80,20 @@ inline bool asInteger(const Value& v, Int& out)
 template <class Op> Value apply(Op op, const Value& a, const Value& b)
 {
     using K = Value::Kind;
+    if (op == Op::Floor || op == Op::Abs) {
+        // Unary, on `a` alone. Floor goes toward minus infinity.
+        if (a.kind == K::Empty || a.kind == K::Inexact) {
+            return a;
+        }
+        if (a.kind == K::Int) {
+            return op == Op::Abs ? Value::ofInt(magnitude(a.i)) : a;
+        }
+        const double r = op == Op::Abs ? std::fabs(a.d) : std::floor(a.d);
+        if (op == Op::Floor && std::fabs(r) < kTwo53) {
+            return Value::ofInt(static_cast<Int>(r));
+        }
+        return Value::ofReal(r);
+    }
     if (a.kind == K::Empty || (op != Op::Negate && b.kind == K::Empty)) {
         return Value::empty();
     }

@@ -25,16 +25,18 @@ std::optional<std::int32_t> toInt32HalfEven(double v)
     return static_cast<std::int32_t>(r);
 }
 
-namespace {
-
 // A node's output for one batch: a constant, or a flat buffer; validity is "all valid" or a mask.
-struct Slot {
+struct detail::ExpressionSlot {
     const double* values = nullptr;       // computed doubles
     const std::int16_t* column = nullptr; // or a snapshot column, read in place
     const double* mask = nullptr; // null: every row valid; 1.0 / 0.0, as wide as the values so that loops vectorise
     bool isConstant = false;
     double constant = 0.0;
 };
+
+namespace {
+
+using Slot = detail::ExpressionSlot;
 
 template <class X, class Y, class F> inline void loop2(X x, Y y, double* __restrict out, int n, F f)
 {
@@ -114,7 +116,6 @@ void Expression::evaluate(const HistorySnapshot& snapshot, int first, int end, V
     }
 }
 
-KORVEL_SIMD_CLONES
 void Expression::evaluateBatch(const HistorySnapshot& snapshot, int first, int count, double* outValues,
                                std::uint8_t* outValid, bool& allValid, ExpressionScratch& scratch) const
 {
@@ -126,10 +127,100 @@ void Expression::evaluateBatch(const HistorySnapshot& snapshot, int first, int c
         heapOut.resize(m_nodes.size());
         nodeOut = heapOut.data();
     }
+    evaluateNodes(snapshot, first, count, outValues, nodeOut, scratch);
+    const bool recompute = needsExactRows(nodeOut, count);
+    writeRoot(nodeOut[m_nodes.size() - 1], count, outValues, outValid, allValid, scratch);
+    if (recompute) {
+        recomputeExactRows(snapshot, first, count, nodeOut, outValues, outValid, allValid);
+    }
+}
+
+namespace {
+
+// A column of the draw `lag` before each row: read in place when every row has that draw, else copied with
+// the rows before the history marked empty.
+void columnSlot(const HistorySnapshot& snapshot, Param param, int lag, int first, int count, double* values,
+                double* mask, Slot& s)
+{
+    const std::int16_t* col = snapshot.column(param).data();
+    if (first - lag >= 0) {
+        s.column = col + first - lag;
+        return;
+    }
+    for (int k = 0; k < count; ++k) {
+        const int row = first + k - lag;
+        values[k] = row >= 0 ? col[row] : 0.0;
+        mask[k] = row >= 0 ? 1.0 : 0.0;
+    }
+    s.values = values;
+    s.mask = mask;
+}
+
+template <class F> void unarySlot(const Slot& c, double* __restrict values, int count, Slot& s, F f)
+{
+    withOperand(c, [&](auto x) {
+        for (int k = 0; k < count; ++k) {
+            values[k] = f(x(k));
+        }
+    });
+    s.values = values;
+    s.mask = c.mask;
+}
+
+// The validity of a binary node: its operands' masks combined, and a computed divisor's zero rows.
+template <class Op> void binaryMask(Op op, const Slot& l, const Slot& r, double* __restrict m, int count, Slot& s)
+{
+    // A constant divisor is never zero here (the compiler folded that case), so only a flat divisor can
+    // empty rows.
+    const bool divides = op == Op::Divide || op == Op::IntDivide || op == Op::Modulo;
+    const bool divisorChecks = divides && !r.isConstant;
+    if (!divisorChecks && (!l.mask || !r.mask)) {
+        s.mask = l.mask ? l.mask : r.mask; // null when neither operand has one
+        return;
+    }
+    const double* __restrict lm = l.mask;
+    const double* __restrict rm = r.mask;
+    if (divisorChecks) {
+        // Integers need no rounding: only computed (possibly fractional) divisors do.
+        const bool rounds = op != Op::Divide && !r.column;
+        withOperand(r, [&](auto y) {
+            if (rounds) {
+                for (int k = 0; k < count; ++k) {
+                    m[k] = roundHalfEven(y(k)) != 0.0 ? 1.0 : 0.0;
+                }
+            } else {
+                for (int k = 0; k < count; ++k) {
+                    m[k] = y(k) != 0.0 ? 1.0 : 0.0;
+                }
+            }
+        });
+    } else {
+        std::fill(m, m + count, 1.0);
+    }
+    if (lm) {
+        for (int k = 0; k < count; ++k) {
+            m[k] *= lm[k];
+        }
+    }
+    if (rm) {
+        for (int k = 0; k < count; ++k) {
+            m[k] *= rm[k];
+        }
+    }
+    s.mask = m;
+}
+
+} // namespace
+
+KORVEL_SIMD_CLONES
+void Expression::evaluateNodes(const HistorySnapshot& snapshot, int first, int count, double* outValues, Slot* nodeOut,
+                               ExpressionScratch& scratch) const
+{
     const std::size_t rootIndex = m_nodes.size() - 1;
     for (std::size_t i = 0; i < m_nodes.size(); ++i) {
         const Node& node = m_nodes[i];
         Slot& s = nodeOut[i];
+        s = Slot{};
         double* const values = i == rootIndex ? outValues : scratch.m_values.data() + i * kBatch;
         double* const mask = scratch.m_valid.data() + i * kBatch;
         switch (node.op) {
@@ -142,21 +233,18 @@ void Expression::evaluateBatch(const HistorySnapshot& snapshot, int first, int c
                 s.mask = mask;
             }
             break;
-        case Op::Column: {
-            s.column = snapshot.column(node.param).data() + first;
+        case Op::Column:
+            columnSlot(snapshot, node.param, node.lag, first, count, values, mask, s);
             break;
-        }
-        case Op::Negate: {
-            const Slot& c = nodeOut[node.left];
-            withOperand(c, [&](auto x) {
-                for (int k = 0; k < count; ++k) {
-                    values[k] = -x(k);
-                }
-            });
-            s.values = values;
-            s.mask = c.mask;
+        case Op::Negate:
+            unarySlot(nodeOut[node.left], values, count, s, [](double a) { return -a; });
             break;
-        }
+        case Op::Floor:
+            unarySlot(nodeOut[node.left], values, count, s, [](double a) { return std::floor(a); });
+            break;
+        case Op::Abs:
+            unarySlot(nodeOut[node.left], values, count, s, [](double a) { return std::fabs(a); });
+            break;
         default: {
             const Slot& l = nodeOut[node.left];
             const Slot& r = nodeOut[node.right];
@@ -183,68 +271,36 @@ void Expression::evaluateBatch(const HistorySnapshot& snapshot, int first, int c
                 break;
             }
             s.values = values;
-            // A constant divisor is never zero here (the compiler folded that case), so only a flat
-            // divisor can empty rows.
-            const bool divides = node.op == Op::Divide || node.op == Op::IntDivide || node.op == Op::Modulo;
-            const bool divisorChecks = divides && !r.isConstant;
-            if (!divisorChecks && !l.mask && !r.mask) {
-                s.mask = nullptr;
-            } else if (!divisorChecks && !l.mask) {
-                s.mask = r.mask;
-            } else if (!divisorChecks && !r.mask) {
-                s.mask = l.mask;
-            } else {
-                const double* __restrict lm = l.mask;
-                const double* __restrict rm = r.mask;
-                double* __restrict m = mask;
-                if (divisorChecks) {
-                    // Integers need no rounding: only computed (possibly fractional) divisors do.
-                    const bool rounds = node.op != Op::Divide && !r.column;
-                    withOperand(r, [&](auto y) {
-                        if (rounds) {
-                            for (int k = 0; k < count; ++k) {
-                                m[k] = roundHalfEven(y(k)) != 0.0 ? 1.0 : 0.0;
-                            }
-                        } else {
-                            for (int k = 0; k < count; ++k) {
-                                m[k] = y(k) != 0.0 ? 1.0 : 0.0;
-                            }
-                        }
-                    });
-                } else {
-                    std::fill(m, m + count, 1.0);
-                }
-                if (lm) {
-                    for (int k = 0; k < count; ++k) {
-                        m[k] *= lm[k];
-                    }
-                }
-                if (rm) {
-                    for (int k = 0; k < count; ++k) {
-                        m[k] *= rm[k];
-                    }
-                }
-                s.mask = m;
-            }
+            binaryMask(node.op, l, r, mask, count, s);
             break;
         }
         }
     }
+}
 
-    // Rows in which a product or quotient left the range where the tree is exact in doubles are computed
-    // again exactly. The check is one reduction per product or quotient; a zero divisor's infinity is the
-    // mask's business and does not count.
-    bool recompute = m_exactAlways;
-    if (!recompute) {
-        for (std::size_t i = 0; i < m_nodes.size() && !recompute; ++i) {
-            if (m_nodes[i].op == Op::Multiply || m_nodes[i].op == Op::Divide) {
-                recompute = largestFinite(nodeOut[i].values, count) >= m_exactLimit;
-            }
+// Rows in which a product or quotient left the range where the tree is exact in doubles are computed
+// again exactly. The check is one reduction per product or quotient; a zero divisor's infinity is the
+// mask's business and does not count.
+bool Expression::needsExactRows(const Slot* nodeOut, int count) const
+{
+    if (m_exactAlways) {
+        return true;
+    }
+    for (std::size_t i = 0; i < m_nodes.size(); ++i) {
+        if ((m_nodes[i].op == Op::Multiply || m_nodes[i].op == Op::Divide) &&
+            largestFinite(nodeOut[i].values, count) >= m_exactLimit) {
+            return true;
         }
     }
-    // Bring the root's result into the output buffers (its values already are there unless it is a
-    // constant; its mask is narrowed to bytes).
-    const Slot& root = nodeOut[rootIndex];
+    return false;
+}
+
+// Brings the root's result into the output buffers (its values already are there unless it is a
+// constant or a column read in place; its mask is narrowed to bytes).
+KORVEL_SIMD_CLONES
+void Expression::writeRoot(const Slot& root, int count, double* outValues, std::uint8_t* outValid, bool& allValid,
+                           ExpressionScratch& scratch)
+{
     if (root.isConstant) {
         std::fill(outValues, outValues + count, root.constant);
     } else if (root.column) {
@@ -258,39 +314,42 @@ void Expression::evaluateBatch(const HistorySnapshot& snapshot, int first, int c
     if (!root.mask) {
         std::fill(outValid, outValid + count, std::uint8_t{1});
         allValid = true;
-    } else {
-        // Narrowed in two steps (doubles to 16 bits, 16 bits to bytes), each of which vectorises.
-        const double* __restrict m = root.mask;
-        std::int16_t* __restrict narrow = scratch.m_narrow.data();
-        for (int k = 0; k < count; ++k) {
-            narrow[k] = static_cast<std::int16_t>(static_cast<std::int32_t>(m[k]));
-        }
-        std::int16_t all = 1;
-        for (int k = 0; k < count; ++k) {
-            outValid[k] = static_cast<std::uint8_t>(narrow[k]);
-            all &= narrow[k];
-        }
-        allValid = all != 0;
+        return;
     }
-    if (recompute) {
-        for (int k = 0; k < count; ++k) {
-            bool inexact = m_exactAlways;
-            for (std::size_t i = 0; i < m_nodes.size() && !inexact; ++i) {
-                if (m_nodes[i].op == Op::Multiply || m_nodes[i].op == Op::Divide) {
-                    const double a = std::fabs(nodeOut[i].values[k]);
-                    inexact = a >= m_exactLimit && a != HUGE_VAL;
-                }
-            }
-            if (!inexact) {
-                continue;
-            }
-            const exact::Value v = exactRow(snapshot, first + k);
-            const bool valid = v.kind == exact::Value::Kind::Int || v.kind == exact::Value::Kind::Real;
-            outValues[k] = valid ? exact::toDouble(v) : 0.0;
-            outValid[k] = valid ? 1 : 0;
-        }
-        allValid = std::all_of(outValid, outValid + count, [](std::uint8_t v) { return v != 0; });
+    // Narrowed in two steps (doubles to 16 bits, 16 bits to bytes), each of which vectorises.
+    const double* __restrict m = root.mask;
+    std::int16_t* __restrict narrow = scratch.m_narrow.data();
+    for (int k = 0; k < count; ++k) {
+        narrow[k] = static_cast<std::int16_t>(static_cast<std::int32_t>(m[k]));
     }
+    std::int16_t all = 1;
+    for (int k = 0; k < count; ++k) {
+        outValid[k] = static_cast<std::uint8_t>(narrow[k]);
+        all &= narrow[k];
+    }
+    allValid = all != 0;
+}
+
+void Expression::recomputeExactRows(const HistorySnapshot& snapshot, int first, int count, const Slot* nodeOut,
+                                    double* outValues, std::uint8_t* outValid, bool& allValid) const
+{
+    for (int k = 0; k < count; ++k) {
+        bool inexact = m_exactAlways;
+        for (std::size_t i = 0; i < m_nodes.size() && !inexact; ++i) {
+            if (m_nodes[i].op == Op::Multiply || m_nodes[i].op == Op::Divide) {
+                const double a = std::fabs(nodeOut[i].values[k]);
+                inexact = a >= m_exactLimit && a != HUGE_VAL;
+            }
+        }
+        if (!inexact) {
+            continue;
+        }
+        const exact::Value v = exactRow(snapshot, first + k);
+        const bool valid = v.kind == exact::Value::Kind::Int || v.kind == exact::Value::Kind::Real;
+        outValues[k] = valid ? exact::toDouble(v) : 0.0;
+        outValid[k] = valid ? 1 : 0;
+    }
+    allValid = std::all_of(outValid, outValid + count, [](std::uint8_t v) { return v != 0; });
 }
 
 exact::Value Expression::exactRow(const HistorySnapshot& snapshot, int row) const
@@ -309,9 +368,12 @@ exact::Value Expression::exactRow(const HistorySnapshot& snapshot, int row) cons
             at[i] = node.constantEmpty ? exact::Value::empty() : node.exact;
             break;
         case Op::Column:
-            at[i] = exact::Value::ofInt(snapshot.value(row, node.param));
+            at[i] = row - node.lag >= 0 ? exact::Value::ofInt(snapshot.value(row - node.lag, node.param))
+                                        : exact::Value::empty();
             break;
         case Op::Negate:
+        case Op::Floor:
+        case Op::Abs:
             at[i] = exact::apply(node.op, at[node.left], at[node.left]);
             break;
         default:
@@ -393,6 +455,9 @@ void Expression::findIntegerSum()
             f.constant = node.exact.i;
             break;
         case Op::Column:
+            if (node.lag != 0) {
+                return; // an earlier draw's column is not a column of the sum's draw
+            }
             f.terms.emplace_back(node.param, 1);
             break;
         case Op::Negate:

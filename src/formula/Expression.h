@@ -37,6 +37,10 @@ struct IntegerSum {
     std::vector<Term> terms; // in order of first appearance, no zero coefficient
 };
 
+namespace detail {
+struct ExpressionSlot; // a node's output for one batch (Expression.cpp)
+}
+
 // Working memory of one evaluation: one preallocated buffer per node of the tree. A caller that evaluates
 // many times on one thread (a search worker) keeps one and passes it in; the overloads without it use a
 // thread-local one.
@@ -55,11 +59,14 @@ private:
 // history snapshot.
 //
 // Language: numbers (12, 0.5, .5), column codes ("L1A", any case, optionally in [brackets]), binary
-// + - * / \ MOD (MOD is a word, any case), unary - and +, parentheses. Precedence, highest first:
-// unary sign, * and /, \, MOD, + and -; binary operators associate to the left.
-// Semantics: `/` is real division; `\` and MOD first round both operands half-to-even to integers; `\`
-// truncates toward zero, MOD keeps the sign of the dividend; a zero divisor makes the row empty; empty
-// propagates through every operator.
+// + - * / \ MOD (MOD is a word, any case), unary - and +, parentheses, the functions Int(x) and Abs(x),
+// and PrevN(column) (N = 1..9, any case) for a column of the draw N draws before the evaluated one.
+// Precedence, highest first: unary sign, * and /, \, MOD, + and -; binary operators associate to the left.
+// Semantics: `/` is real division; `\` (integer division) and MOD first round both operands half-to-even
+// to integers; `\` truncates toward zero, MOD keeps the sign of the dividend; Int rounds toward minus
+// infinity (Int(-2.5) = -3), Abs drops the sign; a zero divisor makes the row empty; so does PrevN on the
+// first N rows of the history (there is no draw N before them); empty propagates through every operator.
+// Older versions know none of Int, Abs, PrevN and refuse such a text as an unknown parameter.
 // Arithmetic is in doubles, column at a time; integers are exact up to 2^53. A row in which a product or a
 // quotient (or a constant) leaves the range where that holds for the whole tree is recomputed exactly
 // (integers in 128 bits), so MOD and \ of a large integer give its true remainder and quotient; a value
@@ -84,6 +91,8 @@ public:
     // The columns the expression names, each once, in order of first appearance (a column inside a part
     // that folded to a constant, such as L1A / 0, is still listed).
     const std::vector<Param>& columns() const { return m_columns; }
+    // The most draws back any PrevN names (0: the expression reads the evaluated draw only).
+    int maxLag() const { return m_maxLag; }
 
     // Values of rows [first, end) of the snapshot into `out` (resized to end - first).
     void evaluate(const HistorySnapshot& snapshot, int first, int end, ValueColumn& out) const;
@@ -103,11 +112,24 @@ public:
     int nodeCount() const { return static_cast<int>(m_nodes.size()); }
 
 private:
-    enum class Op : std::uint8_t { Constant, Column, Negate, Add, Subtract, Multiply, Divide, IntDivide, Modulo };
+    enum class Op : std::uint8_t {
+        Constant,
+        Column,
+        Negate,
+        Floor,
+        Abs,
+        Add,
+        Subtract,
+        Multiply,
+        Divide,
+        IntDivide,
+        Modulo
+    };
     struct Node {
         Op op = Op::Constant;
         bool constantEmpty = false; // Constant only: folded to an empty value (e.g. 1/0)
         Param param = Param::L1A;   // Column only
+        int lag = 0;                // Column only: draws before the evaluated one
         int left = -1;              // child node indices (post-order: children come first)
         int right = -1;
         double constant = 0.0;
@@ -115,8 +137,18 @@ private:
     };
     friend class ExpressionParser;
 
+    using Slot = detail::ExpressionSlot;
     void evaluateBatch(const HistorySnapshot& snapshot, int first, int count, double* outValues, std::uint8_t* outValid,
                        bool& allValid, ExpressionScratch& scratch) const;
+    // The steps of evaluateBatch: every node's output, the exactness check, the root into the outputs and
+    // the exact recomputation of the rows that need it.
+    void evaluateNodes(const HistorySnapshot& snapshot, int first, int count, double* outValues, Slot* nodeOut,
+                       ExpressionScratch& scratch) const;
+    bool needsExactRows(const Slot* nodeOut, int count) const;
+    static void writeRoot(const Slot& root, int count, double* outValues, std::uint8_t* outValid, bool& allValid,
+                          ExpressionScratch& scratch);
+    void recomputeExactRows(const HistorySnapshot& snapshot, int first, int count, const Slot* nodeOut,
+                            double* outValues, std::uint8_t* outValid, bool& allValid) const;
     // One row computed exactly (the rows the doubles cannot be trusted with).
     exact::Value exactRow(const HistorySnapshot& snapshot, int row) const;
     void setExactLimits(); // after compiling
@@ -128,6 +160,7 @@ private:
     QString m_error;
     QString m_errorPart;
     bool m_ok = false;
+    int m_maxLag = 0;
     // Below this magnitude every product, quotient and constant leaves all values of the tree exact in doubles.
     double m_exactLimit = 0.0;
     bool m_exactAlways = false; // a constant beyond m_exactLimit: every row is computed exactly

@@ -2,6 +2,7 @@
 #include "formula/ExpressionMath.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace korvel {
 
@@ -43,6 +44,7 @@ public:
         (void)root;
         e.m_nodes = std::move(m_nodes);
         e.m_columns = std::move(m_columns);
+        e.m_maxLag = m_maxLag;
         e.m_ok = true;
         e.setExactLimits();
         e.findIntegerSum();
@@ -53,13 +55,40 @@ private:
     using Node = Expression::Node;
     using Op = Expression::Op;
 
-    enum class Tok { Number, Column, Plus, Minus, Times, Slash, Backslash, Mod, Open, Close, End };
+    enum class Tok { Number, Column, Plus, Minus, Times, Slash, Backslash, Mod, Function, Prev, Open, Close, End };
     struct Token {
         Tok kind = Tok::End;
         QString text;
         double number = 0.0;
         Param param = Param::L1A;
+        Op function = Op::Floor; // Function: Floor (Int) or Abs
+        int lag = 0;             // Prev: PrevN
     };
+
+    // Int( / Abs( / PrevN( : a word that names a function, followed by an opening parenthesis.
+    bool function(const QString& word, qsizetype after, Token& t) const
+    {
+        qsizetype j = after;
+        while (j < m_text.size() && m_text[j].isSpace()) {
+            ++j;
+        }
+        if (j >= m_text.size() || m_text[j] != QLatin1Char('(')) {
+            return false;
+        }
+        if (word.compare(QLatin1String("Int"), Qt::CaseInsensitive) == 0 ||
+            word.compare(QLatin1String("Abs"), Qt::CaseInsensitive) == 0) {
+            t.kind = Tok::Function;
+            t.function = word.compare(QLatin1String("Int"), Qt::CaseInsensitive) == 0 ? Op::Floor : Op::Abs;
+            return true;
+        }
+        if (word.size() == 5 && word.first(4).compare(QLatin1String("Prev"), Qt::CaseInsensitive) == 0 &&
+            word[4] >= QLatin1Char('1') && word[4] <= QLatin1Char('9')) {
+            t.kind = Tok::Prev;
+            t.lag = word[4].unicode() - '0';
+            return true;
+        }
+        return false;
+    }
 
     Expression fail(Expression e)
     {
@@ -123,7 +152,7 @@ private:
                 t.text = m_text.mid(start, i - start);
                 if (t.text.compare(QLatin1String("MOD"), Qt::CaseInsensitive) == 0) {
                     t.kind = Tok::Mod;
-                } else if (!column(t.text, t)) {
+                } else if (!function(t.text, i, t) && !column(t.text, t)) {
                     return;
                 }
             } else if (c == QLatin1Char('[')) {
@@ -284,21 +313,33 @@ private:
         }
         case Tok::Open: {
             next();
-            const int inner = parseAdditive();
+            return parenthesised();
+        }
+        case Tok::Function: {
+            const Op op = next().function;
+            next(); // the opening parenthesis
+            const int operand = parenthesised();
             if (m_failed) {
                 return -1;
             }
-            if (peek().kind != Tok::Close) {
-                if (peek().kind == Tok::End) {
-                    setError(QStringLiteral("("), QStringLiteral("左括号「(」缺少对应的右括号「)」"));
-                } else {
-                    setError(peek().text, QStringLiteral("公式在「%1」处有语法错误").arg(peek().text));
+            Node& child = m_nodes[static_cast<std::size_t>(operand)];
+            if (child.op == Op::Constant) {
+                if (!child.constantEmpty) {
+                    child.exact = exact::apply(op, child.exact, child.exact);
+                    child.constantEmpty = child.exact.kind == exact::Value::Kind::Empty;
+                    child.constant = child.exact.kind == exact::Value::Kind::Inexact
+                                         ? (op == Op::Abs ? std::fabs(child.constant) : std::floor(child.constant))
+                                         : exact::toDouble(child.exact);
                 }
-                return -1;
+                return operand;
             }
-            next();
-            return inner;
+            Node n;
+            n.op = op;
+            n.left = operand;
+            return push(n);
         }
+        case Tok::Prev:
+            return parsePrev();
         case Tok::End:
             setError(m_text.trimmed(), QStringLiteral("公式「%1」不完整：末尾缺少运算数").arg(m_text.trimmed()));
             return -1;
@@ -306,6 +347,47 @@ private:
             setError(t.text, QStringLiteral("公式在「%1」处有语法错误（缺少运算数）").arg(t.text));
             return -1;
         }
+    }
+
+    // After an opening parenthesis: an expression and its closing parenthesis.
+    int parenthesised()
+    {
+        const int inner = parseAdditive();
+        if (m_failed) {
+            return -1;
+        }
+        if (peek().kind != Tok::Close) {
+            if (peek().kind == Tok::End) {
+                setError(QStringLiteral("("), QStringLiteral("左括号「(」缺少对应的右括号「)」"));
+            } else {
+                setError(peek().text, QStringLiteral("公式在「%1」处有语法错误").arg(peek().text));
+            }
+            return -1;
+        }
+        next();
+        return inner;
+    }
+
+    // PrevN(column): the column of the draw N before; it takes one column, as the search's operands do.
+    int parsePrev()
+    {
+        const Token prev = next();
+        next(); // the opening parenthesis
+        if (peek().kind != Tok::Column || m_tokens[m_pos + 1].kind != Tok::Close) {
+            setError(prev.text, QStringLiteral("「%1(…)」只能引用一个参数，例如 %1(L1A)").arg(prev.text));
+            return -1;
+        }
+        const Token col = next();
+        next();
+        Node n;
+        n.op = Op::Column;
+        n.param = col.param;
+        n.lag = prev.lag;
+        if (std::find(m_columns.begin(), m_columns.end(), col.param) == m_columns.end()) {
+            m_columns.push_back(col.param);
+        }
+        m_maxLag = std::max(m_maxLag, prev.lag);
+        return push(n);
     }
 
     int push(const Node& n)
@@ -390,6 +472,7 @@ private:
     std::size_t m_pos = 0;
     std::vector<Node> m_nodes;
     std::vector<Param> m_columns;
+    int m_maxLag = 0;
     bool m_failed = false;
     QString m_error;
     QString m_errorPart;

@@ -1,5 +1,7 @@
 #include "formula/FormulaLanguage.h"
 
+#include "history/Param.h"
+
 #include <algorithm>
 #include <bitset>
 
@@ -119,10 +121,74 @@ const std::vector<WordCode>& parameterWordTable()
     return table;
 }
 
+namespace {
+
+// The longest parameter word (a vocabulary name) at `pos`, 0 when none starts there.
+qsizetype parameterWordAt(const QString& text, qsizetype pos)
+{
+    qsizetype longest = 0;
+    for (int n = 1; n <= 77; ++n) {
+        const QString name = vocabularyName(n);
+        if (name.size() > longest && QStringView(text).mid(pos).startsWith(name)) {
+            longest = name.size();
+        }
+    }
+    return longest;
+}
+
+// The words that already hold 上期 keep their meaning.
+bool inPreviousDrawWord(const QString& text, qsizetype at)
+{
+    const QStringView v(text);
+    return v.mid(at).startsWith(QStringLiteral("上期号")) ||
+           (at > 0 && (v.mid(at - 1).startsWith(QStringLiteral("重上期号")) ||
+                       v.mid(at - 1).startsWith(QStringLiteral("同上期数"))));
+}
+
+// "上期" / "上上期" / "前N期" (N = 1..9) right before a parameter word: the draws back it names, and the
+// prefix's length; 0 when there is none at `at`.
+std::pair<int, qsizetype> earlierDrawPrefix(const QString& text, qsizetype at)
+{
+    const QStringView v = QStringView(text).mid(at);
+    if (v.startsWith(QStringLiteral("上上期"))) {
+        return {2, 3};
+    }
+    if (v.startsWith(QStringLiteral("上期")) && !inPreviousDrawWord(text, at)) {
+        return {1, 2};
+    }
+    if (v.size() >= 3 && v[0] == QChar(u'前') && v[1] >= QLatin1Char('1') && v[1] <= QLatin1Char('9') &&
+        v[2] == QChar(u'期')) {
+        return {v[1].unicode() - '0', 3};
+    }
+    return {0, 0};
+}
+
+} // namespace
+
+QString markEarlierDraws(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + 8);
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const auto [lag, length] = earlierDrawPrefix(text, i);
+        const qsizetype word = lag > 0 ? parameterWordAt(text, i + length) : 0;
+        if (word > 0) {
+            out += QStringLiteral("Prev%1(").arg(lag) + text.mid(i + length, word) + QLatin1Char(')');
+            i += length + word;
+            continue;
+        }
+        out += text[i];
+        ++i;
+    }
+    return out;
+}
+
 QString TranslateWords(const QString& expression)
 {
     // Every code is ASCII, so replacing never brings in a character that was not in the text: a word with a
-    // non-ASCII character absent from the text as given cannot be found at its turn either. One
+    // non-ASCII character absent from the text as given cannot be found at its turn either (marking earlier
+    // draws only drops characters). One
     // scan of the text then spares the search for most of the table's words (a long import is mostly this).
     std::bitset<1024> present;
     for (const QChar c : expression) {
@@ -130,7 +196,9 @@ QString TranslateWords(const QString& expression)
             present.set(c.unicode() & 1023u);
         }
     }
-    QString text = expression;
+    QString text = markEarlierDraws(expression);
+    AsReplace(text, QStringLiteral("取整"), QStringLiteral("Int"));
+    AsReplace(text, QStringLiteral("绝对值"), QStringLiteral("Abs"));
     for (const auto& row : parameterWordTable()) {
         const bool possible = std::all_of(row.word.begin(), row.word.end(), [&](QChar c) {
             return c.unicode() < 0x80 || present.test(c.unicode() & 1023u);

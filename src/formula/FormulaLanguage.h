@@ -31,9 +31,15 @@ struct WordCode {
 // "除5余k" / "除3余k" words).
 const std::vector<WordCode>& parameterWordTable();
 
-// An expression in words to the same expression in column codes: every row of the word table applied with
+// An expression in words to the same expression in column codes: the words of earlier draws marked
+// (markEarlierDraws), "取整" and "绝对值" to Int and Abs, every row of the word table applied with
 // `AsReplace`, in order, then trimmed. Characters no row matches stay as they are.
 QString TranslateWords(const QString& expression);
+
+// "上期百位码" -> "Prev1(百位码)", "上上期和数" -> "Prev2(和数)", "前3期跨度" -> "Prev3(跨度)": a prefix of an
+// earlier draw right before a parameter word (a vocabulary name). The words that already hold 上期 (上期号,
+// 上期号合, 重上期号, 同上期数) and a prefix before anything else stay as they are.
+QString markEarlierDraws(const QString& text);
 
 enum class ParseStatus {
     Ok,         // gongshi, gongshiCN, bolKill and kind are set

@@ -75,6 +75,11 @@ int CandidateGenerator::vocabularyNumber()
     return std::min(static_cast<int>(uniform() * kVocabularySize), kVocabularySize - 1) + 1;
 }
 
+int CandidateGenerator::symbol(int n)
+{
+    return std::min(static_cast<int>(uniform() * n), n - 1) + 1;
+}
+
 int CandidateGenerator::digit()
 {
     return std::min(static_cast<int>(uniform() * 10), 9);
@@ -85,11 +90,27 @@ Candidate CandidateGenerator::next(const CandidateRule& rule)
     Candidate c;
     const int n = std::clamp(rule.operandCount, 1, kMaxOperands);
     c.operandCount = static_cast<std::uint8_t>(n);
+    const int alphabet = operandAlphabet(std::clamp(rule.maxLag, 0, kMaxLag));
     for (int i = 0; i < n; ++i) {
-        c.operands[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(vocabularyNumber());
+        // With the draw's own parameters only this is vocabularyNumber(): a seed's search is unchanged.
+        c.operands[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(symbol(alphabet));
     }
     c.constant = rule.constantMode == ConstantMode::Random ? static_cast<std::int16_t>(digit()) : rule.specifiedValue;
     return c;
+}
+
+QString earlierDrawWord(int lag)
+{
+    switch (lag) {
+    case 0:
+        return {};
+    case 1:
+        return QStringLiteral("上期");
+    case 2:
+        return QStringLiteral("上上期");
+    default:
+        return QStringLiteral("前%1期").arg(lag);
+    }
 }
 
 QString candidateExpression(const Candidate& c)
@@ -97,7 +118,13 @@ QString candidateExpression(const Candidate& c)
     QString s;
     s.reserve(c.operandCount * 4 + 8);
     for (int i = 0; i < c.operandCount; ++i) {
-        s += QLatin1String(paramCode(vocabularyParam(c.operands[static_cast<std::size_t>(i)])));
+        const int code = c.operands[static_cast<std::size_t>(i)];
+        const QLatin1String column(paramCode(vocabularyParam(operandNumber(code))));
+        if (operandLag(code) > 0) {
+            s += QStringLiteral("Prev%1(").arg(operandLag(code)) + column + QLatin1Char(')');
+        } else {
+            s += column;
+        }
         s += QLatin1Char('+');
     }
     s += QString::number(c.constant);
@@ -111,7 +138,8 @@ QString candidateText(const Candidate& c, const FormulaKind& kind, bool kill, Di
         s += QLatin1Char('[') + positionWord(kind.position) + playWord(kind.play) + senseWord(kill) + QLatin1Char(']');
     }
     for (int i = 0; i < c.operandCount; ++i) {
-        s += vocabularyName(c.operands[static_cast<std::size_t>(i)]);
+        const int code = c.operands[static_cast<std::size_t>(i)];
+        s += earlierDrawWord(operandLag(code)) + vocabularyName(operandNumber(code));
         s += QLatin1Char('+');
     }
     s += QString::number(c.constant);

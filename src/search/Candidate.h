@@ -12,12 +12,34 @@
 namespace korvel {
 
 inline constexpr int kVocabularySize = 77;
+// Earlier draws a search operand may name ("允许引用前N期"): 上期 is 1, 上上期 2, 前N期 N.
+inline constexpr int kMaxLag = 9;
+
+// An operand of a candidate: a vocabulary number (1..77) of the draw `lag` draws before the one the
+// formula is evaluated on, coded as number + 77 * lag, so that lag 0 is the vocabulary number itself.
+inline constexpr int operandCode(int number, int lag)
+{
+    return number + lag * kVocabularySize;
+}
+inline constexpr int operandNumber(int code)
+{
+    return (code - 1) % kVocabularySize + 1;
+}
+inline constexpr int operandLag(int code)
+{
+    return (code - 1) / kVocabularySize;
+}
+// Operand codes 1..operandAlphabet(maxLag) name every parameter of the draw and of the maxLag before it.
+inline constexpr int operandAlphabet(int maxLag)
+{
+    return kVocabularySize * (maxLag + 1);
+}
 
 // A candidate formula as the search builds it: operands drawn from the parameter vocabulary (numbers
-// 1..77, repetition allowed) summed, plus a tail constant. Its texts are built only when needed (an
-// accepted formula, the candidate field), since most candidates are thrown away.
+// 1..77, repetition allowed, optionally of earlier draws) summed, plus a tail constant. Its texts are
+// built only when needed (an accepted formula, the candidate field), since most candidates are thrown away.
 struct Candidate {
-    std::array<std::uint8_t, kMaxOperands> operands{}; // vocabulary numbers, the first `operandCount` used
+    std::array<std::uint16_t, kMaxOperands> operands{}; // operand codes, the first `operandCount` used
     std::uint8_t operandCount = 0;
     std::int16_t constant = 0;
 
@@ -44,6 +66,7 @@ struct CandidateRule {
     int operandCount = kDefaultOperands;
     ConstantMode constantMode = ConstantMode::Specified;
     std::int16_t specifiedValue = 0;
+    int maxLag = 0; // operands may name the parameters of this many earlier draws (0: the draw's own only)
 };
 
 // The one random generator of a search, seeded once: every operand and every random constant comes from
@@ -62,6 +85,8 @@ public:
     double uniform();
     // floor(r * 77) + 1: a vocabulary number, uniform over 1..77.
     int vocabularyNumber();
+    // floor(r * n) + 1: uniform over 1..n (an operand code of an alphabet of n).
+    int symbol(int n);
     // floor(r * 10): a digit 0..9.
     int digit();
 
@@ -75,10 +100,14 @@ private:
     std::uint64_t m_seed = 0;
 };
 
-// The expression saved as `gongshi`: operand codes joined by "+", then "+" and the constant ("L1A+LH+5").
+// The expression saved as `gongshi`: operand codes joined by "+", then "+" and the constant ("L1A+LH+5");
+// an operand of an earlier draw is written Prev2(L1A).
 QString candidateExpression(const Candidate& c);
 // The Chinese text saved as `gongshiCN`, in one of the two display forms:
 //   "[个位单选杀]百位码+和数+5"   or   "百位码+和数+5=下期杀个位单选"
+// with 上期 / 上上期 / 前N期 in front of the name of an earlier draw's operand.
 QString candidateText(const Candidate& c, const FormulaKind& kind, bool kill, DisplayForm form);
+// The word in front of a parameter word of `lag` draws earlier: "" (0), "上期", "上上期", "前3期" ...
+QString earlierDrawWord(int lag);
 
 } // namespace korvel

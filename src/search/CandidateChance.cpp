@@ -12,7 +12,12 @@ ChanceFigures candidateChance(const KernelData& data, const Candidate& c, const 
     const std::int16_t* d1 = data.digits(1);
     const std::int16_t* d2 = data.digits(2);
     const std::int16_t* d3 = data.digits(3);
+    const int unevaluable = data.unevaluableRows(c);
     for (int r = 0; r < n; ++r) {
+        if (r < unevaluable) {
+            counter.add(std::nullopt, false); // an earlier draw named lies before the history
+            continue;
+        }
         // A sum of at most kMaxOperands 16-bit columns and a 16-bit constant: exact in 32 bits.
         std::int32_t value = c.constant;
         for (int k = 0; k < c.operandCount; ++k) {

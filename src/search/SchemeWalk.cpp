@@ -51,6 +51,14 @@ void SchemeWalk::settle()
     }
 }
 
+void SchemeWalk::exhaustKind()
+{
+    if (!finished()) {
+        advance();
+        settle();
+    }
+}
+
 bool SchemeWalk::accept()
 {
     if (finished()) {

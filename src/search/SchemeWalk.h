@@ -29,6 +29,9 @@ public:
     // A formula was accepted for the current kind. True when that completes the kind: it is marked done
     // and the walk has moved on (past any kinds that need nothing).
     bool accept();
+    // The current kind's candidates are all tried before its target was reached: it is marked done and
+    // the walk moves on.
+    void exhaustKind();
 
     // The target a kind would get (nullopt: skipped).
     std::optional<double> targetOf(int kindNumber) const;

@@ -60,12 +60,14 @@ bool SearchSession::startControl()
         randomDigitsSnapshot(*full, m_lastManual.start.seed() ^ kControlDigitsSalt));
     const FigureSettings settings = m_host.figureSettings();
     auto data = std::make_shared<const KernelData>(*heldOutSnapshot(random, m_lastManual.holdout), settings.windowDraws,
-                                                   settings.weighted);
+                                                   settings.weighted, m_lastManual.rule.maxLag);
     m_runner.pause();
     m_controlRecord = SearchRecord{};
-    m_control = std::make_unique<ManualSearchJob>(m_controlRecord, std::move(data), m_lastManual.kind,
-                                                  m_lastManual.kill, m_lastManual.rule, m_lastManual.thresholds,
-                                                  m_candidate.form, std::nullopt, m_lastManual.verified);
+    // The same candidates: the space as the run found it, the generator where the run started.
+    const SearchStage stage{m_lastManual.rule, std::make_shared<SpaceProgress>(m_lastManual.space)};
+    m_control = std::make_unique<ManualSearchJob>(
+        m_controlRecord, std::move(data), m_lastManual.kind, m_lastManual.kill, std::vector<SearchStage>{stage},
+        m_lastManual.thresholds, m_candidate.form, std::nullopt, m_lastManual.verified);
     // Both sides count the same thing: with a hold-out, the formulas that also passed it (on the real draws,
     // the result lines; on the random ones, the same check over their own newest draws).
     m_controlHoldout.reset();

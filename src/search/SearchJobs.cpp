@@ -7,25 +7,49 @@
 
 namespace korvel {
 
+SearchStage stageOf(const CandidateRule& rule, std::uint64_t exhaustiveLimit)
+{
+    return SearchStage{rule, std::make_shared<SpaceProgress>(CandidateSpace(rule), exhaustiveLimit)};
+}
+
 ManualSearchJob::ManualSearchJob(SearchRecord& record, KernelDataPtr data, const FormulaKind& kind, bool kill,
-                                 const CandidateRule& rule, const Thresholds& thresholds, DisplayForm form,
+                                 std::vector<SearchStage> stages, const Thresholds& thresholds, DisplayForm form,
                                  std::optional<double> autoStopCount, std::optional<std::int64_t> candidateLimit)
-    : m_record(record), m_kernel(std::move(data), kind, kill), m_thresholds(thresholds), m_form(form),
-      m_autoStop(autoStopCount), m_candidateLimit(candidateLimit)
+    : m_record(record), m_kernel(std::move(data), kind, kill), m_stages(std::move(stages)), m_thresholds(thresholds),
+      m_form(form), m_autoStop(autoStopCount), m_candidateLimit(candidateLimit)
 {
     m_phase.kernel = &m_kernel;
-    m_phase.rule = rule;
+    if (m_stages.empty()) {
+        m_stages.push_back(stageOf(CandidateRule{}));
+    }
+    enterStage(0);
     if (m_record.full()) {
         m_done = true;
         m_reason = StopReason::Full;
     }
 }
 
+ManualSearchJob::ManualSearchJob(SearchRecord& record, KernelDataPtr data, const FormulaKind& kind, bool kill,
+                                 const CandidateRule& rule, const Thresholds& thresholds, DisplayForm form,
+                                 std::optional<double> autoStopCount, std::optional<std::int64_t> candidateLimit)
+    : ManualSearchJob(record, std::move(data), kind, kill, std::vector<SearchStage>{stageOf(rule)}, thresholds, form,
+                      autoStopCount, candidateLimit)
+{
+}
+
+void ManualSearchJob::enterStage(std::size_t stage)
+{
+    m_stage = stage;
+    m_phase.rule = m_stages[stage].rule;
+    m_phase.space = m_stages[stage].space.get();
+}
+
 SearchJob::Verdict ManualSearchJob::take(const Candidate& c, const FormulaFigures& f)
 {
     m_record.noteVerified(c, m_kernel.kind(), m_kernel.kill(), m_form, f.stats);
-    if (qualifies(f, m_thresholds)) {
-        const int kindNumber = kindNumberOf(m_kernel.kind());
+    const int kindNumber = kindNumberOf(m_kernel.kind());
+    if (qualifies(f, m_thresholds) && m_record.firstAcceptance(CandidateSpace::key(c), kindNumber, m_kernel.kill())) {
+        ++m_qualified;
         const ChanceFigures chance = candidateChance(m_kernel.data(), c, m_kernel.kind(), m_kernel.kill());
         if (m_holdout) {
             m_record.acceptHeldOut(c, m_kernel.kind(), m_kernel.kill(), m_form, kindNumber,
@@ -47,21 +71,34 @@ SearchJob::Verdict ManualSearchJob::take(const Candidate& c, const FormulaFigure
     return Verdict::Finished;
 }
 
+SearchJob::Verdict ManualSearchJob::exhausted()
+{
+    if (m_stage + 1 < m_stages.size()) {
+        enterStage(m_stage + 1);
+        return Verdict::PhaseChanged;
+    }
+    m_done = true;
+    m_reason = StopReason::SpaceExhausted;
+    return Verdict::Finished;
+}
+
 SchemeSearchJob::SchemeSearchJob(SearchRecord& record, KernelDataPtr data, bool kill, const SchemeWalk& walk,
-                                 const std::map<int, KindPlan>& plans, DisplayForm form)
+                                 const std::map<int, KindPlan>& plans, DisplayForm form, std::uint64_t exhaustiveLimit)
     : m_record(record), m_kill(kill), m_walk(walk), m_form(form)
 {
     for (int kind : kSearchedKindNumbers) {
         const auto plan = plans.find(kind);
-        KindState s{VerificationKernel(data, *formulaKindOf(kind), kill), {}, {}};
+        KindState s{VerificationKernel(data, *formulaKindOf(kind), kill), {}, {}, {}};
         if (plan != plans.end()) {
             s.phase.rule = plan->second.rule;
             s.thresholds = plan->second.thresholds;
         }
+        s.space = stageOf(s.phase.rule, exhaustiveLimit).space;
         m_kinds.emplace(kind, std::move(s));
     }
     for (auto& [kind, s] : m_kinds) {
         s.phase.kernel = &s.kernel;
+        s.phase.space = s.space.get();
     }
     m_record.foundForKind = 0;
     if (m_walk.finished()) {
@@ -85,7 +122,7 @@ SearchJob::Verdict SchemeSearchJob::take(const Candidate& c, const FormulaFigure
     const int kindNumber = m_walk.kind();
     const KindState& s = m_kinds.at(kindNumber);
     m_record.noteVerified(c, s.kernel.kind(), m_kill, m_form, f.stats);
-    if (!qualifies(f, s.thresholds)) {
+    if (!qualifies(f, s.thresholds) || !m_record.firstAcceptance(CandidateSpace::key(c), kindNumber, m_kill)) {
         return Verdict::Continue;
     }
     const ChanceFigures chance = candidateChance(s.kernel.data(), c, s.kernel.kind(), m_kill);
@@ -97,7 +134,22 @@ SearchJob::Verdict SchemeSearchJob::take(const Candidate& c, const FormulaFigure
     } else {
         m_record.accept(c, s.kernel.kind(), m_kill, m_form, kindNumber, f.stats, chance);
     }
-    const bool kindDone = m_walk.accept();
+    return afterAccept(m_walk.accept());
+}
+
+SearchJob::Verdict SchemeSearchJob::exhausted()
+{
+    m_walk.exhaustKind();
+    return afterAccept(true);
+}
+
+const SpaceProgress* SchemeSearchJob::space() const
+{
+    return m_walk.finished() ? nullptr : m_kinds.at(m_walk.kind()).space.get();
+}
+
+SearchJob::Verdict SchemeSearchJob::afterAccept(bool kindDone)
+{
     m_record.foundForKind = m_walk.foundForKind();
     if (m_walk.finished()) {
         m_reason = StopReason::SchemeDone;

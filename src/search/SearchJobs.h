@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -21,29 +22,55 @@ enum class StopReason {
     Full,           // the unsaved results reached kMaxFound
     TuningDone,     // every sample was taken
     CandidateLimit, // the manual search verified the number of candidates it was given (command line)
+    SpaceExhausted, // every candidate of the space was tried
 };
 
+// One stretch of a search: how its candidates are built and where it stands in their space (shared, so
+// that a later run over the same space continues where this one stood).
+struct SearchStage {
+    CandidateRule rule;
+    std::shared_ptr<SpaceProgress> space;
+};
+// A stage over the rule's whole space: enumerated when it holds at most `exhaustiveLimit` candidates,
+// else sampled without repeats.
+SearchStage stageOf(const CandidateRule& rule, std::uint64_t exhaustiveLimit = kDefaultExhaustiveLimit);
+
 // "开始搜索(&F)": one kind and sense, candidates that qualify against the threshold snapshot are kept,
-// until the automatic stop count (when checked) is no longer above the found count, or the results are
-// full. A candidate limit (the command line's) ends the run after that many verified candidates, at the
-// same candidate with any number of threads.
+// until the automatic stop count (when checked) is no longer above the found count, the results are
+// full, or every stage's space has been tried. A candidate limit (the command line's) ends the run after
+// that many verified candidates, at the same candidate with any number of threads. The stages run in
+// order, each to the end of its space (the walk-forward search tries the small spaces first).
 class ManualSearchJob : public SearchJob {
 public:
+    ManualSearchJob(SearchRecord& record, KernelDataPtr data, const FormulaKind& kind, bool kill,
+                    std::vector<SearchStage> stages, const Thresholds& thresholds, DisplayForm form,
+                    std::optional<double> autoStopCount, std::optional<std::int64_t> candidateLimit = std::nullopt);
+    // One stage over the rule's space.
     ManualSearchJob(SearchRecord& record, KernelDataPtr data, const FormulaKind& kind, bool kill,
                     const CandidateRule& rule, const Thresholds& thresholds, DisplayForm form,
                     std::optional<double> autoStopCount, std::optional<std::int64_t> candidateLimit = std::nullopt);
 
     const SearchPhase* phase() const override { return m_done ? nullptr : &m_phase; }
     Verdict take(const Candidate& c, const FormulaFigures& f) override;
+    Verdict exhausted() override;
     StopReason reason() const { return m_reason; }
+    // The stage going on (the last one once done) and its place in the space.
+    const SpaceProgress& space() const { return *m_stages[m_stage].space; }
+    // Formulas accepted by this run (held-out rejects included).
+    int qualified() const { return m_qualified; }
     // "留出最近 K 期检验": qualifying candidates are also judged on the held-out draws (the check must outlive
     // the job); those failing its threshold are not accepted.
     void setHoldout(const HoldoutCheck* check) { m_holdout = check; }
 
 private:
+    void enterStage(std::size_t stage);
+
     SearchRecord& m_record;
     const HoldoutCheck* m_holdout = nullptr;
     VerificationKernel m_kernel;
+    std::vector<SearchStage> m_stages;
+    std::size_t m_stage = 0;
+    int m_qualified = 0;
     SearchPhase m_phase;
     Thresholds m_thresholds;
     DisplayForm m_form;
@@ -64,10 +91,15 @@ struct KindPlan {
 class SchemeSearchJob : public SearchJob {
 public:
     SchemeSearchJob(SearchRecord& record, KernelDataPtr data, bool kill, const SchemeWalk& walk,
-                    const std::map<int, KindPlan>& plans, DisplayForm form);
+                    const std::map<int, KindPlan>& plans, DisplayForm form,
+                    std::uint64_t exhaustiveLimit = kDefaultExhaustiveLimit);
 
     const SearchPhase* phase() const override;
     Verdict take(const Candidate& c, const FormulaFigures& f) override;
+    // A kind whose space is tried before its target was reached is done: the walk moves on.
+    Verdict exhausted() override;
+    // The current kind's place in its space (nullptr once finished).
+    const SpaceProgress* space() const;
     const SchemeWalk& walk() const { return m_walk; }
     StopReason reason() const { return m_reason; }
     void setHoldout(const HoldoutCheck* check) { m_holdout = check; }
@@ -77,7 +109,9 @@ private:
         VerificationKernel kernel;
         SearchPhase phase;
         Thresholds thresholds;
+        std::shared_ptr<SpaceProgress> space;
     };
+    Verdict afterAccept(bool kindDone);
     SearchRecord& m_record;
     const HoldoutCheck* m_holdout = nullptr;
     bool m_kill;

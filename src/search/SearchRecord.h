@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <unordered_set>
 #include <vector>
 
 namespace korvel {
@@ -96,6 +97,17 @@ struct SearchRecord {
     }
 
     bool full() const { return static_cast<int>(found.size()) >= kMaxFound; }
+
+    // The formulas accepted (or rejected on the held-out draws) since the window opened, by kind, sense and
+    // the candidate's order-free identity: a formula found again (a later run over the same space) is not
+    // counted, listed or saved a second time. True the first time.
+    std::unordered_set<std::uint64_t> acceptedKeys;
+    bool firstAcceptance(std::uint64_t candidateKey, int kindNumber, bool kill)
+    {
+        const std::uint64_t k =
+            candidateKey ^ (static_cast<std::uint64_t>(kindNumber * 2 + (kill ? 1 : 0)) * 0x9E3779B97F4A7C15ull);
+        return acceptedKeys.insert(k).second;
+    }
 };
 
 } // namespace korvel

@@ -59,7 +59,11 @@ void SearchRunner::start(SearchJob& job, CandidateGenerator& generator)
 
 void SearchRunner::pause()
 {
-    m_stop.store(true);
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop.store(true);
+        m_workCv.notify_all();
+    }
     joinWorkers();
     std::lock_guard lock(m_mutex);
     if (m_generator) {
@@ -68,6 +72,7 @@ void SearchRunner::pause()
     m_pending.clear();
     m_job = nullptr;
     m_generator = nullptr;
+    m_buildEpoch = ~std::uint64_t{0};
     if (m_state == State::Running) {
         m_state = State::Idle;
     }
@@ -102,27 +107,61 @@ bool SearchRunner::waitFinished(int timeoutMs)
     return m_state == State::Finished;
 }
 
+bool SearchRunner::buildBatch(Batch& batch)
+{
+    const SearchPhase* phase = m_job->phase();
+    batch.seq = m_nextSeq;
+    batch.epoch = m_epoch.load();
+    batch.phase = *phase;
+    batch.start = *m_generator;
+    const int n = batchSize(batch.phase);
+    batch.candidates.reserve(static_cast<std::size_t>(n));
+    SpaceProgress* space = phase->space;
+    if (space && space->exhaustive) {
+        if (m_buildEpoch != batch.epoch) {
+            m_buildEpoch = batch.epoch;
+            m_buildCursor = space->cursor;
+            m_lastBuilt = false;
+        }
+        if (m_buildCursor.done && m_lastBuilt) {
+            return false;
+        }
+        batch.cursorStart = m_buildCursor;
+        for (int i = 0; i < n && !m_buildCursor.done; ++i) {
+            batch.candidates.push_back(m_buildCursor.next);
+            space->space.advance(m_buildCursor);
+        }
+        batch.cursorEnd = m_buildCursor;
+        // The batch that ends the enumeration may be empty (a space walked to its end before this start):
+        // it still tells the job.
+        batch.last = m_buildCursor.done;
+        m_lastBuilt = batch.last;
+    } else {
+        for (int i = 0; i < n; ++i) {
+            batch.candidates.push_back(m_generator->next(batch.phase.rule));
+        }
+    }
+    batch.end = *m_generator;
+    ++m_nextSeq;
+    return true;
+}
+
 void SearchRunner::work()
 {
     KernelScratch scratch;
     for (;;) {
         Batch batch;
         {
-            std::lock_guard lock(m_mutex);
-            if (m_stop.load() || m_finished) {
-                return;
+            std::unique_lock lock(m_mutex);
+            for (;;) {
+                if (m_stop.load() || m_finished) {
+                    return;
+                }
+                if (buildBatch(batch)) {
+                    break;
+                }
+                m_workCv.wait(lock);
             }
-            const SearchPhase* phase = m_job->phase();
-            batch.seq = m_nextSeq++;
-            batch.epoch = m_epoch.load();
-            batch.phase = *phase;
-            batch.start = *m_generator;
-            const int n = batchSize(batch.phase);
-            batch.candidates.reserve(static_cast<std::size_t>(n));
-            for (int i = 0; i < n; ++i) {
-                batch.candidates.push_back(m_generator->next(batch.phase.rule));
-            }
-            batch.end = *m_generator;
         }
         batch.figures.resize(batch.candidates.size());
         bool abandoned = false;
@@ -140,10 +179,40 @@ void SearchRunner::work()
         }
         if (abandoned) {
             batch.candidates.clear(); // stale: dropped in its turn
+            batch.last = false;
         }
         m_pending.emplace(batch.seq, std::move(batch));
         commitReady();
     }
+}
+
+bool SearchRunner::handOver(Batch& b, std::size_t i)
+{
+    SpaceProgress* space = b.phase.space;
+    if (!space) {
+        return true;
+    }
+    if (!space->exhaustive) {
+        if (!space->tried.insert(CandidateSpace::key(b.candidates[i]))) {
+            ++space->repeats;
+            return false;
+        }
+        if (space->tried.full()) {
+            ++space->untracked;
+        }
+    }
+    ++space->covered;
+    return true;
+}
+
+void SearchRunner::endRun(SearchJob::Verdict v)
+{
+    if (v == SearchJob::Verdict::Finished) {
+        m_finished = true;
+        m_state = State::Finished;
+        m_finishedCv.notify_all();
+    }
+    m_workCv.notify_all();
 }
 
 void SearchRunner::commitReady()
@@ -158,21 +227,32 @@ void SearchRunner::commitReady()
         }
         bool complete = true;
         for (std::size_t i = 0; i < b.candidates.size(); ++i) {
+            if (!handOver(b, i)) {
+                continue;
+            }
             const SearchJob::Verdict v = m_job->take(b.candidates[i], b.figures[i]);
             if (v == SearchJob::Verdict::Continue) {
                 continue;
             }
             rewindAfter(b, i + 1);
             complete = false;
-            if (v == SearchJob::Verdict::Finished) {
-                m_finished = true;
-                m_state = State::Finished;
-                m_finishedCv.notify_all();
-            }
+            endRun(v);
             break;
         }
-        if (complete) {
-            m_resume = b.end;
+        if (!complete) {
+            continue;
+        }
+        m_resume = b.end;
+        SpaceProgress* space = b.phase.space;
+        if (space && space->exhaustive) {
+            space->cursor = b.cursorEnd;
+        }
+        if (space && (b.last || (!space->exhaustive && space->complete()))) {
+            const SearchJob::Verdict v = m_job->exhausted();
+            if (v != SearchJob::Verdict::Continue) {
+                m_epoch.fetch_add(1); // a new phase, or none: later batches are stale
+                endRun(v);
+            }
         }
     }
     if (m_finished) {
@@ -183,8 +263,16 @@ void SearchRunner::commitReady()
 void SearchRunner::rewindAfter(const Batch& b, std::size_t taken)
 {
     CandidateGenerator g = b.start;
-    for (std::size_t i = 0; i < taken; ++i) {
-        g.next(b.phase.rule);
+    SpaceProgress* space = b.phase.space;
+    if (space && space->exhaustive) {
+        space->cursor = b.cursorStart;
+        for (std::size_t i = 0; i < taken; ++i) {
+            space->space.advance(space->cursor);
+        }
+    } else {
+        for (std::size_t i = 0; i < taken; ++i) {
+            g.next(b.phase.rule);
+        }
     }
     *m_generator = g;
     m_resume = g;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/Candidate.h"
+#include "search/CandidateSpace.h"
 #include "search/VerificationKernel.h"
 
 #include <atomic>
@@ -14,10 +15,13 @@
 namespace korvel {
 
 // What the candidates of a stretch of a job look like and which kernel judges them. A job changes phase
-// when, say, a scheme moves on to the next kind.
+// when, say, a scheme moves on to the next kind. With a space, the phase's candidates are that space
+// enumerated in its order (when it is exhaustive) or drawn at random without repeating one already handed
+// over; without one they are drawn at random, repeats allowed (the tuning's samples).
 struct SearchPhase {
     const VerificationKernel* kernel = nullptr;
     CandidateRule rule;
+    SpaceProgress* space = nullptr; // owned by the job; changed by the runner under its lock
 };
 
 // The sequential part of a search: it is shown every verified candidate in the order the generator built
@@ -31,6 +35,8 @@ public:
     // The phase of the next candidates; nullptr when the job has nothing to do (finished before it began).
     virtual const SearchPhase* phase() const = 0;
     virtual Verdict take(const Candidate& c, const FormulaFigures& f) = 0;
+    // Every candidate of the phase's space has been handed over (right after the last one's take()).
+    virtual Verdict exhausted() { return Verdict::Finished; }
 };
 
 // Runs a job on worker threads. Candidates are built in batches from the one generator of the search,
@@ -39,6 +45,9 @@ public:
 // rest of that batch and every later batch are discarded and the generator is put back right after the
 // last candidate the job saw, so the job sees exactly the candidates a single sequential loop would have
 // built: a seeded search gives the same results with any number of threads.
+//
+// A phase with a space is handed each of its candidates at most once; an exhaustive one is split into
+// batches of its fixed order, and the job is told when the last one has been handed over.
 //
 // pause() stops at once: it waits for each worker's current candidate, discards unfinished work and leaves
 // the generator right after the last candidate taken, so that starting again continues the same sequence.
@@ -84,12 +93,18 @@ private:
         SearchPhase phase;
         CandidateGenerator start{0};
         CandidateGenerator end{0};
+        CandidateSpace::Cursor cursorStart; // exhaustive phase: the enumeration before and after the batch
+        CandidateSpace::Cursor cursorEnd;
+        bool last = false; // the batch ends the enumeration
         std::vector<Candidate> candidates;
         std::vector<FormulaFigures> figures;
     };
 
     void work();
+    bool buildBatch(Batch& batch);                       // under m_mutex; false: nothing to build now
     void commitReady();                                  // under m_mutex
+    bool handOver(Batch& b, std::size_t i);              // under m_mutex; false: a repeat, not handed over
+    void endRun(SearchJob::Verdict v);                   // under m_mutex
     void rewindAfter(const Batch& b, std::size_t taken); // under m_mutex
     void joinWorkers();
     static int batchSize(const SearchPhase& phase);
@@ -99,6 +114,10 @@ private:
 
     mutable std::mutex m_mutex;
     std::condition_variable m_finishedCv;
+    std::condition_variable m_workCv;     // workers with nothing to build wait for a phase change or the end
+    CandidateSpace::Cursor m_buildCursor; // the enumeration as far as batches have been built
+    std::uint64_t m_buildEpoch = ~std::uint64_t{0};
+    bool m_lastBuilt = false;
     SearchJob* m_job = nullptr;
     CandidateGenerator* m_generator = nullptr;
     CandidateGenerator m_resume{0}; // the generator right after the last candidate the job took

@@ -15,10 +15,6 @@ namespace korvel {
 
 namespace {
 const QString kSearchTitle = QStringLiteral("公式搜索");
-const QString kTuneAllQuestion = QStringLiteral(
-    "此操作将耗时一分钟到数分钟自动搜索分析各类公式并分析其参数值，归纳出相对参数较高的数值为设置软件各类公式搜索的默认"
-    "值，操作后各类公式搜索默认值将改变，是否确认更改搜索默认值？");
-const QString kTuneAllTitle = QStringLiteral("更新参数默认设置");
 } // namespace
 
 SearchSession::SearchSession(SearchHost& host, int threads) : m_host(host), m_runner(threads) {}
@@ -55,12 +51,42 @@ void SearchSession::open()
     m_reason = StopReason::None;
     m_generator = CandidateGenerator(m_fixedSeed.value_or(CandidateGenerator::clockSeed()));
     m_holdout = storedHoldout(m_host.settings());
+    m_maxLag = storedMaxLag(m_host.settings());
+    m_exhaustiveLimit = storedExhaustiveLimit(m_host.settings());
+    m_manualSpace.reset();
+    m_exhaustedText.clear();
     m_lastManual = ManualRun{};
     m_control.reset();
     m_controlHoldout.reset();
     m_controlRecord = SearchRecord{};
     m_controlReal = -1;
     m_controlRandom = -1;
+}
+
+void SearchSession::setMaxLag(int draws, bool store)
+{
+    m_maxLag = std::clamp(draws, 0, kMaxLag);
+    if (store) {
+        storeMaxLag(m_host.settings(), m_maxLag);
+    }
+}
+
+void SearchSession::setExhaustiveLimit(std::uint64_t limit, bool store)
+{
+    m_exhaustiveLimit = limit;
+    if (store) {
+        storeExhaustiveLimit(m_host.settings(), limit);
+    }
+}
+
+CandidateSpace SearchSession::candidateSpace() const
+{
+    CandidateRule rule;
+    rule.operandCount = m_candidate.operandCount;
+    rule.constantMode = m_candidate.constantMode;
+    rule.specifiedValue = specifiedConstant(m_candidate.constantText).value_or(0);
+    rule.maxLag = m_maxLag;
+    return CandidateSpace(rule);
 }
 
 void SearchSession::setHoldout(int draws, bool store)
@@ -184,6 +210,7 @@ std::optional<CandidateRule> SearchSession::ruleFor(int operandCount)
     CandidateRule rule;
     rule.operandCount = std::clamp(operandCount, kMinOperands, kMaxOperands);
     rule.constantMode = m_candidate.constantMode;
+    rule.maxLag = m_maxLag;
     if (rule.constantMode == ConstantMode::Specified) {
         const auto c = specifiedConstant(m_candidate.constantText);
         if (!c) {
@@ -195,31 +222,6 @@ std::optional<CandidateRule> SearchSession::ruleFor(int operandCount)
     return rule;
 }
 
-bool SearchSession::prepareData()
-{
-    SnapshotPtr snapshot = m_host.snapshot();
-    if (!snapshot || snapshot->empty()) {
-        message(QStringLiteral("没有历史号码，无法验证公式。"));
-        return false;
-    }
-    if (!prepareHoldout(snapshot)) {
-        return false;
-    }
-    const FigureSettings settings = m_host.figureSettings();
-    if (!m_data || m_dataSnapshot != snapshot.get() || m_dataHoldout != m_holdout ||
-        m_dataSettings.windowDraws != settings.windowDraws || m_dataSettings.weighted != settings.weighted) {
-        // With a hold-out the kernel is built from the history without the held-out draws: they cannot take
-        // part in choosing a formula.
-        m_data = std::make_shared<KernelData>(*heldOutSnapshot(snapshot, m_holdout), settings.windowDraws,
-                                              settings.weighted);
-        m_dataSnapshot = snapshot.get();
-        m_dataHoldout = m_holdout;
-        m_dataSettings = settings;
-        m_snapshot = std::move(snapshot);
-    }
-    return true;
-}
-
 std::map<int, CandidateRule> SearchSession::kindRules(const CandidateRule& base) const
 {
     std::map<int, CandidateRule> rules;
@@ -229,394 +231,6 @@ std::map<int, CandidateRule> SearchSession::kindRules(const CandidateRule& base)
         rules.emplace(kind, r);
     }
     return rules;
-}
-
-bool SearchSession::startManual()
-{
-    if (refuseWhileRunning()) {
-        return false;
-    }
-    poll(); // completes a run that ended unseen
-    const auto rule = ruleFor(m_candidate.operandCount);
-    if (!rule || !prepareData()) {
-        return false;
-    }
-    std::optional<double> autoStop;
-    if (m_autoStop) {
-        autoStop = textValue(m_autoStopText);
-    }
-    m_runner.pause();
-    m_record.verified = 0;
-    m_schemeFlag = false;
-    m_schemeJob.reset();
-    m_tuning.reset();
-    m_manual = std::make_unique<ManualSearchJob>(m_record, m_data, formulaKind(), m_kill, *rule,
-                                                 Thresholds::fromTexts(m_fields), m_candidate.form, autoStop,
-                                                 m_candidateLimit);
-    m_manual->setHoldout(m_holdoutCheck.get());
-    m_lastManual = ManualRun{true,
-                             m_generator,
-                             formulaKind(),
-                             m_kill,
-                             *rule,
-                             Thresholds::fromTexts(m_fields),
-                             0,
-                             static_cast<int>(m_record.lines.size() + m_record.rejected.size()),
-                             0,
-                             m_holdout,
-                             static_cast<int>(m_record.lines.size()),
-                             0,
-                             m_holdoutMinRate};
-    m_mode = SearchMode::Manual;
-    m_reason = StopReason::None;
-    m_finishPending = true;
-    m_runner.start(*m_manual, m_generator);
-    return true;
-}
-
-void SearchSession::pauseManual()
-{
-    if (m_mode == SearchMode::Manual || m_mode == SearchMode::Control) {
-        m_runner.pause();
-        poll();
-    }
-}
-
-bool SearchSession::startScheme()
-{
-    if (refuseWhileRunning()) {
-        return false;
-    }
-    poll();
-    const auto base = ruleFor(m_candidate.operandCount);
-    if (!base || !prepareData()) {
-        return false;
-    }
-    m_runner.pause();
-    m_schemeFlag = true;
-    m_record.found.clear(); // unsaved results of earlier runs are no longer saved
-    m_record.foundForKind = 0;
-    for (int kind : kSearchedKindNumbers) {
-        if (isNumericText(m_scheme.quota(kind))) {
-            try {
-                m_existing[static_cast<std::size_t>(kind - 1)] = m_host.formulaStore().count(*formulaKindOf(kind));
-            } catch (const std::exception&) {
-                m_existing[static_cast<std::size_t>(kind - 1)] = 0;
-            }
-        }
-    }
-    std::map<int, KindPlan> plans;
-    for (const auto& [kind, rule] : kindRules(*base)) {
-        plans.emplace(kind, KindPlan{rule, Thresholds::fromTexts(m_table.texts(kind, m_kill))});
-    }
-    m_manual.reset();
-    m_tuning.reset();
-    m_schemeJob = std::make_unique<SchemeSearchJob>(m_record, m_data, m_kill, SchemeWalk(m_scheme, m_existing), plans,
-                                                    m_candidate.form);
-    m_schemeJob->setHoldout(m_holdoutCheck.get());
-    m_mode = SearchMode::Scheme;
-    m_reason = StopReason::None;
-    m_finishPending = true;
-    if (!m_schemeJob->walk().finished()) {
-        m_kind = m_schemeJob->walk().kind();
-        showKind();
-    }
-    m_runner.start(*m_schemeJob, m_generator);
-    return true;
-}
-
-void SearchSession::pauseScheme()
-{
-    if (m_mode == SearchMode::Scheme) {
-        m_runner.pause();
-        poll();
-    }
-}
-
-bool SearchSession::continueScheme()
-{
-    if (m_mode != SearchMode::Scheme || !m_schemeJob || refuseWhileRunning() || !m_finishPending) {
-        return false;
-    }
-    if (m_runner.locked([&] { return m_schemeJob->reason() != StopReason::None; })) {
-        return false; // finished: nothing to continue
-    }
-    m_runner.start(*m_schemeJob, m_generator);
-    return true;
-}
-
-bool SearchSession::tuneCurrentKind()
-{
-    if (refuseWhileRunning()) {
-        return false;
-    }
-    poll();
-    const auto rule = ruleFor(m_candidate.operandCount);
-    if (!rule || !prepareData()) {
-        return false;
-    }
-    m_runner.pause();
-    m_tuning = std::make_unique<TuningJob>(m_record, m_data, m_kill, std::vector<int>{m_kind},
-                                           std::map<int, CandidateRule>{{m_kind, *rule}}, m_tuningSamples);
-    m_mode = SearchMode::Tuning;
-    m_reason = StopReason::None;
-    m_finishPending = true;
-    m_runner.start(*m_tuning, m_generator);
-    return true;
-}
-
-bool SearchSession::tuneAllKinds()
-{
-    if (refuseWhileRunning()) {
-        return false;
-    }
-    poll();
-    if (!m_host.dialogs().confirm(kTuneAllTitle, kTuneAllQuestion)) {
-        return false;
-    }
-    const auto base = ruleFor(m_candidate.operandCount);
-    if (!base || !prepareData()) {
-        return false;
-    }
-    m_runner.pause();
-    const std::vector<int> kinds(kSearchedKindNumbers.begin(), kSearchedKindNumbers.end());
-    m_tuning = std::make_unique<TuningJob>(m_record, m_data, m_kill, kinds, kindRules(*base), m_tuningSamples);
-    m_mode = SearchMode::TuningAllKinds;
-    m_reason = StopReason::None;
-    m_finishPending = true;
-    m_runner.start(*m_tuning, m_generator);
-    return true;
-}
-
-void SearchSession::cancelTuning()
-{
-    if (m_mode != SearchMode::Tuning && m_mode != SearchMode::TuningAllKinds) {
-        return;
-    }
-    m_runner.pause();
-    m_finishPending = false;
-    m_tuning.reset();
-}
-
-void SearchSession::finishRun()
-{
-    switch (m_mode) {
-    case SearchMode::Manual:
-        m_reason = m_manual->reason();
-        break;
-    case SearchMode::Scheme:
-        m_reason = m_schemeJob->reason();
-        break;
-    case SearchMode::Tuning:
-    case SearchMode::TuningAllKinds:
-        m_reason = StopReason::TuningDone;
-        break;
-    case SearchMode::Control:
-        finishControl();
-        return;
-    case SearchMode::None:
-        return;
-    }
-    if (m_reason == StopReason::Full) {
-        message(QStringLiteral("合格公式已达 %1 条，搜索已停止。请先将公式保存到数据库再继续搜索。").arg(kMaxFound));
-    }
-    if (m_mode == SearchMode::Scheme && m_reason == StopReason::SchemeDone) {
-        if (m_scheme.autoAppend) {
-            save(true);
-        } else if (m_scheme.autoReplace) {
-            save(false);
-        }
-    }
-    if (m_mode == SearchMode::Tuning) {
-        if (!m_tuning->results().empty()) {
-            m_fields = m_tuning->results().begin()->second.applyTo(m_fields);
-        }
-    }
-    if (m_mode == SearchMode::TuningAllKinds) {
-        for (const auto& [kind, best] : m_tuning->results()) {
-            const auto fields = best.applyTo(m_table.texts(kind, m_kill));
-            korvel::saveKindSettings(m_host.settings(), m_table, kind, m_kill, fields,
-                                     storedOperandCount(m_host.settings(), kind));
-        }
-        m_kind = kSearchedKindNumbers.back();
-        showKind();
-    }
-}
-
-SearchProgress SearchSession::poll()
-{
-    bool ended = false;
-    if (m_finishPending) {
-        ended = m_runner.locked([&] {
-            switch (m_mode) {
-            case SearchMode::Manual:
-                return m_manual && m_manual->reason() != StopReason::None;
-            case SearchMode::Scheme:
-                return m_schemeJob && m_schemeJob->reason() != StopReason::None;
-            case SearchMode::Tuning:
-            case SearchMode::TuningAllKinds:
-                return m_tuning && m_tuning->complete();
-            case SearchMode::Control:
-                return m_control && m_control->reason() != StopReason::None;
-            case SearchMode::None:
-                break;
-            }
-            return false;
-        });
-    }
-    if (ended) {
-        m_runner.pause(); // the workers have stopped by themselves; this joins them
-        m_finishPending = false;
-        // The counters show the run's last figures before a message tells why it ended.
-        if (m_runEnded) {
-            m_runEnded(progress());
-        }
-        finishRun();
-    }
-    return progress();
-}
-
-SearchProgress SearchSession::progress()
-{
-    SearchProgress p;
-    const bool searching = m_mode == SearchMode::Manual || m_mode == SearchMode::Scheme;
-    m_runner.locked([&] {
-        p.verified = m_mode == SearchMode::Control ? m_controlRecord.verified : m_record.verified;
-        p.found = static_cast<int>(m_record.found.size());
-        p.rejected = static_cast<int>(m_record.rejected.size());
-        if (m_mode == SearchMode::Manual && m_lastManual.exists) {
-            // What the control repeats: the run so far.
-            m_lastManual.verified = m_record.verified;
-            m_lastManual.accepted =
-                static_cast<int>(m_record.lines.size() + m_record.rejected.size()) - m_lastManual.acceptedBefore;
-            m_lastManual.passed = static_cast<int>(m_record.lines.size()) - m_lastManual.linesBefore;
-        }
-        p.acceptedPerKind = m_record.acceptedPerKind;
-        p.resultLines = static_cast<int>(m_record.lines.size());
-        p.foundShown = m_mode == SearchMode::Scheme ? m_record.foundForKind : p.found;
-        if (m_mode == SearchMode::Scheme && m_schemeJob) {
-            const SchemeWalk& w = m_schemeJob->walk();
-            p.schemeKind = w.kind();
-            p.schemeTarget = w.target().value_or(0.0);
-            for (int k = 1; k <= 6; ++k) {
-                p.marks[static_cast<std::size_t>(k - 1)] = w.mark(k);
-            }
-        }
-        if (m_tuning && (m_mode == SearchMode::Tuning || m_mode == SearchMode::TuningAllKinds)) {
-            p.tuningKind = m_tuning->currentKind();
-            p.tuningSamples = m_tuning->samplesTaken();
-            p.tuningTarget = m_tuning->samples();
-        }
-        if (m_record.hasLast) {
-            p.hasCandidate = true;
-            p.stats = m_record.lastStats;
-            if (searching) {
-                p.candidateText = candidateText(m_record.last, m_record.lastKind, m_record.lastKill, m_record.lastForm);
-            }
-        }
-        return 0;
-    });
-    if (p.hasCandidate) {
-        p.statTexts = {floatText(p.stats.rate), QString::number(p.stats.errCon), QString::number(p.stats.trueCon),
-                       QString::number(p.stats.errLst), QString::number(p.stats.trueLst)};
-    }
-    // The scheme shows the kind it searches, with that kind's thresholds.
-    p.running = m_runner.running();
-    if (p.running && m_mode == SearchMode::Scheme && p.schemeKind >= 1 && p.schemeKind <= 6 && p.schemeKind != m_kind) {
-        m_kind = p.schemeKind;
-        showKind();
-    }
-    p.mode = m_mode;
-    p.control = m_mode == SearchMode::Control;
-    p.controlReal = m_controlReal;
-    p.controlRandom = m_controlRandom;
-    p.reason = m_reason;
-    p.seed = m_generator.seed();
-    return p;
-}
-
-SearchProgress SearchSession::waitForRun(int timeoutMs)
-{
-    m_runner.waitFinished(timeoutMs);
-    return poll();
-}
-
-QStringList SearchSession::resultLines() const
-{
-    return m_runner.locked([&] { return m_record.lines; });
-}
-
-QStringList SearchSession::resultNotes() const
-{
-    return m_runner.locked([&] { return m_record.notes; });
-}
-
-QStringList SearchSession::rejectedLines() const
-{
-    return m_runner.locked([&] { return m_record.rejected; });
-}
-
-std::vector<ResultFigures> SearchSession::resultFigures() const
-{
-    return m_runner.locked([&] { return m_record.figures; });
-}
-
-std::vector<FoundFormula> SearchSession::foundFormulas() const
-{
-    return m_runner.locked([&] { return m_record.found; });
-}
-
-bool SearchSession::appendToDatabase()
-{
-    return save(true);
-}
-
-bool SearchSession::updateToDatabase()
-{
-    return save(false);
-}
-
-bool SearchSession::save(bool append)
-{
-    const SavePath path = m_schemeFlag ? (append ? SavePath::AutomaticAppend : SavePath::AutomaticReplace)
-                                       : (append ? SavePath::ManualAppend : SavePath::ManualReplace);
-    const std::vector<FoundFormula> entries = foundFormulas();
-    const SaveOutcome out = saveFoundFormulas(m_host.database(), m_host.formulaStore(), entries, m_kill, path);
-    if (!out.ok) {
-        m_host.dialogs().message(saveTitle(path), out.error, Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
-        return false;
-    }
-    for (const FlagChange& f : out.flags) {
-        m_host.setSelected(f.idxs, f.selected);
-    }
-    // A running search may have added results meanwhile: only the saved ones are consumed.
-    m_runner.locked([&] {
-        const auto n = std::min(entries.size(), m_record.found.size());
-        m_record.found.erase(m_record.found.begin(), m_record.found.begin() + static_cast<std::ptrdiff_t>(n));
-        return 0;
-    });
-    if (!isAutomatic(path) && out.lastKind) {
-        setPosition(out.lastKind->position);
-        setPlay(out.lastKind->play);
-    }
-    for (const FormulaKind& k : out.tables) {
-        m_existing[static_cast<std::size_t>(kindNumberOf(k) - 1)] = m_host.formulaStore().count(k);
-    }
-    m_host.refreshAfterSave();
-    m_host.dialogs().message(saveTitle(path), saveMessage(path, out), Dialogs::Buttons::Ok,
-                             out.notStored > 0 ? Dialogs::Icon::Warning : Dialogs::Icon::Information);
-    return true;
-}
-
-bool SearchSession::exportText()
-{
-    const ExportOutcome out =
-        exportFoundFormulas(m_host.dataFolder(), m_host.nextIssue(), resultLines(), m_host.launcher());
-    if (!out.ok) {
-        m_host.dialogs().message(QStringLiteral("公式中文导出"), out.error, Dialogs::Buttons::Ok,
-                                 Dialogs::Icon::Warning);
-    }
-    return out.ok;
 }
 
 } // namespace korvel

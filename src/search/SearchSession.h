@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/Candidate.h"
+#include "search/CandidateSpace.h"
 #include "search/FoundFormulaSaver.h"
 #include "search/HoldoutCheck.h"
 #include "search/SchemeWalk.h"
@@ -50,6 +51,13 @@ struct SearchProgress {
     int controlReal = -1;   // "随机对照" after it ran: formulas the real run found ...
     int controlRandom = -1; // ... and the same search on random digits
     bool control = false;   // the run going on (or the last) is the control
+
+    // Where the manual search (or the scheme's current kind) stands in its space of candidates.
+    bool hasSpace = false;
+    bool exhaustive = false; // the space is enumerated (else sampled without repeats)
+    double spaceShare = 0;   // share covered, 0..1
+    QString spaceText;       // "已检索 12.50% (375 / 3003)"
+    QString exhaustedText; // "已检索全部 N 个候选公式，合格 M 条" once a manual run tried its whole space
 
     bool hasCandidate = false;
     QString candidateText;            // the candidate field (the last candidate verified)
@@ -109,6 +117,15 @@ public:
     void setAutoStop(bool on) { m_autoStop = on; }
     const QString& autoStopText() const { return m_autoStopText; }
     void setAutoStopText(const QString& text) { m_autoStopText = text; }
+    // "允许引用前N期": operands of the N earlier draws (0: off, the default); stored at once unless for the
+    // run only (the command line).
+    int maxLag() const { return m_maxLag; }
+    void setMaxLag(int draws, bool store = true);
+    // "穷举上限": spaces of at most this many candidates are enumerated; stored at once unless for the run.
+    std::uint64_t exhaustiveLimit() const { return m_exhaustiveLimit; }
+    void setExhaustiveLimit(std::uint64_t limit, bool store = true);
+    // "候选公式总数": the distinct candidates the current candidate settings allow for one kind.
+    CandidateSpace candidateSpace() const;
     // The command line's limit of the manual search: it ends after this many verified candidates (none: no
     // limit, as in the window).
     void setCandidateLimit(std::optional<std::int64_t> limit) { m_candidateLimit = limit; }
@@ -201,6 +218,8 @@ private:
     void finishRun();
     void message(const QString& text, bool warning = true);
     std::map<int, CandidateRule> kindRules(const CandidateRule& base) const;
+    SearchStage manualStage(const CandidateRule& rule);
+    void fillSpace(SearchProgress& p) const; // under the runner's lock
 
     SearchHost& m_host;
     ThresholdTable m_table;
@@ -216,10 +235,18 @@ private:
     int m_tuningSamples = kMinTuningSamples;
     bool m_schemeFlag = false;
     std::optional<std::uint64_t> m_fixedSeed;
+    int m_maxLag = 0;
+    std::uint64_t m_exhaustiveLimit = kDefaultExhaustiveLimit;
+    // The manual search's place in its space, kept across runs of the same kind, sense and space.
+    std::shared_ptr<SpaceProgress> m_manualSpace;
+    int m_manualSpaceKind = 0;
+    bool m_manualSpaceKill = true;
+    QString m_exhaustedText;
 
     KernelDataPtr m_data;
     const HistorySnapshot* m_dataSnapshot = nullptr;
     int m_dataHoldout = 0;
+    int m_dataLag = 0;
     FigureSettings m_dataSettings;
     SnapshotPtr m_snapshot;
     int m_holdout = 0;
@@ -233,6 +260,7 @@ private:
         FormulaKind kind;
         bool kill = true;
         CandidateRule rule;
+        SpaceProgress space; // the space as the run found it
         Thresholds thresholds;
         std::int64_t verified = 0;
         int acceptedBefore = 0;

@@ -38,6 +38,31 @@ void storeHoldout(SettingsStore& store, int draws)
     store.setValue(kQuotaSection, QStringLiteral("LCQS"), QString::number(std::max(0, draws)));
 }
 
+std::uint64_t storedExhaustiveLimit(const SettingsStore& store)
+{
+    const QString key = QStringLiteral("QJSX");
+    if (!store.contains(kQuotaSection, key)) {
+        return 50'000'000;
+    }
+    const double v = textValue(store.value(kQuotaSection, key));
+    return v <= 0 ? 0 : static_cast<std::uint64_t>(std::min(v, 1e15));
+}
+
+void storeExhaustiveLimit(SettingsStore& store, std::uint64_t limit)
+{
+    store.setValue(kQuotaSection, QStringLiteral("QJSX"), QString::number(limit));
+}
+
+int storedMaxLag(const SettingsStore& store)
+{
+    return std::clamp(static_cast<int>(textValue(store.value(kQuotaSection, QStringLiteral("QNQS")))), 0, 9);
+}
+
+void storeMaxLag(SettingsStore& store, int draws)
+{
+    store.setValue(kQuotaSection, QStringLiteral("QNQS"), QString::number(std::clamp(draws, 0, 9)));
+}
+
 void saveKindSettings(SettingsStore& store, ThresholdTable& table, int kindNumber, bool kill,
                       const std::array<QString, kThresholdSlots>& fields, int operandCount)
 {

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 
 namespace korvel {
 
@@ -39,6 +40,16 @@ void storeOperandCount(SettingsStore& store, int kindNumber, int count);
 // found formulas on instead, under ("SSSZ", "LCQS"); default 0 (no hold-out), negative stored values read 0.
 int storedHoldout(const SettingsStore& store);
 void storeHoldout(SettingsStore& store, int draws);
+
+// "穷举上限": a search whose space holds at most this many candidates tries every one of them, in order;
+// under ("SSSZ", "QJSX"), default 50 million.
+std::uint64_t storedExhaustiveLimit(const SettingsStore& store);
+void storeExhaustiveLimit(SettingsStore& store, std::uint64_t limit);
+
+// "允许引用前N期": operands may name the parameters of the N earlier draws (上期, 上上期, 前N期); under
+// ("SSSZ", "QNQS"), 0 (off, the default) to 9.
+int storedMaxLag(const SettingsStore& store);
+void storeMaxLag(SettingsStore& store, int draws);
 
 // "保存当前种类参数设置": the ten threshold fields into the table and the store, then the operand count.
 void saveKindSettings(SettingsStore& store, ThresholdTable& table, int kindNumber, bool kill,

@@ -18,7 +18,8 @@ std::size_t roundUp(std::size_t n, std::size_t to)
 }
 } // namespace
 
-KernelData::KernelData(const HistorySnapshot& snapshot, int windowDraws, bool weighted) : m_weighted(weighted)
+KernelData::KernelData(const HistorySnapshot& snapshot, int windowDraws, bool weighted, int maxLag)
+    : m_weighted(weighted), m_maxLag(std::clamp(maxLag, 0, kMaxLag))
 {
     m_drawCount = snapshot.size();
     m_windowStart = evaluationWindowStart(m_drawCount, windowDraws, false);
@@ -26,24 +27,33 @@ KernelData::KernelData(const HistorySnapshot& snapshot, int windowDraws, bool we
     const int lead = (m_windowStart == 0 && m_counted > 0) ? 1 : 0;
     m_predicted = m_counted - lead;
     const int valueFirst = m_windowStart == 0 ? 0 : m_windowStart - 1;
+    m_valueFirst = valueFirst;
 
+    const int codes = operandAlphabet(m_maxLag);
     m_stride = roundUp(static_cast<std::size_t>(std::max(m_predicted, 1)), kBlock);
-    m_columns.assign(m_stride * kVocabularySize, 0);
-    m_mod10.assign(m_stride * kVocabularySize, 0);
-    for (int n = 1; n <= kVocabularySize; ++n) {
-        const auto src = snapshot.column(vocabularyParam(n))
-                             .subspan(static_cast<std::size_t>(valueFirst), static_cast<std::size_t>(m_predicted));
-        std::int16_t* dst = m_columns.data() + static_cast<std::size_t>(n - 1) * m_stride;
+    m_columns.assign(m_stride * static_cast<std::size_t>(codes), 0);
+    m_mod10.assign(m_stride * static_cast<std::size_t>(codes), 0);
+    m_min.assign(static_cast<std::size_t>(codes), 0);
+    m_max.assign(static_cast<std::size_t>(codes), 0);
+    for (int code = 1; code <= codes; ++code) {
+        // An earlier draw's column is the same column shifted; rows before the oldest draw stay 0 (they are
+        // masked as misses by unevaluableRows()).
+        const int lag = operandLag(code);
+        const int skip = std::min(std::max(0, lag - valueFirst), m_predicted);
+        const auto src = snapshot.column(vocabularyParam(operandNumber(code)))
+                             .subspan(static_cast<std::size_t>(valueFirst + skip - lag),
+                                      static_cast<std::size_t>(m_predicted - skip));
+        std::int16_t* dst = m_columns.data() + static_cast<std::size_t>(code - 1) * m_stride + skip;
         std::copy(src.begin(), src.end(), dst);
         std::int32_t lo = 0;
         std::int32_t hi = 0;
         if (!src.empty()) {
-            lo = *std::min_element(src.begin(), src.end());
-            hi = *std::max_element(src.begin(), src.end());
+            lo = std::min<std::int32_t>(*std::min_element(src.begin(), src.end()), skip > 0 ? 0 : 32767);
+            hi = std::max<std::int32_t>(*std::max_element(src.begin(), src.end()), skip > 0 ? 0 : -32768);
         }
-        m_min[static_cast<std::size_t>(n - 1)] = lo;
-        m_max[static_cast<std::size_t>(n - 1)] = hi;
-        std::uint8_t* mod = m_mod10.data() + static_cast<std::size_t>(n - 1) * m_stride;
+        m_min[static_cast<std::size_t>(code - 1)] = lo;
+        m_max[static_cast<std::size_t>(code - 1)] = hi;
+        std::uint8_t* mod = m_mod10.data() + static_cast<std::size_t>(code - 1) * m_stride + skip;
         for (std::size_t i = 0; i < src.size(); ++i) {
             mod[i] = static_cast<std::uint8_t>(lo >= 0 ? src[i] % 10 : 0);
         }

@@ -7,6 +7,7 @@
 #include "search/ThresholdTable.h"
 #include "verify/FormulaFigures.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -21,10 +22,14 @@ namespace korvel {
 // value of the draw before it, so the columns hold the window's rows shifted back by one; when the window
 // starts at the oldest draw, that draw has no prediction and is a miss.
 //
+// With `maxLag` > 0 the columns of the parameters of the maxLag earlier draws are held too (operand codes
+// of Candidate.h): the same columns shifted. Rows whose earlier draw lies before the oldest draw have no
+// value there (they count as misses, see unevaluableRows()).
+//
 // Immutable once built; shared by the kernels of every kind and by any number of worker threads.
 class KernelData {
 public:
-    KernelData(const HistorySnapshot& snapshot, int windowDraws, bool weighted);
+    KernelData(const HistorySnapshot& snapshot, int windowDraws, bool weighted, int maxLag = 0);
 
     int drawCount() const { return m_drawCount; }
     int windowStart() const { return m_windowStart; }
@@ -35,7 +40,19 @@ public:
     bool leadingMiss() const { return m_counted > m_predicted; }
     bool weighted() const { return m_weighted; }
 
-    // Values of vocabulary number n (1..77) on the rows whose value predicts a counted draw, oldest first.
+    int maxLag() const { return m_maxLag; }
+    // Leading rows on which a candidate has no value: those whose earliest named draw precedes the history.
+    int unevaluableRows(const Candidate& c) const
+    {
+        int lag = 0;
+        for (int k = 0; k < c.operandCount; ++k) {
+            lag = std::max(lag, operandLag(c.operands[static_cast<std::size_t>(k)]));
+        }
+        return std::min(std::max(0, lag - m_valueFirst), m_predicted);
+    }
+
+    // Values of operand code n (a vocabulary number 1..77, or of an earlier draw, up to maxLag) on the rows
+    // whose value predicts a counted draw, oldest first.
     const std::int16_t* column(int vocabularyNumber) const
     {
         return m_columns.data() + static_cast<std::size_t>(vocabularyNumber - 1) * m_stride;
@@ -71,8 +88,10 @@ private:
     std::size_t m_stride = 0;
     std::vector<std::int16_t> m_columns;
     std::vector<std::uint8_t> m_mod10;
-    std::array<std::int32_t, kVocabularySize> m_min{};
-    std::array<std::int32_t, kVocabularySize> m_max{};
+    int m_maxLag = 0;
+    int m_valueFirst = 0;
+    std::vector<std::int32_t> m_min;
+    std::vector<std::int32_t> m_max;
     std::array<std::vector<std::int16_t>, 3> m_digits;
     std::array<std::vector<std::uint8_t>, 3> m_digits8;
     int m_verdictCapacity = 0;

@@ -22,7 +22,18 @@ struct WalkForwardPlan {
     int threads = 0; // 0: one per core
     int windowDraws = 300;
     bool weighted = true;
+    // Every step first tries the small spaces whole (one and two operands, every constant 0-9) before the
+    // kind's own rule, so that a pattern of one or two parameters is found whatever the operand count.
+    bool smallSpacesFirst = true;
+    std::uint64_t exhaustiveLimit = kDefaultExhaustiveLimit;
+    // Formulas far beyond chance among all the step tried (one-sided p below 1 % shared over the candidates
+    // verified) are evidence of a pattern: when a step finds any, it tallies those alone, since the ones
+    // chance selects only dilute them. A step without any tallies every formula found.
+    bool preferSignificant = true;
 };
+
+// The stages a step's search of `rule` runs, in order.
+std::vector<SearchStage> walkForwardStages(const CandidateRule& rule, const WalkForwardPlan& plan);
 
 // The plan from the stored settings: thresholds of kinds 1, 2, 3, 5, 6 for the sense, their operand counts,
 // the evaluation window and weighting of the options as the search reads them.

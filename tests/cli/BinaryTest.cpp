@@ -171,12 +171,13 @@ TEST_F(BinaryTest, AnInterruptedSearchLeavesTheSettingsFileAsItWas)
                                                     QStringLiteral("kill"),       QStringLiteral("--candidates"),
                                                     QStringLiteral("2000000000"), QStringLiteral("--threads"),
                                                     QStringLiteral("1"),          QStringLiteral("--operands"),
-                                                    QStringLiteral("4"),          QStringLiteral("--constant"),
+                                                    QStringLiteral("8"),          QStringLiteral("--constant"),
                                                     QStringLiteral("7"),          QStringLiteral("--thresholds"),
                                                     QStringLiteral("99.9,100"),   QStringLiteral("--form"),
                                                     QStringLiteral("equation")});
         ASSERT_TRUE(p.waitForStarted(10000));
-        // The first progress line: the search is running with the run's options in place.
+        // The first progress line: the search is running with the run's options in place (eight operands:
+        // a space that is sampled, so that the run lasts until it is interrupted).
         QByteArray err;
         while (!err.contains("verified") && p.state() == QProcess::Running) {
             p.waitForReadyRead(1000);

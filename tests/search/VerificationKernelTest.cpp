@@ -244,6 +244,51 @@ TEST_P(KernelIsaTest, AgreesWithTheGeneralEvaluator)
     EXPECT_GT(rated, 3000);
 }
 
+// Operands of earlier draws are the same columns shifted: the kernel agrees with the evaluator of the
+// PrevN text, also where the earlier draw lies before the history (a miss whatever the sense).
+TEST_P(KernelIsaTest, AgreesWithTheGeneralEvaluatorOnEarlierDraws)
+{
+    const HistorySnapshot real = test::snapshotOf(test::loadDraws(QStringLiteral("fc3d_draws.tsv"), 700));
+    const HistorySnapshot tiny = test::snapshotOf(test::loadDraws(QStringLiteral("fc3d_draws.tsv"), 5));
+    std::mt19937_64 rnd(20261209);
+    KernelScratch scratch;
+    int checked = 0;
+    for (const HistorySnapshot* s : {&real, &tiny}) {
+        for (int window : {0, 300, 697, 699}) {
+            const auto data = std::make_shared<KernelData>(*s, window, false, 9);
+            for (int kindNumber : {1, 6}) {
+                for (bool kill : {true, false}) {
+                    const FormulaKind kind = *formulaKindOf(kindNumber);
+                    const VerificationKernel kernel(data, kind, kill, GetParam());
+                    for (int i = 0; i < 40; ++i) {
+                        Candidate c;
+                        c.operandCount = static_cast<std::uint8_t>(1 + rnd() % 4);
+                        for (int k = 0; k < c.operandCount; ++k) {
+                            c.operands[static_cast<std::size_t>(k)] =
+                                static_cast<std::uint16_t>(1 + rnd() % operandAlphabet(9));
+                        }
+                        c.constant = static_cast<std::int16_t>(i % 3 == 0 ? -static_cast<int>(rnd() % 50) : rnd() % 10);
+                        const Expression e = Expression::compile(candidateExpression(c));
+                        ASSERT_TRUE(e.ok()) << candidateExpression(c).toStdString();
+                        const FormulaFigures want =
+                            formulaFigures(*s, e, kind, kill, FigureSettings{window, false, false});
+                        const FormulaFigures got = kernel.figures(c, scratch);
+                        const std::string what =
+                            candidateExpression(c).toStdString() + " window " + std::to_string(window);
+                        ASSERT_EQ(got.stats.hitSum, want.stats.hitSum) << what;
+                        ASSERT_EQ(got.stats.errCon, want.stats.errCon) << what;
+                        ASSERT_EQ(got.stats.trueCon, want.stats.trueCon) << what;
+                        ASSERT_EQ(got.stats.errLst, want.stats.errLst) << what;
+                        ASSERT_EQ(got.stats.trueLst, want.stats.trueLst) << what;
+                        ++checked;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(checked, 2 * 4 * 2 * 2 * 40);
+}
+
 INSTANTIATE_TEST_SUITE_P(VerificationKernelTest, KernelIsaTest, ::testing::Values(KernelIsa::Baseline, KernelIsa::Avx2),
                          [](const auto& info) { return info.param == KernelIsa::Avx2 ? "Avx2" : "Baseline"; });
 

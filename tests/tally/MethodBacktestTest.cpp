@@ -1,9 +1,12 @@
 #include "tally/MethodBacktest.h"
+#include "platform/SettingsStore.h"
 #include "search/WalkForwardSearch.h"
 #include "support/SyntheticHistory.h"
 #include "tally/TallyTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <QTemporaryDir>
 
 namespace korvel {
 namespace {
@@ -276,6 +279,29 @@ TEST(MethodBacktest, WalkForwardFindsAPlantedSignalFarAboveChance)
     EXPECT_DOUBLE_EQ(keepOne.chance, 0.1);
 }
 
+// The stored defaults (eight operands, the default thresholds): the small spaces tried first find the
+// planted formulas, and the step tallies them alone, since they lie far beyond chance.
+TEST(MethodBacktest, WalkForwardWithTheDefaultSettingsFindsThePlantedSignal)
+{
+    QTemporaryDir dir;
+    const SettingsStore store(dir.filePath(QStringLiteral("3VER.ini")));
+    const HistorySnapshot h = test::syntheticHistory(330, 11, true);
+    for (bool kill : {false, true}) {
+        BacktestRequest req;
+        req.choice = units(kill, TallyMethod::Selected);
+        req.draws = 25;
+        req.mode = BacktestMode::WalkForward;
+        WalkForwardPlan plan = storedWalkForwardPlan(store, kill, CandidateRule{}, req.figures);
+        ASSERT_EQ(plan.kinds.at(1).rule.operandCount, 8);
+        plan.threads = 2;
+        const auto result = runMethodBacktest(h, req, walkForwardSource(plan), allBut(-1));
+        ASSERT_TRUE(result.done()) << result.message.toStdString();
+        // keep: the top digit kept (n = 9 killed); kill: the drawn digit is never among the 9 killed.
+        const SurvivalLine& line = result.summary[0].lines[8];
+        EXPECT_GE(line.survived, 20) << (kill ? "kill " : "keep ") << line.survived;
+    }
+}
+
 TEST(MethodBacktest, WalkForwardOnRandomDigitsStaysWithinChance)
 {
     const HistorySnapshot h = test::syntheticHistory(380, 12, false);
@@ -285,7 +311,11 @@ TEST(MethodBacktest, WalkForwardOnRandomDigitsStaysWithinChance)
     req.mode = BacktestMode::WalkForward;
     req.figures.weighted = false;
     // Kill formulas at 92 % or better over 300 random draws: luck, about one candidate in ten.
-    const auto result = runMethodBacktest(h, req, walkForwardSource(plantedPlan(true, 92, 10)), allBut(-1));
+    // Sampled from the plan's own space only: the 1-operand space tried first would give nearly the same ten
+    // formulas at every step, one fixed kill set whose luck on these 60 draws the lines then share.
+    WalkForwardPlan plan = plantedPlan(true, 92, 10);
+    plan.smallSpacesFirst = false;
+    const auto result = runMethodBacktest(h, req, walkForwardSource(plan), allBut(-1));
     ASSERT_TRUE(result.done()) << result.message.toStdString();
     for (const SurvivalLine& line : result.summary[0].lines) {
         EXPECT_LE(line.low, line.chance) << line.n;

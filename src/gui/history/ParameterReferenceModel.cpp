@@ -1,5 +1,7 @@
 #include "gui/history/ParameterReferenceModel.h"
 
+#include "formula/Expression.h"
+
 #include <array>
 
 namespace korvel {
@@ -23,7 +25,7 @@ constexpr ReferenceRow whole(const char* label, Param p)
 }
 
 // L2M/L3M hold the prime count and sum and L4M/L5M the composite ones; the labels say what the columns hold.
-constexpr std::array<ReferenceRow, ParameterReferenceModel::kRows> kReferenceRows = {{
+constexpr std::array<ReferenceRow, ParameterReferenceModel::kParameterRows> kReferenceRows = {{
     pos("号码", Param::L1A, Param::L2A, Param::L3A),
     pos("大小", Param::L1B, Param::L2B, Param::L3B),
     pos("单双", Param::L1C, Param::L2C, Param::L3C),
@@ -77,6 +79,22 @@ constexpr std::array<ReferenceRow, ParameterReferenceModel::kRows> kReferenceRow
     whole("日期合", Param::RQW),
 }};
 
+// The words of the language beyond the parameters, each with an example computed on the newest draw:
+// per-position examples fill columns 1-3, the others column 4.
+struct LanguageRow {
+    const char* label;
+    std::array<const char*, 3> expressions; // the second and third are null for a whole-draw example
+};
+
+constexpr std::array<LanguageRow, ParameterReferenceModel::kLanguageRows> kLanguageWords = {{
+    {"上期X：上一期的参数X（例：上期百位码）", {"Prev1(L1A)", "Prev1(L2A)", "Prev1(L3A)"}},
+    {"上上期X：上两期的参数X（例：上上期百位码）", {"Prev2(L1A)", "Prev2(L2A)", "Prev2(L3A)"}},
+    {"前N期X：N期前的参数X，N为1到9（例：前3期和数）", {"Prev3(LH)", nullptr, nullptr}},
+    {"取整(x)：向下取整（例：取整(和数*0.618)）", {"Int(LH*0.618)", nullptr, nullptr}},
+    {"绝对值(x)：去掉负号（例：绝对值(百位码-个位码)）", {"Abs(L1A-L3A)", nullptr, nullptr}},
+    {"x\\y：整除，四舍五入取整后相除并舍去小数（例：和数\\3）", {"LH\\3", nullptr, nullptr}},
+}};
+
 } // namespace
 
 ParameterReferenceModel::ParameterReferenceModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -102,7 +120,6 @@ QVariant ParameterReferenceModel::data(const QModelIndex& index, int role) const
     if (!index.isValid()) {
         return {};
     }
-    const ReferenceRow& row = kReferenceRows[static_cast<std::size_t>(index.row())];
     const int col = index.column();
     if (role == Qt::TextAlignmentRole) {
         return col == 0 ? QVariant() : QVariant(Qt::AlignCenter);
@@ -110,6 +127,10 @@ QVariant ParameterReferenceModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole) {
         return {};
     }
+    if (index.row() >= kParameterRows) {
+        return languageData(index.row() - kParameterRows, col);
+    }
+    const ReferenceRow& row = kReferenceRows[static_cast<std::size_t>(index.row())];
     if (col == 0) {
         return QString::fromUtf8(row.label);
     }
@@ -124,6 +145,30 @@ QVariant ParameterReferenceModel::data(const QModelIndex& index, int role) const
         return QString::number(m_snapshot->value(newest, row.params[0]));
     }
     return QString();
+}
+
+QVariant ParameterReferenceModel::languageData(int languageRow, int col) const
+{
+    const LanguageRow& row = kLanguageWords[static_cast<std::size_t>(languageRow)];
+    if (col == 0) {
+        return QString::fromUtf8(row.label);
+    }
+    if (!m_snapshot || m_snapshot->empty()) {
+        return QString();
+    }
+    const bool perPosition = row.expressions[1] != nullptr;
+    const char* text = nullptr;
+    if (perPosition && col <= 3) {
+        text = row.expressions[static_cast<std::size_t>(col - 1)];
+    } else if (!perPosition && col == 4) {
+        text = row.expressions[0];
+    }
+    if (!text) {
+        return QString();
+    }
+    // Computed as a formula would be: empty where the newest draw has no draw that far back.
+    const auto value = Expression::compile(QString::fromUtf8(text)).evaluateRow(*m_snapshot, m_snapshot->size() - 1);
+    return value ? QString::number(*value) : QString();
 }
 
 QVariant ParameterReferenceModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -1,5 +1,6 @@
 #include "gui/search/SearchSettingsPanel.h"
 
+#include "search/CandidateSpace.h"
 #include "search/SearchSession.h"
 
 #include <QButtonGroup>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace korvel {
@@ -61,7 +63,18 @@ SearchSettingsPanel::SearchSettingsPanel(SearchSession& session, QWidget* parent
     setObjectName(QStringLiteral("searchSettingsPanel"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    addKindChoices(layout);
+    addThresholds(layout);
+    addCandidateSettings(layout);
+    addSpaceSettings(layout);
+    addStopRow(layout);
+    layout->addStretch(1);
+    connectChoices();
+    connectCandidateSettings();
+}
 
+void SearchSettingsPanel::addKindChoices(QVBoxLayout* layout)
+{
     auto* choices = new QHBoxLayout;
     m_positionBox = rowBox(QStringLiteral("位数选择"), QStringLiteral("searchPositionBox"), this);
     // In the main window's order.
@@ -78,7 +91,10 @@ SearchSettingsPanel::SearchSettingsPanel(SearchSession& session, QWidget* parent
     m_keepButton = addRadio(m_senseBox, m_sense, 0, QStringLiteral("生"), QStringLiteral("searchKeep"));
     choices->addWidget(m_senseBox);
     layout->addLayout(choices);
+}
 
+void SearchSettingsPanel::addThresholds(QVBoxLayout* layout)
+{
     auto* thresholds = new QGroupBox(QStringLiteral("当前公式参数值"), this);
     thresholds->setObjectName(QStringLiteral("thresholdBox"));
     auto* grid = new QGridLayout(thresholds);
@@ -102,7 +118,11 @@ SearchSettingsPanel::SearchSettingsPanel(SearchSession& session, QWidget* parent
     saveKind->setObjectName(QStringLiteral("saveKindSettingsButton"));
     grid->addWidget(saveKind, 5, 0, 1, 5);
     layout->addWidget(thresholds);
+    connect(saveKind, &QPushButton::clicked, this, [this] { m_session.saveKindSettings(); });
+}
 
+void SearchSettingsPanel::addCandidateSettings(QVBoxLayout* layout)
+{
     auto* operands = new QGroupBox(QStringLiteral("公式元数"), this);
     operands->setObjectName(QStringLiteral("operandBox"));
     auto* operandRow = new QHBoxLayout(operands);
@@ -133,7 +153,38 @@ SearchSettingsPanel::SearchSettingsPanel(SearchSession& session, QWidget* parent
     addRadio(form, m_form, static_cast<int>(DisplayForm::Equation), QStringLiteral("A+B=下期杀xx"),
              QStringLiteral("formEquation"));
     layout->addWidget(form);
+}
 
+void SearchSettingsPanel::addSpaceSettings(QVBoxLayout* layout)
+{
+    auto* space = new QGroupBox(QStringLiteral("候选公式"), this);
+    space->setObjectName(QStringLiteral("spaceBox"));
+    auto* grid = new QGridLayout(space);
+    m_earlierDraws = new QCheckBox(QStringLiteral("允许引用前N期"), space);
+    m_earlierDraws->setObjectName(QStringLiteral("earlierDrawsCheck"));
+    m_earlierDraws->setToolTip(QStringLiteral("运算元也可以是上期、上上期……前N期的参数（上期百位码、前3期和数）"));
+    grid->addWidget(m_earlierDraws, 0, 0);
+    m_lagSpin = new QSpinBox(space);
+    m_lagSpin->setObjectName(QStringLiteral("earlierDrawsSpin"));
+    m_lagSpin->setRange(1, kMaxLag);
+    m_lagSpin->setValue(2);
+    m_lagSpin->setSuffix(QStringLiteral(" 期"));
+    grid->addWidget(m_lagSpin, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("穷举上限"), space), 0, 2);
+    m_limitField = new QLineEdit(space);
+    m_limitField->setObjectName(QStringLiteral("exhaustiveLimitField"));
+    m_limitField->setToolTip(QStringLiteral("候选公式总数不超过此数时逐一检索全部候选公式，否则随机抽样且不重复"));
+    grid->addWidget(m_limitField, 0, 3);
+    grid->addWidget(new QLabel(QStringLiteral("候选公式总数"), space), 1, 0);
+    m_spaceField = readOnlyField(QStringLiteral("spaceSizeField"), space);
+    grid->addWidget(m_spaceField, 1, 1);
+    m_coverageField = readOnlyField(QStringLiteral("spaceProgressField"), space);
+    grid->addWidget(m_coverageField, 2, 0, 1, 4); // a whole row: "已抽样 0.00041% (178449 / 43595145594)"
+    layout->addWidget(space);
+}
+
+void SearchSettingsPanel::addStopRow(QVBoxLayout* layout)
+{
     auto* stopRow = new QHBoxLayout;
     m_autoStop = new QCheckBox(QStringLiteral("自动中止"), this);
     m_autoStop->setObjectName(QStringLiteral("autoStopCheck"));
@@ -150,8 +201,10 @@ SearchSettingsPanel::SearchSettingsPanel(SearchSession& session, QWidget* parent
     m_seedField->setToolTip(QStringLiteral("输入种子后按回车，以后的搜索按该种子重现"));
     stopRow->addWidget(m_seedField, 1);
     layout->addLayout(stopRow);
-    layout->addStretch(1);
+}
 
+void SearchSettingsPanel::connectChoices()
+{
     connect(m_position, &QButtonGroup::idClicked, this, [this](int id) {
         m_session.setPosition(id);
         showSession();
@@ -164,21 +217,52 @@ SearchSettingsPanel::SearchSettingsPanel(SearchSession& session, QWidget* parent
         m_session.setKill(id == 1);
         showSession();
     });
-    connect(saveKind, &QPushButton::clicked, this, [this] { m_session.saveKindSettings(); });
+}
+
+void SearchSettingsPanel::connectCandidateSettings()
+{
     connect(m_operands, &QSlider::valueChanged, this, [this](int count) {
         m_session.setOperandCount(count);
         m_operandField->setText(QString::number(m_session.operandCount()));
+        showSpaceSize();
     });
-    connect(m_constantMode, &QButtonGroup::idClicked, this,
-            [this](int id) { m_session.setConstantMode(static_cast<ConstantMode>(id)); });
-    connect(m_constantField, &QLineEdit::textEdited, this,
-            [this](const QString& text) { m_session.setConstantText(text); });
+    connect(m_constantMode, &QButtonGroup::idClicked, this, [this](int id) {
+        m_session.setConstantMode(static_cast<ConstantMode>(id));
+        showSpaceSize();
+    });
+    connect(m_constantField, &QLineEdit::textEdited, this, [this](const QString& text) {
+        m_session.setConstantText(text);
+        showSpaceSize();
+    });
     connect(m_form, &QButtonGroup::idClicked, this,
             [this](int id) { m_session.setDisplayForm(static_cast<DisplayForm>(id)); });
+    connect(m_earlierDraws, &QCheckBox::toggled, this, [this](bool on) {
+        m_session.setMaxLag(on ? m_lagSpin->value() : 0);
+        showSpaceSize();
+    });
+    connect(m_lagSpin, &QSpinBox::valueChanged, this, [this](int draws) {
+        if (m_earlierDraws->isChecked()) {
+            m_session.setMaxLag(draws);
+            showSpaceSize();
+        }
+    });
+    connect(m_limitField, &QLineEdit::editingFinished, this, [this] {
+        bool ok = false;
+        const qulonglong limit = m_limitField->text().trimmed().toULongLong(&ok);
+        if (ok) {
+            m_session.setExhaustiveLimit(limit);
+        }
+        setFieldText(m_limitField, QString::number(m_session.exhaustiveLimit()));
+    });
     connect(m_autoStop, &QCheckBox::toggled, this, [this](bool on) { m_session.setAutoStop(on); });
     connect(m_autoStopField, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_session.setAutoStopText(text); });
     connect(m_seedField, &QLineEdit::returnPressed, this, &SearchSettingsPanel::chooseSeed);
+}
+
+void SearchSettingsPanel::showSpaceSize()
+{
+    setFieldText(m_spaceField, spaceSizeText(m_session.candidateSpace()));
 }
 
 QRadioButton* SearchSettingsPanel::positionButton(int position) const
@@ -206,6 +290,18 @@ void SearchSettingsPanel::showSession()
         m_autoStop->setChecked(m_session.autoStop());
     }
     setFieldText(m_autoStopField, m_session.autoStopText());
+    {
+        const QSignalBlocker blockCheck(m_earlierDraws);
+        const QSignalBlocker blockSpin(m_lagSpin);
+        m_earlierDraws->setChecked(m_session.maxLag() > 0);
+        if (m_session.maxLag() > 0) {
+            m_lagSpin->setValue(m_session.maxLag());
+        }
+    }
+    if (!m_limitField->hasFocus()) {
+        setFieldText(m_limitField, QString::number(m_session.exhaustiveLimit()));
+    }
+    showSpaceSize();
     if (!m_seedField->hasFocus()) {
         setFieldText(m_seedField, QString::number(m_session.seed()));
     }
@@ -216,6 +312,8 @@ void SearchSettingsPanel::showProgress(const SearchProgress& p)
     for (std::size_t row = 0; row < m_stats.size(); ++row) {
         setFieldText(m_stats[row], p.hasCandidate ? p.statTexts[row] : QString());
     }
+    setFieldText(m_coverageField, p.hasSpace ? p.spaceText : QString());
+    m_coverageField->setToolTip(p.exhaustedText);
 }
 
 void SearchSettingsPanel::setKindChoiceEnabled(bool enabled)

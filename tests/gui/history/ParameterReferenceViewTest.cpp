@@ -92,7 +92,7 @@ TEST(ParameterReferenceView, ShowsEveryParameterOfTheNewestDrawUnderItsLabel)
     view.setSnapshot(knownDraws());
 
     const QAbstractItemModel* model = view.grid()->model();
-    ASSERT_EQ(model->rowCount(), 51); // with the title row, 52 rows
+    ASSERT_EQ(model->rowCount(), 57); // 51 parameter rows, then the 6 words of the language
     ASSERT_EQ(model->columnCount(), 5);
     const QStringList titles = {"", "百位", "十位", "个位", "总位"};
     for (int c = 0; c < 5; ++c) {
@@ -104,6 +104,22 @@ TEST(ParameterReferenceView, ShowsEveryParameterOfTheNewestDrawUnderItsLabel)
         for (int c = 1; c <= 4; ++c) {
             EXPECT_EQ(model->index(r, c).data().toString(), QString::fromUtf8(e.values[c - 1]))
                 << e.label << " column " << c;
+        }
+    }
+    // The words beyond the parameters, each with its example on the newest draw 1 3 1 (the one before: 1 1 2):
+    // 上期 its digits; 上上期 and 前3期 none (no draw that far back); 取整(5 * 0.618) = 3; |1 - 1| = 0; 5 \ 3 = 1.
+    const std::vector<std::pair<const char*, QStringList>> language = {
+        {"上期X", {"1", "1", "2", ""}}, {"上上期X", {"", "", "", ""}},    {"前N期X", {"", "", "", ""}},
+        {"取整(x)", {"", "", "", "3"}}, {"绝对值(x)", {"", "", "", "0"}}, {"x\\y", {"", "", "", "1"}},
+    };
+    for (int i = 0; i < 6; ++i) {
+        const int r = 51 + i;
+        EXPECT_TRUE(model->index(r, 0).data().toString().startsWith(QString::fromUtf8(language[i].first)))
+            << model->index(r, 0).data().toString().toStdString();
+        EXPECT_TRUE(model->index(r, 0).data().toString().contains(QStringLiteral("例"))); // an example each
+        for (int c = 1; c <= 4; ++c) {
+            EXPECT_EQ(model->index(r, c).data().toString(), language[i].second[c - 1])
+                << "row " << r << " column " << c;
         }
     }
     EXPECT_GT(view.grid()->columnWidth(0), view.grid()->columnWidth(1));

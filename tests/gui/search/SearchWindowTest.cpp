@@ -95,6 +95,36 @@ TEST_F(SearchWindowTest, OpensModallyOnTheStoredThresholdsAndTheDefaults)
     EXPECT_EQ(w->search().tuningSamples(), 300);
 }
 
+TEST_F(SearchWindowTest, ShowsTheSpaceAndTriesASmallOneToItsEnd)
+{
+    seed(320);
+    open();
+    SearchWindow* w = openSearch();
+    ASSERT_NE(w, nullptr);
+    SearchSettingsPanel* settings = w->settingsPanel();
+    EXPECT_EQ(settings->spaceSizeField()->text(), "43595145594"); // eight operands: C(84, 8)
+    settings->operandSlider()->setValue(2);
+    EXPECT_EQ(settings->spaceSizeField()->text(), "3003");
+    click(in<QRadioButton>(w, QStringLiteral("constantRandom")));
+    EXPECT_EQ(settings->spaceSizeField()->text(), "30030"); // every constant 0-9
+    click(in<QRadioButton>(w, QStringLiteral("constantSpecified")));
+    EXPECT_FALSE(settings->earlierDrawsCheck()->isChecked()); // off by default
+    click(settings->earlierDrawsCheck());
+    EXPECT_EQ(settings->spaceSizeField()->text(), "26796"); // 3 * 77 operands with 上期, 上上期: C(232, 2)
+    EXPECT_EQ(m_settings->value(QStringLiteral("SSSZ"), QStringLiteral("QNQS")), "2");
+    click(settings->earlierDrawsCheck());
+    EXPECT_EQ(m_settings->value(QStringLiteral("SSSZ"), QStringLiteral("QNQS")), "0");
+
+    // Nothing qualifies: the search tries all 3 003 candidates, says so and stops.
+    typeThresholds(w, {"101", "100", "0", "32768", "0", "32768", "0", "32768", "0", "32768"});
+    click(in<QPushButton>(w, QStringLiteral("startSearchButton")));
+    ASSERT_TRUE(waitForRunEnd(w));
+    EXPECT_EQ(verifiedShown(w), 3003);
+    EXPECT_EQ(in<QLineEdit>(w, QStringLiteral("spaceProgressField"))->text(), "已检索 100.00% (3003 / 3003)");
+    ASSERT_FALSE(m_dialogs.calls().empty());
+    EXPECT_EQ(m_dialogs.calls().back().text, QStringLiteral("已检索全部 3003 个候选公式，合格 0 条"));
+}
+
 TEST_F(SearchWindowTest, SaveButtonsWriteTheStoreAndLoadBringsTheQuotasBack)
 {
     seed(320);
@@ -317,8 +347,9 @@ TEST_F(SearchWindowTest, AtTheCapTheCounterReadsTheCapBeforeTheMessageAndClosing
     SearchWindow* w = openSearch();
     ASSERT_NE(w, nullptr);
     // Every candidate qualifies, so the manual search runs into the limit of unsaved results.
+    // Three operands: 79 079 distinct candidates, more than the limit (two would hold only 3 003).
     typeThresholds(w, {"0", "100", "0", "32768", "0", "32768", "0", "32768", "0", "32768"});
-    w->settingsPanel()->operandSlider()->setValue(2);
+    w->settingsPanel()->operandSlider()->setValue(3);
     QStringList counterAtMessage;
     m_dialogs.onMessage(
         [&](const FakeDialogs::Call&) { counterAtMessage << in<QLineEdit>(w, QStringLiteral("foundField"))->text(); });
