@@ -54,32 +54,9 @@ public:
         const BetOptions o = takeBetOptions(args, context, true);
         args.finish();
 
-        BacktestMode mode = BacktestMode::Fixed;
-        if (modeText) {
-            if (*modeText == QLatin1String("walk") || *modeText == QStringLiteral("滚动搜索")) {
-                mode = BacktestMode::WalkForward;
-            } else if (*modeText != QLatin1String("fixed") && *modeText != QStringLiteral("固定公式")) {
-                usageError(QStringLiteral("%1 --mode: \"%2\" is not fixed or walk").arg(name(), *modeText));
-            }
-        }
+        const BacktestMode mode = parseBacktestMode(name(), modeText);
         const int draws = drawsText ? parseInteger(QStringLiteral("--draws"), *drawsText, INT_MIN, INT_MAX) : 100;
-        WalkForwardPlan plan;
-        if (formulasText) {
-            plan.formulasPerStep = parseInteger(QStringLiteral("--formulas"), *formulasText, 1, 32767);
-        }
-        if (candidatesText) {
-            plan.candidatesPerStep = parseInteger(QStringLiteral("--candidates"), *candidatesText, 1, INT_MAX);
-        }
-        if (seedText) {
-            bool ok = false;
-            plan.seed = seedText->toULongLong(&ok);
-            if (!ok) {
-                usageError(QStringLiteral("%1 --seed: \"%2\" is not a number").arg(name(), *seedText));
-            }
-        }
-        if (threadsText) {
-            plan.threads = parseInteger(QStringLiteral("--threads"), *threadsText, 1, 256);
-        }
+        WalkForwardPlan plan = parseWalkForwardPlan(name(), {formulasText, candidatesText, seedText, threadsText});
 
         Session& session = context.session();
         confirmSortSettings(session, o, name());

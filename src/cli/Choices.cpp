@@ -4,6 +4,8 @@
 #include "cli/CliError.h"
 #include "settings/Options.h"
 
+#include <climits>
+
 namespace korvel::cli {
 
 FormulaKind parseKind(const QString& option, const QString& text)
@@ -136,6 +138,39 @@ bool takeSense(Arguments& args)
         usageError(QStringLiteral("%1: --sense SENSE is needed (kill or keep)").arg(args.command()));
     }
     return *sense;
+}
+
+BacktestMode parseBacktestMode(const QString& command, const std::optional<QString>& text)
+{
+    if (!text || *text == QLatin1String("fixed") || *text == QStringLiteral("固定公式")) {
+        return BacktestMode::Fixed;
+    }
+    if (*text == QLatin1String("walk") || *text == QStringLiteral("滚动搜索")) {
+        return BacktestMode::WalkForward;
+    }
+    usageError(QStringLiteral("%1 --mode: \"%2\" is not fixed or walk").arg(command, *text));
+}
+
+WalkForwardPlan parseWalkForwardPlan(const QString& command, const WalkForwardOptions& options)
+{
+    WalkForwardPlan plan;
+    if (options.formulas) {
+        plan.formulasPerStep = parseInteger(QStringLiteral("--formulas"), *options.formulas, 1, 32767);
+    }
+    if (options.candidates) {
+        plan.candidatesPerStep = parseInteger(QStringLiteral("--candidates"), *options.candidates, 1, INT_MAX);
+    }
+    if (options.seed) {
+        bool ok = false;
+        plan.seed = options.seed->toULongLong(&ok);
+        if (!ok) {
+            usageError(QStringLiteral("%1 --seed: \"%2\" is not a number").arg(command, *options.seed));
+        }
+    }
+    if (options.threads) {
+        plan.threads = parseInteger(QStringLiteral("--threads"), *options.threads, 1, 256);
+    }
+    return plan;
 }
 
 } // namespace korvel::cli

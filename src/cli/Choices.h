@@ -1,7 +1,9 @@
 #pragma once
 
-#include "session/Session.h"
 #include "formula/FormulaKind.h"
+#include "search/WalkForwardSearch.h"
+#include "session/Session.h"
+#include "tally/MethodBacktest.h"
 
 #include <QString>
 
@@ -23,6 +25,15 @@ int parsePosition(const QString& option, const QString& text);
 Session::PlayChoice parsePlayChoice(const QString& option, const QString& text);
 // A whole number in [min, max].
 int parseInteger(const QString& option, const QString& text, int min, int max);
+
+// The backtest's --mode ("fixed"/"固定公式", default, or "walk"/"滚动搜索"), for the command named `command`.
+BacktestMode parseBacktestMode(const QString& command, const std::optional<QString>& text);
+
+// The walk-forward search of a backtest step: --formulas, --candidates, --seed and --threads over the defaults.
+struct WalkForwardOptions {
+    std::optional<QString> formulas, candidates, seed, threads;
+};
+WalkForwardPlan parseWalkForwardPlan(const QString& command, const WalkForwardOptions& options);
 // An evaluation window: "all", one of the window sizes (100, 200, ..., 3000) or its caption ("前300期");
 // returns the window index.
 int parseWindowIndex(const QString& option, const QString& text);
