@@ -1,10 +1,10 @@
 #include "bets/BetExport.h"
 
+#include "platform/FileWrite.h"
 #include "platform/Launcher.h"
 #include "platform/TextCodec.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 namespace korvel {
 
@@ -34,9 +34,9 @@ QString exportBetText(const BetList& list, const QString& folder, Launcher& laun
         return fail(QStringLiteral("投注单含有不能写成文本文件的字符，未导出。"));
     }
     const QString path = QDir(folder).filePath(betTextFileName());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) < 0 || !file.commit()) {
-        return fail(QStringLiteral("无法写入文件 %1：%2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    QString why;
+    if (!writeWholeFile(path, *bytes, &why)) {
+        return fail(QStringLiteral("无法写入文件 %1：%2").arg(QDir::toNativeSeparators(path), why));
     }
     if (!launcher.openTextFile(path) && error) {
         *error = QStringLiteral("投注单已导出到 %1，但无法打开文本编辑器。").arg(QDir::toNativeSeparators(path));

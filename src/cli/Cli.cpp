@@ -196,6 +196,12 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         // ends in 2); a thrown refusal prints none.
         const int status = command->run(args, context);
         writeDocument(context);
+        if (context.out().status() != QTextStream::Ok) {
+            // stdout on a full disk (or a closed pipe): the result was lost, which is no success.
+            err << kProgram << ": the result could not be written to standard output\n";
+            err.flush();
+            return kExitFailure;
+        }
         return status;
     } catch (const CliError& e) {
         if (!e.message().isEmpty()) {

@@ -3,13 +3,13 @@
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/Document.h"
+#include "platform/FileWrite.h"
 #include "session/Session.h"
 #include "settings/Options.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace korvel::cli {
 
@@ -192,9 +192,9 @@ void copyFile(const QString& source, const QString& target)
         failure(QStringLiteral("cannot read %1: %2").arg(QDir::toNativeSeparators(source), in.errorString()));
     }
     const QByteArray bytes = in.readAll();
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        usageError(QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(target), out.errorString()));
+    QString why;
+    if (!writeWholeFile(target, bytes, &why)) {
+        usageError(QStringLiteral("cannot write %1: %2").arg(QDir::toNativeSeparators(target), why));
     }
 }
 

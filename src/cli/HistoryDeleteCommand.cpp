@@ -1,4 +1,3 @@
-#include "session/Session.h"
 #include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
@@ -6,6 +5,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "history/HistoryStore.h"
+#include "session/Session.h"
 
 #include <climits>
 
@@ -25,7 +25,8 @@ public:
             "  --last N     the newest N draws (\"删除最后指定数量期历史(&E)\"; more than stored deletes all)\n"
             "  --to ISSUE   every draw after ISSUE, which stays (\"删除到选定期(&D)\"); ISSUE must be stored\n"
             "  --all        every draw (\"删除所有历史(&A）\")\n"
-            "The file is compacted afterwards as those commands do.\n");
+            "The question naming how many draws go is printed on stderr, answered by the option. The file is\n"
+            "compacted afterwards as those commands do.\n");
     }
 
     int run(const QStringList& argv, CliContext& context) override
@@ -43,6 +44,8 @@ public:
         Session& session = context.session();
         const int before = session.history().size();
         const int told = context.dialogs().messageCount();
+        // The option names what goes and so answers the question naming the count (printed on stderr).
+        context.dialogs().setAnswerYes(true);
         bool changed = false;
         if (last) {
             context.dialogs().setNextInput(QString::number(count));

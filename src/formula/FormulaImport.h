@@ -118,7 +118,7 @@ FormulaImportResult ImportFormulaFile(Database& db, FormulaStore& store, Dialogs
 // e.g. "http://www.example.com"; no default) and the product folder ("FormulaFolder", default "3VER").
 // The list is server + "/SOFT/" + folder + "/3VER.txt".
 namespace formulaupdate {
-QString confirmTitle(); // "读入历史"
+QString confirmTitle(); // "公式在线更新：替换全部公式"
 QString confirmText();
 QString server(const SettingsStore& settings);
 QString folder(const SettingsStore& settings);

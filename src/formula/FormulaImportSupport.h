@@ -2,9 +2,8 @@
 
 // What the parts of the formula import share (internal to the formula folder).
 #include "formula/FormulaKind.h"
+#include "platform/FileWrite.h"
 
-#include <QByteArray>
-#include <QSaveFile>
 #include <QString>
 
 namespace korvel {
@@ -18,19 +17,6 @@ inline int kindSlot(const FormulaKind& kind)
         }
     }
     return -1;
-}
-
-// Writes the file in one step: an old copy is replaced only by a complete new one.
-inline bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* error)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error) {
-            *error = file.errorString();
-        }
-        return false;
-    }
-    return true;
 }
 
 } // namespace korvel

@@ -2,11 +2,11 @@
 
 #include "formula/FormulaStore.h"
 #include "platform/Dialogs.h"
+#include "platform/FileWrite.h"
 #include "platform/Launcher.h"
 #include "platform/TextCodec.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 namespace korvel {
 
@@ -120,10 +120,7 @@ TextExportResult writeFormulaExport(const QStringList& lines, const QString& pat
                                     Launcher& launcher)
 {
     TextExportResult result;
-    QSaveFile file(path);
-    const QByteArray bytes = formulaExportBytes(lines);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        result.error = file.errorString();
+    if (!writeWholeFile(path, formulaExportBytes(lines), &result.error)) {
         dialogs.message(QStringLiteral("公式导出"),
                         QStringLiteral("无法写入“%1”：%2").arg(QDir::toNativeSeparators(path), result.error),
                         Dialogs::Buttons::Ok, Dialogs::Icon::Warning);

@@ -31,7 +31,7 @@ bool isWebAddress(const QUrl& url)
 
 QString confirmTitle()
 {
-    return QStringLiteral("读入历史");
+    return QStringLiteral("公式在线更新：替换全部公式");
 }
 
 QString confirmText()
@@ -107,7 +107,8 @@ QString askServer(Dialogs& dialogs, SettingsStore& settings)
 
 QUrl confirmAndAddress(Dialogs& dialogs, SettingsStore& settings)
 {
-    if (!dialogs.confirm(confirmTitle(), confirmText())) {
+    // Every formula is replaced: the question defaults to 取消.
+    if (!dialogs.confirmDestructive(confirmTitle(), confirmText())) {
         return {};
     }
     QString s = server(settings);
@@ -189,10 +190,6 @@ void OnlineFormulaUpdate::onFetched(const FetchResult& fetched)
         finish();
         return;
     }
-    const QString listPath = QDir(m_dataFolder).filePath(formulaupdate::listFileName());
-    QString saveError;
-    const bool saved = writeWholeFile(listPath, fetched.body, &saveError);
-
     const std::optional<QString> text = decodeFormulaFile(fetched.body);
     if (!text) {
         m_result.status = FormulaImportResult::Status::UnreadableFile;
@@ -202,10 +199,17 @@ void OnlineFormulaUpdate::onFetched(const FetchResult& fetched)
     }
     m_result =
         importFormulaLines(m_db, m_store, formulaTextLines(*text), m_listedKind, m_kill, FormulaImportMode::Replace);
-    if (saved) {
+    if (m_result.status != FormulaImportResult::Status::Imported) {
+        // A refused list is not kept: the saved copy stays the one of the formulas in the tables.
+        finish();
+        return;
+    }
+    const QString listPath = QDir(m_dataFolder).filePath(formulaupdate::listFileName());
+    QString saveError;
+    if (writeWholeFile(listPath, fetched.body, &saveError)) {
         m_result.filePath = listPath;
     } else if (m_result.error.isEmpty()) {
-        m_result.error = QStringLiteral("无法保存 %1：%2").arg(formulaupdate::listFileName(), saveError);
+        m_result.error = QStringLiteral("无法保存 %1：%2").arg(QDir::toNativeSeparators(listPath), saveError);
     }
     finish();
 }

@@ -1,10 +1,10 @@
 #include "history/HistoryExport.h"
 
+#include "platform/FileWrite.h"
 #include "platform/Launcher.h"
 #include "platform/TextCodec.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace korvel {
@@ -67,9 +67,9 @@ HistoryExportResult exportHistoryText(const HistorySnapshot& history, const QStr
         return result;
     }
     const QString path = QDir(dataFolder).filePath(historyExportFileName(verifyIssue));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) < 0 || !file.commit()) {
-        result.error = QStringLiteral("无法写入文件 %1：%2").arg(QDir::toNativeSeparators(path), file.errorString());
+    QString why;
+    if (!writeWholeFile(path, *bytes, &why)) {
+        result.error = QStringLiteral("无法写入文件 %1：%2").arg(QDir::toNativeSeparators(path), why);
         return result;
     }
     result.path = path;

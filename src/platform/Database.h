@@ -23,8 +23,13 @@ namespace korvel {
 class Database {
 public:
     // ReadOnly: the file is ours but could not be upgraded to the current schema (a write-protected or
-    // locked file); it is open for reading only and lastError() says so.
-    enum class OpenResult { Opened, Created, NotKorvel, Failed, ReadOnly };
+    // locked file); it is open for reading only and lastError() says so. Damaged: the file fails SQLite's
+    // integrity check (overwritten pages, say); it is left closed and untouched, lastError() says what failed.
+    enum class OpenResult { Opened, Created, NotKorvel, Failed, ReadOnly, Damaged };
+
+    // How long a statement waits for another program's lock on the file (the window open while a night's
+    // search saves) before it fails with "database is locked".
+    static constexpr int kBusyTimeoutMs = 5000;
 
     Database() = default;
     ~Database();
@@ -41,6 +46,8 @@ public:
     const QString& path() const { return m_path; }
     // Why the last open failed or was refused, for the message to the user.
     const QString& lastError() const { return m_error; }
+    // Changes the wait for another program's lock (kBusyTimeoutMs from open()); only while open.
+    void setBusyTimeout(int milliseconds);
 
     // Only valid while open.
     SQLite::Database& sql();

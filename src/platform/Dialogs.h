@@ -12,7 +12,8 @@ namespace korvel {
 class Dialogs {
 public:
     enum class Icon { None, Information, Warning, Critical, Question };
-    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+    // CancelOk: 确定 and 取消 with 取消 the default (Enter cancels), for a question whose yes loses data.
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, CancelOk };
     enum class Answer { Ok, Cancel, Yes, No };
 
     virtual ~Dialogs() = default;
@@ -31,6 +32,11 @@ public:
     bool confirm(const QString& title, const QString& text)
     {
         return message(title, text, Buttons::OkCancel, Icon::Question) == Answer::Ok;
+    }
+    // The same for a question whose yes cannot be undone: 取消 is the default button.
+    bool confirmDestructive(const QString& title, const QString& text)
+    {
+        return message(title, text, Buttons::CancelOk, Icon::Question) == Answer::Ok;
     }
 };
 

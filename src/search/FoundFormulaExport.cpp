@@ -2,11 +2,12 @@
 
 #include "formula/FormulaTextExport.h"
 
+#include "platform/FileWrite.h"
 #include "platform/Launcher.h"
 #include "platform/TextCodec.h"
 
 #include <QDir>
-#include <QSaveFile>
+#include <QFileInfo>
 
 namespace korvel {
 
@@ -48,9 +49,9 @@ ExportOutcome exportFoundFormulas(const QString& folder, const QString& nextIssu
         out.error = QStringLiteral("公式文本含有无法以 GBK 编码保存的字符，文件没有写入。");
         return out;
     }
-    QSaveFile file(out.path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
-        out.error = QStringLiteral("无法写入文件 %1：%2").arg(QDir::toNativeSeparators(out.path), file.errorString());
+    QString why;
+    if (!writeWholeFile(out.path, *bytes, &why)) {
+        out.error = QStringLiteral("无法写入文件 %1：%2").arg(QDir::toNativeSeparators(out.path), why);
         return out;
     }
     if (!launcher.openTextFile(out.path)) {
@@ -59,6 +60,25 @@ ExportOutcome exportFoundFormulas(const QString& folder, const QString& nextIssu
     }
     out.ok = true;
     return out;
+}
+
+QString keepUnsavedFormulas(const QString& folder, const QStringList& texts, const QDateTime& now, QString* error)
+{
+    const QString stamp = now.toString(QStringLiteral("yyyyMMdd_HHmmss"));
+    QString path = QDir(folder).filePath(QStringLiteral("未保存的搜索公式_%1.txt").arg(stamp));
+    // Never over an earlier file of the kind: it may hold formulas not read back yet.
+    for (int n = 2; QFileInfo::exists(path); ++n) {
+        path = QDir(folder).filePath(QStringLiteral("未保存的搜索公式_%1_%2.txt").arg(stamp).arg(n));
+    }
+    const std::optional<QByteArray> gbk = textcodec::gbkLines(texts);
+    QString why;
+    if (!writeWholeFile(path, gbk ? *gbk : texts.join(QStringLiteral("\r\n")).toUtf8(), &why)) {
+        if (error) {
+            *error = why;
+        }
+        return {};
+    }
+    return path;
 }
 
 } // namespace korvel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -24,5 +25,10 @@ QString foundFormulaFileName(const QString& nextIssue); // "2018155期3D彩公�
 QStringList foundFormulaExportLines(const QStringList& results);
 ExportOutcome exportFoundFormulas(const QString& folder, const QString& nextIssue, const QStringList& results,
                                   Launcher& launcher);
+
+// When saving found formulas failed (the file locked by another program past the wait, a full disk): the
+// formulas' texts, one a line as "读取公式文本(&N)" reads them back, in "未保存的搜索公式_<time>.txt" in the
+// folder, a new file every time. The path written, or empty with the reason in *error.
+QString keepUnsavedFormulas(const QString& folder, const QStringList& texts, const QDateTime& now, QString* error);
 
 } // namespace korvel

@@ -6,6 +6,8 @@
 #include "search/SearchKind.h"
 #include "search/SearchSession.h"
 
+#include <QDir>
+
 #include <algorithm>
 
 namespace korvel {
@@ -35,6 +37,27 @@ std::vector<FoundFormula> SearchSession::foundFormulas() const
     return m_runner.locked([&] { return m_record.found; });
 }
 
+QString SearchSession::withUnsavedKept(const QString& error, const std::vector<FoundFormula>& entries) const
+{
+    // A night's search is not thrown away because the table could not take it: its formulas go to a file.
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(entries.size()));
+    for (const FoundFormula& f : entries) {
+        texts << f.gongshiCN;
+    }
+    if (texts.isEmpty()) {
+        return error;
+    }
+    QString why;
+    const QString kept = keepUnsavedFormulas(m_host.dataFolder(), texts, QDateTime::currentDateTime(), &why);
+    if (kept.isEmpty()) {
+        return error + QStringLiteral("\n找到的 %1 条公式也未能写入文件（%2）。").arg(texts.size()).arg(why);
+    }
+    return error + QStringLiteral("\n找到的 %1 条公式已写入 %2，可以用“读取公式文本(&N)”读入。")
+                       .arg(texts.size())
+                       .arg(QDir::toNativeSeparators(kept));
+}
+
 bool SearchSession::appendToDatabase()
 {
     return save(true);
@@ -52,7 +75,8 @@ bool SearchSession::save(bool append)
     const std::vector<FoundFormula> entries = foundFormulas();
     const SaveOutcome out = saveFoundFormulas(m_host.database(), m_host.formulaStore(), entries, m_kill, path);
     if (!out.ok) {
-        m_host.dialogs().message(saveTitle(path), out.error, Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+        m_host.dialogs().message(saveTitle(path), withUnsavedKept(out.error, entries), Dialogs::Buttons::Ok,
+                                 Dialogs::Icon::Critical);
         return false;
     }
     for (const FlagChange& f : out.flags) {

@@ -215,6 +215,8 @@ private:
     void finishControl();
     std::optional<CandidateRule> ruleFor(int operandCount);
     bool save(bool append);
+    // The message of a failed save, naming the file the unsaved formulas were kept in.
+    QString withUnsavedKept(const QString& error, const std::vector<FoundFormula>& entries) const;
     void finishRun();
     void message(const QString& text, bool warning = true);
     std::map<int, CandidateRule> kindRules(const CandidateRule& base) const;

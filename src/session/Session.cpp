@@ -1,7 +1,5 @@
 #include "session/Session.h"
 
-#include "session/ReportingLauncher.h"
-#include "session/TypedFormula.h"
 #include "formula/FormulaStore.h"
 #include "history/HistoryDeletion.h"
 #include "history/HistoryExport.h"
@@ -12,6 +10,8 @@
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "platform/Launcher.h"
+#include "session/ReportingLauncher.h"
+#include "session/TypedFormula.h"
 #include "settings/Options.h"
 #include "verify/FormulaList.h"
 
@@ -58,10 +58,11 @@ void Session::start(const QString& dataFolder, QDate today)
     // The current kind is the panel's initial choice; its formulas are opened and all marked selected by
     // the formula list (reloadFormulas below).
     m_entryDate = today.toString(QStringLiteral("yyyy-MM-dd"));
-    m_history->reload();
+    loadHistory();
     reloadFormulas();
     showHistory();
-    evaluate();
+    // Start-up only reads: the figures of this pass are written back by the next pass a command runs.
+    evaluate(false);
     m_started = true;
     emit entryChanged();
 }
@@ -90,6 +91,10 @@ void Session::openDatabase()
         m_dialogs.message(QStringLiteral("打开数据库"), m_database->lastError(), Dialogs::Buttons::Ok,
                           Dialogs::Icon::Warning);
         return;
+    case Database::OpenResult::Damaged:
+        m_dialogs.message(QStringLiteral("打开数据库"), m_database->lastError(), Dialogs::Buttons::Ok,
+                          Dialogs::Icon::Critical);
+        return;
     case Database::OpenResult::Failed:
         m_dialogs.message(
             QStringLiteral("打开数据库"),
@@ -97,6 +102,22 @@ void Session::openDatabase()
             Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
         return;
     }
+}
+
+void Session::loadHistory()
+{
+    if (m_history->reload() || !m_database->isOpen()) {
+        return;
+    }
+    // A draw table that cannot be read (a damaged file, columns that are not ours) must not pass for an empty
+    // history: every draw added would be computed as the first. The file is closed, so nothing is written
+    // to it, and the user is told.
+    const QString message = QStringLiteral("数据库文件 %1 的历史号码表 Lishi 无法读取（%2），未作任何改动。请用备份"
+                                           "替换它，或将它移走后重新启动以新建数据库。")
+                                .arg(QDir::toNativeSeparators(m_database->path()), m_history->lastError());
+    m_database->close();
+    m_history->reload();
+    m_dialogs.message(QStringLiteral("打开数据库"), message, Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
 }
 
 void Session::showHistory()
@@ -128,9 +149,10 @@ void Session::reloadFormulas()
     m_formulas->AddGongshi(m_choices->kind(), m_choices->kill());
 }
 
-void Session::evaluate()
+void Session::evaluate(bool writeBack)
 {
     PassSettings pass;
+    pass.writeBack = writeBack;
     pass.figures.windowDraws = m_options->windowSize();
     pass.figures.syBq = m_options->excludeCurrent();
     pass.figures.weighted = m_options->weightedRate();
@@ -165,7 +187,7 @@ void Session::setPerDrawDisplay(bool on)
 void Session::refreshAll()
 {
     m_refreshTimer.stop();
-    m_history->reload();
+    loadHistory();
     reloadFormulas();
     showHistory();
     evaluate();
@@ -235,6 +257,8 @@ bool Session::deleteAllDraws()
     }
     reloadFormulas();
     showHistory();
+    // The list must not keep figures of draws that are gone.
+    evaluate();
     return true;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "session/ChoiceState.h"
 #include "formula/FormulaKind.h"
 #include "history/DrawEntry.h"
 #include "history/HistorySnapshot.h"
+#include "session/ChoiceState.h"
 #include "tally/SortSettings.h"
 #include "verify/ChoiceHost.h"
 
@@ -51,13 +51,15 @@ public:
     ~Session() override;
 
     // Start-up in its fixed order: options (GsZl written back), `formula.mdb` in dataFolder (created when
-    // missing; a file that is not ours, or one that cannot be opened, is told to the user and the session
-    // goes on with an empty history), the current kind, today's date in the entry line, the history
-    // snapshot, then the formula list, the next issue and the statistics. A missing folder is created.
+    // missing; a file that is not ours, a damaged one, one whose draw table cannot be read, or one that
+    // cannot be opened, is told to the user, left closed and untouched, and the session goes on with an
+    // empty history), the current kind, today's date in the entry line, the history snapshot, then the
+    // formula list, the next issue and the statistics (not written back: start-up writes nothing to the
+    // file). A missing folder is created.
     void start(const QString& dataFolder, QDate today = QDate::currentDate());
     bool started() const { return m_started; }
     const QString& dataFolder() const { return m_dataFolder; }
-    // False when formula.mdb was refused or failed to open.
+    // False when formula.mdb was refused, failed to open, or its draws could not be read.
     bool databaseOpen() const;
 
     SettingsStore& settings() { return m_settings; }
@@ -173,9 +175,11 @@ signals:
 
 private:
     void openDatabase();
-    void showHistory();     // `AddHaoma`: issue texts of the new snapshot, historyChanged()
-    void reloadFormulas();  // `AddGongshi`: the formula list hooks in here
-    void evaluate();        // `Yansuan`: the statistics pass hooks in here
+    void showHistory();    // `AddHaoma`: issue texts of the new snapshot, historyChanged()
+    void reloadFormulas(); // `AddGongshi`: the formula list hooks in here
+    void loadHistory();    // rereads the draws; a table that cannot be read closes the file, told
+    // `Yansuan`: the statistics pass hooks in here; writeBack false keeps the figures in memory only.
+    void evaluate(bool writeBack = true);
     void applyIssueTexts(); // `QihaoXianshi`
     void followKind();      // a kind or sense was chosen: the list, the statistics, kindChanged()
 

@@ -44,6 +44,7 @@ void FormulaList::load(bool keepFlags)
     emit aboutToRebuild();
     m_rows.clear();
     m_expressions.clear();
+    m_unwritten.clear();
     m_perDraw.clear();
     m_perDrawRows = 0;
     m_marks.clear();
@@ -69,6 +70,7 @@ void FormulaList::load(bool keepFlags)
         m_rowOfIdx.emplace(row.formula.idx, static_cast<int>(m_rows.size()));
         m_rows.push_back(std::move(row));
     }
+    m_unwritten.assign(m_rows.size(), 0);
     if (!keepFlags) {
         for (const FormulaListRow& row : m_rows) {
             if (row.formula.idx >= 0 && row.formula.idx <= kMaxIdx) {
@@ -103,6 +105,16 @@ bool FormulaList::reportFailure(const std::exception& e)
                       QStringLiteral("公式表未能读写，数据保持原样。\n%1").arg(QString::fromUtf8(e.what())),
                       Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
     return false;
+}
+
+void FormulaList::reportFigureWriteFailure(const std::exception& e)
+{
+    // Only the figures failed: a command that stored formulas before this pass did store them.
+    m_dialogs.message(QStringLiteral("公式数据库错误"),
+                      QStringLiteral("公式的正确率等统计数字未能写入公式表，表中仍是上次写入的统计数字；公式本身没有"
+                                     "因此改变。\n%1")
+                          .arg(QString::fromUtf8(e.what())),
+                      Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
 }
 
 bool FormulaList::deleteAt(int r, bool flagsFollow)

@@ -68,6 +68,8 @@ struct PassSettings {
     // Plain sums take the integer path (SumEvaluation.h) unless the per-draw display needs the draws' values;
     // off, every formula takes the general evaluation (the benchmark's side-by-side figures).
     bool integerPath = true;
+    // Off: the figures stay in memory (a start-up only reads); the next pass with it on writes them.
+    bool writeBack = true;
 };
 
 // Result of the light pass for one formula.
@@ -168,7 +170,8 @@ public:
     void toggleRow(int r);           // a click on a formula's text
 
     // `Yansuan`: evaluates every formula over the snapshot, sets its figures and (selected formulas) its
-    // 计算值, fills the per-draw display when it is on, and writes the figures back by idx.
+    // 计算值, fills the per-draw display when it is on, and writes the figures back by idx (unless
+    // settings.writeBack is off). A failed write-back is told; the formulas themselves are not touched.
     void Yansuan(const HistorySnapshot& snapshot, const PassSettings& settings);
     // `ArrGs`: writes the figures in memory back by idx. False when the write failed (the user was told).
     bool ArrGs();
@@ -196,6 +199,7 @@ signals:
 private:
     void load(bool keepFlags);
     bool reportFailure(const std::exception& e);
+    void reportFigureWriteFailure(const std::exception& e);
     bool deleteWhereFlag(bool flag);
     bool deleteAt(int r, bool flagsFollow);
     std::vector<StoredFigures> figuresToStore() const;
@@ -207,6 +211,7 @@ private:
     bool m_kill = true;
     std::vector<FormulaListRow> m_rows;
     std::vector<Expression> m_expressions; // compiled once per row
+    std::vector<std::uint8_t> m_unwritten; // per row: figures a pass without write-back left unstored
     std::vector<std::uint8_t> m_flags;     // by idx, 0..kMaxIdx
     std::vector<PerDrawColumn> m_perDraw;
     int m_perDrawRows = 0;

@@ -117,18 +117,20 @@ void FormulaList::Yansuan(const HistorySnapshot& snapshot, const PassSettings& s
     }
     emit figuresChanged();
     // Only the rows whose stored figures changed go to the table (none when the history and the settings
-    // are as at the last pass).
+    // are as at the last pass), with those an earlier pass without write-back left in memory.
     std::vector<StoredFigures> write;
     for (std::size_t i = 0; i < count; ++i) {
-        if (changed[i]) {
+        m_unwritten[i] = m_unwritten[i] | changed[i];
+        if (m_unwritten[i] && settings.writeBack) {
             write.push_back({m_rows[i].formula.idx, m_rows[i].formula.stats});
         }
     }
     if (!write.empty() && m_store.isOpen()) {
         try {
             m_store.writeFigures(m_kind, m_kill, write);
+            std::fill(m_unwritten.begin(), m_unwritten.end(), std::uint8_t{0});
         } catch (const std::exception& e) {
-            reportFailure(e);
+            reportFigureWriteFailure(e);
         }
     }
 }
@@ -183,9 +185,11 @@ bool FormulaList::ArrGs()
     }
     try {
         m_store.writeFigures(m_kind, m_kill, figuresToStore());
+        std::fill(m_unwritten.begin(), m_unwritten.end(), std::uint8_t{0});
         return true;
     } catch (const std::exception& e) {
-        return reportFailure(e);
+        reportFigureWriteFailure(e);
+        return false;
     }
 }
 

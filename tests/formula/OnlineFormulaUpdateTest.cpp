@@ -135,9 +135,28 @@ TEST_F(OnlineFormulaUpdateTest, NoListNoChange)
         EXPECT_EQ(texts(k3D), before3D);
         EXPECT_EQ(texts(k2D), before2D);
         EXPECT_TRUE(OnlineFormulaUpdate::resultText(r).contains(QStringLiteral("现有的公式没有改变")));
-        // Only a list of full length is kept as 3VER.txt (the last case's page is one, without formulas).
-        EXPECT_EQ(QFile::exists(savedList()), c.expected == FormulaImportResult::Status::NoFormulas);
+        // A refused list is never kept as 3VER.txt (the last case's page has full length, but no formulas).
+        EXPECT_FALSE(QFile::exists(savedList()));
     }
+}
+
+TEST_F(OnlineFormulaUpdateTest, ARefusedListLeavesThePreviousSavedListInPlace)
+{
+    m_response.contentType = "text/plain";
+    m_response.body = formulaList(1025);
+    ASSERT_EQ(run().status, FormulaImportResult::Status::Imported);
+    const QByteArray previous = m_response.body;
+
+    // A page of full length that holds no formula: refused, the tables and the saved list stay.
+    const std::vector<QString> before3D = texts(k3D);
+    m_response.body = "<html><body>" + QByteArray(2000, 'x') + "</body></html>";
+    const FormulaImportResult r = run();
+    EXPECT_EQ(r.status, FormulaImportResult::Status::NoFormulas);
+    EXPECT_TRUE(r.filePath.isEmpty());
+    EXPECT_EQ(texts(k3D), before3D);
+    QFile saved(savedList());
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), previous);
 }
 
 TEST_F(OnlineFormulaUpdateTest, ConfirmationAndServerAddress)
@@ -147,9 +166,11 @@ TEST_F(OnlineFormulaUpdateTest, ConfirmationAndServerAddress)
     dialogs.answerMessage(Dialogs::Answer::Cancel);
     EXPECT_TRUE(formulaupdate::confirmAndAddress(dialogs, settings).isEmpty());
     ASSERT_EQ(dialogs.messages().size(), 1u);
-    EXPECT_EQ(dialogs.messages()[0].title, QStringLiteral("读入历史"));
+    // Titled for what it does, which loses every formula: 取消 is the default.
+    EXPECT_EQ(dialogs.messages()[0].title, QStringLiteral("公式在线更新：替换全部公式"));
     EXPECT_TRUE(dialogs.messages()[0].text.startsWith(QStringLiteral("确实要在线更新公式吗？")));
     EXPECT_EQ(dialogs.messages()[0].icon, Dialogs::Icon::Question);
+    EXPECT_EQ(dialogs.messages()[0].buttons, Dialogs::Buttons::CancelOk);
 
     // No server yet: asked once, then remembered.
     dialogs.answerMessage(Dialogs::Answer::Ok);

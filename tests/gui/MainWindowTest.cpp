@@ -241,8 +241,10 @@ TEST_F(MainWindowTest, DeletionCommandsOfTheHistoryMenuAskAndRefreshTheGrid)
     EXPECT_EQ(m_session->selectedIssue(), "2004036");
 
     m_dialogs.answerInput(QStringLiteral("2004033"));
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
     triggerAction(QStringLiteral("actionDeleteToChosenIssue"));
     ASSERT_EQ(m_dialogs.inputs().size(), 1u);
+    EXPECT_EQ(m_dialogs.messages().back().text, "确实要删除最后 7 期历史号码（2004034 至 2004040 期）吗？");
     EXPECT_EQ(m_dialogs.inputs()[0].title, deletion::title());
     EXPECT_EQ(m_dialogs.inputs()[0].text, deletion::chosenIssuePrompt());
     EXPECT_EQ(m_dialogs.inputs()[0].defaultText, "2004035");
@@ -258,20 +260,33 @@ TEST_F(MainWindowTest, DeletionCommandsOfTheHistoryMenuAskAndRefreshTheGrid)
     triggerAction(QStringLiteral("actionDeleteLastCount"));
     EXPECT_EQ(model->rowCount(), 33);
     m_dialogs.answerInput(QStringLiteral("3"));
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
     triggerAction(QStringLiteral("actionDeleteLastCount"));
+    EXPECT_EQ(m_dialogs.messages().back().text, "确实要删除最后 3 期历史号码（2004031 至 2004033 期）吗？");
     EXPECT_EQ(m_dialogs.inputs().back().text, deletion::lastCountPrompt());
     EXPECT_EQ(m_dialogs.inputs().back().defaultText, "1");
     EXPECT_EQ(model->rowCount(), 30);
     EXPECT_EQ(lastIssue(model), "2004030");
 
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
     QTest::mouseClick(child<QPushButton>(QStringLiteral("deleteLastButton")), Qt::LeftButton);
+    EXPECT_EQ(m_dialogs.messages().back().text, "确实要删除最后 1 期历史号码（2004030 期）吗？");
     EXPECT_EQ(model->rowCount(), 29);
     EXPECT_EQ(m_window->entryLine()->issueEdit()->text(), "2004030");
     EXPECT_EQ(QApplication::focusWidget(), m_window->entryLine()->digitBox(0));
 
+    // Deleting every draw asks first, naming the count, with 取消 the default; 取消 keeps them.
+    m_dialogs.answerMessage(Dialogs::Answer::Cancel);
+    triggerAction(QStringLiteral("actionDeleteAllHistory"));
+    EXPECT_EQ(model->rowCount(), 29);
+    EXPECT_EQ(m_dialogs.messages().back().text, "确实要删除全部 29 期历史号码吗？");
+    EXPECT_EQ(m_dialogs.messages().back().buttons, Dialogs::Buttons::CancelOk);
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
     triggerAction(QStringLiteral("actionDeleteAllHistory"));
     EXPECT_EQ(model->rowCount(), 0);
-    EXPECT_TRUE(m_dialogs.messages().empty()) << m_dialogs.messages()[0].text.toStdString();
+    for (const auto& m : m_dialogs.messages()) {
+        EXPECT_EQ(m.icon, Dialogs::Icon::Question) << m.text.toStdString(); // no failure was told
+    }
     EXPECT_TRUE(m_dialogs.allAnswered());
 
     // What the grid showed is what the file holds.

@@ -45,29 +45,53 @@ protected:
     FakeDialogs m_dialogs;
 };
 
-TEST_F(HistoryDeletionTest, DeleteLastRemovesTheNewestDrawWithoutAsking)
+TEST_F(HistoryDeletionTest, DeleteLastNamesTheDrawItWillDeleteBeforeItDoes)
 {
+    // Nothing stored: nothing to ask.
     EXPECT_FALSE(deleteLastDraw(m_store, m_dialogs).changed);
+    EXPECT_TRUE(m_dialogs.calls().empty());
     seed();
+    m_dialogs.answerMessage(Dialogs::Answer::Cancel);
+    EXPECT_FALSE(deleteLastDraw(m_store, m_dialogs).changed);
+    EXPECT_EQ(newest(), "2016005");
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
     const DeletionResult r = deleteLastDraw(m_store, m_dialogs);
     EXPECT_TRUE(r.changed);
     EXPECT_EQ(newest(), "2016004");
-    EXPECT_TRUE(m_dialogs.calls().empty());
+    ASSERT_EQ(m_dialogs.messages().size(), 2u);
+    EXPECT_EQ(m_dialogs.messages()[0].title, "删除期数");
+    EXPECT_EQ(m_dialogs.messages()[0].text, "确实要删除最后 1 期历史号码（2016005 期）吗？");
+    EXPECT_EQ(m_dialogs.messages()[1].text, "确实要删除最后 1 期历史号码（2016004 期）吗？");
 }
 
-TEST_F(HistoryDeletionTest, DeleteAllEmptiesTheTable)
+TEST_F(HistoryDeletionTest, DeleteAllAsksNamingTheCountWithCancelTheDefault)
 {
     seed();
+    m_dialogs.answerMessage(Dialogs::Answer::Cancel);
+    EXPECT_FALSE(deleteAllDraws(m_store, m_dialogs).changed);
+    EXPECT_EQ(m_store.size(), 7);
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
     EXPECT_EQ(deleteAllDraws(m_store, m_dialogs).deleted, 7);
     EXPECT_EQ(m_store.size(), 0);
-    EXPECT_TRUE(m_dialogs.calls().empty());
+    ASSERT_EQ(m_dialogs.messages().size(), 2u);
+    const auto& question = m_dialogs.messages()[0];
+    EXPECT_EQ(question.title, "删除所有历史");
+    EXPECT_EQ(question.text, "确实要删除全部 7 期历史号码吗？");
+    EXPECT_EQ(question.buttons, Dialogs::Buttons::CancelOk);
+    EXPECT_EQ(question.icon, Dialogs::Icon::Question);
+    // An empty table asks nothing.
+    EXPECT_FALSE(deleteAllDraws(m_store, m_dialogs).changed);
+    EXPECT_EQ(m_dialogs.messages().size(), 2u);
 }
 
 TEST_F(HistoryDeletionTest, DeleteToChosenIssueKeepsTheAnswerAndEverythingBefore)
 {
     seed();
     m_dialogs.answerInput("2016001");
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
     const DeletionResult r = deleteToChosenIssue(m_store, m_dialogs, "2016003");
+    ASSERT_EQ(m_dialogs.messages().size(), 1u);
+    EXPECT_EQ(m_dialogs.messages()[0].text, "确实要删除最后 4 期历史号码（2016002 至 2016005 期）吗？");
     ASSERT_EQ(m_dialogs.inputs().size(), 1u);
     const auto& box = m_dialogs.inputs()[0];
     EXPECT_EQ(box.title, "删除期数");
@@ -99,23 +123,40 @@ TEST_F(HistoryDeletionTest, DeleteToChosenIssueComparesAsText)
     seed();
     // Every 2016 issue sorts after "2015999"; the two 2015 draws are kept.
     m_dialogs.answerInput("2015999");
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
     EXPECT_EQ(deleteToChosenIssue(m_store, m_dialogs, {}).deleted, 5);
+    EXPECT_EQ(m_dialogs.messages().back().text, "确实要删除最后 5 期历史号码（2016001 至 2016005 期）吗？");
     EXPECT_EQ(newest(), "2015358");
+
+    // The newest issue itself: nothing after it, nothing asked.
+    m_dialogs.answerInput("2015358");
+    EXPECT_FALSE(deleteToChosenIssue(m_store, m_dialogs, {}).changed);
+    EXPECT_EQ(m_dialogs.messages().size(), 1u);
+    // Cancelled at the count: nothing deleted.
+    m_dialogs.answerInput("2015357");
+    m_dialogs.answerMessage(Dialogs::Answer::Cancel);
+    EXPECT_FALSE(deleteToChosenIssue(m_store, m_dialogs, {}).changed);
+    EXPECT_EQ(m_store.size(), 2);
 }
 
 TEST_F(HistoryDeletionTest, DeleteLastCountDeletesThatManyAndStopsWhenEmpty)
 {
     seed();
     m_dialogs.answerInput("3");
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
     EXPECT_EQ(deleteLastCount(m_store, m_dialogs).deleted, 3);
+    EXPECT_EQ(m_dialogs.messages().back().text, "确实要删除最后 3 期历史号码（2016003 至 2016005 期）吗？");
     const auto& box = m_dialogs.inputs()[0];
     EXPECT_EQ(box.title, "删除期数");
     EXPECT_EQ(box.text, "请输入需要删除最后多少期历史号码（例如输入3，那么就将删除最后的3期历史号码）");
     EXPECT_EQ(box.defaultText, "1");
     EXPECT_EQ(newest(), "2016002");
 
+    // More than stored: the question names what is really deleted.
     m_dialogs.answerInput("100");
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
     EXPECT_EQ(deleteLastCount(m_store, m_dialogs).deleted, 4);
+    EXPECT_EQ(m_dialogs.messages().back().text, "确实要删除最后 4 期历史号码（2015357 至 2016002 期）吗？");
     EXPECT_EQ(m_store.size(), 0);
 }
 
@@ -138,6 +179,7 @@ TEST_F(HistoryDeletionTest, RangeDeletionsCompactTheFile)
     ASSERT_EQ(m_store.appendRows(rows), HistoryStore::AppendResult::Stored);
     const qint64 before = QFileInfo(m_db.path()).size();
     m_dialogs.answerInput("1400");
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
     EXPECT_EQ(deleteLastCount(m_store, m_dialogs).deleted, 1400);
     EXPECT_LT(QFileInfo(m_db.path()).size(), before / 2);
     EXPECT_EQ(m_store.size(), 100);
@@ -149,10 +191,12 @@ TEST_F(HistoryDeletionTest, AFailedDeletionIsToldAndChangesNothing)
     m_db.sql().exec("CREATE TRIGGER keep BEFORE DELETE ON Lishi WHEN old.strQQH = '2016004' "
                     "BEGIN SELECT RAISE(ABORT, 'locked'); END");
     m_dialogs.answerInput("3");
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
     EXPECT_FALSE(deleteLastCount(m_store, m_dialogs).changed);
-    ASSERT_EQ(m_dialogs.messages().size(), 1u);
-    EXPECT_EQ(m_dialogs.messages()[0].icon, Dialogs::Icon::Warning);
-    EXPECT_TRUE(m_dialogs.messages()[0].text.contains("未作改动"));
+    ASSERT_EQ(m_dialogs.messages().size(), 2u);
+    // A failure of the database: critical (the command line's status 1).
+    EXPECT_EQ(m_dialogs.messages()[1].icon, Dialogs::Icon::Critical);
+    EXPECT_TRUE(m_dialogs.messages()[1].text.contains("未作改动"));
     EXPECT_EQ(m_store.size(), 7);
     EXPECT_EQ(newest(), "2016005");
 }

@@ -1,5 +1,6 @@
 #include "history/HistoryExport.h"
 
+#include "support/FileSizeLimit.h"
 #include "support/HistoryRows.h"
 #include "support/RecordingLauncher.h"
 
@@ -63,6 +64,26 @@ TEST(HistoryExport, VerifyIssueThatIsNoFileNameWritesNothing)
     EXPECT_FALSE(r.error.isEmpty());
     EXPECT_TRUE(launcher.textFiles.isEmpty());
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST(HistoryExport, AFullDiskIsAnErrorNamingTheFileAndKeepsTheOldOne)
+{
+    QTemporaryDir dir;
+    test::RecordingLauncher launcher;
+    const HistorySnapshot history = test::snapshotOf(test::draws({{"2007001", "2007-01-01", "583"}}));
+    const QString path = dir.filePath("更新至2007001期历史号码.txt");
+    ASSERT_FALSE(exportHistoryText(history, dir.path(), "2007001", launcher).path.isEmpty());
+    const QByteArray before = readAll(path);
+    HistoryExportResult r;
+    {
+        const test::FileSizeLimit full(0);
+        r = exportHistoryText(test::snapshotOf(test::draws({{"2007002", "2007-01-02", "012"}})), dir.path(), "2007001",
+                              launcher);
+    }
+    EXPECT_TRUE(r.path.isEmpty());
+    EXPECT_TRUE(r.error.contains(QStringLiteral("更新至2007001期历史号码.txt"))) << r.error.toStdString();
+    EXPECT_EQ(readAll(path), before);
+    EXPECT_EQ(launcher.textFiles.size(), 1);
 }
 
 TEST(HistoryExport, AnEditorThatDoesNotStartIsReported)

@@ -125,6 +125,7 @@ TEST_F(SessionBundledTest, DeclinedOfferStoresNothingAndIsNotRepeatedUntilTheHis
     m_session->setNextIssue(QStringLiteral("2026001"));
     ASSERT_EQ(m_session->enterDraw(QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")), EntryResult::Stored);
     EXPECT_FALSE(m_session->offerBundledHistory()); // not empty: not asked
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
     ASSERT_TRUE(m_session->deleteAllDraws());
     const std::size_t before = m_dialogs.calls().size();
     m_dialogs.answerMessage(Dialogs::Answer::No);

@@ -160,21 +160,25 @@ TEST_F(SessionTest, DeletionsStepTheNextIssueBack)
     m_settings.setInt("IniSetting", "GsZl", 3);
     start();
     EXPECT_EQ(m_session->nextIssue(), "04021");
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
     ASSERT_TRUE(m_session->deleteLastDraw());
     EXPECT_EQ(m_session->nextIssue(), "04020");
     EXPECT_EQ(m_session->verifyIssue(), "04019");
 
     m_session->setSelectedIssue("04011");
     m_dialogs.answerInput("04005");
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
     ASSERT_TRUE(m_session->deleteToChosenIssue());
     EXPECT_EQ(m_dialogs.inputs().back().defaultText, "04010");
     EXPECT_EQ(m_session->snapshot()->size(), 5);
     EXPECT_EQ(m_session->nextIssue(), "04006");
 
     m_dialogs.answerInput("2");
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
     ASSERT_TRUE(m_session->deleteLastCount());
     EXPECT_EQ(m_session->nextIssue(), "04004");
 
+    m_dialogs.answerMessage(Dialogs::Answer::Ok);
     ASSERT_TRUE(m_session->deleteAllDraws());
     EXPECT_TRUE(m_session->snapshot()->empty());
     // With nothing stored the fields keep what they showed.

@@ -1,10 +1,10 @@
 #include "gui/formula/FormulaTextCommands.h"
 
-#include "session/Session.h"
 #include "formula/FormulaImport.h"
 #include "formula/FormulaTextExport.h"
-#include "platform/Dialogs.h"
 #include "gui/widgets/RequiredControls.h"
+#include "platform/Dialogs.h"
+#include "session/Session.h"
 #include "settings/Options.h"
 #include "verify/FormulaList.h"
 #include "verify/FormulaListExport.h"
@@ -133,20 +133,12 @@ void FormulaTextCommands::exportAllKinds()
 {
     // The file carries the Chinese texts; the list shows them too while it is written.
     m_formulaTabs->setCurrentIndex(0);
-    TextExportResult result;
-    {
-        const WaitCursor wait;
-        result = ExportAllKindsText(m_session.formulaStore(), m_session.dialogs(), m_session.launcher(),
-                                    *m_session.snapshot(), figureSettings(m_session.options()), m_session.kill(),
-                                    m_session.nextIssue(), m_session.dataFolder());
-    }
-    if (result.lastKind && !(*result.lastKind == m_session.kind())) {
-        // The window is left on the kind written last, as the export walks the kinds.
-        const WaitCursor wait;
-        m_session.setPosition(result.lastKind->position);
-        m_session.setPlayChoice(result.lastKind->play == Play::Group ? Session::PlayChoice::Group
-                                                                     : Session::PlayChoice::Single);
-    }
+    // The export walks the kinds on a list of its own: the player's choice (and the list the next 计算公式
+    // runs on) stays as it was.
+    const WaitCursor wait;
+    ExportAllKindsText(m_session.formulaStore(), m_session.dialogs(), m_session.launcher(), *m_session.snapshot(),
+                       figureSettings(m_session.options()), m_session.kill(), m_session.nextIssue(),
+                       m_session.dataFolder());
 }
 
 void FormulaTextCommands::exportKind()

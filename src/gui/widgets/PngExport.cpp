@@ -1,10 +1,11 @@
 #include "gui/widgets/PngExport.h"
 
 #include "platform/Dialogs.h"
+#include "platform/FileWrite.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QWidget>
 
 namespace korvel {
@@ -20,17 +21,17 @@ bool savePng(const QImage& image, const QString& path, QString* error)
     if (image.isNull()) {
         return fail(QStringLiteral("没有可导出的图片"));
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return fail(file.errorString());
-    }
-    QImageWriter writer(&file, "png");
+    // Encoded in memory first: the file is then written whole, every write checked, or not at all.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
     if (!writer.write(image)) {
-        file.cancelWriting();
         return fail(writer.errorString());
     }
-    if (!file.commit()) {
-        return fail(file.errorString());
+    QString why;
+    if (!writeWholeFile(path, bytes, &why)) {
+        return fail(why);
     }
     return true;
 }

@@ -34,6 +34,7 @@ QMessageBox::StandardButtons toQt(Dialogs::Buttons buttons)
     case Dialogs::Buttons::Ok:
         return QMessageBox::Ok;
     case Dialogs::Buttons::OkCancel:
+    case Dialogs::Buttons::CancelOk:
         return QMessageBox::Ok | QMessageBox::Cancel;
     case Dialogs::Buttons::YesNo:
         return QMessageBox::Yes | QMessageBox::No;
@@ -80,6 +81,9 @@ Dialogs::Answer QtDialogs::message(const QString& title, const QString& text, Bu
     QMessageBox box(toQt(icon), title, text, toQt(buttons), boxParent());
     labelButtons(box);
     fitTitle(box);
+    if (buttons == Buttons::CancelOk) {
+        box.setDefaultButton(QMessageBox::Cancel);
+    }
     switch (box.exec()) {
     case QMessageBox::Ok:
         return Answer::Ok;

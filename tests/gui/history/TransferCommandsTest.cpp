@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 
 namespace korvel::test {
 namespace {
@@ -71,11 +72,18 @@ TEST_F(TransferCommandsTest, FormulaButtonsImportAndExportThroughTheWindow)
     EXPECT_TRUE(m_launcher.textFiles[0].endsWith(QStringLiteral("2004041期3D彩百位单选杀公式.txt")));
     EXPECT_TRUE(QFile::exists(m_launcher.textFiles[0]));
 
-    // The all-kinds export leaves the window on the kind it wrote last, 十位通选.
+    // The all-kinds export walks every kind but leaves the player's choice as it was: the next 计算公式 runs on
+    // the kind chosen, with its list (and selection) as before.
+    m_session->formulas().setSelected(m_session->formulas().idxOfRow(0), false);
     QTest::mouseClick(child<QPushButton>(QStringLiteral("exportAllKindsButton")), Qt::LeftButton);
     ASSERT_EQ(m_launcher.textFiles.size(), 2);
     EXPECT_TRUE(m_launcher.textFiles[1].endsWith(QStringLiteral("2004041期3D彩公式.txt")));
-    EXPECT_EQ(m_session->kind(), (FormulaKind{2, Play::Group}));
+    EXPECT_EQ(m_session->kind(), (FormulaKind{3, Play::Single}));
+    EXPECT_EQ(m_session->playChoice(), Session::PlayChoice::Single);
+    EXPECT_TRUE(child<QRadioButton>(QStringLiteral("positionHundreds"))->isChecked());
+    EXPECT_TRUE(child<QRadioButton>(QStringLiteral("playSingle"))->isChecked());
+    ASSERT_EQ(m_session->formulas().rowCount(), 1);
+    EXPECT_FALSE(m_session->formulas().rowSelected(0));
 }
 
 TEST_F(TransferCommandsTest, OnlineCommandsAskFirstAndStopWhenTheUserDeclines)
@@ -101,7 +109,7 @@ TEST_F(TransferCommandsTest, OnlineCommandsAskFirstAndStopWhenTheUserDeclines)
 
     m_dialogs.answerMessage(Dialogs::Answer::Cancel);
     QTest::mouseClick(child<QPushButton>(QStringLiteral("onlineFormulaButton")), Qt::LeftButton);
-    EXPECT_EQ(m_dialogs.messages().back().title, QStringLiteral("读入历史"));
+    EXPECT_EQ(m_dialogs.messages().back().title, QStringLiteral("公式在线更新：替换全部公式"));
     EXPECT_TRUE(m_dialogs.allAnswered());
 
     // Both addresses can be set from the "设置" menu.

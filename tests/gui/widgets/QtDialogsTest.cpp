@@ -1,5 +1,7 @@
 #include "gui/widgets/QtDialogs.h"
 
+#include "support/gui/Shots.h"
+
 #include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -90,6 +92,33 @@ TEST(QtDialogs, AShortMessageStillLeavesRoomForItsWholeTitle)
     dialogs.message(QStringLiteral("公式过滤结果"), QStringLiteral("过滤后公式剩余3条"));
     // The title bar holds the window's icon and its buttons beside the title: well over 100 pixels.
     EXPECT_GE(width, titleWidth + 100) << "title " << titleWidth;
+}
+
+TEST(QtDialogs, AQuestionThatLosesDataDefaultsToCancel)
+{
+    QtDialogs dialogs;
+    QString defaultText;
+    whenShown<QMessageBox>([&](QMessageBox* box) {
+        defaultText = box->defaultButton() ? box->defaultButton()->text() : QString();
+        test::saveShot(box, QStringLiteral("question-delete-all-history"));
+        // Enter presses the default button.
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_EQ(dialogs.message(QStringLiteral("删除所有历史"), QStringLiteral("确实要删除全部 7760 期历史号码吗？"),
+                              Dialogs::Buttons::CancelOk, Dialogs::Icon::Question),
+              Dialogs::Answer::Cancel);
+    EXPECT_EQ(defaultText, "取消");
+
+    // The plain question keeps 确定 as its default.
+    whenShown<QMessageBox>([&](QMessageBox* box) {
+        defaultText = box->defaultButton() ? box->defaultButton()->text() : QString();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_EQ(dialogs.message(QStringLiteral("删除期数"),
+                              QStringLiteral("确实要删除最后 1 期历史号码（2026253 期）吗？"),
+                              Dialogs::Buttons::OkCancel, Dialogs::Icon::Question),
+              Dialogs::Answer::Ok);
+    EXPECT_EQ(defaultText, "确定");
 }
 
 TEST(QtDialogs, AnInputBoxGivesTheTypedTextOrNothingWhenCancelled)
