@@ -5,6 +5,7 @@
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
+#include <sqlite3.h>
 
 #include <stdexcept>
 #include <string>
@@ -33,6 +34,10 @@ QString integrityProblem(SQLite::Database& db)
         const std::string verdict = db.execAndGet("PRAGMA quick_check(1)").getString();
         return verdict == "ok" ? QString() : QString::fromUtf8(verdict);
     } catch (const SQLite::Exception& e) {
+        // A file another program holds past the wait is not damaged: that open fails as such.
+        if (e.getErrorCode() == SQLITE_BUSY || e.getErrorCode() == SQLITE_LOCKED) {
+            throw;
+        }
         return QString::fromUtf8(e.what());
     }
 }

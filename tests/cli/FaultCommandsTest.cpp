@@ -125,7 +125,8 @@ TEST_F(FaultCommandsTest, OnAFullDiskWritesFailWithStatusOneOrTwoAndReadsStillWo
                    QStringLiteral("2020-01-06"), QStringLiteral("123")})
                   .code,
               1);
-    EXPECT_EQ(cli({QStringLiteral("formula"), QStringLiteral("add"), QStringLiteral("十位码+3=下期杀 百位单选")}).code, 1);
+    EXPECT_EQ(cli({QStringLiteral("formula"), QStringLiteral("add"), QStringLiteral("十位码+3=下期杀 百位单选")}).code,
+              1);
 
     // A text file that cannot be written is an error naming it, and no empty file is left.
     const CliRun exportFormulas =

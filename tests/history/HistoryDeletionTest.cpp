@@ -61,7 +61,7 @@ TEST_F(HistoryDeletionTest, DeleteLastNamesTheDrawItWillDeleteBeforeItDoes)
     ASSERT_EQ(m_dialogs.messages().size(), 2u);
     EXPECT_EQ(m_dialogs.messages()[0].title, "删除期数");
     EXPECT_EQ(m_dialogs.messages()[0].text, "确实要删除最后 1 期历史号码（2016005 期）吗？");
-    EXPECT_EQ(m_dialogs.messages()[1].text, "确实要删除最后 1 期历史号码（2016004 期）吗？");
+    EXPECT_EQ(m_dialogs.messages()[1].text, "确实要删除最后 1 期历史号码（2016005 期）吗？");
 }
 
 TEST_F(HistoryDeletionTest, DeleteAllAsksNamingTheCountWithCancelTheDefault)

@@ -54,6 +54,7 @@ TEST(FileWrite, AFullDiskLeavesTheOldFileAndNoPartOfTheNewOne)
             }
             if (static_cast<rlim_t>(size) <= room) {
                 EXPECT_TRUE(written);
+                ASSERT_TRUE(writeWholeFile(path, "old\r\n"));
                 continue;
             }
             EXPECT_FALSE(written);
