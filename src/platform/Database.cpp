@@ -32,7 +32,13 @@ QString integrityProblem(SQLite::Database& db)
 {
     try {
         const std::string verdict = db.execAndGet("PRAGMA quick_check(1)").getString();
-        return verdict == "ok" ? QString() : QString::fromUtf8(verdict);
+        if (verdict == "ok") {
+            return {};
+        }
+        // SQLite heads its finding with the schema's name ("*** in database main ***"): the finding alone.
+        QStringList lines = QString::fromUtf8(verdict).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        lines.removeIf([](const QString& line) { return line.startsWith(QLatin1String("***")); });
+        return lines.isEmpty() ? QString::fromUtf8(verdict) : lines.join(QStringLiteral("；"));
     } catch (const SQLite::Exception& e) {
         // A file another program holds past the wait is not damaged: that open fails as such.
         if (e.getErrorCode() == SQLITE_BUSY || e.getErrorCode() == SQLITE_LOCKED) {

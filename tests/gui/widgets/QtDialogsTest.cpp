@@ -109,16 +109,12 @@ TEST(QtDialogs, AQuestionThatLosesDataDefaultsToCancel)
               Dialogs::Answer::Cancel);
     EXPECT_EQ(defaultText, "取消");
 
-    // The plain question keeps 确定 as its default.
-    whenShown<QMessageBox>([&](QMessageBox* box) {
-        defaultText = box->defaultButton() ? box->defaultButton()->text() : QString();
-        QTest::keyClick(box, Qt::Key_Return);
-    });
+    // The plain question keeps 确定 as its default: Enter answers it.
+    whenShown<QMessageBox>([&](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
     EXPECT_EQ(dialogs.message(QStringLiteral("删除期数"),
                               QStringLiteral("确实要删除最后 1 期历史号码（2026253 期）吗？"),
                               Dialogs::Buttons::OkCancel, Dialogs::Icon::Question),
               Dialogs::Answer::Ok);
-    EXPECT_EQ(defaultText, "确定");
 }
 
 TEST(QtDialogs, AnInputBoxGivesTheTypedTextOrNothingWhenCancelled)
