@@ -53,7 +53,7 @@ QString SearchSession::withUnsavedKept(const QString& error, const std::vector<F
     if (kept.isEmpty()) {
         return error + QStringLiteral("\n找到的 %1 条公式也未能写入文件（%2）。").arg(texts.size()).arg(why);
     }
-    return error + QStringLiteral("\n找到的 %1 条公式已写入 %2，可以用“读取公式文本(&N)”读入。")
+    return error + QStringLiteral("\n找到的 %1 条公式已写入 %2，可以用“读取公式文本(N)”读入。")
                        .arg(texts.size())
                        .arg(QDir::toNativeSeparators(kept));
 }
