@@ -101,6 +101,106 @@ void applyNationalNumbering(std::vector<DrawFileLine>& lines, std::vector<Reject
     lines = std::move(kept);
 }
 
+namespace {
+
+// What the import needs to know of the stored history.
+struct StoredHistory {
+    std::set<QString> issues; // four-digit form
+    std::map<QDate, QString> days;
+    QString newest; // four-digit form, empty when none
+    Digits previous;
+    QDate previousDate;
+    bool twoDigit = false; // the newest issue's year form
+};
+
+StoredHistory storedHistory(const HistorySnapshot& history)
+{
+    StoredHistory h;
+    for (int row = 0; row < history.size(); ++row) {
+        h.issues.insert(fullIssue(history.issue(row)));
+        h.days.emplace(storedDate(history, row), history.issue(row));
+    }
+    if (!history.empty()) {
+        const int last = history.size() - 1;
+        h.newest = fullIssue(history.issue(last));
+        h.previous = {history.value(last, Param::L1A), history.value(last, Param::L2A),
+                      history.value(last, Param::L3A)};
+        h.previousDate = storedDate(history, last);
+        h.twoDigit = history.issue(last).size() == 5;
+    }
+    return h;
+}
+
+// The lines to store, in issue order; the others are counted as skipped or rejected in the report.
+// *storedOrRepeated counts the lines passed over because their draw is stored or listed before.
+std::vector<const DrawFileLine*> chooseLines(const std::vector<DrawFileLine>& lines, const StoredHistory& stored,
+                                             DrawFileReport& report, int* storedOrRepeated)
+{
+    std::vector<const DrawFileLine*> taken;
+    std::map<QDate, int> fileDays; // date of a taken line → its line number
+    for (const DrawFileLine& line : lines) {
+        const QString issue = fullIssue(line.issue);
+        if (stored.issues.count(issue)) {
+            ++report.skipped;
+            ++*storedOrRepeated;
+        } else if (!stored.newest.isEmpty() && issue < stored.newest) {
+            report.rejected.push_back(
+                {line.number, line.text, QStringLiteral("早于已有的最新一期 %1").arg(stored.newest)});
+        } else if (!taken.empty() && fullIssue(taken.back()->issue) == issue) {
+            const DrawFileLine& first = *taken.back();
+            if (first.digits == line.digits && (!line.dated() || first.date() == line.date())) {
+                ++report.skipped;
+                ++*storedOrRepeated;
+            } else {
+                report.rejected.push_back(
+                    {line.number, line.text, QStringLiteral("与第 %1 行期号相同而号码或日期不同").arg(first.number)});
+            }
+        } else if (line.dated() && stored.days.count(line.date())) {
+            report.rejected.push_back({line.number, line.text,
+                                       QStringLiteral("与已有的 %1 期开奖日期相同").arg(stored.days.at(line.date()))});
+        } else if (line.dated() && fileDays.count(line.date())) {
+            report.rejected.push_back(
+                {line.number, line.text, QStringLiteral("与第 %1 行开奖日期相同").arg(fileDays[line.date()])});
+        } else {
+            taken.push_back(&line);
+            if (line.dated()) {
+                fileDays.emplace(line.date(), line.number);
+            }
+        }
+    }
+    std::sort(report.rejected.begin(), report.rejected.end(),
+              [](const RejectedDrawLine& a, const RejectedDrawLine& b) { return a.number < b.number; });
+    return taken;
+}
+
+// The rows of the taken lines, each after the one before (the newest stored draw first).
+std::vector<HistoryStore::NewDraw> rowsOf(const std::vector<const DrawFileLine*>& taken, const StoredHistory& stored,
+                                          bool twoDigit, int* estimatedDates)
+{
+    std::vector<HistoryStore::NewDraw> rows;
+    rows.reserve(taken.size());
+    Digits previous = stored.previous;
+    QDate previousDate = stored.previousDate;
+    for (const DrawFileLine* line : taken) {
+        QDate date = line->date();
+        if (!line->dated()) {
+            date = estimatedDate(previousDate, line->issue);
+            ++*estimatedDates;
+        }
+        HistoryStore::NewDraw row;
+        row.issue = withYearForm(line->issue, twoDigit);
+        row.params = computeDrawParameters(
+            line->digits, previous,
+            issueDateOfTypedSequence(issueSequence(line->issue), date.year(), date.month(), date.day()));
+        rows.push_back(std::move(row));
+        previous = line->digits;
+        previousDate = date;
+    }
+    return rows;
+}
+
+} // namespace
+
 DrawFileReport importDrawText(Database& db, HistoryStore& store, const QString& text, int game)
 {
     DrawFileReport report;
@@ -115,82 +215,16 @@ DrawFileReport importDrawText(Database& db, HistoryStore& store, const QString& 
     });
 
     const SnapshotPtr history = store.snapshot();
-    std::set<QString> stored;
-    std::map<QDate, QString> storedDates;
-    for (int row = 0; row < history->size(); ++row) {
-        stored.insert(fullIssue(history->issue(row)));
-        storedDates.emplace(storedDate(*history, row), history->issue(row));
-    }
-    QString newest;
-    Digits previous;
-    QDate previousDate;
-    if (!history->empty()) {
-        const int last = history->size() - 1;
-        newest = fullIssue(history->issue(last));
-        previous = {history->value(last, Param::L1A), history->value(last, Param::L2A),
-                    history->value(last, Param::L3A)};
-        previousDate = storedDate(*history, last);
-    }
-
-    std::vector<const DrawFileLine*> taken;
-    std::map<QDate, int> fileDates; // date of a taken line → its line number
+    const StoredHistory stored = storedHistory(*history);
     int storedOrRepeated = 0;
-    for (const DrawFileLine& line : lines) {
-        const QString issue = fullIssue(line.issue);
-        if (stored.count(issue)) {
-            ++report.skipped;
-            ++storedOrRepeated;
-        } else if (!newest.isEmpty() && issue < newest) {
-            report.rejected.push_back({line.number, line.text, QStringLiteral("早于已有的最新一期 %1").arg(newest)});
-        } else if (!taken.empty() && fullIssue(taken.back()->issue) == issue) {
-            const DrawFileLine& first = *taken.back();
-            if (first.digits == line.digits && (!line.dated() || first.date() == line.date())) {
-                ++report.skipped;
-                ++storedOrRepeated;
-            } else {
-                report.rejected.push_back(
-                    {line.number, line.text, QStringLiteral("与第 %1 行期号相同而号码或日期不同").arg(first.number)});
-            }
-        } else if (line.dated() && storedDates.count(line.date())) {
-            report.rejected.push_back(
-                {line.number, line.text, QStringLiteral("与已有的 %1 期开奖日期相同").arg(storedDates[line.date()])});
-        } else if (line.dated() && fileDates.count(line.date())) {
-            report.rejected.push_back(
-                {line.number, line.text, QStringLiteral("与第 %1 行开奖日期相同").arg(fileDates[line.date()])});
-        } else {
-            taken.push_back(&line);
-            if (line.dated()) {
-                fileDates.emplace(line.date(), line.number);
-            }
-        }
-    }
-    std::sort(report.rejected.begin(), report.rejected.end(),
-              [](const RejectedDrawLine& a, const RejectedDrawLine& b) { return a.number < b.number; });
-
+    const std::vector<const DrawFileLine*> taken = chooseLines(lines, stored, report, &storedOrRepeated);
     // Issues keep the year form of the stored history, so that it stays in issue order.
     const bool twoDigit = history->empty() ? !taken.empty() && std::all_of(taken.begin(), taken.end(),
                                                                            [](auto* l) { return l->issue.size() == 5; })
-                                           : history->issue(history->size() - 1).size() == 5;
-    std::vector<HistoryStore::NewDraw> rows;
-    rows.reserve(taken.size());
-    for (const DrawFileLine* line : taken) {
-        QDate date = line->date();
-        if (!line->dated()) {
-            date = estimatedDate(previousDate, line->issue);
-            ++report.estimatedDates;
-        }
-        HistoryStore::NewDraw row;
-        row.issue = withYearForm(line->issue, twoDigit);
-        row.params = computeDrawParameters(
-            line->digits, previous,
-            issueDateOfTypedSequence(issueSequence(line->issue), date.year(), date.month(), date.day()));
-        rows.push_back(std::move(row));
-        previous = line->digits;
-        previousDate = date;
-    }
-
+                                           : stored.twoDigit;
+    int estimated = 0;
+    const std::vector<HistoryStore::NewDraw> rows = rowsOf(taken, stored, twoDigit, &estimated);
     if (rows.empty()) {
-        report.estimatedDates = 0;
         if (storedOrRepeated == 0) {
             report.nothingToImport = true;
             report.error = QStringLiteral("没有可导入的开奖号码");
@@ -202,11 +236,11 @@ DrawFileReport importDrawText(Database& db, HistoryStore& store, const QString& 
     const BatchResult result = storeDraws(db, store, rows);
     if (!result.ok) {
         report.error = result.error;
-        report.estimatedDates = 0;
         return report;
     }
     report.ok = true;
     report.added = result.added;
+    report.estimatedDates = estimated;
     report.firstIssue = rows.front().issue;
     report.lastIssue = rows.back().issue;
     return report;

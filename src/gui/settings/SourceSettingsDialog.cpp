@@ -60,35 +60,7 @@ SourceSettingsDialog::SourceSettingsDialog(SettingsStore& settings, int game, QW
     top->addWidget(new QLabel(QStringLiteral("来源按顺序尝试，前一个失败时用下一个。")), 1);
     layout->addLayout(top);
 
-    auto* middle = new QHBoxLayout;
-    m_table = new QTableWidget(0, 3);
-    m_table->setObjectName(QStringLiteral("sourceTable"));
-    m_table->setHorizontalHeaderLabels({QStringLiteral("启用"), QStringLiteral("读取方式"), QStringLiteral("地址")});
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_table->verticalHeader()->setVisible(true);
-    m_table->horizontalHeader()->setSectionResizeMode(kEnabled, QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setSectionResizeMode(kReader, QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setSectionResizeMode(kAddress, QHeaderView::Stretch);
-    m_table->setWordWrap(false);
-    m_table->setTextElideMode(Qt::ElideMiddle); // the whole address is in the cell's tooltip and its editor
-    m_table->setMinimumSize(640, 150);
-    middle->addWidget(m_table, 1);
-    auto* buttons = new QVBoxLayout;
-    const auto button = [&](const QString& text, const QString& name) {
-        auto* b = new QPushButton(text);
-        b->setObjectName(name);
-        buttons->addWidget(b);
-        return b;
-    };
-    QPushButton* add = button(QStringLiteral("添加"), QStringLiteral("addSourceButton"));
-    QPushButton* remove = button(QStringLiteral("删除"), QStringLiteral("removeSourceButton"));
-    QPushButton* up = button(QStringLiteral("上移"), QStringLiteral("moveSourceUpButton"));
-    QPushButton* down = button(QStringLiteral("下移"), QStringLiteral("moveSourceDownButton"));
-    QPushButton* defaults = button(QStringLiteral("恢复默认"), QStringLiteral("defaultSourcesButton"));
-    buttons->addStretch(1);
-    middle->addLayout(buttons);
-    layout->addLayout(middle, 1);
+    layout->addLayout(sourceList(), 1);
 
     layout->addWidget(
         new QLabel(QStringLiteral("所选来源的请求头（每行一个“名称: 值”，User-Agent 不填时用浏览器的）：")));
@@ -131,7 +103,51 @@ SourceSettingsDialog::SourceSettingsDialog(SettingsStore& settings, int game, QW
     connect(box, &QDialogButtonBox::accepted, this, &SourceSettingsDialog::accept);
     connect(box, &QDialogButtonBox::rejected, this, &SourceSettingsDialog::reject);
 
-    connect(add, &QPushButton::clicked, this, [this] {
+    connectControls();
+
+    m_gameBox->setCurrentIndex(m_gameBox->findData(m_game));
+    showList();
+    m_table->selectRow(0);
+    resize(820, 460);
+}
+
+QHBoxLayout* SourceSettingsDialog::sourceList()
+{
+    auto* middle = new QHBoxLayout;
+    m_table = new QTableWidget(0, 3);
+    m_table->setObjectName(QStringLiteral("sourceTable"));
+    m_table->setHorizontalHeaderLabels({QStringLiteral("启用"), QStringLiteral("读取方式"), QStringLiteral("地址")});
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->verticalHeader()->setVisible(true);
+    m_table->horizontalHeader()->setSectionResizeMode(kEnabled, QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setSectionResizeMode(kReader, QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setSectionResizeMode(kAddress, QHeaderView::Stretch);
+    m_table->setWordWrap(false);
+    m_table->setTextElideMode(Qt::ElideMiddle); // the whole address is in the cell's tooltip and its editor
+    m_table->setMinimumSize(640, 150);
+    middle->addWidget(m_table, 1);
+    auto* buttons = new QVBoxLayout;
+    const auto button = [&](const QString& text, const QString& name) {
+        auto* b = new QPushButton(text);
+        b->setObjectName(name);
+        buttons->addWidget(b);
+        return b;
+    };
+    button(QStringLiteral("添加"), QStringLiteral("addSourceButton"));
+    button(QStringLiteral("删除"), QStringLiteral("removeSourceButton"));
+    button(QStringLiteral("上移"), QStringLiteral("moveSourceUpButton"));
+    button(QStringLiteral("下移"), QStringLiteral("moveSourceDownButton"));
+    button(QStringLiteral("恢复默认"), QStringLiteral("defaultSourcesButton"));
+    buttons->addStretch(1);
+    middle->addLayout(buttons);
+    return middle;
+}
+
+void SourceSettingsDialog::connectControls()
+{
+    const auto button = [this](const char* name) { return findChild<QPushButton*>(QString::fromLatin1(name)); };
+    connect(button("addSourceButton"), &QPushButton::clicked, this, [this] {
         takeList();
         DrawSource s;
         s.reader = SourceReader::Chart;
@@ -140,7 +156,7 @@ SourceSettingsDialog::SourceSettingsDialog(SettingsStore& settings, int game, QW
         m_table->selectRow(m_table->rowCount() - 1);
         m_table->editItem(m_table->item(m_table->rowCount() - 1, kAddress));
     });
-    connect(remove, &QPushButton::clicked, this, [this] {
+    connect(button("removeSourceButton"), &QPushButton::clicked, this, [this] {
         const int row = currentRow();
         if (row < 0) {
             return;
@@ -150,9 +166,9 @@ SourceSettingsDialog::SourceSettingsDialog(SettingsStore& settings, int game, QW
         showList();
         m_table->selectRow(std::min(row, m_table->rowCount() - 1));
     });
-    connect(up, &QPushButton::clicked, this, [this] { move(-1); });
-    connect(down, &QPushButton::clicked, this, [this] { move(1); });
-    connect(defaults, &QPushButton::clicked, this, [this] {
+    connect(button("moveSourceUpButton"), &QPushButton::clicked, this, [this] { move(-1); });
+    connect(button("moveSourceDownButton"), &QPushButton::clicked, this, [this] { move(1); });
+    connect(button("defaultSourcesButton"), &QPushButton::clicked, this, [this] {
         m_lists[m_game] = drawsources::defaults(m_game);
         showList();
         m_table->selectRow(0);
@@ -166,11 +182,6 @@ SourceSettingsDialog::SourceSettingsDialog(SettingsStore& settings, int game, QW
     });
     connect(m_gameBox, &QComboBox::currentIndexChanged, this,
             [this](int index) { setGame(m_gameBox->itemData(index).toInt()); });
-
-    m_gameBox->setCurrentIndex(m_gameBox->findData(m_game));
-    showList();
-    m_table->selectRow(0);
-    resize(820, 460);
 }
 
 SourceSettingsDialog::~SourceSettingsDialog() = default;

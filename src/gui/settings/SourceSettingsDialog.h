@@ -11,6 +11,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -47,6 +48,8 @@ public:
     void accept() override;
 
 private:
+    QHBoxLayout* sourceList(); // the table and its buttons
+    void connectControls();
     void showList();
     void takeList(); // the table's rows into m_lists[m_game]
     void addRow(const DrawSource& source);
