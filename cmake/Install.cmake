@@ -11,6 +11,19 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/korvel.svg DESTINATION share/icons/hico
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION share/doc/korvel)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION share/doc/korvel/docs FILES_MATCHING PATTERN "*.png")
 
+# The daily update: a systemd user service and timer in share/systemd/user, where the user manager looks
+# under /usr, /usr/local and ~/.local alike. The service names korvel-cli by the prefix it is installed
+# under (the package's /usr, or the one given to cmake --install), so it is written at install time.
+install(FILES ${PROJECT_SOURCE_DIR}/data/korvel-update.timer DESTINATION share/systemd/user)
+install(CODE "
+    set(KORVEL_BIN \"\${CMAKE_INSTALL_PREFIX}/bin\")
+    set(KORVEL_DOC \"\${CMAKE_INSTALL_PREFIX}/share/doc/korvel\")
+    configure_file(\"${PROJECT_SOURCE_DIR}/data/korvel-update.service.in\"
+        \"${PROJECT_BINARY_DIR}/install-units/korvel-update.service\" @ONLY)
+    file(INSTALL \"${PROJECT_BINARY_DIR}/install-units/korvel-update.service\"
+        DESTINATION \"\${CMAKE_INSTALL_PREFIX}/share/systemd/user\")
+")
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME korvel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -138,7 +138,9 @@ QString overviewHelp()
                "Commands:\n") +
            commandList(allCommands(), {}) +
            QStringLiteral("\nExit status: 0 done, 1 the data folder or the database failed, 2 a bad argument, a "
-                          "missing file, an unknown issue, a refused question or a partial import.\n");
+                          "missing file, an unknown issue, a refused question, a partial import or a file with "
+                          "nothing to import, 3 no source gave the draws (history update/verify), 4 a source "
+                          "disagrees with the stored history.\n");
 }
 
 int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)

@@ -7,8 +7,10 @@ namespace korvel::cli {
 // Exit statuses of korvel-cli.
 enum ExitCode : int {
     kExitOk = 0,
-    kExitFailure = 1, // the data folder or the database failed
-    kExitUsage = 2,   // a bad argument, a missing file, an unknown issue, a refused confirmation
+    kExitFailure = 1,  // the data folder or the database failed
+    kExitUsage = 2,    // a bad argument, a missing file, an unknown issue, a refused confirmation
+    kExitSource = 3,   // history update/verify: no source gave the draws (errors, timeouts, a hole)
+    kExitConflict = 4, // history update/verify: a source disagrees with the stored history
 };
 
 // Thrown by a command to end with a status. The message is printed as one line on stderr; an empty

@@ -13,6 +13,8 @@ std::unique_ptr<Command> makeHistoryImportCommand();
 std::unique_ptr<Command> makeHistoryExportCommand();
 std::unique_ptr<Command> makeHistoryDeleteCommand();
 std::unique_ptr<Command> makeHistoryRepairCommand();
+std::unique_ptr<Command> makeHistoryUpdateCommand();
+std::unique_ptr<Command> makeHistoryVerifyCommand();
 std::unique_ptr<Command> makeParamsCommand();
 std::unique_ptr<Command> makeFormulaAddCommand();
 std::unique_ptr<Command> makeFormulaImportCommand();

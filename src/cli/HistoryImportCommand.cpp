@@ -22,10 +22,15 @@ public:
             "Usage: korvel-cli history import FILE\n"
             "       korvel-cli history import --bundled [--game 福彩3D|排列3]\n"
             "\n"
-            "Stores the draws of FILE after the newest stored issue, all in one transaction or none. Lines are\n"
-            "the history text export's (\"2007001 583\") or tables of issue, date and digits separated by a\n"
-            "comma, a semicolon or a TAB (\"2007001,2007-01-01,583\"); a header line is passed over. Stored\n"
-            "and repeated issues are skipped; lines that cannot be read are rejected with their numbers.\n"
+            "Stores the draws of FILE (UTF-8 or GBK) after the newest stored issue, all in one transaction or\n"
+            "none. The layout is found per file and named in the report: \"issue,date,digits\" (comma,\n"
+            "semicolon or TAB), blank- or TAB-separated \"issue date d d d [more columns]\", the history text\n"
+            "export's \"issue ddd\", or a CSV with a header (期号,百位,十位,个位 / 期号,开奖号码 /\n"
+            "issue,date,...). Stored and repeated issues are skipped; lines that cannot be read, and draws dated\n"
+            "on the day of another, are rejected with their numbers. For 福彩3D, draws dated before 2004-10-18\n"
+            "(before the national numbering) are skipped and counted, and 2004285-2004359 dated from then on\n"
+            "(the plain-text history's numbering) are stored as the official 2004001-2004075 by date. A file\n"
+            "with nothing to store stores nothing, says \"没有可导入的开奖号码\" and exits with status 2.\n"
             "\n"
             "--bundled stores the history shipped with the program instead (share/korvel/fc3d_draws.tsv or\n"
             "pl3_draws.tsv beside the program's folder): the draws newer than the newest stored one. --game\n"
@@ -65,7 +70,8 @@ public:
             report = session.importBundledHistory(gameName ? game(*gameName) : session.options().game());
         } else {
             context.dialogs().setNextFile(file);
-            report = importDrawFile(session.database(), session.history(), context.dialogs(), session.dataFolder());
+            report = importDrawFile(session.database(), session.history(), context.dialogs(), session.dataFolder(),
+                                    session.options().game());
         }
         if (!report.ok) {
             // A file that is not text is the user's; a failed store is the database's.
@@ -78,7 +84,15 @@ public:
         Document& doc = context.document();
         doc.set(QStringLiteral("added"), report.added);
         doc.set(QStringLiteral("skipped"), report.skipped);
+        doc.set(QStringLiteral("beforeNational"), report.beforeNational, QStringLiteral("before 2004-10-18"));
+        doc.set(QStringLiteral("renumbered"), static_cast<int>(report.renumbered.size()));
         doc.set(QStringLiteral("estimatedDates"), report.estimatedDates, QStringLiteral("estimated dates"));
+        if (!report.layout.isEmpty()) {
+            doc.set(QStringLiteral("layout"), report.layout);
+        }
+        if (!report.encoding.isEmpty()) {
+            doc.set(QStringLiteral("encoding"), report.encoding);
+        }
         if (report.added > 0) {
             doc.set(QStringLiteral("firstIssue"), report.firstIssue, QStringLiteral("first issue"));
             doc.set(QStringLiteral("lastIssue"), report.lastIssue, QStringLiteral("last issue"));

@@ -16,10 +16,12 @@ MainAssembly::MainAssembly(Session& session, SettingsStore& settings) : m_window
     MainWindow& window = *m_window;
     const MainWindow::Buttons& buttons = window.buttons();
     // Draws and formulas in and out: the online updates, the file imports and the text exports.
-    new HistoryTransferCommands(
-        session, settings,
-        {.onlineUpdate = buttons.onlineUpdate, .exportText = buttons.exportText, .settingsMenu = window.settingsMenu()},
-        &window);
+    new HistoryTransferCommands(session, settings,
+                                {.onlineUpdate = buttons.onlineUpdate,
+                                 .exportText = buttons.exportText,
+                                 .settingsMenu = window.settingsMenu(),
+                                 .statusBar = window.statusBar()},
+                                &window);
     new FormulaTextCommands(session, settings,
                             {.importText = buttons.importFormulaText,
                              .updateOnline = buttons.onlineFormula,

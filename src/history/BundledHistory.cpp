@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 
 namespace korvel {
 
@@ -17,12 +16,6 @@ namespace {
 QString fullIssue(const QString& issue)
 {
     return issue.size() == 5 ? QStringLiteral("20") + issue : issue;
-}
-
-QStringList textLines(const QString& text)
-{
-    static const QRegularExpression breaks(QStringLiteral("\r\n|\n|\r"));
-    return text.split(breaks);
 }
 
 } // namespace
@@ -41,6 +34,7 @@ QStringList bundledHistoryFolders()
 BundledHistory loadBundledHistory(int game, const QStringList& folders)
 {
     BundledHistory b;
+    b.game = game;
     const QString name = bundledHistoryFileName(game);
     for (const QString& folder : folders) {
         const QString candidate = QDir(folder).filePath(name);
@@ -69,8 +63,9 @@ BundledHistory loadBundledHistory(int game, const QStringList& folders)
         b.error = QStringLiteral("随程序提供的历史号码文件 %1 已损坏（不是文本文件）").arg(shownPath);
         return b;
     }
-    std::vector<RejectedDrawLine> rejected;
-    const std::vector<DrawFileLine> lines = parseDrawFile(textLines(*text), rejected);
+    const DrawFileRead read = readDrawLines(splitLines(*text));
+    const std::vector<DrawFileLine>& lines = read.lines;
+    const std::vector<RejectedDrawLine>& rejected = read.rejected;
     if (!rejected.empty()) {
         b.error = QStringLiteral("随程序提供的历史号码文件 %1 已损坏（第 %2 行：%3）")
                       .arg(shownPath)
@@ -107,19 +102,28 @@ DrawFileReport importBundledDraws(Database& db, HistoryStore& store, const Bundl
     }
     const SnapshotPtr history = store.snapshot();
     if (history->empty()) {
-        return importDrawText(db, store, bundled.text);
+        return importDrawText(db, store, bundled.text, bundled.game);
     }
     // Only what follows the newest stored draw: the older lines would be refused one by one as lying
     // before it, and the stored ones are the user's.
     const QString newest = fullIssue(history->issue(history->size() - 1));
-    std::vector<RejectedDrawLine> rejected;
     QStringList newer;
-    for (const DrawFileLine& line : parseDrawFile(textLines(bundled.text), rejected)) {
+    int older = 0;
+    for (const DrawFileLine& line : readDrawLines(splitLines(bundled.text)).lines) {
         if (fullIssue(line.issue) > newest) {
             newer << line.text;
+        } else {
+            ++older;
         }
     }
-    return importDrawText(db, store, newer.join(QLatin1Char('\n')));
+    if (newer.isEmpty()) {
+        // Nothing newer: the history is up to the shipped one, which is no failure.
+        DrawFileReport report;
+        report.ok = true;
+        report.skipped = older;
+        return report;
+    }
+    return importDrawText(db, store, newer.join(QLatin1Char('\n')), bundled.game);
 }
 
 QString bundledImportTitle()

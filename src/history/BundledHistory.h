@@ -22,6 +22,7 @@ QStringList bundledHistoryFolders();
 
 // A bundled file, read and checked whole before anything is stored from it.
 struct BundledHistory {
+    int game = 0;      // `GsZl` of the file
     QString path;      // the file found (empty when none was)
     QString text;      // its decoded text
     int draws = 0;     // lines of draws

@@ -8,8 +8,7 @@
 
 namespace korvel {
 
-BatchResult storeDraws(Database& db, HistoryStore& store, const std::vector<HistoryStore::NewDraw>& draws,
-                       bool deleteAllFirst)
+BatchResult storeDraws(Database& db, HistoryStore& store, const std::vector<HistoryStore::NewDraw>& draws)
 {
     BatchResult result;
     if (!db.isOpen()) {
@@ -19,12 +18,6 @@ BatchResult storeDraws(Database& db, HistoryStore& store, const std::vector<Hist
     try {
         // The store's own writes join this transaction.
         SQLite::Transaction tx(db.sql());
-        if (deleteAllFirst) {
-            result.deleted = store.Delrec();
-            if (result.deleted < 0) {
-                throw std::runtime_error(store.lastError().toStdString());
-            }
-        }
         if (store.appendRows(draws) != HistoryStore::AppendResult::Stored) {
             throw std::runtime_error(store.lastError().toStdString());
         }

@@ -55,7 +55,7 @@ TEST_F(MainAssemblyTest, TheProgramsWindowHasEveryCommandAttached)
     ASSERT_NE(import, nullptr);
     EXPECT_TRUE(import->isEnabled());
 
-    for (const char* name : {"actionChartHost", "actionFormulaServer"}) {
+    for (const char* name : {"actionSourceSettings", "actionVerifyHistory", "actionFormulaServer"}) {
         auto* action = m_window->settingsMenu()->findChild<QAction*>(QString::fromLatin1(name));
         ASSERT_NE(action, nullptr) << name;
         EXPECT_TRUE(m_window->settingsMenu()->actions().contains(action)) << name;
@@ -78,11 +78,12 @@ TEST_F(MainAssemblyTest, ACommandObjectShortOfAControlRefusesToBeBuilt)
     const MainWindow::Buttons& b = w.buttons();
 
     using Transfer = HistoryTransferCommands::Controls;
-    const Transfer transfer{b.onlineUpdate, b.exportText, w.settingsMenu()};
+    const Transfer transfer{b.onlineUpdate, b.exportText, w.settingsMenu(), w.statusBar()};
     const auto buildTransfer = [&](const Transfer& c) { new HistoryTransferCommands(*m_session, *m_settings, c, &w); };
     expectRefusedWithout(transfer, &Transfer::onlineUpdate, "onlineUpdate", buildTransfer);
     expectRefusedWithout(transfer, &Transfer::exportText, "exportText", buildTransfer);
     expectRefusedWithout(transfer, &Transfer::settingsMenu, "settingsMenu", buildTransfer);
+    expectRefusedWithout(transfer, &Transfer::statusBar, "statusBar", buildTransfer);
 
     using Text = FormulaTextCommands::Controls;
     const Text text{b.importFormulaText, b.onlineFormula,  b.exportAllKinds,

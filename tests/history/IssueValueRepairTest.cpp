@@ -94,7 +94,7 @@ TEST_F(IssueValueRepairTest, RepairRewritesTheFourIssueValuesOfRowsStoredByTheMo
         rows.push_back({d.issue, computeDrawParameters(now, previous, when)});
         previous = now;
     }
-    ASSERT_TRUE(storeDraws(m_db, m_store, rows, false).ok);
+    ASSERT_TRUE(storeDraws(m_db, m_store, rows).ok);
     EXPECT_EQ(issueValuesOf(*m_store.snapshot(), QStringLiteral("2016359")), (IssueValues{2, 2, 1, 1}));
 
     const IssueRepairResult repaired = repairIssueValues(m_db, m_store);

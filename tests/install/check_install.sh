@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build tree into a temporary prefix and checks what a user gets: both programs answer
-# --version, korvel without a display says so in one line, the desktop entry is valid, the icon and the
-# bundled histories are in place, and korvel-cli finds the bundled histories from the installed tree.
+# --version, korvel without a display says so in one line, the desktop entry is valid, the icon, the
+# bundled histories and the systemd user units of the daily update are in place, and korvel-cli finds the
+# bundled histories from the installed tree.
 # Usage: check_install.sh BUILD_DIR VERSION
 set -euo pipefail
 build="$1"
@@ -44,6 +45,24 @@ if command -v desktop-file-validate >/dev/null; then
 else
     echo "check_install: desktop-file-validate not installed, entry not validated" >&2
 fi
+
+# The daily update: the user service runs this prefix's korvel-cli, the timer fires at 21:45 Beijing time.
+service="$prefix/share/systemd/user/korvel-update.service"
+timer="$prefix/share/systemd/user/korvel-update.timer"
+[ -s "$service" ] && [ -s "$timer" ] || fail "missing systemd user units"
+grep -qx "ExecStart=$prefix/bin/korvel-cli history update" "$service" || fail "service: $(grep ExecStart "$service")"
+grep -qx "Type=oneshot" "$service" || fail "service type"
+grep -qx 'OnCalendar=\*-\*-\* 21:45:00 Asia/Shanghai' "$timer" && grep -qx "Persistent=true" "$timer" &&
+    grep -qx "WantedBy=timers.target" "$timer" || fail "timer fields"
+if command -v systemd-analyze >/dev/null; then
+    systemd-analyze calendar '*-*-* 21:45:00 Asia/Shanghai' >/dev/null || fail "timer calendar"
+    mkdir -m 700 "$work/runtime" # the user manager's runtime folder, which a build machine may not have
+    XDG_RUNTIME_DIR="$work/runtime" systemd-analyze verify --user "$service" "$timer" >"$work/verify" 2>&1 ||
+        fail "systemd-analyze: $(cat "$work/verify")"
+else
+    echo "check_install: systemd-analyze not installed, units not verified" >&2
+fi
+"$prefix/bin/korvel-cli" history update --help | grep -q -- "--source official|chart|text" || fail "history update --help"
 
 # The installed korvel-cli reads the bundled histories from PREFIX/share/korvel.
 cli() { "$prefix/bin/korvel-cli" --data-dir "$work/$1" --settings "$work/$1.ini" --json "${@:2}"; }

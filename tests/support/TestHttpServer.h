@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QTcpServer>
@@ -21,7 +23,10 @@ public:
     struct Request {
         QString method;
         QString target; // path and query as sent ("/zst/sd/?lotId=...")
+        QList<QPair<QByteArray, QByteArray>> headers;
         QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1") + target); }
+        // The value of a header (case-insensitive name), empty when it was not sent.
+        QByteArray header(const QByteArray& name) const;
     };
 
     struct Response {
@@ -30,6 +35,8 @@ public:
         QByteArray contentType = "text/html; charset=utf-8";
         QByteArray body;
         Behaviour behaviour = Behaviour::Normal;
+        QList<QPair<QByteArray, QByteArray>> headers; // more header lines ("Set-Cookie", ...)
+        int delayMs = 0;                              // the answer starts this long after the request
     };
 
     using Handler = std::function<Response(const Request&)>;
@@ -39,6 +46,7 @@ public:
     bool listen();
     QString baseUrl() const; // "http://127.0.0.1:<port>"
     const QStringList& targets() const { return m_targets; }
+    const QList<Request>& requests() const { return m_requests; }
 
 private:
     void onConnection();
@@ -46,6 +54,7 @@ private:
     QTcpServer m_server;
     Handler m_handler;
     QStringList m_targets;
+    QList<Request> m_requests;
 };
 
 } // namespace korvel::test

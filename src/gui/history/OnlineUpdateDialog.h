@@ -6,9 +6,9 @@ namespace korvel {
 
 class OnlineHistoryUpdate;
 
-// The progress of an online history update: one step per results page, the year being fetched, and a
-// cancel button that stops the download (nothing is stored then). Opens when the update starts and closes
-// itself when it finishes; the update must outlive the dialog's run.
+// The progress of an online history update: the source being read and its page, and a cancel button that
+// stops the download (nothing is stored then). Opens when the update starts and closes itself when it
+// finishes; the update must outlive the dialog's run.
 class OnlineUpdateDialog : public QProgressDialog {
     Q_OBJECT
 public:
@@ -16,6 +16,7 @@ public:
 
 private:
     OnlineHistoryUpdate& m_update;
+    QString m_source;
 };
 
 } // namespace korvel

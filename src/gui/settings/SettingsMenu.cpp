@@ -37,6 +37,7 @@ SettingsMenu::SettingsMenu(Session& session, QWidget* parent)
 
     m_searchYears = addAction(QStringLiteral("历史号码更新检索年数设置(&D)"));
     m_searchYears->setObjectName(QStringLiteral("actionSearchYears"));
+    m_searchYears->setToolTip(QStringLiteral("历史号码为空时，在线更新从几年前开始下载（更新只添加号码，从不删除）"));
     onTrigger(m_searchYears, [this] { m_session.askSearchYears(); });
 
     m_gameMenu = addMenu(QStringLiteral("彩种选择"));

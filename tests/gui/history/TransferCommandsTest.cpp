@@ -100,23 +100,14 @@ TEST_F(TransferCommandsTest, OnlineCommandsAskFirstAndStopWhenTheUserDeclines)
     EXPECT_EQ(m_dialogs.messages()[0].title, QStringLiteral("在线更新"));
     EXPECT_EQ(m_dialogs.messages()[0].buttons, Dialogs::Buttons::OkCancel);
 
-    // No chart site set yet: it is asked for; cancelling ends the command with the history untouched.
-    m_dialogs.answerMessage(Dialogs::Answer::Ok);
-    m_dialogs.cancelInput();
-    QTest::mouseClick(online, Qt::LeftButton);
-    EXPECT_EQ(m_dialogs.inputs().size(), 1u);
-    EXPECT_EQ(m_session->snapshot()->size(), 3);
-
     m_dialogs.answerMessage(Dialogs::Answer::Cancel);
     QTest::mouseClick(child<QPushButton>(QStringLiteral("onlineFormulaButton")), Qt::LeftButton);
     EXPECT_EQ(m_dialogs.messages().back().title, QStringLiteral("公式在线更新：替换全部公式"));
     EXPECT_TRUE(m_dialogs.allAnswered());
+    EXPECT_EQ(m_session->snapshot()->size(), 3);
 
-    // Both addresses can be set from the "设置" menu.
-    m_dialogs.answerInput(QStringLiteral("http://chart.example.com"));
-    triggerAction(QStringLiteral("actionChartHost"));
-    EXPECT_EQ(m_settings->value(QStringLiteral("IniSetting"), QStringLiteral("ChartHost")),
-              QStringLiteral("http://chart.example.com"));
+    // The formula server's address can be set from the "设置" menu (the draw sources have their own page,
+    // SourceSettingsTest).
     m_dialogs.answerInput(QStringLiteral("http://www.example.com"));
     triggerAction(QStringLiteral("actionFormulaServer"));
     EXPECT_EQ(m_settings->value(QStringLiteral("IniSetting"), QStringLiteral("FormulaServer")),

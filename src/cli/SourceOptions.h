@@ -1,0 +1,31 @@
+#pragma once
+
+#include "history/DrawSources.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace korvel {
+class Session;
+}
+
+namespace korvel::cli {
+
+class Arguments;
+
+// --source official|chart|text and --url URL of `history update` and `history verify`.
+struct SourceOptions {
+    std::optional<SourceReader> reader;
+    QString url;
+};
+
+SourceOptions takeSourceOptions(Arguments& args);
+// The sources of the run from the game's list in the settings (history/OnlineUpdate.h chooseSources); a
+// usage error when none is left.
+std::vector<DrawSource> chosenSources(const SourceOptions& options, Session& session, const QString& command);
+
+extern const char* const kSourceOptionsHelp;
+
+} // namespace korvel::cli
