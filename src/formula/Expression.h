@@ -77,6 +77,13 @@ private:
 // each with its own scratch (or the thread-local default).
 class Expression {
 public:
+    // What the compiler takes: a text of at most kMaxLength characters, in which parentheses, functions and
+    // unary signs nest at most kMaxDepth deep. A text beyond either is refused (not ok, tooLarge()) with a
+    // message that says so, never compiled: the compiler descends one level per nesting, and without a limit a
+    // deep enough text (thousands of "(" or of "-") would exhaust the stack.
+    static constexpr qsizetype kMaxLength = 10000;
+    static constexpr int kMaxDepth = 100;
+
     Expression() = default; // an empty expression: not ok
     static Expression compile(const QString& gongshi);
 
@@ -86,6 +93,8 @@ public:
     const QString& error() const { return m_error; }
     // The text that was not understood ("LTW", "^", ...), empty when ok() or when the expression is empty.
     const QString& errorPart() const { return m_errorPart; }
+    // True when the text was refused for its length or its nesting (see kMaxLength, kMaxDepth).
+    bool tooLarge() const { return m_tooLarge; }
     const QString& text() const { return m_text; }
 
     // The columns the expression names, each once, in order of first appearance (a column inside a part
@@ -160,6 +169,7 @@ private:
     QString m_error;
     QString m_errorPart;
     bool m_ok = false;
+    bool m_tooLarge = false;
     int m_maxLag = 0;
     // Below this magnitude every product, quotient and constant leaves all values of the tree exact in doubles.
     double m_exactLimit = 0.0;

@@ -18,6 +18,14 @@ public:
     {
         Expression e;
         e.m_text = m_text;
+        if (m_text.size() > Expression::kMaxLength) {
+            // Refused before any work: no real formula comes near, and a longer text would only cost time.
+            e.m_error = QStringLiteral("公式太长（%1 个字符），一条公式最多 %2 个字符")
+                            .arg(m_text.size())
+                            .arg(Expression::kMaxLength);
+            e.m_tooLarge = true;
+            return e;
+        }
         tokenize();
         if (m_failed) {
             return fail(std::move(e));
@@ -94,8 +102,23 @@ private:
     {
         e.m_error = m_error;
         e.m_errorPart = m_errorPart;
+        e.m_tooLarge = m_tooDeep;
         return e;
     }
+
+    // Every parenthesis, function and sign the parser descends into is one level of its recursion; the
+    // levels are limited, so that no text can exhaust the stack (of any thread that compiles).
+    bool enter(const Token& at)
+    {
+        if (++m_depth > Expression::kMaxDepth) {
+            m_tooDeep = !m_failed;
+            setError(at.text,
+                     QStringLiteral("公式嵌套太深：括号、函数和正负号最多嵌套 %1 层").arg(Expression::kMaxDepth));
+            return false;
+        }
+        return true;
+    }
+    void leave() { --m_depth; }
 
     void setError(const QString& part, const QString& message)
     {
@@ -266,8 +289,11 @@ private:
             return -1;
         }
         if (peek().kind == Tok::Minus) {
-            next();
+            if (!enter(next())) {
+                return -1;
+            }
             const int operand = parseUnary();
+            leave();
             if (m_failed) {
                 return -1;
             }
@@ -283,8 +309,12 @@ private:
             return push(n);
         }
         if (peek().kind == Tok::Plus) {
-            next();
-            return parseUnary();
+            if (!enter(next())) {
+                return -1;
+            }
+            const int operand = parseUnary();
+            leave();
+            return operand;
         }
         return parsePrimary();
     }
@@ -312,13 +342,21 @@ private:
             return push(n);
         }
         case Tok::Open: {
-            next();
-            return parenthesised();
+            if (!enter(next())) {
+                return -1;
+            }
+            const int inner = parenthesised();
+            leave();
+            return inner;
         }
         case Tok::Function: {
+            if (!enter(t)) {
+                return -1;
+            }
             const Op op = next().function;
             next(); // the opening parenthesis
             const int operand = parenthesised();
+            leave();
             if (m_failed) {
                 return -1;
             }
@@ -437,14 +475,14 @@ private:
         return push(n);
     }
 
-    // First node index of the subtree rooted at `index` (post-order: a subtree is a contiguous range).
+    // First node index of the subtree rooted at `index` (post-order: a subtree is a contiguous range, and
+    // its first node is reached by following the left children).
     int firstNodeOf(int index) const
     {
-        const Node& n = m_nodes[static_cast<std::size_t>(index)];
-        if (n.left < 0) {
-            return index;
+        while (m_nodes[static_cast<std::size_t>(index)].left >= 0) {
+            index = m_nodes[static_cast<std::size_t>(index)].left;
         }
-        return firstNodeOf(n.left);
+        return index;
     }
 
     static double apply(Op op, double a, double b)
@@ -473,6 +511,8 @@ private:
     std::vector<Node> m_nodes;
     std::vector<Param> m_columns;
     int m_maxLag = 0;
+    int m_depth = 0;
+    bool m_tooDeep = false;
     bool m_failed = false;
     QString m_error;
     QString m_errorPart;

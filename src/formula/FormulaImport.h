@@ -32,7 +32,9 @@ struct FormulaTextLine {
     enum class Outcome {
         Blank,        // empty after the cut and trim
         Skipped,      // too short to take apart, or its expression translates to nothing
-        Unrecognised, // a character outside the formula alphabet, or the kind 个位通选 that has no table
+        Unrecognised, // a character outside the formula alphabet, the kind 个位通选 that has no table, or a line
+                      // longer (kMaxFormulaLineLength) or an expression larger than the engine takes
+                      // (Expression::kMaxLength, kMaxDepth)
         Recognised,   // goes to its table
     };
     int number = 0; // 1-based line number in the file
@@ -41,8 +43,9 @@ struct FormulaTextLine {
     QString gongshiCN;
     bool kill = true;
     FormulaKind kind;
-    // The line of `无法识别公式.txt`: the translated expression (words no row matched still in it), or
-    // for a kind without a table the whole formula text.
+    // The line of `无法识别公式.txt`: the translated expression (words no row matched still in it), for
+    // a kind without a table the whole formula text, and for a line or expression too large its start and
+    // end with the reason ("L1A+…+L2A（公式太长（…））").
     QString reportText;
 };
 

@@ -109,10 +109,61 @@ void AsReplace(QString& text, const QString& find, const QString& replacement)
         }
         return;
     }
-    for (qsizetype at = text.indexOf(find, 0, Qt::CaseSensitive); at >= 0;
-         at = text.indexOf(find, 0, Qt::CaseSensitive)) {
-        text.replace(at, find.size(), replacement);
+    const qsizetype first = text.indexOf(find, 0, Qt::CaseSensitive);
+    if (first < 0) {
+        return;
     }
+    // One pass instead of a search from the start after every replacement (quadratic on a long line), with
+    // the same result. The text is read into `out`, which never holds an occurrence, so the first occurrence
+    // of the whole text (out + what is still to read) is the first one to end: it is found the moment its
+    // last character is read. It is replaced by putting the replacement back in front of what is still to
+    // read, as its characters may complete an occurrence with those before or after them, exactly as the
+    // search from the start would find it. Where the last m - 1 characters read came from the text as
+    // given, the next occurrence is an occurrence of the text itself, which indexOf finds.
+    const qsizetype n = text.size();
+    const qsizetype m = find.size();
+    const QStringView given(text);
+    const QStringView pattern(find);
+    const QChar last = find.back();
+    QString out;
+    out.reserve(n);
+    out.append(given.first(first));
+    std::vector<QChar> pending; // read before the rest of the text, last first
+    qsizetype next = first;
+    qsizetype fromText = m; // characters read from the text since the last replacement
+    for (;;) {
+        if (pending.empty()) {
+            if (fromText >= m - 1) {
+                const qsizetype at = text.indexOf(find, std::max<qsizetype>(next - (m - 1), 0), Qt::CaseSensitive);
+                const qsizetype upTo = at < 0 ? n : at;
+                if (upTo > next) {
+                    out.append(given.mid(next, upTo - next));
+                    next = upTo;
+                }
+            }
+            if (next >= n) {
+                break;
+            }
+        }
+        QChar c;
+        if (!pending.empty()) {
+            c = pending.back();
+            pending.pop_back();
+            fromText = 0;
+        } else {
+            c = text[next++];
+            ++fromText;
+        }
+        out.append(c);
+        if (c == last && out.size() >= m && QStringView(out).last(m) == pattern) {
+            out.chop(m);
+            for (qsizetype k = replacement.size(); k-- > 0;) {
+                pending.push_back(replacement[k]);
+            }
+            fromText = 0;
+        }
+    }
+    text = std::move(out);
 }
 
 const std::vector<WordCode>& parameterWordTable()
@@ -171,6 +222,11 @@ QString markEarlierDraws(const QString& text)
     out.reserve(text.size() + 8);
     qsizetype i = 0;
     while (i < text.size()) {
+        if (text[i] != QChar(u'上') && text[i] != QChar(u'前')) {
+            out += text[i]; // no prefix starts here
+            ++i;
+            continue;
+        }
         const auto [lag, length] = earlierDrawPrefix(text, i);
         const qsizetype word = lag > 0 ? parameterWordAt(text, i + length) : 0;
         if (word > 0) {
@@ -211,6 +267,20 @@ QString TranslateWords(const QString& expression)
     return text.trimmed();
 }
 
+QString shortFormulaText(const QString& text, qsizetype at)
+{
+    if (text.size() <= at) {
+        return text;
+    }
+    const qsizetype tail = at / 3;
+    return text.first(at - tail - 1) + QChar(u'…') + text.last(tail);
+}
+
+QString formulaTooLongText(qsizetype characters)
+{
+    return QStringLiteral("公式太长（%1 个字符），一条公式最多 %2 个字符").arg(characters).arg(kMaxFormulaLineLength);
+}
+
 ParsedFormula ParseFormulaText(const QString& line, const FormulaKind& currentKind, bool currentKill)
 {
     ParsedFormula r;
@@ -221,8 +291,16 @@ ParsedFormula ParseFormulaText(const QString& line, const FormulaKind& currentKi
         return r;
     }
     const QString s = line.trimmed();
-    r.gongshiCN = s;
     r.bolKill = currentKill;
+    if (s.size() > kMaxFormulaLineLength) {
+        // Longer than any real formula: refused before the translation, which would only cost time.
+        r.status = ParseStatus::TooLong;
+        r.gongshiCN = shortFormulaText(s);
+        r.messageText = QStringLiteral("%1，没有添加：\n%2").arg(formulaTooLongText(s.size()), r.gongshiCN);
+        r.messageTitle = QStringLiteral("添加公式失败");
+        return r;
+    }
+    r.gongshiCN = s;
 
     QString expression;
     QString positionWord;

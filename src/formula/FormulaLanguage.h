@@ -17,8 +17,10 @@ namespace korvel {
 // compared exactly (case-sensitive).
 QString sReplace(const QString& text, const QString& find, const QString& replacement);
 
-// Replaces every occurrence in place: repeatedly replaces the first remaining occurrence until none is left.
-// `replacement` must not contain `find` (the repetition would not end); an empty `find` leaves the text as
+// Replaces every occurrence in place: the result of repeatedly replacing the first remaining occurrence until
+// none is left (an occurrence the replacement completes with the text around it is replaced as well), in
+// time linear in the length of the text and of what is replaced. `replacement` must not contain `find` (the
+// repetition would not end: such a call replaces every occurrence once); an empty `find` leaves the text as
 // it is.
 void AsReplace(QString& text, const QString& find, const QString& replacement);
 
@@ -41,17 +43,25 @@ QString TranslateWords(const QString& expression);
 // 上期号合, 重上期号, 同上期数) and a prefix before anything else stay as they are.
 QString markEarlierDraws(const QString& text);
 
+// The longest formula line taken (the whole line, trimmed); real formulas stay far below.
+inline constexpr qsizetype kMaxFormulaLineLength = 10000;
+// "公式太长（N 个字符），一条公式最多 10000 个字符".
+QString formulaTooLongText(qsizetype characters);
+// A formula text for a message: as it is up to `at` characters, else its start and its end around "…".
+QString shortFormulaText(const QString& text, qsizetype at = 80);
+
 enum class ParseStatus {
     Ok,         // gongshi, gongshiCN, bolKill and kind are set
     EmptyInput, // the input was empty: "请在左边文本框输入需要添加的公式" / "添加公式失败"
     Unreadable, // the line is too short for its form: "公式文本文件中含有无法识别公式，无法添加到软件" / "无法识别公式"
     NoSuchTable, // the line names 个位通选, which has no table: nothing is stored and nothing is shown
+    TooLong,     // longer than kMaxFormulaLineLength: "公式太长（…）…" / "添加公式失败"; not translated
 };
 
 struct ParsedFormula {
     ParseStatus status = ParseStatus::Ok;
     QString gongshi;   // translated expression (may be empty: "=下期杀 百位单选")
-    QString gongshiCN; // the whole line, trimmed
+    QString gongshiCN; // the whole line, trimmed (TooLong: shortened for messages)
     bool bolKill = true;
     FormulaKind kind; // the table the formula goes to (valid when status is Ok)
 
@@ -59,7 +69,7 @@ struct ParsedFormula {
     std::optional<int> namedPosition; // position word recognised in the line (1, 2, 3)
     std::optional<Play> namedPlay;    // play word recognised in the line
 
-    // Message box of a failure (EmptyInput, Unreadable); both empty otherwise.
+    // Message box of a failure (EmptyInput, Unreadable, TooLong); both empty otherwise.
     QString messageText;
     QString messageTitle;
 

@@ -2,6 +2,7 @@
 // database; the import decides and stores afterwards (FormulaImportPlan, FormulaImport).
 #include "formula/FormulaImport.h"
 
+#include "formula/Expression.h"
 #include "formula/FormulaLanguage.h"
 #include "platform/TextCodec.h"
 
@@ -23,6 +24,21 @@ bool isRecognisedExpression(const QString& gongshi)
     }
     return true;
 }
+
+namespace {
+
+// Why the engine refuses the expression for its size, or empty. Each level of nesting takes a character at
+// least, so a text of at most kMaxDepth characters is within both limits and needs no compiling.
+QString sizeError(const QString& gongshi)
+{
+    if (gongshi.size() <= Expression::kMaxDepth) {
+        return {};
+    }
+    const Expression e = Expression::compile(gongshi);
+    return e.tooLarge() ? e.error() : QString();
+}
+
+} // namespace
 
 FormulaTextLine readFormulaLine(const QString& line, FormulaKind& currentKind, bool& currentKill)
 {
@@ -57,6 +73,11 @@ FormulaTextLine readFormulaLine(const QString& line, FormulaKind& currentKind, b
         out.outcome = FormulaTextLine::Outcome::Unrecognised;
         out.reportText = parsed.gongshiCN;
         return out;
+    case ParseStatus::TooLong:
+        // Not even translated: the report says why, with the line's start and end.
+        out.outcome = FormulaTextLine::Outcome::Unrecognised;
+        out.reportText = QStringLiteral("%1（%2）").arg(parsed.gongshiCN, formulaTooLongText(text.size()));
+        return out;
     case ParseStatus::Ok:
         break;
     }
@@ -68,6 +89,10 @@ FormulaTextLine readFormulaLine(const QString& line, FormulaKind& currentKind, b
     } else if (!isRecognisedExpression(parsed.gongshi)) {
         out.outcome = FormulaTextLine::Outcome::Unrecognised;
         out.reportText = parsed.gongshi;
+    } else if (const QString tooLarge = sizeError(parsed.gongshi); !tooLarge.isEmpty()) {
+        // Longer or deeper than the engine takes: never stored, so that no stored formula is beyond it.
+        out.outcome = FormulaTextLine::Outcome::Unrecognised;
+        out.reportText = QStringLiteral("%1（%2）").arg(shortFormulaText(parsed.gongshi), tooLarge);
     } else {
         out.outcome = FormulaTextLine::Outcome::Recognised;
     }

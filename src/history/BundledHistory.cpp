@@ -79,11 +79,14 @@ BundledHistory loadBundledHistory(int game, const QStringList& folders)
     }
     // A shipped history is written in issue order; anything else means the file was cut or mixed.
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        if (fullIssue(lines[i].issue) <= fullIssue(lines[i - 1].issue)) {
-            b.error = QStringLiteral("随程序提供的历史号码文件 %1 已损坏（第 %2 行：期号 %3 不在上一行之后）")
+        const QString issue = fullIssue(lines[i].issue);
+        const QString before = fullIssue(lines[i - 1].issue);
+        if (issue <= before) {
+            b.error = QStringLiteral("随程序提供的历史号码文件 %1 已损坏（第 %2 行：期号 %3 %4）")
                           .arg(shownPath)
                           .arg(lines[i].number)
-                          .arg(lines[i].issue);
+                          .arg(lines[i].issue,
+                               issue == before ? QStringLiteral("与上一行重复") : QStringLiteral("不在上一行之后"));
             return b;
         }
     }

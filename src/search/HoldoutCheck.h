@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 namespace korvel {
@@ -47,5 +48,11 @@ SnapshotPtr heldOutSnapshot(const SnapshotPtr& full, int heldOut);
 // generator seeded with `seed`; issues and dates are kept and all parameters recomputed from the new digits
 // (the previous draw's parameters from the previous random draw). The same seed gives the same copy.
 HistorySnapshot randomDigitsSnapshot(const HistorySnapshot& history, std::uint64_t seed);
+// The seed of the control's random digits after a run seeded with `runSeed`: a sequence of its own,
+// unrelated to the candidates'.
+inline std::uint64_t controlDigitsSeed(std::uint64_t runSeed)
+{
+    return runSeed ^ 0xD1B54A32D192ED03ull;
+}
 
 } // namespace korvel

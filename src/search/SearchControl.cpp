@@ -7,11 +7,6 @@
 
 namespace korvel {
 
-namespace {
-// The random digits of the control come from their own sequence, unrelated to the candidates'.
-constexpr std::uint64_t kControlDigitsSalt = 0xD1B54A32D192ED03ull;
-} // namespace
-
 bool SearchSession::prepareHoldout(const SnapshotPtr& full)
 {
     m_holdoutCheck.reset();
@@ -57,7 +52,7 @@ bool SearchSession::startControl()
         return false;
     }
     const auto random = std::make_shared<const HistorySnapshot>(
-        randomDigitsSnapshot(*full, m_lastManual.start.seed() ^ kControlDigitsSalt));
+        randomDigitsSnapshot(*full, controlDigitsSeed(m_lastManual.start.seed())));
     const FigureSettings settings = m_host.figureSettings();
     auto data = std::make_shared<const KernelData>(*heldOutSnapshot(random, m_lastManual.holdout), settings.windowDraws,
                                                    settings.weighted, m_lastManual.rule.maxLag);

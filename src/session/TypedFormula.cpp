@@ -23,6 +23,10 @@ TypedFormulaResult AddTypedFormula(const QString& input, const FormulaKind& curr
     case ParseStatus::NoSuchTable:
         result.status = Status::NoSuchTable;
         return result;
+    case ParseStatus::TooLong:
+        dialogs.message(parsed.messageTitle, parsed.messageText, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        result.status = Status::NotComputable;
+        return result;
     case ParseStatus::Ok:
         break;
     }
@@ -30,11 +34,11 @@ TypedFormulaResult AddTypedFormula(const QString& input, const FormulaKind& curr
     // A formula that cannot be computed would only ever count misses: say what is wrong instead of storing it.
     const Expression expression = Expression::compile(parsed.gongshi);
     if (!expression.ok()) {
-        dialogs.message(
-            QStringLiteral("添加公式失败"),
-            QStringLiteral("公式「%1」无法计算：%2。\n公式没有添加，请修改后重新添加。")
-                .arg(parsed.gongshiCN, inTypedWords(expression.error(), parsed.gongshiCN, expression.errorPart())),
-            Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        dialogs.message(QStringLiteral("添加公式失败"),
+                        QStringLiteral("公式「%1」无法计算：%2。\n公式没有添加，请修改后重新添加。")
+                            .arg(shortFormulaText(parsed.gongshiCN),
+                                 inTypedWords(expression.error(), parsed.gongshiCN, expression.errorPart())),
+                        Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         result.status = Status::NotComputable;
         return result;
     }

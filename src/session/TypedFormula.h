@@ -17,7 +17,8 @@ struct TypedFormulaResult {
         EmptyInput,    // told: "请在左边文本框输入需要添加的公式"
         Unreadable,    // told: "公式文本文件中含有无法识别公式，无法添加到软件"
         NoSuchTable,   // the line names 个位通选: nothing stored, nothing told
-        NotComputable, // told which part of the expression is not understood; nothing stored
+        NotComputable, // told which part of the expression is not understood, or that the line is longer
+                       // or nests deeper than the engine takes; nothing stored
         StoreFailed,   // the database refused the row (told)
     };
     Status status = Status::EmptyInput;

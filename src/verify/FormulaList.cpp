@@ -3,6 +3,7 @@
 // The formula list's rows: reading a table, appending, deleting one formula and clearing. The selection
 // commands are in FormulaListSelection.cpp, the statistics pass in FormulaListFigures.cpp, the cell texts
 // in FormulaListText.cpp.
+#include "formula/FormulaLanguage.h"
 #include "platform/Dialogs.h"
 
 #include <algorithm>
@@ -79,6 +80,47 @@ void FormulaList::load(bool keepFlags)
         }
     }
     emit rebuilt();
+    tellUnevaluable();
+}
+
+void FormulaList::tellUnevaluable()
+{
+    // Each stored formula that cannot be compiled is named once while the list lives (a rebuild, a switch
+    // of kind and back say nothing new), so that the player learns of it and can delete it.
+    constexpr int kNamed = 5;
+    QStringList named;
+    int count = 0;
+    for (int r = 0; r < rowCount(); ++r) {
+        const FormulaListRow& x = row(r);
+        if (x.evaluable) {
+            continue;
+        }
+        const QString key = m_kind.tableName() + QChar(0x1F) +
+                            (x.formula.bolKill ? QLatin1Char('1') : QLatin1Char('0')) + QChar(0x1F) + x.formula.gongshi;
+        if (!m_toldUnevaluable.insert(key).second) {
+            continue;
+        }
+        if (++count <= kNamed) {
+            named << QStringLiteral("第 %1 条「%2」：%3")
+                         .arg(r + 1)
+                         .arg(shortFormulaText(x.formula.gongshiCN.isEmpty() ? x.formula.gongshi : x.formula.gongshiCN,
+                                               60),
+                              x.error);
+        }
+    }
+    if (count == 0) {
+        return;
+    }
+    if (count > kNamed) {
+        named << QStringLiteral("……共 %1 条").arg(count);
+    }
+    m_dialogs.message(QStringLiteral("公式无法计算"),
+                      QStringLiteral("%1%2公式中有 %3 条无法计算，每一期都按错误计算，在列表中标为“无法计算”，"
+                                     "可以删除：\n%4")
+                          .arg(m_kind.label(), senseWord(m_kill))
+                          .arg(count)
+                          .arg(named.join(QLatin1Char('\n'))),
+                      Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
 }
 
 int FormulaList::appendFormula(const FormulaKind& kind, const QString& gongshi, const QString& gongshiCN, bool kill)

@@ -17,6 +17,7 @@
 #include <exception>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace korvel {
@@ -198,6 +199,8 @@ signals:
 
 private:
     void load(bool keepFlags);
+    // After a load: a message naming the rows that cannot be computed, each once while the list lives.
+    void tellUnevaluable();
     bool reportFailure(const std::exception& e);
     void reportFigureWriteFailure(const std::exception& e);
     bool deleteWhereFlag(bool flag);
@@ -216,7 +219,8 @@ private:
     std::vector<PerDrawColumn> m_perDraw;
     int m_perDrawRows = 0;
     std::vector<NextValueMark> m_marks;
-    std::unordered_map<int, int> m_rowOfIdx; // first row of each idx
+    std::unordered_map<int, int> m_rowOfIdx;       // first row of each idx
+    std::unordered_set<QString> m_toldUnevaluable; // table, sense and text of the formulas named so far
 };
 
 } // namespace korvel

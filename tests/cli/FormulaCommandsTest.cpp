@@ -130,6 +130,61 @@ TEST_F(FormulaCommandsTest, RefusedFormulasAreNotStored)
         2);
 }
 
+// Issue 24 item 18, the report's reproduction: a line of 30 000 "(", L1A, 30 000 ")" crashed the import
+// after storing it, and from then on every command on the data folder crashed while loading the formulas.
+TEST_F(FormulaCommandsTest, AFormulaTooLargeForTheEngineIsRefusedAndAStoredOneNeverStopsAStart)
+{
+    const QString deep =
+        QStringLiteral("(").repeated(30000) + QStringLiteral("L1A") + QStringLiteral(")").repeated(30000);
+    const QString line = deep + QStringLiteral("=下期杀 百位单选");
+    CliRun run = cliJson({QStringLiteral("formula"), QStringLiteral("import"),
+                          writeFile(QStringLiteral("deep.txt"), (line + QStringLiteral("\r\n")).toUtf8())});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(run.json().value(QStringLiteral("stored")).toInt(), 0);
+    EXPECT_EQ(run.json().value(QStringLiteral("unrecognised")).toInt(), 1);
+    run = add(line);
+    EXPECT_EQ(run.code, 2);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("公式太长（60012 个字符）"))) << run.err.left(300).toStdString();
+    EXPECT_LT(run.err.size(), 400);
+    run = add(QStringLiteral("(").repeated(4000) + QStringLiteral("百位码") + QStringLiteral(")").repeated(4000) +
+              QStringLiteral("=下期杀 百位单选"));
+    EXPECT_EQ(run.code, 2);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("嵌套太深"))) << run.err.left(300).toStdString();
+    for (const char* kind : {"1D", "2D", "3D", "2G", "3G"}) {
+        EXPECT_TRUE(list(QLatin1String(kind), QStringLiteral("kill")).isEmpty()) << kind;
+    }
+
+    // What an earlier version stored: the formula in every table, so that the list finds it whatever kind the
+    // window shows.
+    {
+        Database db;
+        ASSERT_NE(db.open(QDir(dataDir()).filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+                  Database::OpenResult::Failed);
+        FormulaStore store(db);
+        for (const FormulaKind& k : kAllKinds) {
+            store.appendFormula(k, QStringLiteral("L1A+1"), QStringLiteral("百位码+1"), true);
+            store.appendFormula(k, deep, line, true);
+        }
+    }
+    run = cli({QStringLiteral("history"), QStringLiteral("list")});
+    EXPECT_EQ(run.code, 0) << run.err.left(300).toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("公式无法计算"))) << run.err.left(300).toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("第 2 条"))) << run.err.left(300).toStdString();
+    EXPECT_TRUE(run.lines().contains(QStringLiteral("draws: 5"))) << run.out.toStdString();
+    const QJsonArray rows = list(QStringLiteral("3D"), QStringLiteral("kill"));
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[1].toObject().value(QStringLiteral("idx")).toInt(), 2);
+    run = cliJson({QStringLiteral("formula"), QStringLiteral("delete"), QStringLiteral("--kind"), QStringLiteral("3D"),
+                   QStringLiteral("--idx"), QStringLiteral("2")});
+    EXPECT_EQ(run.code, 0) << run.err.left(300).toStdString();
+    EXPECT_EQ(list(QStringLiteral("3D"), QStringLiteral("kill")).size(), 1);
+    run = cli({QStringLiteral("formula"), QStringLiteral("clear"), QStringLiteral("--yes")});
+    EXPECT_EQ(run.code, 0) << run.err.left(300).toStdString();
+    for (const char* kind : {"1D", "2D", "3D", "2G", "3G"}) {
+        EXPECT_TRUE(list(QLatin1String(kind), QStringLiteral("kill")).isEmpty()) << kind;
+    }
+}
+
 TEST_F(FormulaCommandsTest, DeleteRenumbersAndClearNeedsYes)
 {
     for (const char* text : {"[百位单选杀]百位码", "[百位单选杀]十位码", "[百位单选杀]个位码"}) {

@@ -160,6 +160,74 @@ TEST(EntryIssue, ADatabaseThatCannotBeUpgradedOpensReadOnlyAndUnchanged)
     EXPECT_EQ(check.execAndGet("SELECT count(*) FROM Gongshi3D").getInt(), 2);
 }
 
+// Issue 24 item 25: the upgrade adds the column to the five tables in one transaction. The fifth table
+// already holds a column of that name spelt in another case (SQLite names ignore case), so adding it
+// fails there: no table may be left upgraded, and the file opens read-only as it was.
+TEST(EntryIssue, AnUpgradeThatFailsOnTheFifthTableLeavesNoTableUpgraded)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("formula.mdb");
+    writeOldSchema(path);
+    {
+        SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
+        db.exec("ALTER TABLE Gongshi3G ADD COLUMN STRRKQQH TEXT");
+    }
+    ASSERT_EQ(Database::formulaTables().back(), QStringLiteral("Gongshi3G"));
+    Database db;
+    ASSERT_EQ(db.open(path, lishiSchema()), Database::OpenResult::ReadOnly) << db.lastError().toStdString();
+    EXPECT_TRUE(db.readOnly());
+    EXPECT_FALSE(db.hasEntryIssue());
+    EXPECT_NE(db.lastError().indexOf("无法升级"), -1) << db.lastError().toStdString();
+    FormulaStore store(db);
+    EXPECT_EQ(entryIssues(store, k3D), (std::vector<std::optional<QString>>{std::nullopt, std::nullopt}));
+    db.close();
+
+    SQLite::Database check(path.toStdString(), SQLite::OPEN_READONLY);
+    for (const char* t : {"Gongshi1D", "Gongshi2D", "Gongshi3D", "Gongshi2G"}) {
+        EXPECT_EQ(check
+                      .execAndGet(std::string("SELECT count(*) FROM pragma_table_info('") + t +
+                                  "') WHERE lower(name) = 'strrkqqh'")
+                      .getInt(),
+                  0)
+            << t;
+    }
+    EXPECT_EQ(check.execAndGet("SELECT count(*) FROM Gongshi3D").getInt(), 2);
+    EXPECT_EQ(check.execAndGet("SELECT count(*) FROM Gongshi1D").getInt(), 1);
+}
+
+// The stamp of the upgrade, a second case: the newest issue is the greatest, whatever the order the draws
+// were stored in, in every table that has formulas (the group tables too); with no draw stored it is "",
+// the stamp of a formula added to an empty history (its forward count covers every draw to come).
+TEST(EntryIssue, TheUpgradeStampsTheNewestIssueInEveryTableOrNoneWithoutDraws)
+{
+    for (const bool withDraws : {true, false}) {
+        SCOPED_TRACE(withDraws ? "draws" : "no draws");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("formula.mdb");
+        writeOldSchema(path);
+        {
+            SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
+            db.exec("DELETE FROM Lishi");
+            if (withDraws) {
+                db.exec("INSERT INTO Lishi (strQQH) VALUES ('2025150'), ('2026009'), ('2025365'), ('2026010'),"
+                        " ('2026002')");
+            }
+            db.exec("INSERT INTO Gongshi2G VALUES (1, 'L2A+1', '十位码+1', 1, 0, 0, 0, 0, 0)");
+            db.exec("INSERT INTO Gongshi3G VALUES (1, 'L1A+2', '百位码+2', 0, 0, 0, 0, 0, 0),"
+                    " (2, 'L1A+3', '百位码+3', 1, 0, 0, 0, 0, 0)");
+        }
+        Database db;
+        ASSERT_EQ(db.open(path, lishiSchema()), Database::OpenResult::Opened) << db.lastError().toStdString();
+        FormulaStore store(db);
+        const QString stamp = withDraws ? QStringLiteral("2026010") : QString("");
+        EXPECT_EQ(entryIssues(store, k3D), (std::vector<std::optional<QString>>{stamp, stamp}));
+        EXPECT_EQ(entryIssues(store, k1D), (std::vector<std::optional<QString>>{stamp}));
+        EXPECT_EQ(entryIssues(store, FormulaKind{2, Play::Group}), (std::vector<std::optional<QString>>{stamp}));
+        EXPECT_EQ(entryIssues(store, FormulaKind{3, Play::Group}), (std::vector<std::optional<QString>>{stamp, stamp}));
+        EXPECT_TRUE(entryIssues(store, FormulaKind{2, Play::Single}).empty());
+    }
+}
+
 TEST(EntryIssue, ForwardFiguresCountTheDrawsAfterTheEntryIssue)
 {
     QTemporaryDir dir;

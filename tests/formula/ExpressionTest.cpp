@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QThread>
+
 #include <cmath>
 #include <thread>
 
@@ -246,6 +248,78 @@ TEST(ExpressionGrammar, CompileErrorsNameThePart)
         EXPECT_FALSE(e.error().isEmpty());
     }
     EXPECT_FALSE(Expression().ok());
+}
+
+QString times(const QString& piece, int n)
+{
+    return piece.repeated(n);
+}
+
+// Issue 24 item 18: the compiler descended one level per "(" or sign without a limit, so a stored formula of
+// 30 000 nested parentheses (or 10^6 signs) overflowed the stack of every program that loaded it.
+TEST(ExpressionLimits, DeepNestingAndLongTextsAreRefusedInsteadOfOverflowingTheStack)
+{
+    const HistorySnapshot s = operandSnapshot({{4, 1, false, false, 0}});
+    // The report's line: 30 000 "(", L1A, 30 000 ")" (60 003 characters).
+    const Expression deep = Expression::compile(times("(", 30000) + "L1A" + times(")", 30000));
+    EXPECT_FALSE(deep.ok());
+    EXPECT_TRUE(deep.tooLarge());
+    EXPECT_EQ(deep.error(), QStringLiteral("公式太长（60003 个字符），一条公式最多 10000 个字符"));
+    EXPECT_EQ(deep.evaluateRow(s, 0), std::nullopt);
+    // 10^6 unary signs.
+    const Expression signs = Expression::compile(times("-", 1000000) + "LH");
+    EXPECT_FALSE(signs.ok());
+    EXPECT_TRUE(signs.tooLarge());
+    // Within the length, beyond the depth: 4 000 levels.
+    for (const QString& text : {times("(", 4000) + "LH" + times(")", 4000), times("-", 9000) + "LH",
+                                times("Int(", 1500) + "LH" + times(")", 1500),
+                                times("-(", 3000) + "LH" + times(")", 3000), times("+", 5000) + "LH"}) {
+        SCOPED_TRACE(text.left(12).toStdString());
+        const Expression e = Expression::compile(text);
+        EXPECT_FALSE(e.ok());
+        EXPECT_TRUE(e.tooLarge());
+        EXPECT_EQ(e.error(), QStringLiteral("公式嵌套太深：括号、函数和正负号最多嵌套 100 层"));
+        EXPECT_FALSE(e.errorPart().isEmpty());
+    }
+    // Other faults are no size fault.
+    EXPECT_FALSE(Expression::compile(QStringLiteral("(L1A")).tooLarge());
+    EXPECT_FALSE(Expression::compile(QStringLiteral("LTW")).tooLarge());
+    EXPECT_FALSE(Expression::compile(QStringLiteral("L1A")).tooLarge());
+}
+
+TEST(ExpressionLimits, EverythingUpToTheLimitsCompilesAsBefore)
+{
+    const HistorySnapshot s = operandSnapshot({{4, 1, false, false, 0}});
+    // 100 levels of each kind, and mixed: the limit counts parentheses, functions and signs alike.
+    EXPECT_EQ(Expression::compile(times("(", 100) + "LH" + times(")", 100)).evaluateRow(s, 0), 4.0);
+    EXPECT_EQ(Expression::compile(times("Abs(", 100) + "LH" + times(")", 100)).evaluateRow(s, 0), 4.0);
+    EXPECT_EQ(Expression::compile(times("-", 100) + "LH").evaluateRow(s, 0), 4.0);
+    EXPECT_EQ(Expression::compile(times("-(", 50) + "LH" + times(")", 50)).evaluateRow(s, 0), 4.0);
+    EXPECT_TRUE(Expression::compile(times("(", 101) + "LH" + times(")", 101)).tooLarge());
+    EXPECT_TRUE(Expression::compile(times("-", 101) + "LH").tooLarge());
+    EXPECT_TRUE(Expression::compile(times("-(", 50) + "-LH" + times(")", 50)).tooLarge());
+    // Side by side, parentheses do not add up: only nesting counts.
+    EXPECT_EQ(Expression::compile(times("(LH)+", 1000) + "0").evaluateRow(s, 0), 4000.0);
+    // A long flat sum up to 10 000 characters: "LH+" 3 333 times and "LH" is 10 001, one too many.
+    const QString flat = times("LH+", 3332) + "LH+0"; // 10 000 characters
+    ASSERT_EQ(flat.size(), 10000);
+    EXPECT_EQ(Expression::compile(flat).evaluateRow(s, 0), 4.0 * 3333);
+    EXPECT_TRUE(Expression::compile(flat + "0").tooLarge());
+    // An empty operand at the end of a long chain folds the whole chain away.
+    EXPECT_EQ(Expression::compile(times("LH+", 3000) + "1/0").evaluateRow(s, 0), std::nullopt);
+    EXPECT_EQ(Expression::compile(times("LH+", 3000) + "1/0").nodeCount(), 1);
+}
+
+TEST(ExpressionLimits, TheDeepestTextTakenCompilesOnASmallThreadStack)
+{
+    // Search workers and the window compile on threads of their own: 100 levels fit in 256 KB.
+    const QString text = times("-(", 50) + "LH" + times(")", 50);
+    bool ok = false;
+    std::unique_ptr<QThread> thread(QThread::create([&] { ok = Expression::compile(text).ok(); }));
+    thread->setStackSize(256 * 1024);
+    thread->start();
+    ASSERT_TRUE(thread->wait(60000));
+    EXPECT_TRUE(ok);
 }
 
 TEST(ExpressionEvaluation, BatchesAndThreadsAgreeWithRowByRow)

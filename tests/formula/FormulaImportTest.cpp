@@ -253,6 +253,45 @@ TEST_F(FormulaFiles, MixedGbkFileLandsInItsTablesAndReportsTheRest)
     EXPECT_EQ(m_launcher.textFiles.size(), 1);
 }
 
+// Issue 24 item 18: the import stored a line of 30 000 nested parentheses, which from then on crashed every
+// start. A line longer than any formula, or an expression nested deeper than the engine takes, is reported
+// with the reason and never stored.
+TEST_F(FormulaFiles, FormulasTooLargeForTheEngineAreReportedAndNeverStored)
+{
+    const QString tail = QStringLiteral("=下期杀 百位单选");
+    const QString report60012 = QStringLiteral("(").repeated(30000) + QStringLiteral("L1A") +
+                                QStringLiteral(")").repeated(30000) + tail; // the report's line
+    const QString deep = QStringLiteral("(").repeated(4000) + QStringLiteral("百位码") +
+                         QStringLiteral(")").repeated(4000) + tail; // 8 012 characters, 4 000 levels
+    const QString path = writeFile(
+        QStringLiteral("large.txt"),
+        (QStringList{report60012, deep, QStringLiteral("[百位单选]百位码+1")}.join("\r\n") + QStringLiteral("\r\n"))
+            .toUtf8());
+    const FormulaImportResult r = importFile(path, k1D, true, Dialogs::Answer::Cancel);
+    ASSERT_EQ(r.status, FormulaImportResult::Status::Imported) << r.error.toStdString();
+    EXPECT_EQ(r.stored, 1);
+    ASSERT_EQ(r.unrecognised.size(), 2u);
+    EXPECT_EQ(r.unrecognised[0].number, 1);
+    EXPECT_TRUE(r.unrecognised[0].reportText.endsWith(
+        QStringLiteral("（公式太长（60012 个字符），一条公式最多 10000 个字符）")))
+        << r.unrecognised[0].reportText.toStdString();
+    EXPECT_TRUE(r.unrecognised[0].reportText.startsWith(QStringLiteral("(((((")));
+    EXPECT_LT(r.unrecognised[0].reportText.size(), 200);
+    EXPECT_EQ(r.unrecognised[1].number, 2);
+    EXPECT_TRUE(
+        r.unrecognised[1].reportText.endsWith(QStringLiteral("（公式嵌套太深：括号、函数和正负号最多嵌套 100 层）")))
+        << r.unrecognised[1].reportText.toStdString();
+    EXPECT_EQ(table(k3D), (std::vector<Row>{{1, "L1A+1", "[百位单选]百位码+1", true}}));
+
+    // What is stored loads and computes.
+    FakeDialogs listDialogs;
+    FormulaList list(m_store, listDialogs);
+    list.AddGongshi(k3D, true);
+    ASSERT_EQ(list.rowCount(), 1);
+    EXPECT_TRUE(list.row(0).evaluable);
+    EXPECT_TRUE(listDialogs.calls().empty());
+}
+
 TEST_F(FormulaFiles, Utf8FilesReadAsUtf8AndBrokenFilesImportNothing)
 {
     const QStringList lines = {QStringLiteral("[百位单选杀]百位码+十位码+3　连准：5期"),

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
 namespace korvel {
 namespace {
 
@@ -257,6 +259,90 @@ TEST(FormulaLanguage, Failures)
         EXPECT_EQ(r.messageText, unreadableText) << line;
         EXPECT_EQ(r.messageTitle, unreadableTitle) << line;
     }
+}
+
+// Issue 24 item 21: every replacement searched again from the start of the text, so one line of n words
+// took time n^2 (76 s for a line of 1.8 MB). The one-pass replacement must give what the repeated search
+// from the start gives, on texts where replacements complete new occurrences with their neighbours.
+TEST(FormulaLanguage, ReplacingAllInOnePassEqualsTheRepeatedSearchFromTheStart)
+{
+    const auto repeatedSearch = [](QString text, const QString& find, const QString& replacement) {
+        for (qsizetype at = text.indexOf(find); at >= 0; at = text.indexOf(find)) {
+            text.replace(at, find.size(), replacement);
+        }
+        return text;
+    };
+    std::uint64_t state = 24021;
+    const auto next = [&](std::size_t n) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<std::size_t>((state >> 33) % n);
+    };
+    const auto word = [&](std::size_t longest) {
+        QString w;
+        for (std::size_t k = next(longest + 1); k > 0; --k) {
+            w += QChar(u"ab码"[next(3)]);
+        }
+        return w;
+    };
+    int changed = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const QString find = QStringLiteral("a") + word(2); // never empty
+        QString replacement = word(3);
+        if (replacement.contains(find)) {
+            continue;
+        }
+        QString text = word(40);
+        const QString expected = repeatedSearch(text, find, replacement);
+        changed += expected != text ? 1 : 0;
+        AsReplace(text, find, replacement);
+        ASSERT_EQ(text, expected) << "find " << find.toStdString() << " by " << replacement.toStdString();
+    }
+    EXPECT_GT(changed, 5000);
+    // By hand: each replacement makes the next occurrence from the characters before it.
+    QString cascade = QStringLiteral("aaaaab");
+    AsReplace(cascade, QStringLiteral("ab"), QStringLiteral("b"));
+    EXPECT_EQ(cascade, QStringLiteral("b"));
+    QString around = QStringLiteral("xabab");
+    AsReplace(around, QStringLiteral("bab"), QStringLiteral("a"));
+    EXPECT_EQ(around, QStringLiteral("xaa"));
+}
+
+TEST(FormulaLanguage, ALongLineTranslatesInLinearTime)
+{
+    // 600 000 words, 1.8 million characters: 76 s with the search from the start, a few milliseconds now.
+    const int n = 600000;
+    QElapsedTimer clock;
+    clock.start();
+    const QString translated = TranslateWords(QStringLiteral("百位码").repeated(n));
+    const qint64 ms = clock.elapsed();
+    EXPECT_EQ(translated, QStringLiteral("L1A").repeated(n));
+    EXPECT_LT(ms, 3000) << "translating took " << ms << " ms";
+}
+
+TEST(FormulaLanguage, ALineLongerThanAnyRealFormulaIsRefusedWithTheReason)
+{
+    const QString tail = QStringLiteral("=下期杀 百位单选");
+    // 10 000 characters are taken, trimmed (the blanks around do not count).
+    const QString longest = QStringLiteral("百位码+").repeated(2497) + QStringLiteral("百位码") + tail;
+    ASSERT_EQ(longest.size(), 10000);
+    ParsedFormula r = ParseFormulaText(QStringLiteral("  ") + longest + QStringLiteral("  "), k1D, true);
+    EXPECT_EQ(r.status, ParseStatus::Ok);
+    EXPECT_EQ(r.gongshi, QStringLiteral("L1A+").repeated(2497) + QStringLiteral("L1A"));
+    EXPECT_EQ(r.kind, k3D);
+
+    // One more is refused untranslated, with the reason and the line's start and end.
+    r = ParseFormulaText(QStringLiteral("十") + longest, k1D, true);
+    EXPECT_EQ(r.status, ParseStatus::TooLong);
+    EXPECT_FALSE(r.ok());
+    EXPECT_TRUE(r.gongshi.isEmpty());
+    EXPECT_EQ(r.messageTitle, QStringLiteral("添加公式失败"));
+    EXPECT_TRUE(
+        r.messageText.startsWith(QStringLiteral("公式太长（10001 个字符），一条公式最多 10000 个字符，没有添加")))
+        << r.messageText.toStdString();
+    EXPECT_TRUE(r.messageText.contains(QStringLiteral("十百位码+百位码"))) << r.messageText.toStdString();
+    EXPECT_TRUE(r.messageText.endsWith(tail)) << r.messageText.toStdString();
+    EXPECT_LT(r.messageText.size(), 200);
+    EXPECT_EQ(formulaTooLongText(30034), QStringLiteral("公式太长（30034 个字符），一条公式最多 10000 个字符"));
 }
 
 } // namespace

@@ -100,6 +100,27 @@ TEST_F(OnlineFormulaUpdateTest, AListThatArrivedReplacesEveryFormula)
     EXPECT_TRUE(OnlineFormulaUpdate::resultText(r).contains(QStringLiteral("3 条公式")));
 }
 
+// Issue 24 item 18: a downloaded list is checked line by line before anything is stored: a formula too
+// large for the engine is left out, the others replace the tables.
+TEST_F(OnlineFormulaUpdateTest, AFormulaTooLargeForTheEngineIsLeftOutOfTheUpdate)
+{
+    QStringList lines = {QStringLiteral("(").repeated(30000) + QStringLiteral("L1A") +
+                             QStringLiteral(")").repeated(30000) + QStringLiteral("=下期杀 百位单选"),
+                         QStringLiteral("-").repeated(5000) + QStringLiteral("十位码=下期杀 十位单选"),
+                         QStringLiteral("[百位单选杀]百位码+3")};
+    m_response.contentType = "text/plain";
+    m_response.body = *textcodec::gbkLines(lines);
+    ASSERT_GE(m_response.body.size(), formulaupdate::kMinimumListBytes);
+    const FormulaImportResult r = run();
+    ASSERT_EQ(r.status, FormulaImportResult::Status::Imported) << r.error.toStdString();
+    EXPECT_EQ(r.stored, 1);
+    EXPECT_EQ(r.unrecognised.size(), 2u);
+    // The second line, refused for its nesting, was still read for its sense (杀), which the bracket line
+    // after it takes.
+    EXPECT_EQ(texts(k3D), std::vector<QString>{"1 L1A+3 杀"});
+    EXPECT_TRUE(texts(k2D).empty());
+}
+
 TEST_F(OnlineFormulaUpdateTest, NoListNoChange)
 {
     const std::vector<QString> before3D = texts(k3D), before2D = texts(k2D);

@@ -95,13 +95,16 @@ TEST_F(BundledHistoryTest, MissingOrDamagedFilesAreRefusedWithTheReasonAndStoreN
     QList<QByteArray> garbled = lines;
     garbled[4999] = "2017xx9\t2017-03-01\t12"; // line 5000
     QList<QByteArray> swapped = lines;
-    std::swap(swapped[99], swapped[100]);                         // lines 100 and 101 out of order
+    std::swap(swapped[99], swapped[100]); // lines 100 and 101 out of order
+    QList<QByteArray> repeated = lines;
+    repeated.insert(201, lines[200]);                             // line 201 twice: line 202 repeats it
     const QByteArray cut = good.left(good.size() / 2) + "\n2015"; // a download cut off mid-line
     QByteArray binary = good.left(300);
     binary[10] = '\0';
     const Case cases[] = {
         {"a garbled line", garbled.join('\n'), "第 5000 行"},
         {"issues out of order", swapped.join('\n'), "第 101 行"},
+        {"a repeated line", repeated.join('\n'), "第 202 行：期号 2005126 与上一行重复"},
         {"a cut-off last line", cut, "行"},
         {"not text", binary, "不是文本文件"},
         {"an empty file", QByteArray(), "没有任何号码"},
@@ -139,7 +142,11 @@ TEST_F(BundledHistoryTest, OntoAStoredHistoryOnlyTheNewerDrawsAreAddedWithThePar
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.added, 4760);
     EXPECT_TRUE(r.rejected.empty()); // the older lines are not offered to the import at all
+    EXPECT_EQ(r.skipped, 0);         // nor is the newest stored one
     EXPECT_EQ(r.firstIssue, lines[3000].left(7));
+    EXPECT_TRUE(drawFileReportText(r).contains(
+        QStringLiteral("新增 4760 期（%1 至 2026253），跳过 0 期已有或重复的号码，拒绝 0 行").arg(lines[3000].left(7))))
+        << drawFileReportText(r).toStdString();
 
     const SnapshotPtr a = whole->store->snapshot();
     const SnapshotPtr b = partial->store->snapshot();
@@ -153,6 +160,7 @@ TEST_F(BundledHistoryTest, OntoAStoredHistoryOnlyTheNewerDrawsAreAddedWithThePar
     const DrawFileReport again = importBundledDraws(partial->db, *partial->store, bundled);
     EXPECT_TRUE(again.ok);
     EXPECT_EQ(again.added, 0);
+    EXPECT_EQ(again.skipped, 0);
     EXPECT_TRUE(again.rejected.empty());
 }
 

@@ -58,6 +58,20 @@ class LayeringCheck(unittest.TestCase):
         self.assertEqual(faults({"history/Draws.h": '#pragma once\n#include "formula/Formula.h"\n'}),
                          [("history/Draws.h", 2, "formula/Formula.h", "history is below formula")])
 
+    def test_every_include_one_layer_up_is_refused(self):
+        # Each folder of the order includes a header of the folder right above it, and only that; a check
+        # that refused only includes jumping two layers, or that ranked two neighbours alike, lets one through.
+        order = ([(f, f) for f in check_layers.CORE] + [("gui/" + g, "gui/" + g) for g in check_layers.GUI] +
+                 [("gui", "gui")])
+        pairs = list(zip(order, order[1:])) + [(("session", "session"), ("cli", "cli"))]
+        self.assertEqual(len(pairs), len(check_layers.CORE) + len(check_layers.GUI) + 1)
+        for (lower, lower_name), (upper, upper_name) in pairs:
+            with self.subTest(lower=lower_name, upper=upper_name):
+                found = faults({lower + "/Low.h": '#include "' + upper + '/High.h"\n',
+                                upper + "/High.h": '#include "' + lower + '/Low.h"\n'})
+                self.assertEqual(found, [(lower + "/Low.h", 1, upper + "/High.h",
+                                          lower_name + " is below " + upper_name)])
+
     def test_several_upward_includes_are_each_named(self):
         found = faults({
             "platform/Upward.h": '#include "history/Param.h"\n',

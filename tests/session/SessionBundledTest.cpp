@@ -205,7 +205,8 @@ TEST_F(SessionBundledTest, ImportOnDemandAddsOnlyTheDrawsAfterTheNewestStoredOne
     EXPECT_EQ(m_session->nextIssue(), QStringLiteral("2026254"));
     EXPECT_GE(m_passes, 1);
     EXPECT_EQ(m_dialogs.calls().back().icon, Dialogs::Icon::Information);
-    EXPECT_TRUE(m_dialogs.calls().back().text.contains(QStringLiteral("新增 1 期")));
+    EXPECT_TRUE(m_dialogs.calls().back().text.contains(QStringLiteral("新增 1 期（2026253 至 2026253），跳过 0 期")))
+        << m_dialogs.calls().back().text.toStdString();
 }
 
 } // namespace

@@ -202,6 +202,19 @@ TEST(ChanceFigures, NormalApproximationAboveAThousandDraws)
     EXPECT_NEAR(significance(at1001).p, binomialTailNormal(1001, 0.9, at1001.hits), 1e-12);
 }
 
+// The continuity correction, a second case, by hand: n = 100, p = 1/2 (mean 50, standard deviation 5). At
+// least 60 hits is the normal tail from 59.5, z = (59.5 - 50) / 5 = 1.9, 1 - Φ(1.9) = 0.0287166; without the
+// correction it would be 1 - Φ(2) = 0.0227501, with it the wrong way 1 - Φ(2.1) = 0.0178644. At least 50:
+// z = -0.1, 0.5398278.
+TEST(ChanceFigures, TheNormalTailStartsHalfAHitBelowTheCount)
+{
+    EXPECT_NEAR(binomialTailNormal(100, 0.5, 60), 0.0287166, 1e-7);
+    EXPECT_NEAR(binomialTailNormal(100, 0.5, 50), 0.5398278, 1e-7);
+    // The exact tail is close: 0.0284439 and 0.5397946.
+    EXPECT_NEAR(binomialTail(100, 0.5, 60), 0.0284439, 1e-7);
+    EXPECT_NEAR(binomialTail(100, 0.5, 50), 0.5397946, 1e-7);
+}
+
 TEST(ChanceFigures, AgreesWithTheRateOverRealDraws)
 {
     const HistorySnapshot s = test::snapshotOf(test::loadDraws(QStringLiteral("fc3d_draws.tsv"), 1500));

@@ -241,6 +241,49 @@ TEST_F(FormulaListTest, BothSensesInOneTableKeepFlagsAndFiguresWithTheirFormulas
     EXPECT_NE(m_list.row(0).formula.stats.rate, m_list.row(1).formula.stats.rate);
 }
 
+// Issue 24 item 18: a formula an earlier version stored that the engine cannot take (30 000 nested
+// parentheses) crashed every start while the list compiled it. It loads as a formula that cannot be
+// computed, named once in a message, and can be deleted.
+TEST_F(FormulaListTest, AStoredFormulaTheEngineRefusesLoadsAsUnevaluableAndIsNamedOnce)
+{
+    const QString deep =
+        QStringLiteral("(").repeated(30000) + QStringLiteral("L1A") + QStringLiteral(")").repeated(30000);
+    m_store.appendFormula(k3D, QStringLiteral("L1A"), QStringLiteral("百位码=下期杀 百位单选"), true);
+    m_store.appendFormula(k3D, deep, deep + QStringLiteral("=下期杀 百位单选"), true);
+    m_store.appendFormula(k3D, QStringLiteral("L1A+LTW"), QStringLiteral("百位码+跨度合=下期杀 百位单选"), true);
+    m_list.AddGongshi(k3D, true);
+    ASSERT_EQ(m_list.rowCount(), 3);
+    EXPECT_TRUE(m_list.row(0).evaluable);
+    EXPECT_FALSE(m_list.row(1).evaluable);
+    EXPECT_TRUE(m_list.row(1).error.contains(QStringLiteral("公式太长"))) << m_list.row(1).error.toStdString();
+    EXPECT_FALSE(m_list.row(2).evaluable);
+
+    const auto messages = m_dialogs.messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, QStringLiteral("公式无法计算"));
+    EXPECT_EQ(messages[0].icon, Dialogs::Icon::Warning);
+    const QString& text = messages[0].text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("百位单选杀公式中有 2 条无法计算"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("第 2 条「((((("))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("公式太长（60003 个字符）"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("第 3 条「百位码+跨度合=下期杀 百位单选」"))) << text.toStdString();
+    EXPECT_LT(text.size(), 600);
+
+    // The pass counts it as missing every draw; a rebuild, or a switch away and back, names nothing again.
+    m_list.Yansuan(sevenDraws(), PassSettings{FigureSettings{0, true, false}, false, DisplayColumn::PreCanshu});
+    EXPECT_EQ(m_list.cellText(1, FormulaList::ColNextValue, true), QStringLiteral("无法计算"));
+    EXPECT_EQ(m_list.cellText(1, FormulaList::ColRate, true), QStringLiteral("00.0000% (0/6)"));
+    m_list.AddGongshiZhonglei();
+    m_list.AddGongshi(k2G, true);
+    m_list.AddGongshi(k3D, true);
+    EXPECT_EQ(m_dialogs.messages().size(), 1u);
+
+    // Deleted like any formula.
+    ASSERT_TRUE(m_list.deleteFormulaAt(1));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"L1A*", "L1A+LTW*"}));
+    EXPECT_EQ(m_dialogs.messages().size(), 1u);
+}
+
 TEST_F(FormulaListTest, StatisticsPassFiguresNextValuesAndWriteBack)
 {
     m_store.appendFormula(k3D, "L1A", "百位码", true);

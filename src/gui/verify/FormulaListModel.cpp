@@ -8,7 +8,8 @@ namespace korvel {
 FormulaListModel::FormulaListModel(FormulaList& list, QObject* parent)
     : QAbstractTableModel(parent), m_list(list), m_toolTip(listToolTip()), m_selectedBrush(QColor(0, 0, 255)),
       m_unselectedBrush(QGuiApplication::palette().button()), m_matchBrush(QColor(0, 255, 0)),
-      m_otherBrush(QColor(255, 255, 255)), m_onSelectedText(QColor(255, 255, 255))
+      m_otherBrush(QColor(255, 255, 255)), m_onSelectedText(QColor(255, 255, 255)),
+      m_unevaluableBrush(unevaluableColor())
 {
     connect(&m_list, &FormulaList::aboutToRebuild, this, [this] {
         if (!m_resetting) {
@@ -157,6 +158,9 @@ QVariant FormulaListModel::data(const QModelIndex& index, int role) const
             case NextValueMark::None:
                 break;
             }
+        }
+        if ((c == FormulaList::ColFormula || c == FormulaList::ColNextValue) && !m_list.row(r).evaluable) {
+            return m_unevaluableBrush;
         }
         return {};
     case Qt::ForegroundRole:

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QBrush>
+#include <QColor>
 #include <QString>
 
 #include <array>
@@ -17,7 +18,8 @@ namespace korvel {
 //
 // Colours: 序号 on blue when the formula is selected, on the button face when not; 计算值 after a click on
 // that column green where kind and value equal the clicked row's, white elsewhere. A formula that cannot be
-// computed shows so in its 计算值 cell, with the reason as the cell's tooltip.
+// computed shows so in its 计算值 cell; its 公式 and 计算值 cells are on unevaluableColor(), with the reason
+// as their tooltip.
 //
 // The list must outlive the model. GUI thread only.
 class FormulaListModel : public QAbstractTableModel {
@@ -34,6 +36,9 @@ public:
     // each pass, so that the header names the method the figures were counted by.
     bool weightedRate() const { return m_weighted; }
     void setWeightedRate(bool weighted);
+
+    // The background of the 公式 and 计算值 cells of a formula that cannot be computed (a light red).
+    static QColor unevaluableColor() { return QColor(255, 204, 204); }
 
     // Tooltip of the list: how to sort and where the menu is.
     static QString listToolTip();
@@ -73,6 +78,7 @@ private:
     QBrush m_matchBrush;
     QBrush m_otherBrush;
     QBrush m_onSelectedText;
+    QBrush m_unevaluableBrush;
 };
 
 } // namespace korvel

@@ -267,6 +267,12 @@ TEST_F(FormulaListWindowTest, AFormulaThatCannotBeComputedSaysSoAndCountsOnlyMis
     EXPECT_EQ(cell(1, FormulaList::ColErrCon), "5");
     EXPECT_EQ(cell(1, FormulaList::ColErrLst), "5");
     EXPECT_EQ(cell(1, FormulaList::ColTrueCon), "0");
+    // Its row is marked: 公式 and 计算值 on light red, the reason on the formula's text too.
+    EXPECT_EQ(background(1, FormulaList::ColFormula), FormulaListModel::unevaluableColor());
+    EXPECT_EQ(background(1, FormulaList::ColNextValue), FormulaListModel::unevaluableColor());
+    EXPECT_NE(background(0, FormulaList::ColFormula), FormulaListModel::unevaluableColor());
+    EXPECT_NE(background(0, FormulaList::ColNextValue), FormulaListModel::unevaluableColor());
+    EXPECT_EQ(model()->index(1, FormulaList::ColFormula).data(Qt::ToolTipRole).toString(), tip);
     // A computable formula carries the list's help instead.
     EXPECT_EQ(model()->index(0, FormulaList::ColNextValue).data(Qt::ToolTipRole).toString(),
               FormulaListModel::listToolTip());
