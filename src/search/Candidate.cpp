@@ -125,8 +125,9 @@ void CandidateGenerator::appendNext(const CandidateRule& rule, std::size_t n, st
             c.operands[static_cast<std::size_t>(i)] =
                 static_cast<std::uint16_t>(std::min(static_cast<int>(scaled(step(s), operandScale)), alphabet - 1) + 1);
         }
-        c.constant = randomConstant ? static_cast<std::int16_t>(std::min(static_cast<int>(scaled(step(s), digitScale)), 9))
-                                    : rule.specifiedValue;
+        c.constant = randomConstant
+                         ? static_cast<std::int16_t>(std::min(static_cast<int>(scaled(step(s), digitScale)), 9))
+                         : rule.specifiedValue;
     }
     m_state = s;
 }

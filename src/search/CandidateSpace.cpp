@@ -2,8 +2,12 @@
 
 #include <QString>
 
+#include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -12,11 +16,6 @@
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
-
-#include <algorithm>
-#include <bit>
-#include <cmath>
-#include <limits>
 
 namespace korvel {
 

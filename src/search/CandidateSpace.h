@@ -69,8 +69,9 @@ public:
         for (int i = 0; i < c.operandCount; ++i) {
             sum += spacekey::kOperandKeys[c.operands[static_cast<std::size_t>(i)]];
         }
-        return spacekey::mix(sum + spacekey::mix(0xD1B54A32D192ED03ull ^ (static_cast<std::uint64_t>(c.operandCount) << 32) ^
-                                   static_cast<std::uint16_t>(c.constant)));
+        return spacekey::mix(sum + spacekey::mix(0xD1B54A32D192ED03ull ^
+                                                 (static_cast<std::uint64_t>(c.operandCount) << 32) ^
+                                                 static_cast<std::uint16_t>(c.constant)));
     }
 
     friend bool operator==(const CandidateSpace& a, const CandidateSpace& b)

@@ -104,7 +104,8 @@ TEST(CandidateGeneratorTest, BatchesAreTheCandidatesOneByOne)
 {
     for (const CandidateRule rule :
          {CandidateRule{8, ConstantMode::Random, 0}, CandidateRule{2, ConstantMode::Specified, 5},
-          CandidateRule{kMaxOperands, ConstantMode::Random, 0, kMaxLag}, CandidateRule{1, ConstantMode::Random, -3, 2}}) {
+          CandidateRule{kMaxOperands, ConstantMode::Random, 0, kMaxLag},
+          CandidateRule{1, ConstantMode::Random, -3, 2}}) {
         CandidateGenerator batched(20261209);
         CandidateGenerator single(20261209);
         std::vector<Candidate> batch;
