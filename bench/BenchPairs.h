@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <map>
 #include <string>
@@ -93,7 +94,8 @@ inline void printPairSummary(const char* subject, const char* anchor)
         }
         std::fclose(load);
     }
-    std::printf("\nmedians of interleaved pairs (load average now: %s)", text);
+    text[std::strcspn(text, "\n")] = '\0';
+    std::printf("\nmedians of interleaved pairs (load average now: %s)\n", text);
     std::printf("%-44s %12s %12s %12s %12s %8s %8s\n", "", subject, "cpu", anchor, "cpu", "wall x", "cpu x");
     for (const auto& [name, r] : pairResults()) {
         std::printf("%-44s %9.1f ms %9.1f ms %9.1f ms %9.1f ms %8.2f %8.2f\n", name.c_str(), r.subjectWall * 1e3,

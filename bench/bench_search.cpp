@@ -2,6 +2,7 @@
 // the search kernel on one thread, the whole search on one and two workers, and the SQL-per-formula baseline (SQL
 // updates over the draw table on SQLite for every candidate) measured in the same run.
 #include "BenchHistory.h"
+#include "BenchPairs.h"
 #include "HandKernel.h"
 #include "history/HistorySnapshot.h"
 #include "history/LishiSchema.h"
@@ -178,6 +179,82 @@ BENCHMARK(BM_Search)
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
 
+#if KORVEL_HAVE_HAND_KERNEL
+// The whole search against the hand kernel in interleaved pairs, so that both meet the same machine load:
+// every round runs a fresh search (the sampled 8-operand space, state.range(1) workers) for 0.5 s, then
+// the hand kernel on one thread over as many candidates of its own kind (the candidates it can take, see
+// BM_KernelVsHand). Each side is put as time per million candidates: the CPU time is what a core pays per
+// candidate, and rate_vs_hand (the hand kernel's CPU time over the search's) is the search's rate per
+// core-second as a share of the hand kernel's. state.range(0): window (0 = all draws).
+void BM_SearchVsHand(benchmark::State& state)
+{
+    const int window = static_cast<int>(state.range(0));
+    const int threads = static_cast<int>(state.range(1));
+    const auto data = std::make_shared<KernelData>(history(), window, true);
+    const Thresholds none = Thresholds::fromTexts({"101", "100", "0", "0", "0", "0", "0", "0", "0", "0"});
+    std::vector<Candidate> cs;
+    for (const Candidate& c : candidates(16384)) {
+        std::int64_t hi = c.constant;
+        bool ok = true;
+        for (int k = 0; k < c.operandCount; ++k) {
+            ok = ok && data->nonNegative(c.operands[static_cast<std::size_t>(k)]);
+            hi += data->columnMax(c.operands[static_cast<std::size_t>(k)]);
+        }
+        if (ok && hi < 32768 && cs.size() < 4096) {
+            cs.push_back(c);
+        }
+    }
+    std::vector<std::uint64_t> misses(static_cast<std::size_t>(data->paddedRows() / 64 + 2));
+    bench::Pairs pairs;
+    std::int64_t sink = 0;
+    std::uint64_t seed = 7;
+    for (auto _ : state) {
+        SearchRecord record;
+        CandidateGenerator gen(seed++);
+        ManualSearchJob job(record, data, FormulaKind{1, Play::Single}, true, {kOperands, ConstantMode::Random, 0},
+                            none, DisplayForm::Bracket, std::nullopt);
+        SearchRunner runner(threads);
+        bench::Timing search = bench::timed([&] {
+            runner.start(job, gen);
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            runner.pause();
+        });
+        const std::int64_t verified = std::max<std::int64_t>(1, record.verified);
+        const std::int64_t n = std::min<std::int64_t>(verified, 4'000'000);
+        bench::Timing hand = bench::timed([&] {
+            for (std::int64_t i = 0; i < n; ++i) {
+                sink += bench::handKernel(*data, cs[static_cast<std::size_t>(i) % cs.size()], misses.data()).trueLst;
+            }
+        });
+        const double perSearch = 1e6 / static_cast<double>(verified);
+        const double perHand = 1e6 / static_cast<double>(n);
+        search.wall *= perSearch;
+        search.cpu *= perSearch;
+        hand.wall *= perHand;
+        hand.cpu *= perHand;
+        pairs.add(search, hand);
+    }
+    benchmark::DoNotOptimize(sink);
+    const std::string name = std::string("search vs hand kernel, ") +
+                             (window == 0 ? std::string("all draws") : "window " + std::to_string(window)) + ", " +
+                             std::to_string(threads) + " thread(s), per 1M";
+    pairs.finish(state, name);
+    const bench::PairResult& r = bench::pairResults()[name];
+    state.counters["rate_vs_hand"] = r.subjectCpu > 0 ? r.anchorCpu / r.subjectCpu : 0.0;
+    state.counters["search_per_cpu_s"] = r.subjectCpu > 0 ? 1e6 / r.subjectCpu : 0.0;
+    state.counters["hand_per_cpu_s"] = r.anchorCpu > 0 ? 1e6 / r.anchorCpu : 0.0;
+    state.counters["search_per_wall_s"] = r.subjectWall > 0 ? 1e6 / r.subjectWall : 0.0;
+}
+BENCHMARK(BM_SearchVsHand)
+    ->Args({300, 1})
+    ->Args({300, 2})
+    ->Args({0, 1})
+    ->Args({0, 2})
+    ->UseRealTime()
+    ->Iterations(7)
+    ->Unit(benchmark::kMillisecond);
+#endif
+
 // The exhaustive 2-operand 个位 keep space (every constant 0-9: 30 030 candidates) on the real history
 // (7 760 draws), searched to its end, beside the random search of the same settings over the same number
 // of candidates: sampled without repeats (what a larger space gets) and with repeats (candidates drawn
@@ -334,4 +411,16 @@ BENCHMARK(BM_SqlBaseline)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (!bench::pairResults().empty()) {
+        bench::printPairSummary("search", "hand kernel");
+    }
+    return 0;
+}

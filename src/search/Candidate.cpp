@@ -45,17 +45,22 @@ CandidateGenerator::CandidateGenerator(std::uint64_t seed) : m_seed(seed)
     }
 }
 
+inline std::uint64_t CandidateGenerator::step(std::array<std::uint64_t, 4>& s)
+{
+    const std::uint64_t result = rotl(s[1] * 5, 7) * 9;
+    const std::uint64_t t = s[1] << 17;
+    s[2] ^= s[0];
+    s[3] ^= s[1];
+    s[1] ^= s[2];
+    s[0] ^= s[3];
+    s[2] ^= t;
+    s[3] = rotl(s[3], 45);
+    return result;
+}
+
 std::uint64_t CandidateGenerator::next64()
 {
-    const std::uint64_t result = rotl(m_state[1] * 5, 7) * 9;
-    const std::uint64_t t = m_state[1] << 17;
-    m_state[2] ^= m_state[0];
-    m_state[3] ^= m_state[1];
-    m_state[1] ^= m_state[2];
-    m_state[0] ^= m_state[3];
-    m_state[2] ^= t;
-    m_state[3] = rotl(m_state[3], 45);
-    return result;
+    return step(m_state);
 }
 
 std::uint64_t CandidateGenerator::clockSeed()
@@ -97,6 +102,34 @@ Candidate CandidateGenerator::next(const CandidateRule& rule)
     }
     c.constant = rule.constantMode == ConstantMode::Random ? static_cast<std::int16_t>(digit()) : rule.specifiedValue;
     return c;
+}
+
+void CandidateGenerator::appendNext(const CandidateRule& rule, std::size_t n, std::vector<Candidate>& out)
+{
+    // The arithmetic of uniform(), symbol() and digit() exactly, on a local copy of the state. uniform() * n
+    // is the exact product (x >> 11) * 2^-53 * n rounded once; so is (x >> 11) * (n * 2^-53), n * 2^-53
+    // being exact: one multiplication instead of two, the same double.
+    std::array<std::uint64_t, 4> s = m_state;
+    const int count = std::clamp(rule.operandCount, 1, kMaxOperands);
+    const int alphabet = operandAlphabet(std::clamp(rule.maxLag, 0, kMaxLag));
+    const double operandScale = static_cast<double>(alphabet) * 0x1.0p-53;
+    const double digitScale = 10.0 * 0x1.0p-53;
+    const auto scaled = [](std::uint64_t x, double scale) { return static_cast<double>(x >> 11) * scale; };
+    const bool randomConstant = rule.constantMode == ConstantMode::Random;
+    const std::size_t first = out.size();
+    out.resize(first + n);
+    for (std::size_t k = 0; k < n; ++k) {
+        Candidate& c = out[first + k];
+        c.operandCount = static_cast<std::uint8_t>(count);
+        for (int i = 0; i < count; ++i) {
+            c.operands[static_cast<std::size_t>(i)] =
+                static_cast<std::uint16_t>(std::min(static_cast<int>(scaled(step(s), operandScale)), alphabet - 1) + 1);
+        }
+        c.constant = randomConstant
+                         ? static_cast<std::int16_t>(std::min(static_cast<int>(scaled(step(s), digitScale)), 9))
+                         : rule.specifiedValue;
+    }
+    m_state = s;
 }
 
 QString earlierDrawWord(int lag)

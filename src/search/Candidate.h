@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace korvel {
 
@@ -91,11 +92,17 @@ public:
     int digit();
 
     Candidate next(const CandidateRule& rule);
+    // The next n candidates appended to `out`: the same candidates as n calls of next(), built in one loop
+    // (the search builds its batches so, under its lock).
+    void appendNext(const CandidateRule& rule, std::size_t n, std::vector<Candidate>& out);
 
     // The next raw 64-bit number.
     std::uint64_t next64();
 
 private:
+    // The step, uniform() and symbol() with the state in registers (appendNext()).
+    static std::uint64_t step(std::array<std::uint64_t, 4>& s);
+
     std::array<std::uint64_t, 4> m_state{};
     std::uint64_t m_seed = 0;
 };

@@ -3,8 +3,19 @@
 #include <QString>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <new>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace korvel {
 
@@ -29,13 +40,6 @@ std::uint64_t multisets(int n, int k)
 double multisetsApprox(int n, int k)
 {
     return std::exp(std::lgamma(n + k) - std::lgamma(k + 1) - std::lgamma(n));
-}
-
-std::uint64_t mix(std::uint64_t z)
-{
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
 }
 
 } // namespace
@@ -101,54 +105,176 @@ void CandidateSpace::advance(Cursor& cursor) const
     }
 }
 
-std::uint64_t CandidateSpace::key(const Candidate& c)
+namespace {
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+} // namespace
+
+std::uint64_t* TriedSet::reserve()
 {
-    std::array<std::uint16_t, kMaxOperands> sorted = c.operands;
-    std::sort(sorted.begin(), sorted.begin() + c.operandCount);
-    std::uint64_t h = mix(0x9E3779B97F4A7C15ull ^ (static_cast<std::uint64_t>(c.operandCount) << 32) ^
-                          static_cast<std::uint16_t>(c.constant));
-    for (int i = 0; i < c.operandCount; ++i) {
-        h = mix(h + 0x9E3779B97F4A7C15ull + sorted[static_cast<std::size_t>(i)]);
+    const std::size_t bytes = kReserved * sizeof(std::uint64_t);
+#if defined(__linux__)
+    // Mapped one huge page more than needed, so that the table can start on a huge page boundary; the
+    // unused head and tail go back at once.
+    void* base = mmap(nullptr, bytes + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED) {
+        throw std::bad_alloc();
     }
-    return h;
+    const auto start = reinterpret_cast<std::uintptr_t>(base);
+    const std::uintptr_t aligned = (start + kHugePage - 1) & ~(kHugePage - 1);
+    if (aligned > start) {
+        munmap(base, aligned - start);
+    }
+    const std::uintptr_t end = (aligned + bytes + 4095) & ~std::uintptr_t{4095};
+    if (start + bytes + kHugePage > end) {
+        munmap(reinterpret_cast<void*>(end), start + bytes + kHugePage - end);
+    }
+    madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE); // a hint: without it, small pages
+    return reinterpret_cast<std::uint64_t*>(aligned);
+#else
+    void* p = std::calloc(kReserved, sizeof(std::uint64_t)); // large callocs map zero pages lazily
+    if (!p) {
+        throw std::bad_alloc();
+    }
+    return static_cast<std::uint64_t*>(p);
+#endif
+}
+
+void TriedSet::unreserve(std::uint64_t* table)
+{
+    if (!table) {
+        return;
+    }
+#if defined(__linux__)
+    munmap(table, kReserved * sizeof(std::uint64_t));
+#else
+    std::free(table);
+#endif
+}
+
+TriedSet::TriedSet(const TriedSet& other) : m_capacity(other.m_capacity), m_size(other.m_size)
+{
+    if (other.m_slots) {
+        m_slots = reserve();
+        std::memcpy(m_slots, other.m_slots, (m_capacity + kSlack) * sizeof(std::uint64_t));
+    }
+}
+
+TriedSet& TriedSet::operator=(const TriedSet& other)
+{
+    if (this != &other) {
+        TriedSet copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+TriedSet::TriedSet(TriedSet&& other) noexcept
+    : m_slots(std::exchange(other.m_slots, nullptr)), m_capacity(std::exchange(other.m_capacity, 0)),
+      m_size(std::exchange(other.m_size, 0))
+{
+}
+
+TriedSet& TriedSet::operator=(TriedSet&& other) noexcept
+{
+    if (this != &other) {
+        unreserve(m_slots);
+        m_slots = std::exchange(other.m_slots, nullptr);
+        m_capacity = std::exchange(other.m_capacity, 0);
+        m_size = std::exchange(other.m_size, 0);
+    }
+    return *this;
+}
+
+TriedSet::~TriedSet()
+{
+    unreserve(m_slots);
 }
 
 bool TriedSet::insert(std::uint64_t key)
 {
     key = key == 0 ? 1 : key;
-    if (!full() && (m_slots.empty() || (m_size + 1) * 2 > m_slots.size())) {
+    // Grown at three quarters full: linear probing stays within a cache line or two.
+    if (!full() && m_capacity < kMaxCapacity && (m_capacity == 0 || (m_size + 1) * 4 > m_capacity * 3)) {
         grow();
     }
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t i = key & mask;; i = (i + 1) & mask) {
-        if (m_slots[i] == key) {
-            return false;
-        }
-        if (m_slots[i] == 0) {
-            if (full()) {
-                return true; // no longer recorded: a key not found is taken as new
+    for (;;) {
+        const std::size_t end = m_capacity + kSlack;
+        for (std::size_t i = home(key) & (m_capacity - 1); i < end; i += 4) {
+            // A group of four slots at once, without a branch per slot: the first that holds the key or is
+            // empty ends the probe (a set below three quarters full nearly always has one among four).
+            const std::uint64_t s0 = m_slots[i];
+            const std::uint64_t s1 = m_slots[i + 1];
+            const std::uint64_t s2 = m_slots[i + 2];
+            const std::uint64_t s3 = m_slots[i + 3];
+            const unsigned found = static_cast<unsigned>(s0 == key) | static_cast<unsigned>(s1 == key) << 1 |
+                                   static_cast<unsigned>(s2 == key) << 2 | static_cast<unsigned>(s3 == key) << 3;
+            const unsigned empty = static_cast<unsigned>(s0 == 0) | static_cast<unsigned>(s1 == 0) << 1 |
+                                   static_cast<unsigned>(s2 == 0) << 2 | static_cast<unsigned>(s3 == 0) << 3;
+            if (const unsigned stop = found | empty; stop != 0) {
+                const int at = std::countr_zero(stop);
+                if ((found >> at) & 1u) {
+                    return false;
+                }
+                if (!full()) {
+                    m_slots[i + static_cast<std::size_t>(at)] = key;
+                    ++m_size;
+                }
+                return true; // once full no longer recorded: a key not found is taken as new
             }
-            m_slots[i] = key;
-            ++m_size;
+        }
+        // The probe ran past the slack: not there, and no room for it at this size. Growing makes room;
+        // at the largest size (below half full, where so long a cluster has no chance) the key goes
+        // unrecorded like one past a full set.
+        if (full() || m_capacity >= kMaxCapacity) {
             return true;
         }
+        grow();
     }
+}
+
+void TriedSet::place(std::uint64_t key)
+{
+    std::size_t i = home(key) & (m_capacity - 1);
+    while (m_slots[i] != 0) {
+        ++i;
+    }
+    if (i >= m_capacity + kSlack) {
+        throw std::length_error("tried candidates: a probe ran past the table");
+    }
+    m_slots[i] = key;
 }
 
 void TriedSet::grow()
 {
-    std::vector<std::uint64_t> old = std::move(m_slots);
-    m_slots.assign(old.empty() ? 1024 : old.size() * 2, 0);
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::uint64_t k : old) {
-        if (k == 0) {
-            continue;
+    if (!m_slots) {
+        m_slots = reserve();
+        m_capacity = kFirstCapacity;
+        return;
+    }
+    // Doubling in place. A key's start at twice the capacity is its start or that plus the old capacity.
+    // The keys past the old capacity (probes that ran on) are taken out first, so that everything from
+    // the old capacity up is empty; then, slot by slot upwards, each key is taken out and placed again.
+    // One whose start stays finds the slot it left at the latest, every slot before it on its way having
+    // been placed already (and no later step empties those); one whose start moves up lands above the old
+    // capacity, where only placed keys are.
+    const std::size_t old = m_capacity;
+    std::vector<std::uint64_t> ranOn;
+    for (std::size_t j = old; j < old + kSlack; ++j) {
+        if (m_slots[j] != 0) {
+            ranOn.push_back(m_slots[j]);
+            m_slots[j] = 0;
         }
-        std::size_t i = k & mask;
-        while (m_slots[i] != 0) {
-            i = (i + 1) & mask;
+    }
+    m_capacity = old * 2;
+    for (std::size_t j = 0; j < old; ++j) {
+        const std::uint64_t k = m_slots[j];
+        if (k != 0) {
+            m_slots[j] = 0;
+            place(k);
         }
-        m_slots[i] = k;
+    }
+    for (std::uint64_t k : ranOn) {
+        place(k);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "search/Candidate.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -9,6 +10,24 @@ namespace korvel {
 
 // "穷举上限": a space of at most this many candidates is enumerated, a larger one sampled.
 inline constexpr std::uint64_t kDefaultExhaustiveLimit = 50'000'000;
+
+namespace spacekey {
+// splitmix64's finaliser: a bijection of 64-bit numbers that spreads every input bit.
+constexpr std::uint64_t mix(std::uint64_t z)
+{
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+// One mixed number per operand code (0 unused): the terms of CandidateSpace::key().
+inline constexpr std::array<std::uint64_t, operandAlphabet(kMaxLag) + 1> kOperandKeys = [] {
+    std::array<std::uint64_t, operandAlphabet(kMaxLag) + 1> keys{};
+    for (std::size_t code = 0; code < keys.size(); ++code) {
+        keys[code] = mix(0x9E3779B97F4A7C15ull * (code + 1));
+    }
+    return keys;
+}();
+} // namespace spacekey
 
 // The distinct candidates a candidate rule allows: every multiset of `operandCount` operand codes (a sum
 // does not depend on the order of its terms, so A+B and B+A are one candidate) with every tail constant
@@ -41,8 +60,19 @@ public:
     // Moves to the next candidate of the order (done after the last one).
     void advance(Cursor& cursor) const;
 
-    // An identity of a candidate that does not depend on the order of its operands (for de-duplication).
-    static std::uint64_t key(const Candidate& c);
+    // An identity of a candidate that does not depend on the order of its operands (for de-duplication):
+    // a sum of a mixed number per operand code, so that neither a sort nor a chain of mixes is needed (the
+    // search computes one per sampled candidate), then mixed with the count and the constant.
+    static std::uint64_t key(const Candidate& c)
+    {
+        std::uint64_t sum = 0;
+        for (int i = 0; i < c.operandCount; ++i) {
+            sum += spacekey::kOperandKeys[c.operands[static_cast<std::size_t>(i)]];
+        }
+        return spacekey::mix(sum + spacekey::mix(0xD1B54A32D192ED03ull ^
+                                                 (static_cast<std::uint64_t>(c.operandCount) << 32) ^
+                                                 static_cast<std::uint16_t>(c.constant)));
+    }
 
     friend bool operator==(const CandidateSpace& a, const CandidateSpace& b)
     {
@@ -60,18 +90,61 @@ private:
 // The 64-bit keys of the candidates a sampled search has tried: an open-addressing set that grows up to a
 // fixed number of keys (about 4 million, 64 MB), after which it stops recording and the search reports
 // its measured repeat rate instead of excluding repeats.
+//
+// Linear probing that never wraps: a probe runs on past the last slot into a few thousand more, and the
+// table, reserved at its largest size up front (untouched memory costs nothing), doubles in place, its
+// keys moved within it. So the memory a set has used is only ever its own table's, zeroed once by the
+// system as the probes first reach it.
 class TriedSet {
 public:
     static constexpr std::size_t kMaxKeys = std::size_t{1} << 22;
 
+    TriedSet() = default;
+    TriedSet(const TriedSet& other);
+    TriedSet& operator=(const TriedSet& other);
+    TriedSet(TriedSet&& other) noexcept;
+    TriedSet& operator=(TriedSet&& other) noexcept;
+    ~TriedSet();
+
     // True when the key was not there (and is now, unless the set is full).
     bool insert(std::uint64_t key);
+    // A hint that insert(key) comes soon: its slot is fetched into the cache meanwhile (the set is far
+    // larger than the caches once it holds a few hundred thousand keys).
+    void prefetch(std::uint64_t key) const
+    {
+        // Plain arithmetic on the address, no condition and one prefetch only: GCC drops a prefetch whose
+        // address needs a branch, and both of two in a row. A hint may name any address (an empty set's is
+        // meaningless and harmless).
+        const auto base = reinterpret_cast<std::uintptr_t>(m_slots);
+        __builtin_prefetch(reinterpret_cast<const void*>(base + (home(key) & (m_capacity - 1)) * sizeof(std::uint64_t)),
+                           1);
+    }
     std::size_t size() const { return m_size; }
     bool full() const { return m_size >= kMaxKeys; }
 
 private:
+    static constexpr std::size_t kFirstCapacity = 1024;
+    // Grown at three quarters full until full: the capacity at which growing stops.
+    static constexpr std::size_t kMaxCapacity = std::size_t{1} << 23;
+    static_assert(kMaxCapacity * 3 / 4 >= kMaxKeys && kMaxCapacity * 3 / 8 < kMaxKeys);
+    // Slots past the capacity that probes run on into; a cluster reaching past them is beyond any chance
+    // below three quarters full (and would make the set grow, or once full leave the key unrecorded).
+    static constexpr std::size_t kSlack = 4096;
+    static constexpr std::size_t kReserved = kMaxCapacity + kSlack;
+
+    // Where the probe for a key starts (before the mask): the first of the aligned group of four slots
+    // (32 bytes, within one cache line) that holds the key's own slot. Key 0 is stored as 1.
+    static std::uint64_t home(std::uint64_t key) { return (key == 0 ? 1 : key) & ~std::uint64_t{3}; }
     void grow();
-    std::vector<std::uint64_t> m_slots; // 0 marks an empty slot; key 0 is stored as 1
+    // Places a key not in the table at the end of its probe (growing keeps every probe short).
+    void place(std::uint64_t key);
+    // kReserved zeroed slots, mapped from the system in huge pages where it offers them (a few page faults
+    // rather than one per 4 KB, and the lookups few TLB misses).
+    static std::uint64_t* reserve();
+    static void unreserve(std::uint64_t* table);
+
+    std::uint64_t* m_slots = nullptr; // kReserved slots once the first key came; 0 marks an empty slot
+    std::size_t m_capacity = 0;       // a power of two; probes start below it
     std::size_t m_size = 0;
 };
 

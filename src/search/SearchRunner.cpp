@@ -137,9 +137,7 @@ bool SearchRunner::buildBatch(Batch& batch)
         batch.last = m_buildCursor.done;
         m_lastBuilt = batch.last;
     } else {
-        for (int i = 0; i < n; ++i) {
-            batch.candidates.push_back(m_generator->next(batch.phase.rule));
-        }
+        m_generator->appendNext(batch.phase.rule, static_cast<std::size_t>(n), batch.candidates);
     }
     batch.end = *m_generator;
     ++m_nextSeq;
@@ -173,6 +171,13 @@ void SearchRunner::work()
             }
             batch.figures[i] = batch.phase.kernel->figures(batch.candidates[i], scratch);
         }
+        if (!abandoned && batch.phase.space && !batch.phase.space->exhaustive) {
+            // The identities the hand-over looks up in the tried set, computed here outside the lock.
+            batch.keys.resize(batch.candidates.size());
+            for (std::size_t i = 0; i < batch.candidates.size(); ++i) {
+                batch.keys[i] = CandidateSpace::key(batch.candidates[i]);
+            }
+        }
         std::lock_guard lock(m_mutex);
         if (m_stop.load()) {
             return;
@@ -193,7 +198,7 @@ bool SearchRunner::handOver(Batch& b, std::size_t i)
         return true;
     }
     if (!space->exhaustive) {
-        if (!space->tried.insert(CandidateSpace::key(b.candidates[i]))) {
+        if (!space->tried.insert(b.keys[i])) {
             ++space->repeats;
             return false;
         }
@@ -226,7 +231,19 @@ void SearchRunner::commitReady()
             continue; // built before the last phase change
         }
         bool complete = true;
+        // A sampled phase looks every key up in a set far larger than the caches: the slots of the keys
+        // a few places ahead are fetched while the earlier ones are handed over.
+        constexpr std::size_t kAhead = 16;
+        TriedSet* tried = b.phase.space && !b.phase.space->exhaustive ? &b.phase.space->tried : nullptr;
+        if (tried) {
+            for (std::size_t i = 0; i < std::min(kAhead, b.keys.size()); ++i) {
+                tried->prefetch(b.keys[i]);
+            }
+        }
         for (std::size_t i = 0; i < b.candidates.size(); ++i) {
+            if (tried && i + kAhead < b.keys.size()) {
+                tried->prefetch(b.keys[i + kAhead]);
+            }
             if (!handOver(b, i)) {
                 continue;
             }

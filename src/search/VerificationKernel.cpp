@@ -107,8 +107,9 @@ FormulaFigures VerificationKernel::figures(const Candidate& c, KernelScratch& sc
         return f;
     }
     scratch.bits.resize(static_cast<std::size_t>(hitWords(data.paddedRows())));
+    scratch.positions.resize(static_cast<std::size_t>(runPositions(data.paddedRows())));
     m_loops->hitBits(data, c, m_judged, m_digitNumbers.data(), m_kill, scratch.bits.data());
-    m_loops->runFigures(data, scratch.bits.data(), f.stats);
+    m_loops->runFigures(data, scratch.bits.data(), scratch.positions.data(), f.stats);
     f.stats.total = data.weightTotal();
     f.stats.rate = static_cast<float>(static_cast<double>(f.stats.hitSum) / static_cast<double>(f.stats.total) * 100.0);
     return f;

@@ -103,8 +103,9 @@ using KernelDataPtr = std::shared_ptr<const KernelData>;
 
 // Working buffers of one thread.
 struct KernelScratch {
-    std::vector<std::uint64_t> bits; // verdicts of the counted draws, 64 to a word, oldest draw in bit 0
-    std::vector<std::uint8_t> hits;  // the same one per draw, 1 = hit (filled by verdicts() only)
+    std::vector<std::uint64_t> bits;      // verdicts of the counted draws, 64 to a word, oldest draw in bit 0
+    std::vector<std::uint8_t> hits;       // the same one per draw, 1 = hit (filled by verdicts() only)
+    std::vector<std::uint16_t> positions; // the figures' working space (runPositions())
 };
 
 // Verifies search candidates (sums of vocabulary columns plus a constant) for one kind and sense: the

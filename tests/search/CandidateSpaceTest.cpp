@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <set>
 
 namespace korvel {
@@ -90,6 +91,39 @@ TEST(CandidateSpace, KeyIgnoresTheOrderOfOperandsOnly)
     }
     EXPECT_EQ(tried.size(), 5000u);
     EXPECT_FALSE(tried.insert(CandidateSpace::key(a))); // still there after growing
+}
+
+// The set doubles in place many times over: every key stays found, a copy holds the same keys, and keys
+// not inserted are new; crowded starts (consecutive keys share groups of slots) as well as spread ones.
+TEST(CandidateSpace, TriedSetKeepsEveryKeyAsItGrows)
+{
+    std::mt19937_64 rnd(20261209);
+    std::vector<std::uint64_t> keys;
+    for (std::uint64_t k = 1; k <= 3000; ++k) {
+        keys.push_back(k);
+    }
+    for (int i = 0; i < 900000; ++i) {
+        keys.push_back(rnd() | 1);
+    }
+    TriedSet tried;
+    for (std::uint64_t k : keys) {
+        ASSERT_TRUE(tried.insert(k)) << k;
+    }
+    EXPECT_EQ(tried.size(), keys.size());
+    const TriedSet copy = tried;
+    for (std::uint64_t k : keys) {
+        ASSERT_FALSE(tried.insert(k)) << k;
+    }
+    TriedSet second = copy;
+    std::size_t fresh = 0;
+    for (int i = 0; i < 1000; ++i) {
+        fresh += second.insert(rnd() & ~std::uint64_t{1}) ? 1 : 0; // even: none of the random keys above
+    }
+    EXPECT_EQ(fresh, 1000u);
+    for (std::size_t i = 0; i < keys.size(); i += 97) {
+        ASSERT_FALSE(second.insert(keys[i])) << keys[i];
+    }
+    EXPECT_EQ(tried.size(), keys.size());
 }
 
 // A whole run of the runner over a space: every candidate handed to the job exactly once, with any number

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 namespace korvel {
 namespace {
@@ -95,6 +96,29 @@ TEST(CandidateGeneratorTest, DrawsFromOneRunningSequence)
     CandidateGenerator c(43);
     CandidateGenerator d(42);
     EXPECT_FALSE(c.next(rule) == d.next(rule));
+}
+
+// The search builds its batches with appendNext(): the same candidates, and the generator left at the same
+// place, as one next() after another, for every operand count, earlier-draw alphabet and constant rule.
+TEST(CandidateGeneratorTest, BatchesAreTheCandidatesOneByOne)
+{
+    for (const CandidateRule rule :
+         {CandidateRule{8, ConstantMode::Random, 0}, CandidateRule{2, ConstantMode::Specified, 5},
+          CandidateRule{kMaxOperands, ConstantMode::Random, 0, kMaxLag},
+          CandidateRule{1, ConstantMode::Random, -3, 2}}) {
+        CandidateGenerator batched(20261209);
+        CandidateGenerator single(20261209);
+        std::vector<Candidate> batch;
+        for (std::size_t n : {std::size_t{1}, std::size_t{415}, std::size_t{4}, std::size_t{20000}}) {
+            batch.clear();
+            batched.appendNext(rule, n, batch);
+            ASSERT_EQ(batch.size(), n);
+            for (std::size_t i = 0; i < n; ++i) {
+                ASSERT_EQ(batch[i], single.next(rule)) << "operands " << rule.operandCount << ", candidate " << i;
+            }
+        }
+        EXPECT_EQ(batched.next64(), single.next64()); // both left at the same place
+    }
 }
 
 } // namespace

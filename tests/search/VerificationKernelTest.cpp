@@ -289,6 +289,79 @@ TEST_P(KernelIsaTest, AgreesWithTheGeneralEvaluatorOnEarlierDraws)
     EXPECT_EQ(checked, 2 * 4 * 2 * 2 * 40);
 }
 
+// The figures of hit bits, draw by draw: the reference for the loops' walks over the rarer verdict.
+FormulaStats figuresDrawByDraw(const KernelData& data, const std::vector<std::uint64_t>& bits)
+{
+    FormulaStats s;
+    int hitRun = 0;
+    int missRun = 0;
+    for (int j = 0; j < data.counted(); ++j) {
+        if ((bits[static_cast<std::size_t>(j / 64)] >> (j % 64)) & 1u) {
+            s.hitSum += data.weights()[static_cast<std::size_t>(j)];
+            missRun = 0;
+            s.trueCon = static_cast<std::int16_t>(std::max<int>(s.trueCon, ++hitRun));
+        } else {
+            hitRun = 0;
+            s.errCon = static_cast<std::int16_t>(std::max<int>(s.errCon, ++missRun));
+        }
+    }
+    s.trueLst = static_cast<std::int16_t>(hitRun);
+    s.errLst = static_cast<std::int16_t>(missRun);
+    return s;
+}
+
+// Hit bits of every density, and runs of either verdict longer than the loops' vectors, in windows of
+// every length: the loops' figures equal the draw-by-draw ones.
+TEST_P(KernelIsaTest, RunFiguresOfAnyPatternOfHits)
+{
+    const HistorySnapshot real = test::snapshotOf(test::loadDraws(QStringLiteral("fc3d_draws.tsv")));
+    const KernelLoops& loops = kernelLoops(GetParam());
+    std::mt19937_64 rnd(20261210);
+    int checked = 0;
+    for (int window : {0, 100, 300, 3000}) {
+        for (bool weighted : {true, false}) {
+            const KernelData data(real, window, weighted);
+            std::vector<std::uint64_t> bits(static_cast<std::size_t>(hitWords(data.paddedRows())));
+            std::vector<std::uint16_t> positions(static_cast<std::size_t>(runPositions(data.paddedRows())));
+            for (int pattern = 0; pattern < 60; ++pattern) {
+                std::fill(bits.begin(), bits.end(), 0);
+                // Independent draws of a density, or alternating stretches of random lengths (up to 200).
+                const double density = (pattern % 10) / 9.0 * 0.96 + 0.02;
+                bool stretch = pattern % 3 == 2;
+                bool on = pattern % 2 == 0;
+                int left = 0;
+                for (int j = 0; j < data.counted(); ++j) {
+                    bool hit = false;
+                    if (stretch) {
+                        if (left == 0) {
+                            on = !on;
+                            left = 1 + static_cast<int>(rnd() % 200);
+                        }
+                        --left;
+                        hit = on;
+                    } else {
+                        hit = std::uniform_real_distribution<double>(0, 1)(rnd) < density;
+                    }
+                    if (hit) {
+                        bits[static_cast<std::size_t>(j / 64)] |= std::uint64_t{1} << (j % 64);
+                    }
+                }
+                const FormulaStats want = figuresDrawByDraw(data, bits);
+                FormulaStats got;
+                loops.runFigures(data, bits.data(), positions.data(), got);
+                const std::string what = "window " + std::to_string(window) + " pattern " + std::to_string(pattern);
+                ASSERT_EQ(got.hitSum, want.hitSum) << what;
+                ASSERT_EQ(got.errCon, want.errCon) << what;
+                ASSERT_EQ(got.trueCon, want.trueCon) << what;
+                ASSERT_EQ(got.errLst, want.errLst) << what;
+                ASSERT_EQ(got.trueLst, want.trueLst) << what;
+                ++checked;
+            }
+        }
+    }
+    EXPECT_EQ(checked, 4 * 2 * 60);
+}
+
 INSTANTIATE_TEST_SUITE_P(VerificationKernelTest, KernelIsaTest, ::testing::Values(KernelIsa::Baseline, KernelIsa::Avx2),
                          [](const auto& info) { return info.param == KernelIsa::Avx2 ? "Avx2" : "Baseline"; });
 
