@@ -111,19 +111,16 @@ DrawFileReport importBundledDraws(Database& db, HistoryStore& store, const Bundl
     // before it, and the stored ones are the user's.
     const QString newest = fullIssue(history->issue(history->size() - 1));
     QStringList newer;
-    int older = 0;
     for (const DrawFileLine& line : readDrawLines(splitLines(bundled.text)).lines) {
         if (fullIssue(line.issue) > newest) {
             newer << line.text;
-        } else {
-            ++older;
         }
     }
     if (newer.isEmpty()) {
-        // Nothing newer: the history is up to the shipped one, which is no failure.
+        // Nothing newer: the history is up to the shipped one, which is no failure. The older lines were
+        // not offered to the import, so none counts as skipped.
         DrawFileReport report;
         report.ok = true;
-        report.skipped = older;
         return report;
     }
     return importDrawText(db, store, newer.join(QLatin1Char('\n')), bundled.game);
