@@ -68,13 +68,30 @@ private:
         bool operator==(const Style&) const = default;
     };
     struct Palette;
+    // The used cells: each row's first and last written column (-1 for a row without any), and the extent.
+    struct Extent {
+        struct Span {
+            int first = -1;
+            int last = -1;
+        };
+        std::vector<Span> rows;
+        int firstRow = -1;
+        int lastRow = -1;
+        int firstColumn = MaxColumns;
+        int lastColumn = -1;
+    };
 
     Cell* cellAt(int row, int column);
     bool refuse(const QString& reason);
     std::uint16_t styleIndex(const Style& style);
 
+    // The workbook stream (XlsWorkbookStream.cpp): the globals, then the worksheet.
+    static bool written(const Cell& c) { return c.kind != Kind::Empty || c.style != 0; }
     void writeGlobals(QByteArray& out, const Palette& palette, qsizetype& sheetOffsetAt) const;
+    void writeCellFormats(QByteArray& out, const Palette& palette) const;
+    Extent extent() const;
     void writeSheet(QByteArray& out) const;
+    void writeCells(QByteArray& out, std::size_t row) const;
 
     QString m_sheetName;
     std::vector<std::vector<Cell>> m_rows;
