@@ -2,7 +2,9 @@
 
 #include "history/DrawBatch.h"
 #include "history/DrawEntry.h"
+#include "history/HistorySnapshot.h"
 #include "history/HistoryStore.h"
+#include "history/Param.h"
 #include "platform/Dialogs.h"
 #include "platform/TextCodec.h"
 

@@ -1,5 +1,7 @@
 #include "history/HistoryExport.h"
 
+#include "history/HistorySnapshot.h"
+#include "history/Param.h"
 #include "platform/Launcher.h"
 #include "platform/TextCodec.h"
 

@@ -2,6 +2,7 @@
 
 #include "history/DrawBatch.h"
 #include "history/HistoryStore.h"
+#include "history/Param.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "platform/PageText.h"

@@ -1,5 +1,6 @@
 #include "session/Session.h"
 
+#include "history/HistorySnapshot.h"
 #include "session/ReportingLauncher.h"
 #include "session/TypedFormula.h"
 #include "formula/FormulaStore.h"

@@ -3,7 +3,7 @@
 #include "session/ChoiceState.h"
 #include "formula/FormulaKind.h"
 #include "history/DrawEntry.h"
-#include "history/HistorySnapshot.h"
+#include "history/SnapshotPtr.h"
 #include "tally/SortSettings.h"
 #include "verify/ChoiceHost.h"
 

@@ -3,6 +3,7 @@
 #include "history/DrawParameters.h"
 #include "history/HistoryStore.h"
 #include "history/LishiSchema.h"
+#include "history/Param.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
 #include "support/CoreApplication.h"
