@@ -4,6 +4,7 @@
 // given size) and dialogs and a launcher that answer without a person.
 #include "history/DrawParameters.h"
 #include "history/HistorySnapshot.h"
+#include "history/Param.h"
 #include "platform/Dialogs.h"
 #include "platform/Launcher.h"
 

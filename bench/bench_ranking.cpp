@@ -8,6 +8,7 @@
 #include "formula/Formula.h"
 #include "history/HistorySnapshot.h"
 #include "history/LishiSchema.h"
+#include "history/Param.h"
 #include "platform/Database.h"
 #include "tally/HistoryRanking.h"
 #include "tally/RankingList.h"

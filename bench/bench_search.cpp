@@ -6,6 +6,7 @@
 #include "HandKernel.h"
 #include "history/HistorySnapshot.h"
 #include "history/LishiSchema.h"
+#include "history/Param.h"
 #include "platform/Database.h"
 #include "search/Candidate.h"
 #include "search/CandidateSpace.h"

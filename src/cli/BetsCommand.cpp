@@ -6,6 +6,7 @@
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "history/HistorySnapshot.h"
 #include "session/BetCommand.h"
 #include "session/Session.h"
 #include "session/TallyCommand.h"

@@ -1,3 +1,5 @@
+#include "history/HistorySnapshot.h"
+#include "session/Session.h"
 #include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"

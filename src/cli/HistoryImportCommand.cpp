@@ -1,3 +1,4 @@
+#include "history/HistorySnapshot.h"
 #include "session/Session.h"
 #include "cli/Arguments.h"
 #include "cli/CliContext.h"

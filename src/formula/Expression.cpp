@@ -2,6 +2,7 @@
 #include "formula/ExpressionMath.h"
 
 #include "formula/SimdClones.h"
+#include "history/HistorySnapshot.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "formula/ExactArithmetic.h"
-#include "history/HistorySnapshot.h"
-#include "history/Param.h"
+#include "formula/Rounding.h"
+#include "formula/ValueColumn.h"
+#include "history/ParamId.h"
+#include "history/SnapshotPtr.h"
 
 #include <QString>
 
-#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -14,23 +15,12 @@
 
 namespace korvel {
 
-// Per-draw results of an expression: a value and a validity flag per row. An invalid (empty) row is a
-// value that cannot be computed (division by zero, MOD or \ by zero, or a row of an expression that does
-// not compile); it counts as a miss wherever a digit is expected.
-struct ValueColumn {
-    std::vector<double> value;
-    std::vector<std::uint8_t> valid; // 1 = the value is set
-    bool allValid = true;            // no row is empty (fast path for callers)
-
-    int size() const { return static_cast<int>(value.size()); }
-};
-
 // An expression that is an integer combination of columns: constant + sum of coefficient * column, each
 // column once. Every partial value of the expression, and of the sum taken term by term in 32 bits, stays
 // within the 32-bit range for any 16-bit column values, so that sum is exactly the value the doubles give.
 struct IntegerSum {
     struct Term {
-        Param param = Param::L1A;
+        Param param{}; // the first parameter (L1A) until set
         std::int32_t coefficient = 0;
     };
     std::int32_t constant = 0;
@@ -137,7 +127,7 @@ private:
     struct Node {
         Op op = Op::Constant;
         bool constantEmpty = false; // Constant only: folded to an empty value (e.g. 1/0)
-        Param param = Param::L1A;   // Column only
+        Param param{};              // Column only
         int lag = 0;                // Column only: draws before the evaluated one
         int left = -1;              // child node indices (post-order: children come first)
         int right = -1;
@@ -176,19 +166,5 @@ private:
     bool m_exactAlways = false; // a constant beyond m_exactLimit: every row is computed exactly
     std::optional<IntegerSum> m_integerSum;
 };
-
-// Shared rounding rules of the engine; also used by the evaluation of hits.
-// Half-to-even rounding of a value to an integer (2.5 -> 2, 3.5 -> 4, -2.5 -> -2). Inline and free of library
-// calls so that loops over it vectorise: adding and removing 2^52 leaves the nearest integer under the
-// default rounding mode, ties to even; the magnitude is rounded and the sign put back.
-inline double roundHalfEven(double v)
-{
-    constexpr double two52 = 4503599627370496.0; // from here on every double is an integer
-    const double a = std::fabs(v);
-    const double t = (a + two52) - two52;
-    return std::copysign(a < two52 ? t : a, v);
-}
-// A value read as a 32-bit integer: rounded half-to-even; empty when outside the 32-bit range.
-std::optional<std::int32_t> toInt32HalfEven(double v);
 
 } // namespace korvel

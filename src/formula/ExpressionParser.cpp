@@ -1,5 +1,6 @@
 #include "formula/Expression.h"
 #include "formula/ExpressionMath.h"
+#include "history/Param.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,6 +5,7 @@
 #include "gui/verify/HitChartWindow.h"
 #include "gui/widgets/RequiredControls.h"
 #include "gui/widgets/WindowSize.h"
+#include "history/HistorySnapshot.h"
 #include "session/ReportingLauncher.h"
 #include "session/Session.h"
 #include "settings/Options.h"

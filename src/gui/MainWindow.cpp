@@ -16,6 +16,7 @@
 #include "gui/widgets/ExportNotice.h"
 #include "gui/widgets/GridWheelScroller.h"
 #include "gui/widgets/WindowSize.h"
+#include "history/HistorySnapshot.h"
 #include "platform/SettingsStore.h"
 #include "session/Session.h"
 #include "session/SessionChoiceHost.h"

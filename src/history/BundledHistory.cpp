@@ -1,5 +1,6 @@
 #include "history/BundledHistory.h"
 
+#include "history/HistorySnapshot.h"
 #include "history/HistoryStore.h"
 #include "platform/TextCodec.h"
 #include "settings/Options.h"

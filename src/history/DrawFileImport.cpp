@@ -1,7 +1,10 @@
 #include "history/DrawFileImport.h"
 
 #include "history/DrawBatch.h"
+#include "history/DrawEntry.h"
+#include "history/HistorySnapshot.h"
 #include "history/HistoryStore.h"
+#include "history/Param.h"
 #include "platform/Dialogs.h"
 #include "platform/TextCodec.h"
 

@@ -1,4 +1,5 @@
 #include "history/DrawParameters.h"
+#include "history/Param.h"
 
 #include <QString>
 

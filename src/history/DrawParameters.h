@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/Param.h"
+#include "history/ParamId.h"
 
 #include <QStringView>
 

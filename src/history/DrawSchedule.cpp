@@ -1,4 +1,5 @@
 #include "history/DrawSchedule.h"
+#include "history/Param.h"
 
 #include <QTimeZone>
 

@@ -1,6 +1,8 @@
 #include "history/HistoryExport.h"
 
 #include "platform/FileWrite.h"
+#include "history/HistorySnapshot.h"
+#include "history/Param.h"
 #include "platform/Launcher.h"
 #include "platform/TextCodec.h"
 

@@ -1,8 +1,12 @@
 #include "history/HistorySnapshot.h"
 
+#include "history/Param.h"
+
 #include <algorithm>
 
 namespace korvel {
+
+HistorySnapshot::HistorySnapshot() : m_columns(kParamCount) {}
 
 DrawParams HistorySnapshot::row(int row) const
 {

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "history/Param.h"
+#include "history/ParamId.h"
+#include "history/SnapshotPtr.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <memory>
 #include <span>
 #include <vector>
 
@@ -17,7 +17,7 @@ namespace korvel {
 // shared_ptr, so a snapshot may be read from any thread.
 class HistorySnapshot {
 public:
-    HistorySnapshot() = default;
+    HistorySnapshot(); // empty: no draws, every column empty
 
     int size() const { return static_cast<int>(m_issues.size()); }
     bool empty() const { return m_issues.empty(); }
@@ -30,6 +30,7 @@ public:
     {
         return m_columns[static_cast<std::size_t>(paramIndex(p))][static_cast<std::size_t>(row)];
     }
+    // Every parameter of one row (include history/Param.h to use it).
     DrawParams row(int row) const;
 
     // Row of the stored issue, or -1. Issues are unique and sorted, so this is a binary search.
@@ -41,9 +42,7 @@ public:
 
 private:
     std::vector<QString> m_issues;
-    std::array<std::vector<std::int16_t>, kParamCount> m_columns;
+    std::vector<std::vector<std::int16_t>> m_columns; // one per parameter, by paramIndex
 };
-
-using SnapshotPtr = std::shared_ptr<const HistorySnapshot>;
 
 } // namespace korvel

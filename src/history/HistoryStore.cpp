@@ -1,5 +1,7 @@
 #include "history/HistoryStore.h"
 
+#include "history/HistorySnapshot.h"
+#include "history/Param.h"
 #include "platform/Database.h"
 #include "platform/WriteTransaction.h"
 

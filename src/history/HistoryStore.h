@@ -2,6 +2,8 @@
 
 #include "history/DrawParameters.h"
 #include "history/HistorySnapshot.h"
+#include "history/Param.h"
+#include "history/SnapshotPtr.h"
 
 #include <QString>
 

@@ -1,4 +1,6 @@
 #include "history/IssueNumber.h"
+#include "history/HistorySnapshot.h"
+#include "history/Param.h"
 
 #include <QDate>
 

@@ -1,7 +1,9 @@
 #include "history/IssueValueRepair.h"
 
 #include "history/DrawParameters.h"
+#include "history/HistorySnapshot.h"
 #include "history/HistoryStore.h"
+#include "history/Param.h"
 #include "platform/Database.h"
 #include "platform/WriteTransaction.h"
 

@@ -2,6 +2,11 @@
 
 #include "history/DrawBatch.h"
 #include "history/HistoryStore.h"
+#include "history/Param.h"
+#include "platform/Database.h"
+#include "platform/Dialogs.h"
+#include "platform/PageText.h"
+#include "platform/SettingsStore.h"
 
 #include <QEventLoop>
 

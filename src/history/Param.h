@@ -1,18 +1,20 @@
 #pragma once
 
-#include <QString>
-#include <QStringView>
+#include "history/ParamId.h"
 
 #include <array>
 #include <cstdint>
-#include <optional>
 
 namespace korvel {
 
+// The parameter table: the 77 stored parameters of a draw. The enumerator's value is its vocabulary number
+// minus one, so Param(n - 1) is vocabulary number n; the column of `Lishi` is named by the code
+// (history/Param.cpp holds the codes and the names). A file that only passes parameters around includes
+// history/ParamId.h instead.
 inline constexpr int kParamCount = 77;
 
-// The 77 stored parameters of a draw. The enumerator's value is its vocabulary number minus one, so
-// Param(n - 1) is vocabulary number n; the column of `Lishi` is named by the code.
+// The enumerators in vocabulary order, grouped by family.
+// clang-format off
 enum class Param : std::uint8_t {
     L1A, L2A, L3A, L1B, L2B, L3B, L1C, L2C, L3C, L1D, L2D, L3D, L1E, L2E, L3E, L1F, L2F, L3F, L1G, L2G, L3G,
     L2H, L3H, L4H, L5H, L1H,
@@ -23,20 +25,9 @@ enum class Param : std::uint8_t {
     LH, LI, LJ, LK, LL, LM, LN, LO, LP, LQ, LR, LS, LT, LU, LV, LW, LX, LY,
     QH, QHW, SQH, SQHW, RQ, RQW, YF, YFW, NF, NFW,
 };
+// clang-format on
 
-using DrawParams = std::array<std::int16_t, kParamCount>;
-
-constexpr int paramIndex(Param p) { return static_cast<int>(p); }
-constexpr Param paramAt(int index) { return static_cast<Param>(index); }
-
-// Column code ("L1A" ... "NFW").
-const char* paramCode(Param p);
-// Column codes compare as the database compares column names: without regard to case.
-std::optional<Param> paramFromCode(QStringView code);
-
-// The parameter vocabulary: numbers 1..77 with their code and Chinese name.
-Param vocabularyParam(int number);
-QString vocabularyName(int number);
-std::optional<int> vocabularyNumberOfName(QStringView name);
+// The values of every parameter of one draw, indexed by paramIndex.
+struct DrawParams : std::array<std::int16_t, kParamCount> {};
 
 } // namespace korvel

@@ -1,6 +1,8 @@
 #include "history/TrendFigures.h"
 
+#include "history/HistorySnapshot.h"
 #include "history/NumberShape.h"
+#include "history/Param.h"
 
 #include <algorithm>
 

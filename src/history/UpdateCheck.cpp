@@ -1,4 +1,5 @@
 #include "history/UpdateCheck.h"
+#include "history/Param.h"
 
 #include <QDate>
 

@@ -2,6 +2,8 @@
 
 #include "formula/Expression.h"
 #include "history/DrawParameters.h"
+#include "history/HistorySnapshot.h"
+#include "history/Param.h"
 #include "tally/MethodBacktest.h"
 #include "verify/ChanceFigures.h"
 #include "verify/Evaluation.h"

@@ -1,4 +1,5 @@
 // The search session's hold-out and random control ("留出最近 K 期检验", "随机对照").
+#include "history/HistorySnapshot.h"
 #include "platform/Dialogs.h"
 #include "platform/TextNumber.h"
 #include "search/SearchHost.h"

@@ -1,6 +1,7 @@
 // The search session's runs: starting, pausing and completing the manual search, the scheme and the
 // tuning, and the state shown while they go on.
 #include "formula/FormulaStore.h"
+#include "history/HistorySnapshot.h"
 #include "platform/Dialogs.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextNumber.h"

@@ -1,5 +1,7 @@
 #include "search/VerificationKernel.h"
 
+#include "history/HistorySnapshot.h"
+#include "history/Param.h"
 #include "verify/Evaluation.h"
 #include "verify/HitRule.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formula/FormulaKind.h"
-#include "history/HistorySnapshot.h"
+#include "history/SnapshotPtr.h"
 #include "search/Candidate.h"
 #include "search/KernelLoops.h"
 #include "search/ThresholdTable.h"

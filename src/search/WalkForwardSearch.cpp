@@ -4,6 +4,7 @@
 #include "verify/ChanceFigures.h"
 #include "verify/Evaluation.h"
 
+#include "history/HistorySnapshot.h"
 #include "search/SearchKind.h"
 #include "search/SearchRunner.h"
 #include "search/ThresholdTable.h"

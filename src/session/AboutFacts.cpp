@@ -1,5 +1,6 @@
 #include "session/AboutFacts.h"
 
+#include "history/HistorySnapshot.h"
 #include "session/Session.h"
 #include "session/Version.h"
 #include "formula/FormulaKind.h"

@@ -1,5 +1,8 @@
 #include "session/Session.h"
 
+#include "history/HistorySnapshot.h"
+#include "session/ReportingLauncher.h"
+#include "session/TypedFormula.h"
 #include "formula/FormulaStore.h"
 #include "history/HistoryDeletion.h"
 #include "history/HistoryExport.h"

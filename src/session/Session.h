@@ -4,6 +4,7 @@
 #include "history/DrawEntry.h"
 #include "history/HistorySnapshot.h"
 #include "session/ChoiceState.h"
+#include "history/SnapshotPtr.h"
 #include "tally/SortSettings.h"
 #include "verify/ChoiceHost.h"
 

@@ -1,6 +1,7 @@
 #include "session/Session.h"
 
 #include "history/BundledHistory.h"
+#include "history/HistorySnapshot.h"
 #include "history/HistoryStore.h"
 #include "platform/Dialogs.h"
 #include "settings/Options.h"

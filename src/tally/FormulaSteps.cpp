@@ -1,6 +1,7 @@
 #include "tally/FormulaSteps.h"
 
 #include "formula/Expression.h"
+#include "history/HistorySnapshot.h"
 #include "history/Param.h"
 
 #include <QRegularExpression>

@@ -1,6 +1,8 @@
 #include "tally/HistoryRanking.h"
 
 #include "formula/Expression.h"
+#include "history/HistorySnapshot.h"
+#include "history/Param.h"
 #include "verify/HitRule.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formula/Formula.h"
-#include "history/HistorySnapshot.h"
+#include "history/SnapshotPtr.h"
 #include "tally/ErrarrTables.h"
 
 #include <QString>

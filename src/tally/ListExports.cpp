@@ -1,5 +1,7 @@
 #include "tally/ListExports.h"
 
+#include "history/HistorySnapshot.h"
+#include "history/Param.h"
 #include "platform/Dialogs.h"
 #include "platform/XlsWriter.h"
 #include "tally/FormulaDetail.h"

@@ -1,6 +1,8 @@
 #include "tally/MethodBacktest.h"
 
 #include "formula/Expression.h"
+#include "history/HistorySnapshot.h"
+#include "history/Param.h"
 #include "tally/TallySet.h"
 #include "verify/Evaluation.h"
 

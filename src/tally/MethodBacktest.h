@@ -2,7 +2,7 @@
 
 #include "formula/Formula.h"
 #include "formula/FormulaKind.h"
-#include "history/HistorySnapshot.h"
+#include "history/SnapshotPtr.h"
 #include "tally/SortSettings.h"
 #include "tally/TallyChoice.h"
 #include "tally/TallyRun.h"

@@ -2,6 +2,7 @@
 
 #include "formula/Expression.h"
 #include "formula/FormulaStore.h"
+#include "history/HistorySnapshot.h"
 #include "verify/FormulaList.h"
 #include "verify/HitRule.h"
 

@@ -1,6 +1,7 @@
 #include "verify/ChanceFigures.h"
 
 #include "formula/SimdClones.h"
+#include "history/HistorySnapshot.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,9 @@
 #include "verify/Evaluation.h"
 
+#include "formula/Expression.h"
 #include "formula/SimdClones.h"
+#include "history/HistorySnapshot.h"
+#include "history/Param.h"
 
 #include <algorithm>
 #include <array>

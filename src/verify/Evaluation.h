@@ -1,8 +1,8 @@
 #pragma once
 
-#include "formula/Expression.h"
 #include "formula/FormulaKind.h"
-#include "history/HistorySnapshot.h"
+#include "formula/ValueColumn.h"
+#include "history/SnapshotPtr.h"
 #include "verify/HitRule.h"
 
 #include <QString>
@@ -13,6 +13,8 @@
 #include <vector>
 
 namespace korvel {
+
+class Expression;
 
 // Which value the per-draw display of the history grid shows for a draw (setting LsXs): the formula's
 // value on that draw ("Canshu", current-issue display) or the value carried from the previous draw

@@ -1,7 +1,9 @@
 #include "verify/FormulaFigures.h"
 
+#include "formula/Expression.h"
 #include "formula/SimdClones.h"
 
+#include "history/HistorySnapshot.h"
 #include "verify/Evaluation.h"
 
 #include <algorithm>

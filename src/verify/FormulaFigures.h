@@ -1,9 +1,8 @@
 #pragma once
 
-#include "formula/Expression.h"
 #include "formula/Formula.h"
 #include "formula/FormulaKind.h"
-#include "history/HistorySnapshot.h"
+#include "history/SnapshotPtr.h"
 
 #include <QString>
 
@@ -11,6 +10,8 @@
 #include <span>
 
 namespace korvel {
+
+class Expression;
 
 // How the figures of a formula are counted (settings JSQS, SyBq, ZqlJq).
 struct FigureSettings {

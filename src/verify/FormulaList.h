@@ -4,7 +4,7 @@
 #include "formula/Formula.h"
 #include "formula/FormulaKind.h"
 #include "formula/FormulaStore.h"
-#include "history/HistorySnapshot.h"
+#include "history/SnapshotPtr.h"
 #include "verify/ChanceFigures.h"
 #include "verify/Evaluation.h"
 #include "verify/FormulaFigures.h"

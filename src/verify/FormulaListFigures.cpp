@@ -2,6 +2,7 @@
 // (`YansuanCalcu`) and the 计算值 highlight.
 #include "verify/FormulaList.h"
 
+#include "history/HistorySnapshot.h"
 #include "verify/SumEvaluation.h"
 
 #include <algorithm>

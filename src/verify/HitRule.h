@@ -1,7 +1,7 @@
 #pragma once
 
-#include "formula/Expression.h"
 #include "formula/FormulaKind.h"
+#include "formula/Rounding.h"
 
 #include <array>
 #include <cstdint>

@@ -1,5 +1,7 @@
 #include "verify/HitSeries.h"
 
+#include "formula/Expression.h"
+#include "history/HistorySnapshot.h"
 #include "verify/Evaluation.h"
 #include "verify/HitRule.h"
 

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "formula/Expression.h"
 #include "formula/FormulaKind.h"
-#include "history/HistorySnapshot.h"
+#include "history/SnapshotPtr.h"
 
 #include <QString>
 
@@ -10,6 +9,8 @@
 #include <vector>
 
 namespace korvel {
+
+class Expression;
 
 // The figures of the formula hit chart (命中走势图) over a formula's evaluation window: the verdict of every
 // draw of the window, the rolling hit rate over the last `rolling` draws beside the rate uniformly random

@@ -1,6 +1,9 @@
 #include "verify/SumEvaluation.h"
 
+#include "formula/Expression.h"
 #include "formula/SimdClones.h"
+#include "history/HistorySnapshot.h"
+#include "history/Param.h"
 #include "verify/HitRule.h"
 
 #include <algorithm>

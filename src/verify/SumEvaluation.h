@@ -1,8 +1,7 @@
 #pragma once
 
-#include "formula/Expression.h"
 #include "formula/FormulaKind.h"
-#include "history/HistorySnapshot.h"
+#include "history/SnapshotPtr.h"
 #include "verify/ChanceFigures.h"
 #include "verify/FormulaFigures.h"
 
@@ -11,6 +10,8 @@
 #include <vector>
 
 namespace korvel {
+
+struct IntegerSum;
 
 // The integer path of the statistics pass: a formula whose expression is an IntegerSum (plain sums of
 // columns, differences, multiples and a constant: everything the search saves) is summed in 32-bit

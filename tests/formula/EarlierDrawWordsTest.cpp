@@ -1,5 +1,6 @@
 #include "formula/Expression.h"
 #include "formula/FormulaLanguage.h"
+#include "history/Param.h"
 #include "search/SearchTestSupport.h"
 #include "support/TestData.h"
 #include "verify/Evaluation.h"

@@ -1,4 +1,6 @@
 #include "formula/Expression.h"
+#include "history/HistorySnapshot.h"
+#include "history/Param.h"
 
 #include "support/TestData.h"
 

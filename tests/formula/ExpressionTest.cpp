@@ -1,5 +1,6 @@
 #include "formula/Expression.h"
 
+#include "history/Param.h"
 #include "support/TestData.h"
 
 #include <gtest/gtest.h>

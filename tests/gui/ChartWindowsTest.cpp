@@ -9,6 +9,7 @@
 #include "gui/verify/HitChartView.h"
 #include "gui/verify/HitChartWindow.h"
 #include "gui/widgets/ExportNotice.h"
+#include "history/Param.h"
 #include "tally/RankHistogram.h"
 
 #include <QBarSet>

@@ -6,6 +6,7 @@
 #include "gui/history/ParameterReferenceView.h"
 #include "gui/widgets/GridWheelScroller.h"
 #include "history/HistoryDeletion.h"
+#include "history/Param.h"
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>

@@ -2,6 +2,7 @@
 
 #include "gui/settings/SettingsMenu.h"
 #include "history/HistoryStore.h"
+#include "history/Param.h"
 
 #include <QMenu>
 

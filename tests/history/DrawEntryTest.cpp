@@ -1,7 +1,9 @@
 #include "history/DrawEntry.h"
 
+#include "history/HistorySnapshot.h"
 #include "history/HistoryStore.h"
 #include "history/LishiSchema.h"
+#include "history/Param.h"
 #include "platform/Database.h"
 #include "platform/TextNumber.h"
 #include "support/FakeDialogs.h"

@@ -3,6 +3,7 @@
 #include "history/DrawFileImport.h"
 #include "history/HistoryStore.h"
 #include "history/LishiSchema.h"
+#include "history/Param.h"
 #include "platform/Database.h"
 #include "support/CoreApplication.h"
 #include "support/SourceSamples.h"

@@ -11,6 +11,7 @@
 #include "support/SyntheticHistory.h"
 
 #include "formula/FormulaStore.h"
+#include "history/Param.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>

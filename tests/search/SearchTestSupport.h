@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/HistorySnapshot.h"
+#include "history/Param.h"
 
 #include <QString>
 

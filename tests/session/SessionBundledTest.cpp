@@ -1,6 +1,7 @@
 #include "session/Session.h"
 
 #include "history/BundledHistory.h"
+#include "history/HistorySnapshot.h"
 #include "history/HistoryStore.h"
 #include "history/LishiSchema.h"
 #include "platform/Database.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/HistoryStore.h"
+#include "history/Param.h"
 #include "support/TestData.h"
 
 #include <vector>

@@ -8,6 +8,7 @@
 #include "formula/FormulaKind.h"
 #include "history/HistorySnapshot.h"
 #include "history/LishiSchema.h"
+#include "history/Param.h"
 #include "platform/Database.h"
 
 #include <SQLiteCpp/Database.h>

@@ -1,6 +1,7 @@
 #include "support/TestData.h"
 
 #include "history/DrawParameters.h"
+#include "history/Param.h"
 
 #include <QFile>
 #include <QTextStream>

@@ -1,6 +1,7 @@
 #include "tally/HistoryRanking.h"
 #include "tally/RankingList.h"
 
+#include "history/Param.h"
 #include "support/FakeDialogs.h"
 #include "support/RecordingLauncher.h"
 #include "support/XlsReadBack.h"

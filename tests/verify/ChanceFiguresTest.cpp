@@ -1,5 +1,6 @@
 #include "verify/ChanceFigures.h"
 
+#include "formula/Expression.h"
 #include "support/HistoryRows.h"
 #include "support/TestData.h"
 #include "verify/FormulaFigures.h"

@@ -1,5 +1,7 @@
 #include "verify/Evaluation.h"
 
+#include "formula/Expression.h"
+#include "history/Param.h"
 #include "support/TestData.h"
 
 #include <gtest/gtest.h>

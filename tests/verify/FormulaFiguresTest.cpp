@@ -1,5 +1,6 @@
 #include "verify/FormulaFigures.h"
 
+#include "formula/Expression.h"
 #include "support/TestData.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 #include "verify/HitSeries.h"
 
+#include "formula/Expression.h"
 #include "tally/TallyTestSupport.h"
 
 #include <gtest/gtest.h>

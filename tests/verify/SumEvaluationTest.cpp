@@ -1,6 +1,7 @@
 #include "verify/SumEvaluation.h"
 
 #include "formula/Expression.h"
+#include "history/Param.h"
 #include "support/TestData.h"
 #include "verify/ChanceFigures.h"
 #include "verify/Evaluation.h"

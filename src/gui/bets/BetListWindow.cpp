@@ -4,6 +4,7 @@
 #include "gui/bets/BetBacktestWindow.h"
 #include "gui/bets/BetListModel.h"
 #include "gui/bets/FilterPanel.h"
+#include "history/HistorySnapshot.h"
 #include "platform/Dialogs.h"
 #include "session/BetCommand.h"
 #include "session/Session.h"

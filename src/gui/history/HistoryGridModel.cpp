@@ -1,4 +1,6 @@
 #include "gui/history/HistoryGridModel.h"
+#include "history/HistorySnapshot.h"
+#include "history/Param.h"
 
 #include <algorithm>
 

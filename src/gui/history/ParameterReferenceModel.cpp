@@ -1,6 +1,8 @@
 #include "gui/history/ParameterReferenceModel.h"
 
 #include "formula/Expression.h"
+#include "history/HistorySnapshot.h"
+#include "history/Param.h"
 
 #include <array>
 

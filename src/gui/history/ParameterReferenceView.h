@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/HistorySnapshot.h"
+#include "history/SnapshotPtr.h"
 
 #include <QWidget>
 

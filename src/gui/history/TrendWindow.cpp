@@ -3,6 +3,7 @@
 #include "gui/history/TrendModel.h"
 #include "gui/history/TrendView.h"
 #include "gui/widgets/PngExport.h"
+#include "history/HistorySnapshot.h"
 #include "history/TrendFigures.h"
 #include "platform/Dialogs.h"
 #include "platform/SheetGrid.h"

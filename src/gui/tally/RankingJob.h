@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formula/Formula.h"
-#include "history/HistorySnapshot.h"
+#include "history/SnapshotPtr.h"
 #include "tally/HistoryRanking.h"
 
 #include <QObject>

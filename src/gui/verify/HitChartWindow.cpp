@@ -1,7 +1,9 @@
 #include "gui/verify/HitChartWindow.h"
 
+#include "formula/Expression.h"
 #include "gui/verify/HitChartView.h"
 #include "gui/widgets/PngExport.h"
+#include "history/HistorySnapshot.h"
 #include "verify/HitSeries.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "formula/Formula.h"
 #include "formula/FormulaKind.h"
-#include "history/HistorySnapshot.h"
+#include "history/SnapshotPtr.h"
 
 #include <QWidget>
 
