@@ -31,27 +31,35 @@ struct Linear {
 // Every partial value of an integer sum stays within 32 bits.
 constexpr exact::Int kIntegerSumLimit = 2147483647;
 
-Linear scaled(Linear a, exact::Int k)
+// In place, into forms that keep their buffers from formula to formula (a list compiles tens of thousands).
+void scale(Linear& a, exact::Int k)
 {
     a.constant *= k;
     for (auto& t : a.terms) {
         t.second *= k;
     }
-    return a;
 }
 
-Linear added(Linear a, const Linear& b, exact::Int sign)
+void assignScaled(Linear& out, const Linear& a, exact::Int k)
 {
-    a.constant += sign * b.constant;
+    out.constant = a.constant;
+    out.terms.assign(a.terms.begin(), a.terms.end());
+    scale(out, k);
+}
+
+void assignAdded(Linear& out, const Linear& a, const Linear& b, exact::Int sign)
+{
+    out.constant = a.constant + sign * b.constant;
+    out.terms.assign(a.terms.begin(), a.terms.end());
     for (const auto& t : b.terms) {
-        const auto it = std::find_if(a.terms.begin(), a.terms.end(), [&](const auto& x) { return x.first == t.first; });
-        if (it == a.terms.end()) {
-            a.terms.emplace_back(t.first, sign * t.second);
+        const auto it =
+            std::find_if(out.terms.begin(), out.terms.end(), [&](const auto& x) { return x.first == t.first; });
+        if (it == out.terms.end()) {
+            out.terms.emplace_back(t.first, sign * t.second);
         } else {
             it->second += sign * t.second;
         }
     }
-    return a;
 }
 
 } // namespace
@@ -79,10 +87,16 @@ void Expression::findIntegerSum()
     if (!m_ok || m_nodes.empty()) {
         return;
     }
-    std::vector<Linear> forms(m_nodes.size());
+    // One form per node, reused by every compile on this thread: their term lists keep their room.
+    thread_local std::vector<Linear> forms;
+    if (forms.size() < m_nodes.size()) {
+        forms.resize(m_nodes.size());
+    }
     for (std::size_t i = 0; i < m_nodes.size(); ++i) {
         const Node& node = m_nodes[i];
         Linear& f = forms[i];
+        f.constant = 0;
+        f.terms.clear();
         switch (node.op) {
         case Op::Constant:
             if (node.constantEmpty || node.exact.kind != exact::Value::Kind::Int) {
@@ -97,12 +111,12 @@ void Expression::findIntegerSum()
             f.terms.emplace_back(node.param, 1);
             break;
         case Op::Negate:
-            f = scaled(forms[static_cast<std::size_t>(node.left)], -1);
+            assignScaled(f, forms[static_cast<std::size_t>(node.left)], -1);
             break;
         case Op::Add:
         case Op::Subtract:
-            f = added(forms[static_cast<std::size_t>(node.left)], forms[static_cast<std::size_t>(node.right)],
-                      node.op == Op::Add ? 1 : -1);
+            assignAdded(f, forms[static_cast<std::size_t>(node.left)], forms[static_cast<std::size_t>(node.right)],
+                        node.op == Op::Add ? 1 : -1);
             break;
         case Op::Multiply: {
             const Linear& l = forms[static_cast<std::size_t>(node.left)];
@@ -110,7 +124,11 @@ void Expression::findIntegerSum()
             if (!l.isConstant() && !r.isConstant()) {
                 return;
             }
-            f = l.isConstant() ? scaled(r, l.constant) : scaled(l, r.constant);
+            if (l.isConstant()) {
+                assignScaled(f, r, l.constant);
+            } else {
+                assignScaled(f, l, r.constant);
+            }
             break;
         }
         default:
@@ -122,9 +140,10 @@ void Expression::findIntegerSum()
             return;
         }
     }
-    const Linear& root = forms.back();
+    const Linear& root = forms[m_nodes.size() - 1];
     IntegerSum sum;
     sum.constant = static_cast<std::int32_t>(root.constant);
+    sum.terms.reserve(root.terms.size());
     for (const auto& t : root.terms) {
         sum.terms.push_back({t.first, static_cast<std::int32_t>(t.second)});
     }

@@ -67,7 +67,7 @@ private:
     enum class Tok { Number, Column, Plus, Minus, Times, Slash, Backslash, Mod, Function, Prev, Open, Close, End };
     struct Token {
         Tok kind = Tok::End;
-        QString text;
+        QStringView text; // a part of the compiled text, which outlives the tokens
         double number = 0.0;
         Param param = Param::L1A;
         Op function = Op::Floor; // Function: Floor (Int) or Abs
@@ -75,7 +75,7 @@ private:
     };
 
     // Int( / Abs( / PrevN( : a word that names a function, followed by an opening parenthesis.
-    bool function(const QString& word, qsizetype after, Token& t) const
+    bool function(QStringView word, qsizetype after, Token& t) const
     {
         qsizetype j = after;
         while (j < m_text.size() && m_text[j].isSpace()) {
@@ -121,11 +121,11 @@ private:
     }
     void leave() { --m_depth; }
 
-    void setError(const QString& part, const QString& message)
+    void setError(QStringView part, const QString& message)
     {
         if (!m_failed) {
             m_failed = true;
-            m_errorPart = part;
+            m_errorPart = part.toString();
             m_error = message;
         }
     }
@@ -136,6 +136,8 @@ private:
     void tokenize()
     {
         const qsizetype n = m_text.size();
+        // At most one token a character and the end: one allocation for any text.
+        m_tokens.reserve(static_cast<std::size_t>(n) + 1);
         qsizetype i = 0;
         while (i < n && !m_failed) {
             const QChar c = m_text[i];
@@ -156,7 +158,7 @@ private:
                     }
                 }
                 t.kind = Tok::Number;
-                t.text = m_text.mid(start, i - start);
+                t.text = QStringView(m_text).mid(start, i - start);
                 t.number = t.text.toDouble();
                 if (i < n && isWordChar(m_text[i]) && !isDigit(m_text[i])) {
                     // "3L1A": a number glued to a word is neither a number nor a column.
@@ -164,7 +166,7 @@ private:
                     while (j < n && isWordChar(m_text[j])) {
                         ++j;
                     }
-                    const QString part = m_text.mid(start, j - start);
+                    const QStringView part = QStringView(m_text).mid(start, j - start);
                     setError(part, QStringLiteral("无法识别「%1」").arg(part));
                     return;
                 }
@@ -173,7 +175,7 @@ private:
                 while (i < n && isWordChar(m_text[i])) {
                     ++i;
                 }
-                t.text = m_text.mid(start, i - start);
+                t.text = QStringView(m_text).mid(start, i - start);
                 if (t.text.compare(QLatin1String("MOD"), Qt::CaseInsensitive) == 0) {
                     t.kind = Tok::Mod;
                 } else if (!function(t.text, i, t) && !column(t.text, t)) {
@@ -186,14 +188,14 @@ private:
                     setError(part, QStringLiteral("「%1」缺少右方括号「]」").arg(part));
                     return;
                 }
-                const QString inner = m_text.mid(i + 1, close - i - 1);
+                const QStringView inner = QStringView(m_text).mid(i + 1, close - i - 1);
+                t.text = QStringView(m_text).mid(i, close + 1 - i);
                 i = close + 1;
                 if (!column(inner, t)) {
                     return;
                 }
-                t.text = QLatin1Char('[') + inner + QLatin1Char(']');
             } else {
-                t.text = QString(c);
+                t.text = QStringView(m_text).mid(i, 1);
                 switch (c.unicode()) {
                 case '+':
                     t.kind = Tok::Plus;
@@ -229,7 +231,7 @@ private:
         m_tokens.push_back(end);
     }
 
-    bool column(const QString& name, Token& t)
+    bool column(QStringView name, Token& t)
     {
         const auto p = paramFromCode(name);
         if (!p) {

@@ -5,11 +5,14 @@
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
+#include <sqlite3.h>
 
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
 #include <unordered_map>
 
 namespace korvel {
@@ -24,30 +27,46 @@ std::string columnsOf(const Database& db)
            (db.hasEntryIssue() ? schema::kEntryIssueColumn : "NULL");
 }
 
-QString textOf(const SQLite::Column& c)
-{
-    return c.isNull() ? QString() : QString::fromUtf8(c.getText());
-}
-
 std::int16_t shortOf(const SQLite::Column& c)
 {
     return c.isNull() ? std::int16_t{0} : static_cast<std::int16_t>(c.getInt());
 }
 
-Formula formulaOf(SQLite::Statement& q)
+// The reads of a row go to SQLite directly: a list of tens of thousands of rows is read at every start.
+QString textAt(sqlite3_stmt* q, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(q, column));
+    return text ? QString::fromUtf8(text, sqlite3_column_bytes(q, column)) : QString();
+}
+
+std::int16_t shortAt(sqlite3_stmt* q, int column)
+{
+    return static_cast<std::int16_t>(sqlite3_column_int(q, column)); // NULL reads as 0
+}
+
+// Reads one row; `lastIssue` is the entry issue of the row before, shared when equal (most rows came in
+// together), so that a list holds one copy of it.
+Formula formulaOf(sqlite3_stmt* q, std::optional<QString>& lastIssue, std::string& lastIssueBytes)
 {
     Formula f;
-    f.idx = q.getColumn(0).isNull() ? 0 : q.getColumn(0).getInt();
-    f.gongshi = textOf(q.getColumn(1));
-    f.gongshiCN = textOf(q.getColumn(2));
-    f.bolKill = !q.getColumn(3).isNull() && q.getColumn(3).getInt() != 0;
-    f.stats.rate = q.getColumn(4).isNull() ? 0.0f : static_cast<float>(q.getColumn(4).getDouble());
-    f.stats.errCon = shortOf(q.getColumn(5));
-    f.stats.trueCon = shortOf(q.getColumn(6));
-    f.stats.errLst = shortOf(q.getColumn(7));
-    f.stats.trueLst = shortOf(q.getColumn(8));
-    if (!q.getColumn(9).isNull()) {
-        f.entryIssue = textOf(q.getColumn(9));
+    f.idx = sqlite3_column_int(q, 0);
+    f.gongshi = textAt(q, 1);
+    f.gongshiCN = textAt(q, 2);
+    f.bolKill = sqlite3_column_int(q, 3) != 0;
+    f.stats.rate = static_cast<float>(sqlite3_column_double(q, 4));
+    f.stats.errCon = shortAt(q, 5);
+    f.stats.trueCon = shortAt(q, 6);
+    f.stats.errLst = shortAt(q, 7);
+    f.stats.trueLst = shortAt(q, 8);
+    if (sqlite3_column_type(q, 9) != SQLITE_NULL) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(q, 9));
+        const int bytes = sqlite3_column_bytes(q, 9);
+        const std::string_view issue(text ? text : "", static_cast<std::size_t>(bytes));
+        if (!lastIssue || lastIssueBytes != issue) {
+            lastIssue = QString::fromUtf8(text, bytes);
+            lastIssueBytes.assign(issue);
+        }
+        f.entryIssue = lastIssue;
     }
     return f;
 }
@@ -77,13 +96,25 @@ std::string FormulaStore::tableOf(const FormulaKind& kind)
 
 std::vector<Formula> FormulaStore::query(const std::string& sql, const bool* kill) const
 {
-    SQLite::Statement q(m_db.sql(), sql);
+    sqlite3* db = m_db.sql().getHandle();
+    sqlite3_stmt* raw = nullptr;
+    if (const int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr); rc != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        throw SQLite::Exception(db, rc);
+    }
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> q(raw, sqlite3_finalize);
     if (kill) {
-        q.bind(1, *kill ? 1 : 0);
+        sqlite3_bind_int(q.get(), 1, *kill ? 1 : 0);
     }
     std::vector<Formula> out;
-    while (q.executeStep()) {
-        out.push_back(formulaOf(q));
+    std::optional<QString> lastIssue;
+    std::string lastIssueBytes;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(q.get())) == SQLITE_ROW) {
+        out.push_back(formulaOf(q.get(), lastIssue, lastIssueBytes));
+    }
+    if (rc != SQLITE_DONE) {
+        throw SQLite::Exception(db, rc);
     }
     return out;
 }
