@@ -38,6 +38,8 @@ public:
         m_nodes.clear();
         // Every token makes at most one node: one allocation instead of a growth per node.
         m_nodes.reserve(m_tokens.size());
+        m_columns.reserve(static_cast<std::size_t>(
+            std::count_if(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.kind == Tok::Column; })));
         const int root = parseAdditive();
         if (!m_failed && peek().kind != Tok::End) {
             const Token& t = peek();
@@ -509,7 +511,14 @@ private:
     }
 
     const QString& m_text;
-    std::vector<Token> m_tokens;
+    // The token list of this thread's compiles: it keeps its room from one formula to the next.
+    static std::vector<Token>& tokenScratch()
+    {
+        thread_local std::vector<Token> tokens;
+        tokens.clear();
+        return tokens;
+    }
+    std::vector<Token>& m_tokens = tokenScratch();
     std::size_t m_pos = 0;
     std::vector<Node> m_nodes;
     std::vector<Param> m_columns;

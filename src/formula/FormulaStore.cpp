@@ -9,6 +9,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -94,6 +95,8 @@ std::string FormulaStore::tableOf(const FormulaKind& kind)
     return name.toStdString();
 }
 
+// Rows are read in stored order and put in idx order here: a table is nearly always stored in idx order
+// already, and then nothing is sorted (SQLite would first sort every row's record, having no index on idx).
 std::vector<Formula> FormulaStore::query(const std::string& sql, const bool* kill) const
 {
     sqlite3* db = m_db.sql().getHandle();
@@ -107,14 +110,32 @@ std::vector<Formula> FormulaStore::query(const std::string& sql, const bool* kil
         sqlite3_bind_int(q.get(), 1, *kill ? 1 : 0);
     }
     std::vector<Formula> out;
+    // The sort key of each row as SQLite orders idx: NULL before every number.
+    std::vector<std::pair<bool, int>> keys;
+    bool ordered = true;
     std::optional<QString> lastIssue;
     std::string lastIssueBytes;
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(q.get())) == SQLITE_ROW) {
+        keys.emplace_back(sqlite3_column_type(q.get(), 0) != SQLITE_NULL, sqlite3_column_int(q.get(), 0));
+        ordered = ordered && (keys.size() == 1 || !(keys.back() < keys[keys.size() - 2]));
         out.push_back(formulaOf(q.get(), lastIssue, lastIssueBytes));
     }
     if (rc != SQLITE_DONE) {
         throw SQLite::Exception(db, rc);
+    }
+    if (!ordered) {
+        std::vector<std::size_t> order(out.size());
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            order[i] = i;
+        }
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+        std::vector<Formula> sorted;
+        sorted.reserve(out.size());
+        for (const std::size_t i : order) {
+            sorted.push_back(std::move(out[i]));
+        }
+        out = std::move(sorted);
     }
     return out;
 }
@@ -122,13 +143,13 @@ std::vector<Formula> FormulaStore::query(const std::string& sql, const bool* kil
 std::vector<Formula> FormulaStore::list(const FormulaKind& kind, bool kill) const
 {
     const std::string sql =
-        "SELECT " + columnsOf(m_db) + " FROM " + tableOf(kind) + " WHERE (bolKill <> 0) = ? ORDER BY idx, rowid";
+        "SELECT " + columnsOf(m_db) + " FROM " + tableOf(kind) + " WHERE (bolKill <> 0) = ? ORDER BY rowid";
     return query(sql, &kill);
 }
 
 std::vector<Formula> FormulaStore::listAll(const FormulaKind& kind) const
 {
-    const std::string sql = "SELECT " + columnsOf(m_db) + " FROM " + tableOf(kind) + " ORDER BY idx, rowid";
+    const std::string sql = "SELECT " + columnsOf(m_db) + " FROM " + tableOf(kind) + " ORDER BY rowid";
     return query(sql, nullptr);
 }
 

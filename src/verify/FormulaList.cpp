@@ -11,7 +11,7 @@
 namespace korvel {
 
 FormulaList::FormulaList(FormulaStore& store, Dialogs& dialogs, QObject* parent)
-    : QObject(parent), m_store(store), m_dialogs(dialogs), m_flags(kMaxIdx + 1, 0)
+    : QObject(parent), m_store(store), m_dialogs(dialogs), m_flags(kMaxIdx + 1, 0), m_rowOfIdx(kMaxIdx + 1, -1)
 {
 }
 
@@ -19,8 +19,11 @@ FormulaList::~FormulaList() = default;
 
 int FormulaList::rowOfIdx(int idx) const
 {
-    const auto it = m_rowOfIdx.find(idx);
-    return it == m_rowOfIdx.end() ? -1 : it->second;
+    if (idx >= 0 && idx <= kMaxIdx) {
+        return m_rowOfIdx[static_cast<std::size_t>(idx)];
+    }
+    const auto it = m_rowOfOtherIdx.find(idx);
+    return it == m_rowOfOtherIdx.end() ? -1 : it->second;
 }
 
 int FormulaList::topRowAfterFill() const
@@ -43,13 +46,17 @@ void FormulaList::AddGongshiZhonglei()
 void FormulaList::load(bool keepFlags)
 {
     emit aboutToRebuild();
+    // A reload after a command mostly finds the formulas it had, in the same order (a delete drops some,
+    // an append adds at the end): their compiled expressions are taken over instead of compiled again.
+    std::vector<Expression> previous = std::move(m_expressions);
     m_rows.clear();
     m_expressions.clear();
     m_unwritten.clear();
     m_perDraw.clear();
     m_perDrawRows = 0;
     m_marks.clear();
-    m_rowOfIdx.clear();
+    std::fill(m_rowOfIdx.begin(), m_rowOfIdx.end(), -1);
+    m_rowOfOtherIdx.clear();
     std::vector<Formula> formulas;
     if (m_store.isOpen() && m_kind.valid()) {
         try {
@@ -59,16 +66,22 @@ void FormulaList::load(bool keepFlags)
         }
     }
     m_rows.reserve(formulas.size());
-    m_rowOfIdx.reserve(formulas.size());
     m_expressions.reserve(formulas.size());
+    std::size_t next = 0; // the first previous row not taken over yet
     for (Formula& f : formulas) {
         FormulaListRow row;
         row.formula = std::move(f);
-        m_expressions.push_back(Expression::compile(row.formula.gongshi));
+        m_expressions.push_back(takeCompiled(previous, next, row.formula.gongshi));
         row.evaluable = m_expressions.back().ok();
         row.error = m_expressions.back().error();
         row.formula.stats.evaluable = row.evaluable;
-        m_rowOfIdx.emplace(row.formula.idx, static_cast<int>(m_rows.size()));
+        const int idx = row.formula.idx;
+        if (idx >= 0 && idx <= kMaxIdx) {
+            int& first = m_rowOfIdx[static_cast<std::size_t>(idx)];
+            first = first < 0 ? static_cast<int>(m_rows.size()) : first;
+        } else {
+            m_rowOfOtherIdx.emplace(idx, static_cast<int>(m_rows.size()));
+        }
         m_rows.push_back(std::move(row));
     }
     m_unwritten.assign(m_rows.size(), 0);
@@ -81,6 +94,21 @@ void FormulaList::load(bool keepFlags)
     }
     emit rebuilt();
     tellUnevaluable();
+}
+
+Expression FormulaList::takeCompiled(std::vector<Expression>& previous, std::size_t& next, const QString& gongshi)
+{
+    // The previous rows are looked at in order a few ahead: the formulas deleted since are skipped, and a
+    // table that changed wholly costs a few comparisons a row.
+    constexpr std::size_t kLookAhead = 8;
+    const std::size_t end = std::min(previous.size(), next + kLookAhead);
+    for (std::size_t j = next; j < end; ++j) {
+        if (previous[j].text() == gongshi) {
+            next = j + 1;
+            return std::move(previous[j]);
+        }
+    }
+    return Expression::compile(gongshi);
 }
 
 void FormulaList::tellUnevaluable()

@@ -199,6 +199,9 @@ signals:
 
 private:
     void load(bool keepFlags);
+    // The compiled expression of `gongshi`: taken over from the previous rows (from `next` on) when one of
+    // the next few was compiled from that text, else compiled.
+    static Expression takeCompiled(std::vector<Expression>& previous, std::size_t& next, const QString& gongshi);
     // After a load: a message naming the rows that cannot be computed, each once while the list lives.
     void tellUnevaluable();
     bool reportFailure(const std::exception& e);
@@ -219,7 +222,8 @@ private:
     std::vector<PerDrawColumn> m_perDraw;
     int m_perDrawRows = 0;
     std::vector<NextValueMark> m_marks;
-    std::unordered_map<int, int> m_rowOfIdx;       // first row of each idx
+    std::vector<int> m_rowOfIdx;                   // first row of each idx 0..kMaxIdx, -1 for none
+    std::unordered_map<int, int> m_rowOfOtherIdx;  // first row of an idx outside 0..kMaxIdx
     std::unordered_set<QString> m_toldUnevaluable; // table, sense and text of the formulas named so far
 };
 
