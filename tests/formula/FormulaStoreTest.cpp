@@ -92,6 +92,21 @@ TEST_F(FormulaStoreTest, ListIsInIdxOrderAndReadsUnwrittenStatisticsAsZero)
     EXPECT_EQ(rows[1].stats.trueCon, 0);
 }
 
+TEST_F(FormulaStoreTest, ListOrdersByIdxWithoutNumberFirstAndTiesInStoredOrder)
+{
+    for (const char* text : {"A", "B", "C", "D", "E"}) {
+        m_store.appendFormula(k3D, text, text, true);
+    }
+    m_db.sql().exec("UPDATE Gongshi3D SET idx = CASE gongshi WHEN 'A' THEN 2 WHEN 'B' THEN NULL WHEN 'C' THEN 1 "
+                    "WHEN 'D' THEN 2 ELSE -1 END");
+    std::vector<std::string> order;
+    for (const Formula& f : m_store.list(k3D, true)) {
+        order.push_back(f.gongshi.toStdString());
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"B", "E", "C", "A", "D"}));
+    EXPECT_EQ(m_store.listAll(k3D).front().idx, 0); // no number reads as 0
+}
+
 TEST_F(FormulaStoreTest, DeleteRenumbersInStoredOrder)
 {
     addFive(k3D);

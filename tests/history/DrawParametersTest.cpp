@@ -169,5 +169,23 @@ TEST(Vocabulary, PairsNamesWithCodes)
     }
 }
 
+TEST(ParamCodes, EveryCodeIsFoundInAnyCaseAndNothingNearItIs)
+{
+    for (int n = 1; n <= kParamCount; ++n) {
+        const Param p = vocabularyParam(n);
+        const QString code = QString::fromLatin1(paramCode(p));
+        SCOPED_TRACE(code.toStdString());
+        EXPECT_EQ(paramFromCode(code), p);
+        EXPECT_EQ(paramFromCode(code.toLower()), p);
+        EXPECT_EQ(paramFromCode(code + QLatin1Char('Z')), std::nullopt);
+        EXPECT_EQ(paramFromCode(code + QLatin1Char(' ')), std::nullopt);
+        EXPECT_EQ(paramFromCode(QLatin1Char('_') + code), std::nullopt);
+    }
+    EXPECT_EQ(paramFromCode(u"sQhW"), Param::SQHW);
+    EXPECT_EQ(paramFromCode(u"L"), std::nullopt);
+    EXPECT_EQ(paramFromCode(u""), std::nullopt);
+    EXPECT_EQ(paramFromCode(u"ＬＨ"), std::nullopt); // full-width letters name no column
+}
+
 } // namespace
 } // namespace korvel
