@@ -1,8 +1,8 @@
 // The statistics pass end to end against the engine alone, in interleaved pairs, on the real history:
 //   - 32 767 formulas of one table at the default window (300 draws): the list's pass (read the table,
-//     compile, evaluate, figures, write back) and the whole `korvel-cli stats` command in-process (its
-//     session start, the pass, the printed list), each against the engine's own evaluation and figures of
-//     the same formulas, compiled beforehand;
+//     compile, evaluate, figures, write back) by a list that read it before and by a new one, and the whole
+//     `korvel-cli stats` command in-process (its session start, the pass, the printed list), each against the
+//     engine's own evaluation and figures of the same formulas, compiled beforehand;
 //   - 100 000 formulas over five tables over all draws: the list's pass table by table against the engine.
 // Formulas are of the shape the search saves (sums of 3 to 8 columns and a constant). Both sides run on one
 // thread, except the command, which uses the cores as the program does; compare its CPU time.
@@ -134,6 +134,29 @@ void BM_ListPass_32767_Window300(benchmark::State& state)
     pairs.finish(state, "list pass, 32767 formulas, window 300");
 }
 
+// The first pass of a list (the program's start, the command line): a new list reads and compiles every
+// formula before its pass.
+void BM_ColdListPass_32767_Window300(benchmark::State& state)
+{
+    StatsFixture& fx = fixture();
+    bench::Pairs pairs;
+    const FormulaKind kind = kAllKinds[2];
+    PassSettings settings{FigureSettings{300, true, true}, false, DisplayColumn::PreCanshu};
+    settings.threads = 1;
+    for (auto _ : state) {
+        std::int64_t check = 0;
+        const bench::Timing subject = bench::timed([&] {
+            FormulaList list(*fx.store, fx.dialogs);
+            list.AddGongshi(kind, true);
+            list.Yansuan(history(), settings);
+        });
+        const bench::Timing anchor = bench::timed([&] { check = engine(fixture().compiled[2], kind, 300); });
+        benchmark::DoNotOptimize(check);
+        pairs.add(subject, anchor);
+    }
+    pairs.finish(state, "new list pass, 32767 formulas, window 300");
+}
+
 void BM_StatsCommand_32767_Window300(benchmark::State& state)
 {
     StatsFixture& fx = fixture();
@@ -190,6 +213,7 @@ void BM_ListPass_100000_AllDraws(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_ListPass_32767_Window300)->Unit(benchmark::kMillisecond)->Iterations(7);
+BENCHMARK(BM_ColdListPass_32767_Window300)->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_StatsCommand_32767_Window300)->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_ListPass_100000_AllDraws)->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -17,6 +17,31 @@ std::vector<std::uint8_t> pattern(const char* hm) // 'h' hit, 'm' miss, oldest f
     return v;
 }
 
+TEST(FormulaFigures, RateTextIsThePrintfFormOfEveryRate)
+{
+    const auto reference = [](const FormulaStats& s) {
+        return QString::asprintf("%07.4f%% (%lld/%lld)", static_cast<double>(s.rate), static_cast<long long>(s.hitSum),
+                                 static_cast<long long>(s.total));
+    };
+    FormulaStats s;
+    for (std::int64_t total : {1LL, 7LL, 91LL, 300LL, 45150LL, 9045050LL, 155772147060LL}) {
+        for (std::int64_t k = 0; k <= 60; ++k) {
+            s.total = total;
+            s.hitSum = total * k / 60;
+            s.rate = static_cast<float>(static_cast<double>(s.hitSum) / static_cast<double>(total) * 100.0);
+            ASSERT_EQ(rateText(s), reference(s)) << s.hitSum << "/" << total;
+        }
+    }
+    s.hitSum = 91;
+    s.total = 91;
+    s.rate = 100.0f;
+    EXPECT_EQ(rateText(s), QStringLiteral("100.0000% (91/91)"));
+    s.rate = 0.00004f; // rounds down to zero, padded to seven characters
+    EXPECT_EQ(rateText(s), QStringLiteral("00.0000% (91/91)"));
+    s.rate = -1.5f; // a rate stored from outside
+    EXPECT_EQ(rateText(s), QStringLiteral("-1.5000% (91/91)"));
+}
+
 TEST(FormulaFigures, WeightedAndPlainRates)
 {
     FormulaFigures f = formulaFigures(pattern("mhhm"), true);
