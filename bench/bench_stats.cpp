@@ -108,11 +108,11 @@ std::int64_t engine(const std::vector<Expression>& formulas, const FormulaKind& 
 
 // The list's pass as the window runs it: the table read and compiled, the pass, the write-back. Returns the
 // seconds of the read and compile (the rest is the pass and its write-back).
-double listPass(const FormulaKind& kind, int windowDraws)
+double listPass(const FormulaKind& kind, int windowDraws, int threads = 1)
 {
     StatsFixture& fx = fixture();
     PassSettings settings{FigureSettings{windowDraws, true, true}, false, DisplayColumn::PreCanshu};
-    settings.threads = 1;
+    settings.threads = threads;
     const bench::Timing load = bench::timed([&] { fx.list->AddGongshi(kind, true); });
     fx.list->Yansuan(history(), settings);
     return load.cpu;
@@ -185,7 +185,8 @@ void BM_StatsCommand_32767_Window300(benchmark::State& state)
     pairs.finish(state, "korvel-cli stats, 32767 formulas, window 300");
 }
 
-void BM_ListPass_100000_AllDraws(benchmark::State& state)
+// `threads` 1: both sides on one thread; 0: the pass on every core as the program runs it (compare wall).
+void listPass100000(benchmark::State& state, int threads, const char* name)
 {
     bench::Pairs pairs;
     std::vector<double> loads;
@@ -194,7 +195,7 @@ void BM_ListPass_100000_AllDraws(benchmark::State& state)
         double load = 0;
         const bench::Timing subject = bench::timed([&] {
             for (const FormulaKind& kind : kAllKinds) {
-                load += listPass(kind, 0);
+                load += listPass(kind, 0, threads);
             }
         });
         loads.push_back(load);
@@ -207,7 +208,17 @@ void BM_ListPass_100000_AllDraws(benchmark::State& state)
         pairs.add(subject, anchor);
     }
     state.counters["read_compile_cpu_ms"] = bench::median(loads) * 1e3;
-    pairs.finish(state, "list pass, 100000 formulas, all draws");
+    pairs.finish(state, name);
+}
+
+void BM_ListPass_100000_AllDraws(benchmark::State& state)
+{
+    listPass100000(state, 1, "list pass, 100000 formulas, all draws");
+}
+
+void BM_ListPass_100000_AllDraws_AllCores(benchmark::State& state)
+{
+    listPass100000(state, 0, "list pass on all cores, 100000, all draws");
 }
 
 } // namespace
@@ -216,6 +227,7 @@ BENCHMARK(BM_ListPass_32767_Window300)->Unit(benchmark::kMillisecond)->Iteration
 BENCHMARK(BM_ColdListPass_32767_Window300)->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_StatsCommand_32767_Window300)->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_ListPass_100000_AllDraws)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ListPass_100000_AllDraws_AllCores)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv)
 {

@@ -1,11 +1,11 @@
-#include "history/HistorySnapshot.h"
-#include "session/Session.h"
 #include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "history/HistorySnapshot.h"
+#include "session/Session.h"
 #include "settings/Options.h"
 #include "verify/Evaluation.h"
 
@@ -71,6 +71,9 @@ public:
                 pass.figures.syBq = exclude;
             }
             session.formulas().Yansuan(*session.snapshot(), pass);
+        } else {
+            // The list as shown at start-up: its pass only read, and the figures it found go to the table now.
+            session.formulas().writeUnwrittenFigures();
         }
 
         const SnapshotPtr history = session.snapshot();

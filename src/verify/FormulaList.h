@@ -176,6 +176,9 @@ public:
     void Yansuan(const HistorySnapshot& snapshot, const PassSettings& settings);
     // `ArrGs`: writes the figures in memory back by idx. False when the write failed (the user was told).
     bool ArrGs();
+    // Writes the figures a pass without write-back left in memory (the start-up pass), only those rows;
+    // nothing when there are none. False when the write failed (the user was told).
+    bool writeUnwrittenFigures();
     // `YansuanCalcu`: the light pass; changes nothing, shows nothing, writes nothing.
     std::vector<CalcuResult> YansuanCalcu(const HistorySnapshot& snapshot, const FigureSettings& settings) const;
 

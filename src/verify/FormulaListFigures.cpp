@@ -194,6 +194,27 @@ bool FormulaList::ArrGs()
     }
 }
 
+bool FormulaList::writeUnwrittenFigures()
+{
+    std::vector<StoredFigures> write;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_unwritten[i]) {
+            write.push_back({m_rows[i].formula.idx, m_rows[i].formula.stats});
+        }
+    }
+    if (write.empty() || !m_store.isOpen()) {
+        return true;
+    }
+    try {
+        m_store.writeFigures(m_kind, m_kill, write);
+        std::fill(m_unwritten.begin(), m_unwritten.end(), std::uint8_t{0});
+        return true;
+    } catch (const std::exception& e) {
+        reportFigureWriteFailure(e);
+        return false;
+    }
+}
+
 std::vector<CalcuResult> FormulaList::YansuanCalcu(const HistorySnapshot& snapshot,
                                                    const FigureSettings& settings) const
 {

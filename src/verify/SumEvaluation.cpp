@@ -215,7 +215,14 @@ void evaluateSum(const HistorySnapshot& snapshot, const IntegerSum& sum, const F
         }
         const int blockBits = std::min(kBlock, judgedRows - b0);
         packBits(hitBytes, blockBits, out.hits.data() + b0 / 64);
-        packBits(noDigitBytes, blockBits, out.noDigit.data() + b0 / 64);
+        // A sum that never goes below zero names a digit on every row: its no-digit words stay zero.
+        std::uint8_t anyNoDigit = 0;
+        for (int i = 0; i < kBlock; ++i) {
+            anyNoDigit |= noDigitBytes[i];
+        }
+        if (anyNoDigit != 0) {
+            packBits(noDigitBytes, blockBits, out.noDigit.data() + b0 / 64);
+        }
     }
 }
 

@@ -1,6 +1,9 @@
 #include "CliTestSupport.h"
 
+#include <QDir>
 #include <QJsonArray>
+
+#include <SQLiteCpp/Database.h>
 
 namespace korvel::test {
 namespace {
@@ -34,6 +37,24 @@ protected:
         return run.json().value(QStringLiteral("formulas")).toArray();
     }
 };
+
+TEST_F(ChanceFiguresCliTest, StatsWritesTheFiguresItPrints)
+{
+    const auto storedRate = [&] {
+        SQLite::Database db(QDir(dataDir()).filePath(QStringLiteral("formula.mdb")).toStdString(),
+                            SQLite::OPEN_READONLY);
+        return db.execAndGet("SELECT sglGsRate FROM Gongshi3D WHERE idx = 1").getDouble();
+    };
+    // 百位码 hits the third draw only: plain 1 of 4, weighted 4 of 1 + 4 + 9 + 16.
+    stats({QStringLiteral("--plain")});
+    EXPECT_NEAR(storedRate(), 25.0, 1e-4);
+    // Without options the stored (weighted) settings apply, and what is printed is what the table holds.
+    const QJsonArray rows = stats();
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0].toObject().value(QStringLiteral("正确率（加权算法）")).toString(),
+              QStringLiteral("13.3333% (4/30)"));
+    EXPECT_NEAR(storedRate(), 400.0 / 30.0, 1e-4);
+}
 
 TEST_F(ChanceFiguresCliTest, StatsJsonCarriesBaselineExcessAndSignificance)
 {
