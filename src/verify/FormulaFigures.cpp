@@ -72,17 +72,33 @@ QString rateText(const FormulaStats& stats)
         return QString::asprintf("%07.4f%% (%lld/%lld)", rate, static_cast<long long>(stats.hitSum),
                                  static_cast<long long>(stats.total));
     }
-    // "%07.4f%% (%lld/%lld)" written into a buffer without the locale (the exact decimal rounding, as
-    // QString::asprintf gives it) and several times faster, which a printed list of tens of thousands of rows
-    // notices.
-    char digits[32];
-    const auto fixed = std::to_chars(digits, digits + sizeof digits, rate, std::chars_format::fixed, 4);
+    // "%07.4f%% (%lld/%lld)" as QString::asprintf writes it, without the locale and several times faster,
+    // which a printed list of tens of thousands of rows notices: the rate's exact decimal expansion (a float
+    // has at most 24 significant binary digits) rounded half up at the fourth place, as Qt rounds.
+    char exact[96];
+    const auto written = std::to_chars(exact + 1, exact + sizeof exact, rate, std::chars_format::fixed, 60);
+    exact[0] = '0'; // room for a carry out of the integer part
+    char* const point = std::find(exact + 1, written.ptr, '.');
+    char* const last = point + 4;
+    if (last + 1 < written.ptr && last[1] >= '5') {
+        for (char* d = last;; --d) {
+            if (*d == '.') {
+                continue;
+            }
+            if (*d != '9') {
+                ++*d;
+                break;
+            }
+            *d = '0';
+        }
+    }
+    char* first = exact[0] == '0' ? exact + 1 : exact;
     char text[96];
     char* out = text;
-    for (std::ptrdiff_t pad = 7 - (fixed.ptr - digits); pad > 0; --pad) {
+    for (std::ptrdiff_t pad = 7 - (last + 1 - first); pad > 0; --pad) {
         *out++ = '0';
     }
-    out = std::copy(digits, fixed.ptr, out);
+    out = std::copy(first, last + 1, out);
     out = std::copy_n("% (", 3, out);
     out = std::to_chars(out, text + sizeof text - 2, static_cast<long long>(stats.hitSum)).ptr;
     *out++ = '/';

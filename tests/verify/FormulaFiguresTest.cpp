@@ -38,6 +38,19 @@ TEST(FormulaFigures, RateTextIsThePrintfFormOfEveryRate)
     EXPECT_EQ(rateText(s), QStringLiteral("100.0000% (91/91)"));
     s.rate = 0.00004f; // rounds down to zero, padded to seven characters
     EXPECT_EQ(rateText(s), QStringLiteral("00.0000% (91/91)"));
+    // Exact halves round up, as Qt writes them.
+    s.hitSum = 7826795;
+    s.total = 9045050;
+    s.rate = static_cast<float>(7826795.0 / 9045050.0 * 100.0); // 86.53125 exactly
+    EXPECT_EQ(rateText(s), QStringLiteral("86.5313% (7826795/9045050)"));
+    s.hitSum = 1;
+    s.total = 3200;
+    s.rate = 0.03125f;
+    EXPECT_EQ(rateText(s), QStringLiteral("00.0313% (1/3200)"));
+    s.rate = 99.99995f; // not a half: the float lies below it
+    EXPECT_EQ(rateText(s), reference(s));
+    s.hitSum = 91;
+    s.total = 91;
     s.rate = -1.5f; // a rate stored from outside
     EXPECT_EQ(rateText(s), QStringLiteral("-1.5000% (91/91)"));
 }
