@@ -7,6 +7,8 @@
 #include "platform/Dialogs.h"
 
 #include <algorithm>
+#include <system_error>
+#include <thread>
 
 namespace korvel {
 
@@ -68,21 +70,29 @@ void FormulaList::load(bool keepFlags)
     m_rows.reserve(formulas.size());
     m_expressions.reserve(formulas.size());
     std::size_t next = 0; // the first previous row not taken over yet
+    std::vector<std::size_t> toCompile;
     for (Formula& f : formulas) {
         FormulaListRow row;
         row.formula = std::move(f);
-        m_expressions.push_back(takeCompiled(previous, next, row.formula.gongshi));
-        row.evaluable = m_expressions.back().ok();
-        row.error = m_expressions.back().error();
+        m_expressions.emplace_back();
+        if (!takeCompiled(previous, next, row.formula.gongshi, m_expressions.back())) {
+            toCompile.push_back(m_rows.size());
+        }
+        m_rows.push_back(std::move(row));
+    }
+    compileRows(toCompile);
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        FormulaListRow& row = m_rows[i];
+        row.evaluable = m_expressions[i].ok();
+        row.error = m_expressions[i].error();
         row.formula.stats.evaluable = row.evaluable;
         const int idx = row.formula.idx;
         if (idx >= 0 && idx <= kMaxIdx) {
             int& first = m_rowOfIdx[static_cast<std::size_t>(idx)];
-            first = first < 0 ? static_cast<int>(m_rows.size()) : first;
+            first = first < 0 ? static_cast<int>(i) : first;
         } else {
-            m_rowOfOtherIdx.emplace(idx, static_cast<int>(m_rows.size()));
+            m_rowOfOtherIdx.emplace(idx, static_cast<int>(i));
         }
-        m_rows.push_back(std::move(row));
     }
     m_unwritten.assign(m_rows.size(), 0);
     if (!keepFlags) {
@@ -96,7 +106,8 @@ void FormulaList::load(bool keepFlags)
     tellUnevaluable();
 }
 
-Expression FormulaList::takeCompiled(std::vector<Expression>& previous, std::size_t& next, const QString& gongshi)
+bool FormulaList::takeCompiled(std::vector<Expression>& previous, std::size_t& next, const QString& gongshi,
+                               Expression& out)
 {
     // The previous rows are looked at in order a few ahead: the formulas deleted since are skipped, and a
     // table that changed wholly costs a few comparisons a row.
@@ -105,10 +116,39 @@ Expression FormulaList::takeCompiled(std::vector<Expression>& previous, std::siz
     for (std::size_t j = next; j < end; ++j) {
         if (previous[j].text() == gongshi) {
             next = j + 1;
-            return std::move(previous[j]);
+            out = std::move(previous[j]);
+            return true;
         }
     }
-    return Expression::compile(gongshi);
+    return false;
+}
+
+void FormulaList::compileRows(const std::vector<std::size_t>& rows)
+{
+    // Each expression depends on its text alone: a long list is compiled on every core, contiguous parts
+    // of it to each thread, as the pass runs.
+    const auto compileRange = [&](std::size_t first, std::size_t last) {
+        for (std::size_t k = first; k < last; ++k) {
+            const std::size_t r = rows[k];
+            m_expressions[r] = Expression::compile(m_rows[r].formula.gongshi);
+        }
+    };
+    const std::size_t count = rows.size();
+    const std::size_t threads = count > 1000 ? std::max(1u, std::thread::hardware_concurrency()) : 1;
+    std::vector<std::thread> workers;
+    workers.reserve(threads - 1);
+    try {
+        for (std::size_t t = 1; t < threads; ++t) {
+            workers.emplace_back(compileRange, count * t / threads, count * (t + 1) / threads);
+        }
+    } catch (const std::system_error&) {
+        // No more threads to be had: the calling thread takes the parts that found none.
+    }
+    compileRange(0, count / threads);
+    compileRange(count * (workers.size() + 1) / threads, count);
+    for (std::thread& w : workers) {
+        w.join();
+    }
 }
 
 void FormulaList::tellUnevaluable()

@@ -202,9 +202,12 @@ signals:
 
 private:
     void load(bool keepFlags);
-    // The compiled expression of `gongshi`: taken over from the previous rows (from `next` on) when one of
-    // the next few was compiled from that text, else compiled.
-    static Expression takeCompiled(std::vector<Expression>& previous, std::size_t& next, const QString& gongshi);
+    // Takes over into `out` the compiled expression of `gongshi` from the previous rows (from `next` on)
+    // when one of the next few was compiled from that text; false when none was.
+    static bool takeCompiled(std::vector<Expression>& previous, std::size_t& next, const QString& gongshi,
+                             Expression& out);
+    // Compiles the expressions of these rows (on several threads for a long list).
+    void compileRows(const std::vector<std::size_t>& rows);
     // After a load: a message naming the rows that cannot be computed, each once while the list lives.
     void tellUnevaluable();
     bool reportFailure(const std::exception& e);
