@@ -1,14 +1,14 @@
-#include "session/Session.h"
-#include "session/SessionSearchHost.h"
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "cli/SearchSupport.h"
 #include "search/SearchKind.h"
 #include "search/SearchText.h"
+#include "session/Session.h"
+#include "session/SessionSearchHost.h"
 
 namespace korvel::cli {
 
@@ -38,25 +38,24 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const bool kill = takeOptionalSense(args).value_or(true);
-        const QStringList quotas = args.values(QStringLiteral("--quota"));
-        const std::optional<QString> mode = args.value(QStringLiteral("--mode"));
-        const std::optional<QString> save = args.value(QStringLiteral("--save"));
-        const SearchOptions options = takeSearchOptions(args);
-        args.finish();
-        QuotaMode quotaMode = QuotaMode::Hold;
-        if (mode) {
-            if (*mode == QLatin1String("add") || *mode == QStringLiteral("新增")) {
-                quotaMode = QuotaMode::Add;
-            } else if (*mode != QLatin1String("hold") && *mode != QStringLiteral("保有")) {
-                usageError(QStringLiteral("%1 --mode: \"%2\" is not hold or add").arg(name(), *mode));
+        static const OptionTable optionTable =
+            OptionTable{
+                opt::sense(),
+                opt::texts(QStringLiteral("--quota")),
+                opt::words(QStringLiteral("--mode"), {{QStringLiteral("hold"), QStringLiteral("保有")},
+                                                      {QStringLiteral("add"), QStringLiteral("新增")}})
+                    .withCommand(),
+                opt::words(QStringLiteral("--save"),
+                           {{QStringLiteral("append")}, {QStringLiteral("replace")}, {QStringLiteral("none")}})
+                    .withCommand(),
             }
-        }
-        if (save && *save != QLatin1String("append") && *save != QLatin1String("replace") &&
-            *save != QLatin1String("none")) {
-            usageError(QStringLiteral("%1 --save: \"%2\" is not append, replace or none").arg(name(), *save));
-        }
+                .with(searchOptions());
+        const OptionValues args = optionTable.read(name(), argv);
+        const bool kill = args.sense().value_or(true);
+        const QStringList quotas = args.texts(QStringLiteral("--quota"));
+        const QuotaMode quotaMode = args.word(QStringLiteral("--mode")) == 1 ? QuotaMode::Add : QuotaMode::Hold;
+        const std::optional<QString> save = args.text(QStringLiteral("--save"));
+        const SearchOptions options = searchOptionsOf(args);
 
         Session& session = context.session();
         SessionSearchHost host(session);

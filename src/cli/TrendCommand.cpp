@@ -1,7 +1,7 @@
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "history/TrendFigures.h"
 #include "session/Session.h"
 
@@ -58,17 +58,15 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const std::optional<QString> last = args.value(QStringLiteral("--last"));
+        static const OptionTable optionTable{
+            opt::integer(QStringLiteral("--last"), 1, INT_MAX).orWord(QStringLiteral("all"), 0),
+            opt::flag(QStringLiteral("--positions")), opt::flag(QStringLiteral("--shapes"))};
+        const OptionValues args = optionTable.read(name(), argv);
+        const int rows = args.integer(QStringLiteral("--last")).value_or(30);
         const bool positions = args.flag(QStringLiteral("--positions"));
         const bool shapes = args.flag(QStringLiteral("--shapes"));
-        args.finish();
         static const char* const shapeKeys[TrendFigures::kShapeBlocks] = {"form",    "baiRoad", "shiRoad", "geRoad",
                                                                           "baiSize", "shiSize", "geSize"};
-        int rows = 30;
-        if (last) {
-            rows = *last == QLatin1String("all") ? 0 : parseInteger(QStringLiteral("--last"), *last, 1, INT_MAX);
-        }
 
         const TrendFigures t(*context.session().snapshot(), rows);
         Document& doc = context.document();
