@@ -160,6 +160,95 @@ OptionTable OptionTable::with(const std::vector<OptionSpec>& more) const
     return t;
 }
 
+namespace {
+
+// The value of an option given (or, when it is needed, its absence refused).
+void convert(const OptionSpec& spec, const QString& command, OptionValue& value)
+{
+    if (!value.text) {
+        if (!spec.needed.isEmpty()) {
+            usageError(QStringLiteral("%1: %2").arg(command, spec.needed));
+        }
+        return;
+    }
+    const QString& text = *value.text;
+    const QString label = labelOf(spec, command);
+    switch (spec.type) {
+    case OptionType::Flag:
+    case OptionType::Text:
+    case OptionType::Texts:
+        break;
+    case OptionType::Integer: {
+        if (!spec.valueWord.isEmpty() && text == spec.valueWord) {
+            value.number = spec.wordValue;
+            break;
+        }
+        bool ok = false;
+        const qlonglong n = text.trimmed().toLongLong(&ok);
+        if (!ok || n < spec.min || n > spec.max) {
+            refuse(spec, command, text,
+                   QStringLiteral("is not a whole number from %1 to %2").arg(spec.min).arg(spec.max));
+        }
+        value.number = n;
+        break;
+    }
+    case OptionType::Unsigned: {
+        bool ok = false;
+        const qulonglong n = text.trimmed().toULongLong(&ok);
+        if (!ok) {
+            refuse(spec, command, text, QStringLiteral("is not a whole number from 0 to 18446744073709551615"));
+        }
+        value.unsignedNumber = n;
+        break;
+    }
+    case OptionType::Words:
+        for (std::size_t w = 0; w < spec.words.size(); ++w) {
+            if (spec.words[w].contains(text)) {
+                value.number = static_cast<qint64>(w);
+            }
+        }
+        if (!value.number) {
+            refuse(spec, command, text, QStringLiteral("is not ") + wordList(spec.words));
+        }
+        break;
+    case OptionType::Kind:
+        value.kind = parseKind(label, text);
+        break;
+    case OptionType::Sense:
+        value.number = parseSense(label, text) ? 1 : 0;
+        break;
+    case OptionType::Position:
+        value.number = parsePosition(label, text);
+        break;
+    case OptionType::Play:
+        value.play = parsePlayChoice(label, text);
+        break;
+    case OptionType::Window:
+        value.number = parseWindowIndex(label, text);
+        break;
+    }
+}
+
+// The positional arguments, in the order of the table (before the arguments left are refused).
+QStringList takePositional(const PositionalSpec& p, Arguments& args)
+{
+    QStringList taken;
+    if (p.required) {
+        taken << args.positional(p.name);
+    }
+    if (p.rest || !p.required) {
+        while (const std::optional<QString> more = args.optionalPositional()) {
+            taken << *more;
+            if (!p.rest) {
+                break;
+            }
+        }
+    }
+    return taken;
+}
+
+} // namespace
+
 OptionValues OptionTable::read(const QString& command, const QStringList& argv) const
 {
     OptionValues v;
@@ -168,77 +257,9 @@ OptionValues OptionTable::read(const QString& command, const QStringList& argv) 
     v.m_values.resize(m_options.size());
     v.m_positionalSpecs = m_positionals;
     Arguments args(command, argv);
-
-    const auto convert = [&](std::size_t i) {
-        const OptionSpec& spec = m_options[i];
-        OptionValues::Value& value = v.m_values[i];
-        if (!value.text) {
-            if (!spec.needed.isEmpty()) {
-                usageError(QStringLiteral("%1: %2").arg(command, spec.needed));
-            }
-            return;
-        }
-        const QString& text = *value.text;
-        const QString label = labelOf(spec, command);
-        switch (spec.type) {
-        case OptionType::Flag:
-        case OptionType::Text:
-        case OptionType::Texts:
-            break;
-        case OptionType::Integer: {
-            if (!spec.valueWord.isEmpty() && text == spec.valueWord) {
-                value.number = spec.wordValue;
-                break;
-            }
-            bool ok = false;
-            const qlonglong n = text.trimmed().toLongLong(&ok);
-            if (!ok || n < spec.min || n > spec.max) {
-                refuse(spec, command, text,
-                       QStringLiteral("is not a whole number from %1 to %2").arg(spec.min).arg(spec.max));
-            }
-            value.number = n;
-            break;
-        }
-        case OptionType::Unsigned: {
-            bool ok = false;
-            const qulonglong n = text.trimmed().toULongLong(&ok);
-            if (!ok) {
-                refuse(spec, command, text, QStringLiteral("is not a whole number from 0 to 18446744073709551615"));
-            }
-            value.unsignedNumber = n;
-            break;
-        }
-        case OptionType::Words:
-            for (std::size_t w = 0; w < spec.words.size(); ++w) {
-                if (spec.words[w].contains(text)) {
-                    value.number = static_cast<qint64>(w);
-                }
-            }
-            if (!value.number) {
-                refuse(spec, command, text, QStringLiteral("is not ") + wordList(spec.words));
-            }
-            break;
-        case OptionType::Kind:
-            value.kind = parseKind(label, text);
-            break;
-        case OptionType::Sense:
-            value.number = parseSense(label, text) ? 1 : 0;
-            break;
-        case OptionType::Position:
-            value.number = parsePosition(label, text);
-            break;
-        case OptionType::Play:
-            value.play = parsePlayChoice(label, text);
-            break;
-        case OptionType::Window:
-            value.number = parseWindowIndex(label, text);
-            break;
-        }
-    };
-
     for (std::size_t i = 0; i < m_options.size(); ++i) {
         const OptionSpec& spec = m_options[i];
-        OptionValues::Value& value = v.m_values[i];
+        OptionValue& value = v.m_values[i];
         if (spec.type == OptionType::Flag) {
             value.flag = args.flag(spec.name);
         } else if (spec.type == OptionType::Texts) {
@@ -246,29 +267,17 @@ OptionValues OptionTable::read(const QString& command, const QStringList& argv) 
         } else {
             value.text = args.value(spec.name);
             if (isEarly(spec)) {
-                convert(i);
+                convert(spec, command, value);
             }
         }
     }
     for (const PositionalSpec& p : m_positionals) {
-        QStringList taken;
-        if (p.required) {
-            taken << args.positional(p.name);
-        }
-        if (p.rest || !p.required) {
-            while (const std::optional<QString> more = args.optionalPositional()) {
-                taken << *more;
-                if (!p.rest) {
-                    break;
-                }
-            }
-        }
-        v.m_positionals.push_back(taken);
+        v.m_positionals.push_back(takePositional(p, args));
     }
     args.finish();
     for (std::size_t i = 0; i < m_options.size(); ++i) {
         if (!isEarly(m_options[i])) {
-            convert(i);
+            convert(m_options[i], command, v.m_values[i]);
         }
     }
     return v;

@@ -107,6 +107,17 @@ PositionalSpec rest(const QString& name);
 
 class OptionValues;
 
+// What read() found for one option.
+struct OptionValue {
+    bool flag = false;
+    std::optional<QString> text;
+    QStringList texts;
+    std::optional<qint64> number; // Integer, Words, Sense, Position, Window
+    std::optional<quint64> unsignedNumber;
+    std::optional<FormulaKind> kind;
+    std::optional<Session::PlayChoice> play;
+};
+
 // The options and positional arguments of a command. read() takes every option (a missing value, an
 // option given twice and a flag given a value are refused at once; --kind and --sense are read and
 // checked as they are taken, so that their refusal comes first), then the positional arguments, refuses
@@ -158,15 +169,7 @@ public:
 private:
     friend class OptionTable;
 
-    struct Value {
-        bool flag = false;
-        std::optional<QString> text;
-        QStringList texts;
-        std::optional<qint64> number; // Integer, Words, Sense, Position, Window
-        std::optional<quint64> unsignedNumber;
-        std::optional<FormulaKind> kind;
-        std::optional<Session::PlayChoice> play;
-    };
+    using Value = OptionValue;
 
     const Value& value(const QString& name, std::initializer_list<OptionType> types) const;
 
