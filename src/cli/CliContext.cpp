@@ -1,9 +1,9 @@
 #include "cli/CliContext.h"
 
+#include "session/Session.h"
 #include "cli/CliError.h"
 #include "platform/DataFolder.h"
 #include "platform/SettingsStore.h"
-#include "session/Session.h"
 
 #include <QDir>
 
