@@ -287,6 +287,9 @@ const OptionValues::Value& OptionValues::value(const QString& name, std::initial
 {
     for (std::size_t i = 0; i < m_specs.size(); ++i) {
         if (m_specs[i].name == name) {
+            if (types.size() == 0) {
+                return m_values[i]; // any type
+            }
             for (OptionType t : types) {
                 if (m_specs[i].type == t) {
                     return m_values[i];
@@ -305,9 +308,7 @@ bool OptionValues::flag(const QString& name) const
 
 bool OptionValues::given(const QString& name) const
 {
-    const Value& v = value(name, {OptionType::Flag, OptionType::Text, OptionType::Texts, OptionType::Integer,
-                                  OptionType::Unsigned, OptionType::Words, OptionType::Kind, OptionType::Sense,
-                                  OptionType::Position, OptionType::Play, OptionType::Window});
+    const Value& v = value(name, {});
     return v.flag || v.text || !v.texts.isEmpty();
 }
 

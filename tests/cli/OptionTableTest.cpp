@@ -116,6 +116,8 @@ TEST(OptionTableTest, ReadsEveryKindOfValue)
         QStringLiteral("demo"), words("a.txt --all --last=all --keep 百位=1 --seed 18446744073709551615 b --keep "
                                       "个位=2 --mode 下期 --bet 组选 --sense 生 --idx 9 -- --c"));
     EXPECT_TRUE(v.flag(QStringLiteral("--all")));
+    EXPECT_TRUE(v.given(QStringLiteral("--keep")));
+    EXPECT_TRUE(v.given(QStringLiteral("--seed")));
     EXPECT_EQ(v.integer(QStringLiteral("--last")), 0);
     EXPECT_EQ(v.unsignedNumber(QStringLiteral("--seed")), 18446744073709551615ULL);
     EXPECT_EQ(v.word(QStringLiteral("--mode")), 0);
