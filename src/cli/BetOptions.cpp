@@ -88,7 +88,7 @@ QString betOptionsHelp()
         "  --save-filter-set NAME  save the filters as NAME\n");
 }
 
-std::vector<OptionSpec> betOptions()
+std::vector<OptionDecl> betOptions()
 {
     const auto filter = [](const char* name) { return opt::text(QString::fromLatin1(name)); };
     return {

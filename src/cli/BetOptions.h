@@ -32,7 +32,7 @@ struct BetOptions {
 
 // Their declarations, and what they read; a usage error names a bad one. `forBacktest` allows only the
 // plays 单选 and 通选.
-std::vector<OptionSpec> betOptions();
+std::vector<OptionDecl> betOptions();
 BetOptions betOptionsOf(const OptionValues& values, CliContext& context, bool forBacktest);
 
 // The help lines of those options.

@@ -103,7 +103,7 @@ QString senseName(bool kill)
 
 namespace korvel::cli {
 
-std::vector<OptionSpec> walkForwardOptions()
+std::vector<OptionDecl> walkForwardOptions()
 {
     return {
         opt::words(QStringLiteral("--mode"), {{QStringLiteral("fixed"), QStringLiteral("固定公式")},
@@ -133,7 +133,7 @@ WalkForwardPlan walkForwardPlanOf(const OptionValues& values)
     return plan;
 }
 
-OptionSpec methodOption()
+OptionDecl methodOption()
 {
     return opt::words(QStringLiteral("--method"), {{QStringLiteral("selected"), QStringLiteral("计算选中公式")},
                                                    {QStringLiteral("best"), QStringLiteral("最优公式法")}})

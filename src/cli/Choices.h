@@ -30,12 +30,12 @@ int parseInteger(const QString& option, const QString& text, int min, int max);
 
 // The backtests' --mode ("fixed"/"固定公式", default, or "walk"/"滚动搜索") and the walk-forward search of a
 // step: --formulas, --candidates, --seed and --threads over the defaults.
-std::vector<OptionSpec> walkForwardOptions();
+std::vector<OptionDecl> walkForwardOptions();
 BacktestMode backtestModeOf(const OptionValues& values);
 WalkForwardPlan walkForwardPlanOf(const OptionValues& values);
 
 // --method selected|best (计算选中公式 / 最优公式法): the word index 1 is best.
-OptionSpec methodOption();
+OptionDecl methodOption();
 constexpr int kMethodBest = 1;
 // An evaluation window: "all", one of the window sizes (100, 200, ..., 3000) or its caption ("前300期");
 // returns the window index.

@@ -11,96 +11,96 @@ namespace korvel::cli {
 namespace opt {
 
 namespace {
-OptionSpec of(const QString& name, OptionType type)
+OptionDecl of(const QString& name, OptionType type)
 {
-    OptionSpec s;
+    OptionDecl s;
     s.name = name;
     s.type = type;
     return s;
 }
 } // namespace
 
-OptionSpec flag(const QString& name)
+OptionDecl flag(const QString& name)
 {
     return of(name, OptionType::Flag);
 }
 
-OptionSpec text(const QString& name)
+OptionDecl text(const QString& name)
 {
     return of(name, OptionType::Text);
 }
 
-OptionSpec texts(const QString& name)
+OptionDecl texts(const QString& name)
 {
     return of(name, OptionType::Texts);
 }
 
-OptionSpec integer(const QString& name, qint64 min, qint64 max)
+OptionDecl integer(const QString& name, qint64 min, qint64 max)
 {
-    OptionSpec s = of(name, OptionType::Integer);
+    OptionDecl s = of(name, OptionType::Integer);
     s.min = min;
     s.max = max;
     return s;
 }
 
-OptionSpec unsignedNumber(const QString& name)
+OptionDecl unsignedNumber(const QString& name)
 {
     return of(name, OptionType::Unsigned);
 }
 
-OptionSpec words(const QString& name, std::vector<QStringList> words)
+OptionDecl words(const QString& name, std::vector<QStringList> words)
 {
-    OptionSpec s = of(name, OptionType::Words);
+    OptionDecl s = of(name, OptionType::Words);
     s.words = std::move(words);
     return s;
 }
 
-OptionSpec kind()
+OptionDecl kind()
 {
     return of(QStringLiteral("--kind"), OptionType::Kind).withCommand();
 }
 
-OptionSpec requiredKind()
+OptionDecl requiredKind()
 {
     return kind().required(QStringLiteral("--kind KIND is needed (1D, 2D, 3D, 2G, 3G)"));
 }
 
-OptionSpec sense()
+OptionDecl sense()
 {
     return of(QStringLiteral("--sense"), OptionType::Sense).withCommand();
 }
 
-OptionSpec requiredSense()
+OptionDecl requiredSense()
 {
     return sense().required(QStringLiteral("--sense SENSE is needed (kill or keep)"));
 }
 
-OptionSpec position()
+OptionDecl position()
 {
     return of(QStringLiteral("--position"), OptionType::Position);
 }
 
-OptionSpec play()
+OptionDecl play()
 {
     return of(QStringLiteral("--play"), OptionType::Play);
 }
 
-OptionSpec window()
+OptionDecl window()
 {
     return of(QStringLiteral("--window"), OptionType::Window);
 }
 
-PositionalSpec positional(const QString& name)
+PositionalDecl positional(const QString& name)
 {
     return {name, true, false};
 }
 
-PositionalSpec optionalPositional(const QString& name)
+PositionalDecl optionalPositional(const QString& name)
 {
     return {name, false, false};
 }
 
-PositionalSpec rest(const QString& name)
+PositionalDecl rest(const QString& name)
 {
     return {name, true, true};
 }
@@ -109,20 +109,20 @@ PositionalSpec rest(const QString& name)
 
 namespace {
 
-QString labelOf(const OptionSpec& spec, const QString& command)
+QString labelOf(const OptionDecl& decl, const QString& command)
 {
-    if (!spec.label.isEmpty()) {
-        return spec.label;
+    if (!decl.label.isEmpty()) {
+        return decl.label;
     }
-    return spec.commandInLabel ? command + QLatin1Char(' ') + spec.name : spec.name;
+    return decl.commandInLabel ? command + QLatin1Char(' ') + decl.name : decl.name;
 }
 
-[[noreturn]] void refuse(const OptionSpec& spec, const QString& command, const QString& text, const QString& own)
+[[noreturn]] void refuse(const OptionDecl& decl, const QString& command, const QString& text, const QString& own)
 {
-    const QString format = spec.refusal.isEmpty() ? QStringLiteral("%1: \"%2\" ") + own : spec.refusal;
+    const QString format = decl.refusal.isEmpty() ? QStringLiteral("%1: \"%2\" ") + own : decl.refusal;
     // Arguments one at a time: a value holding "%1" must stay as typed.
     QString message = format;
-    message.replace(QLatin1String("%1"), labelOf(spec, command));
+    message.replace(QLatin1String("%1"), labelOf(decl, command));
     message.replace(QLatin1String("%3"), command);
     message.replace(QLatin1String("%2"), text);
     usageError(message);
@@ -141,19 +141,19 @@ QString wordList(const std::vector<QStringList>& words)
     return list;
 }
 
-bool isEarly(const OptionSpec& spec)
+bool isEarly(const OptionDecl& decl)
 {
-    return spec.type == OptionType::Kind || spec.type == OptionType::Sense;
+    return decl.type == OptionType::Kind || decl.type == OptionType::Sense;
 }
 
 } // namespace
 
-OptionTable::OptionTable(std::initializer_list<OptionSpec> options, std::initializer_list<PositionalSpec> positionals)
+OptionTable::OptionTable(std::initializer_list<OptionDecl> options, std::initializer_list<PositionalDecl> positionals)
     : m_options(options), m_positionals(positionals)
 {
 }
 
-OptionTable OptionTable::with(const std::vector<OptionSpec>& more) const
+OptionTable OptionTable::with(const std::vector<OptionDecl>& more) const
 {
     OptionTable t = *this;
     t.m_options.insert(t.m_options.end(), more.begin(), more.end());
@@ -163,31 +163,31 @@ OptionTable OptionTable::with(const std::vector<OptionSpec>& more) const
 namespace {
 
 // The value of an option given (or, when it is needed, its absence refused).
-void convert(const OptionSpec& spec, const QString& command, OptionValue& value)
+void convert(const OptionDecl& decl, const QString& command, OptionValue& value)
 {
     if (!value.text) {
-        if (!spec.needed.isEmpty()) {
-            usageError(QStringLiteral("%1: %2").arg(command, spec.needed));
+        if (!decl.needed.isEmpty()) {
+            usageError(QStringLiteral("%1: %2").arg(command, decl.needed));
         }
         return;
     }
     const QString& text = *value.text;
-    const QString label = labelOf(spec, command);
-    switch (spec.type) {
+    const QString label = labelOf(decl, command);
+    switch (decl.type) {
     case OptionType::Flag:
     case OptionType::Text:
     case OptionType::Texts:
         break;
     case OptionType::Integer: {
-        if (!spec.valueWord.isEmpty() && text == spec.valueWord) {
-            value.number = spec.wordValue;
+        if (!decl.valueWord.isEmpty() && text == decl.valueWord) {
+            value.number = decl.wordValue;
             break;
         }
         bool ok = false;
         const qlonglong n = text.trimmed().toLongLong(&ok);
-        if (!ok || n < spec.min || n > spec.max) {
-            refuse(spec, command, text,
-                   QStringLiteral("is not a whole number from %1 to %2").arg(spec.min).arg(spec.max));
+        if (!ok || n < decl.min || n > decl.max) {
+            refuse(decl, command, text,
+                   QStringLiteral("is not a whole number from %1 to %2").arg(decl.min).arg(decl.max));
         }
         value.number = n;
         break;
@@ -196,19 +196,19 @@ void convert(const OptionSpec& spec, const QString& command, OptionValue& value)
         bool ok = false;
         const qulonglong n = text.trimmed().toULongLong(&ok);
         if (!ok) {
-            refuse(spec, command, text, QStringLiteral("is not a whole number from 0 to 18446744073709551615"));
+            refuse(decl, command, text, QStringLiteral("is not a whole number from 0 to 18446744073709551615"));
         }
         value.unsignedNumber = n;
         break;
     }
     case OptionType::Words:
-        for (std::size_t w = 0; w < spec.words.size(); ++w) {
-            if (spec.words[w].contains(text)) {
+        for (std::size_t w = 0; w < decl.words.size(); ++w) {
+            if (decl.words[w].contains(text)) {
                 value.number = static_cast<qint64>(w);
             }
         }
         if (!value.number) {
-            refuse(spec, command, text, QStringLiteral("is not ") + wordList(spec.words));
+            refuse(decl, command, text, QStringLiteral("is not ") + wordList(decl.words));
         }
         break;
     case OptionType::Kind:
@@ -230,7 +230,7 @@ void convert(const OptionSpec& spec, const QString& command, OptionValue& value)
 }
 
 // The positional arguments, in the order of the table (before the arguments left are refused).
-QStringList takePositional(const PositionalSpec& p, Arguments& args)
+QStringList takePositional(const PositionalDecl& p, Arguments& args)
 {
     QStringList taken;
     if (p.required) {
@@ -253,25 +253,25 @@ OptionValues OptionTable::read(const QString& command, const QStringList& argv) 
 {
     OptionValues v;
     v.m_command = command;
-    v.m_specs = m_options;
+    v.m_decls = m_options;
     v.m_values.resize(m_options.size());
-    v.m_positionalSpecs = m_positionals;
+    v.m_positionalDecls = m_positionals;
     Arguments args(command, argv);
     for (std::size_t i = 0; i < m_options.size(); ++i) {
-        const OptionSpec& spec = m_options[i];
+        const OptionDecl& decl = m_options[i];
         OptionValue& value = v.m_values[i];
-        if (spec.type == OptionType::Flag) {
-            value.flag = args.flag(spec.name);
-        } else if (spec.type == OptionType::Texts) {
-            value.texts = args.values(spec.name);
+        if (decl.type == OptionType::Flag) {
+            value.flag = args.flag(decl.name);
+        } else if (decl.type == OptionType::Texts) {
+            value.texts = args.values(decl.name);
         } else {
-            value.text = args.value(spec.name);
-            if (isEarly(spec)) {
-                convert(spec, command, value);
+            value.text = args.value(decl.name);
+            if (isEarly(decl)) {
+                convert(decl, command, value);
             }
         }
     }
-    for (const PositionalSpec& p : m_positionals) {
+    for (const PositionalDecl& p : m_positionals) {
         v.m_positionals.push_back(takePositional(p, args));
     }
     args.finish();
@@ -285,13 +285,13 @@ OptionValues OptionTable::read(const QString& command, const QStringList& argv) 
 
 const OptionValues::Value& OptionValues::value(const QString& name, std::initializer_list<OptionType> types) const
 {
-    for (std::size_t i = 0; i < m_specs.size(); ++i) {
-        if (m_specs[i].name == name) {
+    for (std::size_t i = 0; i < m_decls.size(); ++i) {
+        if (m_decls[i].name == name) {
             if (types.size() == 0) {
                 return m_values[i]; // any type
             }
             for (OptionType t : types) {
-                if (m_specs[i].type == t) {
+                if (m_decls[i].type == t) {
                     return m_values[i];
                 }
             }
@@ -387,8 +387,8 @@ QString OptionValues::neededPositional(const QString& name) const
 
 QStringList OptionValues::rest(const QString& name) const
 {
-    for (std::size_t i = 0; i < m_positionalSpecs.size(); ++i) {
-        if (m_positionalSpecs[i].name == name) {
+    for (std::size_t i = 0; i < m_positionalDecls.size(); ++i) {
+        if (m_positionalDecls[i].name == name) {
             return m_positionals[i];
         }
     }

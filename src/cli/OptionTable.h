@@ -30,7 +30,7 @@ enum class OptionType {
 // One option of a command. The messages name it by its label: the option ("--last: ..."), the command and
 // the option ("history list --last: ..."), or a label of its own ("bets --bet: ...", the same in every
 // command that shares the option).
-struct OptionSpec {
+struct OptionDecl {
     QString name;
     OptionType type = OptionType::Text;
     bool commandInLabel = false;
@@ -45,27 +45,27 @@ struct OptionSpec {
     // When set, the option must be given; the message after "COMMAND: ".
     QString needed;
 
-    OptionSpec& withCommand()
+    OptionDecl& withCommand()
     {
         commandInLabel = true;
         return *this;
     }
-    OptionSpec& labelled(const QString& text)
+    OptionDecl& labelled(const QString& text)
     {
         label = text;
         return *this;
     }
-    OptionSpec& refusing(const QString& format)
+    OptionDecl& refusing(const QString& format)
     {
         refusal = format;
         return *this;
     }
-    OptionSpec& required(const QString& message)
+    OptionDecl& required(const QString& message)
     {
         needed = message;
         return *this;
     }
-    OptionSpec& orWord(const QString& word, qint64 value)
+    OptionDecl& orWord(const QString& word, qint64 value)
     {
         valueWord = word;
         wordValue = value;
@@ -75,34 +75,34 @@ struct OptionSpec {
 
 // The declarations: opt::integer("--last", 0, INT_MAX), opt::words("--mode", {{"next", ...}, {"verify", ...}}).
 namespace opt {
-OptionSpec flag(const QString& name);
-OptionSpec text(const QString& name);
-OptionSpec texts(const QString& name);
-OptionSpec integer(const QString& name, qint64 min, qint64 max);
-OptionSpec unsignedNumber(const QString& name);
-OptionSpec words(const QString& name, std::vector<QStringList> words);
+OptionDecl flag(const QString& name);
+OptionDecl text(const QString& name);
+OptionDecl texts(const QString& name);
+OptionDecl integer(const QString& name, qint64 min, qint64 max);
+OptionDecl unsignedNumber(const QString& name);
+OptionDecl words(const QString& name, std::vector<QStringList> words);
 // --kind and --sense name the command in their messages; required() without a message of its own gives
 // "--kind KIND is needed (1D, 2D, 3D, 2G, 3G)" and "--sense SENSE is needed (kill or keep)".
-OptionSpec kind();
-OptionSpec requiredKind();
-OptionSpec sense();
-OptionSpec requiredSense();
-OptionSpec position();
-OptionSpec play();
-OptionSpec window();
+OptionDecl kind();
+OptionDecl requiredKind();
+OptionDecl sense();
+OptionDecl requiredSense();
+OptionDecl position();
+OptionDecl play();
+OptionDecl window();
 } // namespace opt
 
 // A positional argument: FILE, ISSUE; `rest` takes every one left ("formula add" TEXT...).
-struct PositionalSpec {
+struct PositionalDecl {
     QString name;
     bool required = true;
     bool rest = false;
 };
 
 namespace opt {
-PositionalSpec positional(const QString& name);
-PositionalSpec optionalPositional(const QString& name);
-PositionalSpec rest(const QString& name);
+PositionalDecl positional(const QString& name);
+PositionalDecl optionalPositional(const QString& name);
+PositionalDecl rest(const QString& name);
 } // namespace opt
 
 class OptionValues;
@@ -125,18 +125,18 @@ struct OptionValue {
 // table. Every refusal is a usage error (exit status 2).
 class OptionTable {
 public:
-    OptionTable(std::initializer_list<OptionSpec> options, std::initializer_list<PositionalSpec> positionals = {});
+    OptionTable(std::initializer_list<OptionDecl> options, std::initializer_list<PositionalDecl> positionals = {});
 
     // The table with the options of a shared group after its own (search, bet, walk-forward options).
-    OptionTable with(const std::vector<OptionSpec>& more) const;
+    OptionTable with(const std::vector<OptionDecl>& more) const;
 
     OptionValues read(const QString& command, const QStringList& argv) const;
 
-    const std::vector<OptionSpec>& options() const { return m_options; }
+    const std::vector<OptionDecl>& options() const { return m_options; }
 
 private:
-    std::vector<OptionSpec> m_options;
-    std::vector<PositionalSpec> m_positionals;
+    std::vector<OptionDecl> m_options;
+    std::vector<PositionalDecl> m_positionals;
 };
 
 // What read() found. Asking for a name the table does not declare, or with the wrong type, is a fault of
@@ -174,9 +174,9 @@ private:
     const Value& value(const QString& name, std::initializer_list<OptionType> types) const;
 
     QString m_command;
-    std::vector<OptionSpec> m_specs;
+    std::vector<OptionDecl> m_decls;
     std::vector<Value> m_values;
-    std::vector<PositionalSpec> m_positionalSpecs;
+    std::vector<PositionalDecl> m_positionalDecls;
     std::vector<QStringList> m_positionals;
 };
 

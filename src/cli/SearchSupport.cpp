@@ -14,7 +14,7 @@
 
 namespace korvel::cli {
 
-std::vector<OptionSpec> searchOptions()
+std::vector<OptionDecl> searchOptions()
 {
     return {
         opt::unsignedNumber(QStringLiteral("--seed")).withCommand(),

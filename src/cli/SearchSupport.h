@@ -26,7 +26,7 @@ struct SearchOptions {
     std::optional<std::uint64_t> exhaustiveLimit; // --exhaustive-limit N: 穷举上限
 };
 // Their declarations (--seed, --threads, --constant, --lags, --exhaustive-limit, --form) and what they read.
-std::vector<OptionSpec> searchOptions();
+std::vector<OptionDecl> searchOptions();
 SearchOptions searchOptionsOf(const OptionValues& values);
 // The constant and form options into the session (after open()).
 void applyCandidateOptions(SearchSession& search, const SearchOptions& options);

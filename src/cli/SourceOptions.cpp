@@ -13,7 +13,7 @@ const char* const kSourceOptionsHelp =
     "game's list (\"设置\" → \"在线更新设置\", sections DrawSources53 / DrawSources3 of the settings file) is\n"
     "tried in order. --url replaces the address of the first of them for this run (only that one is tried).\n";
 
-std::vector<OptionSpec> sourceOptions()
+std::vector<OptionDecl> sourceOptions()
 {
     return {opt::text(QStringLiteral("--source")), opt::text(QStringLiteral("--url"))};
 }

@@ -20,7 +20,7 @@ struct SourceOptions {
     QString url;
 };
 
-std::vector<OptionSpec> sourceOptions();
+std::vector<OptionDecl> sourceOptions();
 SourceOptions sourceOptionsOf(const OptionValues& values);
 // The sources of the run from the game's list in the settings (history/OnlineUpdate.h chooseSources); a
 // usage error when none is left.

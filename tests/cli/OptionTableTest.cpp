@@ -51,7 +51,7 @@ const OptionTable& demoTable()
              .labelled(QStringLiteral("bets --bet")),
          opt::texts(QStringLiteral("--keep")), opt::text(QStringLiteral("--to")), opt::sense(),
          opt::integer(QStringLiteral("--idx"), 1, 9).required(QStringLiteral("--idx N is needed"))},
-        {opt::positional(QStringLiteral("FILE")), cli::PositionalSpec{QStringLiteral("MORE"), false, true}}};
+        {opt::positional(QStringLiteral("FILE")), cli::PositionalDecl{QStringLiteral("MORE"), false, true}}};
     return table;
 }
 
