@@ -119,6 +119,18 @@ public:
         __builtin_prefetch(reinterpret_cast<const void*>(base + (home(key) & (m_capacity - 1)) * sizeof(std::uint64_t)),
                            1);
     }
+    // Where the probes start as the set stands: taken under the lock that guards the set, it lets another
+    // thread fetch a key's slot while the set may change (a stale hint names other lines, harmlessly).
+    struct Hint {
+        std::uintptr_t base = 0;
+        std::size_t mask = 0;
+        void prefetch(std::uint64_t key) const
+        {
+            // For reading: a line fetched for writing on one core is taken from the one committing.
+            __builtin_prefetch(reinterpret_cast<const void*>(base + (home(key) & mask) * sizeof(std::uint64_t)), 0);
+        }
+    };
+    Hint hint() const { return {reinterpret_cast<std::uintptr_t>(m_slots), m_capacity > 0 ? m_capacity - 1 : 0}; }
     std::size_t size() const { return m_size; }
     bool full() const { return m_size >= kMaxKeys; }
 
@@ -126,6 +138,9 @@ private:
     static constexpr std::size_t kFirstCapacity = 1024;
     // Grown at three quarters full until full: the capacity at which growing stops.
     static constexpr std::size_t kMaxCapacity = std::size_t{1} << 23;
+    // Each growth moves every key, so the set grows fourfold (the last step to kMaxCapacity twofold): a
+    // third of the moves that doubling makes on the way to a few million keys.
+    static constexpr std::size_t kGrowth = 4;
     static_assert(kMaxCapacity * 3 / 4 >= kMaxKeys && kMaxCapacity * 3 / 8 < kMaxKeys);
     // Slots past the capacity that probes run on into; a cluster reaching past them is beyond any chance
     // below three quarters full (and would make the set grow, or once full leave the key unrecorded).

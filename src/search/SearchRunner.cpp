@@ -138,6 +138,9 @@ bool SearchRunner::buildBatch(Batch& batch)
         m_lastBuilt = batch.last;
     } else {
         m_generator->appendNext(batch.phase.rule, static_cast<std::size_t>(n), batch.candidates);
+        if (space) {
+            batch.tried = space->tried.hint();
+        }
     }
     batch.end = *m_generator;
     ++m_nextSeq;
@@ -162,6 +165,14 @@ void SearchRunner::work()
             }
         }
         batch.figures.resize(batch.candidates.size());
+        // A sampled phase: the identities the hand-over looks up in the tried set, computed here outside
+        // the lock, and their slots fetched from memory while the kernel works (the set is far larger than
+        // the caches; a batch's slots are not).
+        const bool sampled = batch.phase.space && !batch.phase.space->exhaustive;
+        batch.keys.resize(sampled ? batch.candidates.size() : 0);
+        for (std::size_t i = 0; i < batch.keys.size(); ++i) {
+            batch.keys[i] = CandidateSpace::key(batch.candidates[i]);
+        }
         bool abandoned = false;
         for (std::size_t i = 0; i < batch.candidates.size(); ++i) {
             // A pause, or a phase change that makes this batch stale, ends the batch at once.
@@ -169,14 +180,10 @@ void SearchRunner::work()
                 abandoned = true;
                 break;
             }
-            batch.figures[i] = batch.phase.kernel->figures(batch.candidates[i], scratch);
-        }
-        if (!abandoned && batch.phase.space && !batch.phase.space->exhaustive) {
-            // The identities the hand-over looks up in the tried set, computed here outside the lock.
-            batch.keys.resize(batch.candidates.size());
-            for (std::size_t i = 0; i < batch.candidates.size(); ++i) {
-                batch.keys[i] = CandidateSpace::key(batch.candidates[i]);
+            if (sampled) {
+                batch.tried.prefetch(batch.keys[i]);
             }
+            batch.figures[i] = batch.phase.kernel->figures(batch.candidates[i], scratch);
         }
         std::lock_guard lock(m_mutex);
         if (m_stop.load()) {

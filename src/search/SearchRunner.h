@@ -99,6 +99,7 @@ private:
         std::vector<Candidate> candidates;
         std::vector<FormulaFigures> figures;
         std::vector<std::uint64_t> keys; // sampled phase: each candidate's CandidateSpace::key, by the worker
+        TriedSet::Hint tried;            // sampled phase: the tried set when the batch was built
     };
 
     void work();
