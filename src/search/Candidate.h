@@ -70,6 +70,10 @@ struct CandidateRule {
     int maxLag = 0; // operands may name the parameters of this many earlier draws (0: the draw's own only)
 };
 
+// floor(u * k) for the uniform u = (x >> 11) * 2^-53 that a raw 64-bit number x gives, with u * k rounded
+// to a double first as uniform() * k is, but worked out in integers (1 <= k <= 1024).
+int scaledBelow(std::uint64_t x, int k);
+
 // The one random generator of a search, seeded once: every operand and every random constant comes from
 // the running sequence, so a search started from a given seed builds the same candidates every time, on
 // any platform. The engine is xoshiro256** (state expanded from the seed by splitmix64): a fast generator
@@ -93,8 +97,10 @@ public:
 
     Candidate next(const CandidateRule& rule);
     // The next n candidates appended to `out`: the same candidates as n calls of next(), built in one loop
-    // (the search builds its batches so, under its lock).
-    void appendNext(const CandidateRule& rule, std::size_t n, std::vector<Candidate>& out);
+    // (the search builds its batches so, under its lock). With `keys`, each one's CandidateSpace::key() is
+    // appended there too: worked out beside the generator's chain of steps, it costs next to nothing.
+    void appendNext(const CandidateRule& rule, std::size_t n, std::vector<Candidate>& out,
+                    std::vector<std::uint64_t>* keys = nullptr);
 
     // The next raw 64-bit number.
     std::uint64_t next64();

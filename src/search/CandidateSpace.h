@@ -69,9 +69,13 @@ public:
         for (int i = 0; i < c.operandCount; ++i) {
             sum += spacekey::kOperandKeys[c.operands[static_cast<std::size_t>(i)]];
         }
-        return spacekey::mix(sum + spacekey::mix(0xD1B54A32D192ED03ull ^
-                                                 (static_cast<std::uint64_t>(c.operandCount) << 32) ^
-                                                 static_cast<std::uint16_t>(c.constant)));
+        return spacekey::mix(sum + keyTail(c));
+    }
+    // The term of the key that the count and the constant give (the operands ignored).
+    static std::uint64_t keyTail(const Candidate& c)
+    {
+        return spacekey::mix(0xD1B54A32D192ED03ull ^ (static_cast<std::uint64_t>(c.operandCount) << 32) ^
+                             static_cast<std::uint16_t>(c.constant));
     }
 
     friend bool operator==(const CandidateSpace& a, const CandidateSpace& b)

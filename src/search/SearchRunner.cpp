@@ -137,7 +137,9 @@ bool SearchRunner::buildBatch(Batch& batch)
         batch.last = m_buildCursor.done;
         m_lastBuilt = batch.last;
     } else {
-        m_generator->appendNext(batch.phase.rule, static_cast<std::size_t>(n), batch.candidates);
+        // A sampled phase: each candidate's identity for the tried set, built with it.
+        m_generator->appendNext(batch.phase.rule, static_cast<std::size_t>(n), batch.candidates,
+                                space ? &batch.keys : nullptr);
         if (space) {
             batch.tried = space->tried.hint();
         }
@@ -165,14 +167,9 @@ void SearchRunner::work()
             }
         }
         batch.figures.resize(batch.candidates.size());
-        // A sampled phase: the identities the hand-over looks up in the tried set, computed here outside
-        // the lock, and their slots fetched from memory while the kernel works (the set is far larger than
-        // the caches; a batch's slots are not).
-        const bool sampled = batch.phase.space && !batch.phase.space->exhaustive;
-        batch.keys.resize(sampled ? batch.candidates.size() : 0);
-        for (std::size_t i = 0; i < batch.keys.size(); ++i) {
-            batch.keys[i] = CandidateSpace::key(batch.candidates[i]);
-        }
+        // A sampled phase: the tried-set slots of the batch's keys fetched from memory while the kernel
+        // works (the set is far larger than the caches; a batch's slots are not).
+        const bool sampled = !batch.keys.empty();
         bool abandoned = false;
         for (std::size_t i = 0; i < batch.candidates.size(); ++i) {
             // A pause, or a phase change that makes this batch stale, ends the batch at once.
