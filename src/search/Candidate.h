@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -72,7 +73,19 @@ struct CandidateRule {
 
 // floor(u * k) for the uniform u = (x >> 11) * 2^-53 that a raw 64-bit number x gives, with u * k rounded
 // to a double first as uniform() * k is, but worked out in integers (1 <= k <= 1024).
-int scaledBelow(std::uint64_t x, int k);
+inline int scaledBelow(std::uint64_t x, int k)
+{
+    // uniform() * k is the product m * k (m = x >> 11, below 2^53) rounded once to a double, times 2^-53;
+    // its floor is (m * k) >> 53 unless the rounding reaches the next multiple of 2^53. That needs the
+    // product within half a unit of its last place (at most 2^9, the product being below 2^63) of that
+    // multiple: only then is the double product taken, so the number drawn is the same.
+    const std::uint64_t product = (x >> 11) * static_cast<std::uint64_t>(k);
+    constexpr std::uint64_t kLow = (std::uint64_t{1} << 53) - 1;
+    if ((product & kLow) < kLow - 1024) [[likely]] {
+        return static_cast<int>(product >> 53);
+    }
+    return std::min(static_cast<int>(static_cast<double>(x >> 11) * 0x1.0p-53 * k), k - 1);
+}
 
 // The one random generator of a search, seeded once: every operand and every random constant comes from
 // the running sequence, so a search started from a given seed builds the same candidates every time, on
