@@ -73,33 +73,79 @@ void BM_Kernel(benchmark::State& state)
 BENCHMARK(BM_Kernel)->Args({300, 0})->Args({300, 1})->Args({0, 0})->Args({0, 1});
 
 #if KORVEL_HAVE_HAND_KERNEL
-double threadSeconds()
+// The candidates the hand kernel can take (non-negative columns, sums below 32768): the first 4096 of
+// `drawn` random ones.
+std::vector<Candidate> handCandidates(const KernelData& data, int drawn)
 {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-// The search kernel beside the hand-written int16 kernel on the same candidates, in alternating slices of
-// 256 so that both meet the same machine load; each side's thread CPU time is summed. Candidates whose
-// sums could leave the hand kernel's range are left out; every candidate's figures must agree.
-// state.range(0): window (0 = all draws).
-void BM_KernelVsHand(benchmark::State& state)
-{
-    const auto data = std::make_shared<KernelData>(history(), static_cast<int>(state.range(0)), true);
-    const VerificationKernel kernel(data, FormulaKind{1, Play::Single}, true);
     std::vector<Candidate> cs;
-    for (const Candidate& c : candidates(8192)) {
+    for (const Candidate& c : candidates(drawn)) {
         std::int64_t hi = c.constant;
         bool ok = true;
         for (int k = 0; k < c.operandCount; ++k) {
-            ok = ok && data->nonNegative(c.operands[static_cast<std::size_t>(k)]);
-            hi += data->columnMax(c.operands[static_cast<std::size_t>(k)]);
+            ok = ok && data.nonNegative(c.operands[static_cast<std::size_t>(k)]);
+            hi += data.columnMax(c.operands[static_cast<std::size_t>(k)]);
         }
         if (ok && hi < 32768 && cs.size() < 4096) {
             cs.push_back(c);
         }
     }
+    return cs;
+}
+
+// The hand kernel over n of its candidates in turn, from the one at `from`.
+std::int64_t handRun(const KernelData& data, const std::vector<Candidate>& cs, std::int64_t from, std::int64_t n,
+                     std::vector<std::uint64_t>& misses)
+{
+    std::int64_t sink = 0;
+    for (std::int64_t i = from; i < from + n; ++i) {
+        sink += bench::handKernel(data, cs[static_cast<std::size_t>(i) % cs.size()], misses.data()).trueLst;
+    }
+    return sink;
+}
+
+// A product side against the hand kernel in interleaved pairs, so that both meet the same machine load:
+// every benchmark iteration runs `subject` (which returns how many candidates it verified), then
+// `anchor(n)` over as many candidates of its own. Each side is put as time per million candidates: the
+// CPU time is what a core pays per candidate, and rate_vs_hand (the hand kernel's CPU time over the
+// product's) is the product's rate per core-second as a share of the hand kernel's.
+template <typename Subject, typename Anchor>
+void interleavedPairs(benchmark::State& state, const std::string& name, Subject&& subject, Anchor&& anchor)
+{
+    bench::Pairs pairs;
+    for (auto _ : state) {
+        std::int64_t n = 0;
+        bench::Timing product = bench::timed([&] { n = std::max<std::int64_t>(1, subject()); });
+        std::int64_t m = n;
+        bench::Timing hand = bench::timed([&] { m = std::max<std::int64_t>(1, anchor(n)); });
+        const double perProduct = 1e6 / static_cast<double>(n);
+        const double perHand = 1e6 / static_cast<double>(m);
+        product.wall *= perProduct;
+        product.cpu *= perProduct;
+        hand.wall *= perHand;
+        hand.cpu *= perHand;
+        pairs.add(product, hand);
+    }
+    pairs.finish(state, name);
+    const bench::PairResult& r = bench::pairResults()[name];
+    state.counters["rate_vs_hand"] = r.subjectCpu > 0 ? r.anchorCpu / r.subjectCpu : 0.0;
+    state.counters["product_per_cpu_s"] = r.subjectCpu > 0 ? 1e6 / r.subjectCpu : 0.0;
+    state.counters["hand_per_cpu_s"] = r.anchorCpu > 0 ? 1e6 / r.anchorCpu : 0.0;
+    state.counters["product_per_wall_s"] = r.subjectWall > 0 ? 1e6 / r.subjectWall : 0.0;
+}
+
+std::string windowText(int window)
+{
+    return window == 0 ? std::string("all draws") : "window " + std::to_string(window);
+}
+
+// The search kernel beside the hand-written int16 kernel on the same candidates, in slices of 256 (one
+// pair each); every candidate's figures must agree. state.range(0): window (0 = all draws).
+void BM_KernelVsHand(benchmark::State& state)
+{
+    const int window = static_cast<int>(state.range(0));
+    const auto data = std::make_shared<KernelData>(history(), window, true);
+    const VerificationKernel kernel(data, FormulaKind{1, Play::Single}, true);
+    const std::vector<Candidate> cs = handCandidates(*data, 8192);
     KernelScratch scratch;
     std::vector<std::uint64_t> misses(static_cast<std::size_t>(data->paddedRows() / 64 + 2));
     for (const Candidate& c : cs) {
@@ -111,32 +157,25 @@ void BM_KernelVsHand(benchmark::State& state)
             return;
         }
     }
-    double productSeconds = 0;
-    double handSeconds = 0;
+    constexpr std::int64_t kSlice = 256;
     std::int64_t slices = 0;
     std::int64_t sink = 0;
-    for (auto _ : state) {
-        const std::size_t from = static_cast<std::size_t>(slices % 16) * 256;
-        double t0 = threadSeconds();
-        for (std::size_t i = from; i < from + 256; ++i) {
-            sink += kernel.figures(cs[i % cs.size()], scratch).stats.trueLst;
-        }
-        double t1 = threadSeconds();
-        productSeconds += t1 - t0;
-        for (std::size_t i = from; i < from + 256; ++i) {
-            sink += bench::handKernel(*data, cs[i % cs.size()], misses.data()).trueLst;
-        }
-        t0 = threadSeconds();
-        handSeconds += t0 - t1;
-        ++slices;
-    }
+    std::int64_t from = 0; // both sides take the same slice
+    interleavedPairs(
+        state, "kernel vs hand kernel, " + windowText(window) + ", per 1M",
+        [&] {
+            from = (slices++ % 16) * kSlice;
+            for (std::int64_t i = from; i < from + kSlice; ++i) {
+                sink += kernel.figures(cs[static_cast<std::size_t>(i) % cs.size()], scratch).stats.trueLst;
+            }
+            return kSlice;
+        },
+        [&](std::int64_t n) {
+            sink += handRun(*data, cs, from, n, misses);
+            return n;
+        });
     benchmark::DoNotOptimize(sink);
-    const double n = static_cast<double>(slices) * 256;
-    state.counters["product_per_s"] = benchmark::Counter(n / productSeconds);
-    state.counters["hand_per_s"] = benchmark::Counter(n / handSeconds);
-    state.counters["ratio"] = benchmark::Counter(handSeconds / productSeconds);
-    state.SetLabel((state.range(0) == 0 ? std::string("all draws") : "window " + std::to_string(state.range(0))) +
-                   ", " + std::to_string(cs.size()) + " candidates, ratio = hand time / product time");
+    state.SetLabel(windowText(window) + ", " + std::to_string(cs.size()) + " candidates");
 }
 BENCHMARK(BM_KernelVsHand)->Arg(300)->Arg(0);
 #endif
@@ -181,70 +220,38 @@ BENCHMARK(BM_Search)
     ->Unit(benchmark::kMillisecond);
 
 #if KORVEL_HAVE_HAND_KERNEL
-// The whole search against the hand kernel in interleaved pairs, so that both meet the same machine load:
-// every round runs a fresh search (the sampled 8-operand space, state.range(1) workers) for 0.5 s, then
-// the hand kernel on one thread over as many candidates of its own kind (the candidates it can take, see
-// BM_KernelVsHand). Each side is put as time per million candidates: the CPU time is what a core pays per
-// candidate, and rate_vs_hand (the hand kernel's CPU time over the search's) is the search's rate per
-// core-second as a share of the hand kernel's. state.range(0): window (0 = all draws).
+// The whole search against the hand kernel in interleaved pairs: every round runs a fresh search (the
+// sampled 8-operand space, state.range(1) workers) for 0.5 s, then the hand kernel on one thread over as
+// many candidates of its own kind (at most 4 million). state.range(0): window (0 = all draws).
 void BM_SearchVsHand(benchmark::State& state)
 {
     const int window = static_cast<int>(state.range(0));
     const int threads = static_cast<int>(state.range(1));
     const auto data = std::make_shared<KernelData>(history(), window, true);
     const Thresholds none = Thresholds::fromTexts({"101", "100", "0", "0", "0", "0", "0", "0", "0", "0"});
-    std::vector<Candidate> cs;
-    for (const Candidate& c : candidates(16384)) {
-        std::int64_t hi = c.constant;
-        bool ok = true;
-        for (int k = 0; k < c.operandCount; ++k) {
-            ok = ok && data->nonNegative(c.operands[static_cast<std::size_t>(k)]);
-            hi += data->columnMax(c.operands[static_cast<std::size_t>(k)]);
-        }
-        if (ok && hi < 32768 && cs.size() < 4096) {
-            cs.push_back(c);
-        }
-    }
+    const std::vector<Candidate> cs = handCandidates(*data, 16384);
     std::vector<std::uint64_t> misses(static_cast<std::size_t>(data->paddedRows() / 64 + 2));
-    bench::Pairs pairs;
     std::int64_t sink = 0;
     std::uint64_t seed = 7;
-    for (auto _ : state) {
-        SearchRecord record;
-        CandidateGenerator gen(seed++);
-        ManualSearchJob job(record, data, FormulaKind{1, Play::Single}, true, {kOperands, ConstantMode::Random, 0},
-                            none, DisplayForm::Bracket, std::nullopt);
-        SearchRunner runner(threads);
-        bench::Timing search = bench::timed([&] {
+    interleavedPairs(
+        state, "search vs hand kernel, " + windowText(window) + ", " + std::to_string(threads) + " thread(s), per 1M",
+        [&] {
+            SearchRecord record;
+            CandidateGenerator gen(seed++);
+            ManualSearchJob job(record, data, FormulaKind{1, Play::Single}, true, {kOperands, ConstantMode::Random, 0},
+                                none, DisplayForm::Bracket, std::nullopt);
+            SearchRunner runner(threads);
             runner.start(job, gen);
             std::this_thread::sleep_for(std::chrono::milliseconds(500));
             runner.pause();
+            return record.verified;
+        },
+        [&](std::int64_t n) {
+            n = std::min<std::int64_t>(n, 4'000'000);
+            sink += handRun(*data, cs, 0, n, misses);
+            return n;
         });
-        const std::int64_t verified = std::max<std::int64_t>(1, record.verified);
-        const std::int64_t n = std::min<std::int64_t>(verified, 4'000'000);
-        bench::Timing hand = bench::timed([&] {
-            for (std::int64_t i = 0; i < n; ++i) {
-                sink += bench::handKernel(*data, cs[static_cast<std::size_t>(i) % cs.size()], misses.data()).trueLst;
-            }
-        });
-        const double perSearch = 1e6 / static_cast<double>(verified);
-        const double perHand = 1e6 / static_cast<double>(n);
-        search.wall *= perSearch;
-        search.cpu *= perSearch;
-        hand.wall *= perHand;
-        hand.cpu *= perHand;
-        pairs.add(search, hand);
-    }
     benchmark::DoNotOptimize(sink);
-    const std::string name = std::string("search vs hand kernel, ") +
-                             (window == 0 ? std::string("all draws") : "window " + std::to_string(window)) + ", " +
-                             std::to_string(threads) + " thread(s), per 1M";
-    pairs.finish(state, name);
-    const bench::PairResult& r = bench::pairResults()[name];
-    state.counters["rate_vs_hand"] = r.subjectCpu > 0 ? r.anchorCpu / r.subjectCpu : 0.0;
-    state.counters["search_per_cpu_s"] = r.subjectCpu > 0 ? 1e6 / r.subjectCpu : 0.0;
-    state.counters["hand_per_cpu_s"] = r.anchorCpu > 0 ? 1e6 / r.anchorCpu : 0.0;
-    state.counters["search_per_wall_s"] = r.subjectWall > 0 ? 1e6 / r.subjectWall : 0.0;
 }
 BENCHMARK(BM_SearchVsHand)
     ->Args({300, 1})
@@ -421,7 +428,7 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     if (!bench::pairResults().empty()) {
-        bench::printPairSummary("search", "hand kernel");
+        bench::printPairSummary("product", "hand kernel");
     }
     return 0;
 }

@@ -1,9 +1,9 @@
 #include "session/BacktestCommand.h"
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "session/Session.h"
 #include "tally/SortSettings.h"
 
@@ -52,65 +52,20 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const std::optional<QString> positionText = args.value(QStringLiteral("--position"));
-        const std::optional<QString> playText = args.value(QStringLiteral("--play"));
-        const std::optional<bool> senseGiven = takeOptionalSense(args);
-        const std::optional<QString> methodText = args.value(QStringLiteral("--method"));
-        const std::optional<QString> keepLimit = args.value(QStringLiteral("--keep-limit"));
-        const std::optional<QString> drawsText = args.value(QStringLiteral("--draws"));
-        const std::optional<QString> modeText = args.value(QStringLiteral("--mode"));
-        const std::optional<QString> formulasText = args.value(QStringLiteral("--formulas"));
-        const std::optional<QString> candidatesText = args.value(QStringLiteral("--candidates"));
-        const std::optional<QString> seedText = args.value(QStringLiteral("--seed"));
-        const std::optional<QString> threadsText = args.value(QStringLiteral("--threads"));
-        const std::optional<QString> constantText = args.value(QStringLiteral("--constant"));
-        args.finish();
-
-        TallyChoice choice;
-        choice.position = positionText ? parsePosition(QStringLiteral("--position"), *positionText) : 1;
-        if (playText) {
-            const Session::PlayChoice play = parsePlayChoice(QStringLiteral("--play"), *playText);
-            if (play != Session::PlayChoice::Single && play != Session::PlayChoice::Group) {
-                usageError(QStringLiteral("%1 --play: the backtest offers 单选 and 通选").arg(name()));
-            }
-            choice.groupPlay = play == Session::PlayChoice::Group;
-        }
-        choice.kill = senseGiven.value_or(true);
-        choice.method = TallyMethod::Selected;
-        if (methodText) {
-            if (*methodText == QLatin1String("best") || *methodText == QStringLiteral("最优公式法")) {
-                choice.method = TallyMethod::Best;
-            } else if (*methodText != QLatin1String("selected") && *methodText != QStringLiteral("计算选中公式")) {
-                usageError(QStringLiteral("%1 --method: \"%2\" is not selected or best").arg(name(), *methodText));
-            }
-        }
-        const BacktestMode mode = parseBacktestMode(name(), modeText);
-        const int draws = drawsText ? parseInteger(QStringLiteral("--draws"), *drawsText, INT_MIN, INT_MAX) : 100;
-        WalkForwardPlan plan = parseWalkForwardPlan(name(), {formulasText, candidatesText, seedText, threadsText});
-        if (constantText) {
-            const auto c = specifiedConstant(*constantText);
-            if (!c) {
-                usageError(QStringLiteral("%1 --constant: out of range").arg(name()));
-            }
-            CandidateRule rule;
-            rule.specifiedValue = *c;
-            plan.kinds.emplace(1, KindPlan{rule, {}});
-        }
-
+        const Request r = read(argv);
         Session& session = context.session();
-        if (choice.method == TallyMethod::Best) {
+        if (r.choice.method == TallyMethod::Best) {
             SortDialogState& dialog = session.sortDialogState();
             dialog.activate();
-            if (keepLimit) {
-                dialog.setLimitText(QString::number(parseInteger(QStringLiteral("--keep-limit"), *keepLimit, 0, 10)));
+            if (r.keepLimit) {
+                dialog.setLimitText(QString::number(*r.keepLimit));
             }
             session.sortSettings() = dialog.confirm();
-        } else if (keepLimit) {
+        } else if (r.keepLimit) {
             usageError(QStringLiteral("%1: --keep-limit belongs to --method best").arg(name()));
         }
 
-        const BacktestInput in = prepareBacktest(session, choice, mode, draws, plan);
+        const BacktestInput in = prepareBacktest(session, r.choice, r.mode, r.draws, r.plan);
         const BacktestResult check = checkBacktest(*in.snapshot, in.request);
         if (!check.done()) {
             failure(QStringLiteral("%1: %2").arg(name(), check.message));
@@ -134,6 +89,55 @@ public:
     }
 
 private:
+    struct Request {
+        TallyChoice choice;
+        BacktestMode mode = BacktestMode::Fixed;
+        int draws = 100;
+        WalkForwardPlan plan;
+        std::optional<int> keepLimit;
+    };
+
+    Request read(const QStringList& argv) const
+    {
+        static const OptionTable optionTable =
+            OptionTable{
+                opt::position(),
+                opt::play(),
+                opt::sense(),
+                methodOption(),
+                opt::integer(QStringLiteral("--keep-limit"), 0, 10),
+                opt::integer(QStringLiteral("--draws"), INT_MIN, INT_MAX),
+            }
+                .with(walkForwardOptions())
+                .with({opt::text(QStringLiteral("--constant"))});
+        const OptionValues args = optionTable.read(name(), argv);
+        Request r;
+        r.choice.position = args.position().value_or(1);
+        if (const std::optional<Session::PlayChoice> play = args.play()) {
+            if (*play != Session::PlayChoice::Single && *play != Session::PlayChoice::Group) {
+                usageError(QStringLiteral("%1 --play: the backtest offers 单选 and 通选").arg(name()));
+            }
+            r.choice.groupPlay = *play == Session::PlayChoice::Group;
+        }
+        r.choice.kill = args.sense().value_or(true);
+        r.choice.method =
+            args.word(QStringLiteral("--method")) == kMethodBest ? TallyMethod::Best : TallyMethod::Selected;
+        r.keepLimit = args.integer(QStringLiteral("--keep-limit"));
+        r.draws = args.integer(QStringLiteral("--draws")).value_or(100);
+        r.mode = backtestModeOf(args);
+        r.plan = walkForwardPlanOf(args);
+        if (const std::optional<QString> constant = args.text(QStringLiteral("--constant"))) {
+            const auto c = specifiedConstant(*constant);
+            if (!c) {
+                usageError(QStringLiteral("%1 --constant: out of range").arg(name()));
+            }
+            CandidateRule rule;
+            rule.specifiedValue = *c;
+            r.plan.kinds.emplace(1, KindPlan{rule, {}});
+        }
+        return r;
+    }
+
     static void report(CliContext& context, const BacktestResult& result, double seconds)
     {
         Document& doc = context.document();

@@ -1,7 +1,6 @@
 #include "cli/BetOptions.h"
 
 #include "bets/FilterSets.h"
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
@@ -89,19 +88,40 @@ QString betOptionsHelp()
         "  --save-filter-set NAME  save the filters as NAME\n");
 }
 
-BetOptions takeBetOptions(Arguments& args, CliContext& context, bool forBacktest)
+std::vector<OptionDecl> betOptions()
 {
-    BetOptions o;
-    if (const auto bet = args.value(QStringLiteral("--bet"))) {
-        if (*bet == QStringLiteral("直选") || *bet == QLatin1String("direct")) {
-            o.play = BetPlay::Direct;
-        } else if (*bet == QStringLiteral("组选") || *bet == QLatin1String("group")) {
-            o.play = BetPlay::Group;
-        } else {
-            usageError(QStringLiteral("bets --bet: \"%1\" is not 直选 or 组选").arg(*bet));
-        }
-    }
-    for (const QString& keep : args.values(QStringLiteral("--keep"))) {
+    const auto filter = [](const char* name) { return opt::text(QString::fromLatin1(name)); };
+    return {
+        opt::words(QStringLiteral("--bet"), {{QStringLiteral("直选"), QStringLiteral("direct")},
+                                             {QStringLiteral("组选"), QStringLiteral("group")}})
+            .labelled(QStringLiteral("bets --bet")),
+        opt::texts(QStringLiteral("--keep")),
+        opt::text(QStringLiteral("--filter-set")),
+        filter("--sum"),
+        filter("--span"),
+        filter("--form"),
+        filter("--dan"),
+        opt::flag(QStringLiteral("--dan-all")),
+        filter("--odd-even"),
+        filter("--big-small"),
+        filter("--prime"),
+        filter("--road"),
+        opt::integer(QStringLiteral("--exclude-last"), 1, 100000),
+        opt::text(QStringLiteral("--save-filter-set")),
+        opt::position(),
+        opt::play(),
+        opt::sense(),
+        methodOption().labelled(QStringLiteral("bets --method")),
+        opt::integer(QStringLiteral("--keep-limit"), 0, 10),
+    };
+}
+
+namespace {
+
+std::array<std::optional<std::bitset<10>>, 3> keptDigitsOf(const QStringList& keeps)
+{
+    std::array<std::optional<std::bitset<10>>, 3> kept;
+    for (const QString& keep : keeps) {
         const qsizetype eq = keep.indexOf(QLatin1Char('='));
         const int p = eq > 0 ? keepPosition(keep.left(eq)) : -1;
         if (p < 0) {
@@ -113,20 +133,24 @@ BetOptions takeBetOptions(Arguments& args, CliContext& context, bool forBacktest
             QString error;
             set = orUsage(parseDigitSet(digits, &error), QStringLiteral("--keep"), error);
         }
-        o.keep[static_cast<std::size_t>(p)] = set;
+        kept[static_cast<std::size_t>(p)] = set;
     }
+    return kept;
+}
 
-    if (const auto name = args.value(QStringLiteral("--filter-set"))) {
+BetFilters filtersOf(const OptionValues& values, CliContext& context)
+{
+    BetFilters f;
+    if (const auto name = values.text(QStringLiteral("--filter-set"))) {
         const auto set = FilterSets(context.settings()).load(*name);
         if (!set) {
             usageError(QStringLiteral("bets --filter-set: no saved filter set \"%1\"").arg(*name));
         }
-        o.filters = *set;
+        f = *set;
     }
-    BetFilters& f = o.filters;
-    setValues(f.sum, args.value(QStringLiteral("--sum")), QStringLiteral("--sum"), 27);
-    setValues(f.span, args.value(QStringLiteral("--span")), QStringLiteral("--span"), 9);
-    if (const auto forms = args.value(QStringLiteral("--form"))) {
+    setValues(f.sum, values.text(QStringLiteral("--sum")), QStringLiteral("--sum"), 27);
+    setValues(f.span, values.text(QStringLiteral("--span")), QStringLiteral("--span"), 9);
+    if (const auto forms = values.text(QStringLiteral("--form"))) {
         f.form.on = true;
         f.form.values.reset();
         for (const QString& word : forms->split(QRegularExpression(QStringLiteral("[,，|]")), Qt::SkipEmptyParts)) {
@@ -137,42 +161,41 @@ BetOptions takeBetOptions(Arguments& args, CliContext& context, bool forBacktest
             f.form.values.set(static_cast<std::size_t>(*form));
         }
     }
-    if (const auto dan = args.value(QStringLiteral("--dan"))) {
+    if (const auto dan = values.text(QStringLiteral("--dan"))) {
         QString error;
         f.dan.on = true;
         f.dan.digits = orUsage(parseDigitSet(*dan, &error), QStringLiteral("--dan"), error);
     }
-    if (args.flag(QStringLiteral("--dan-all"))) {
+    if (values.flag(QStringLiteral("--dan-all"))) {
         if (!f.dan.on) {
             usageError(QStringLiteral("bets --dan-all needs --dan"));
         }
         f.dan.all = true;
     }
-    setRatio(f.oddCount, args.value(QStringLiteral("--odd-even")), QStringLiteral("--odd-even"));
-    setRatio(f.bigCount, args.value(QStringLiteral("--big-small")), QStringLiteral("--big-small"));
-    setRatio(f.primeCount, args.value(QStringLiteral("--prime")), QStringLiteral("--prime"));
-    if (const auto road = args.value(QStringLiteral("--road"))) {
+    setRatio(f.oddCount, values.text(QStringLiteral("--odd-even")), QStringLiteral("--odd-even"));
+    setRatio(f.bigCount, values.text(QStringLiteral("--big-small")), QStringLiteral("--big-small"));
+    setRatio(f.primeCount, values.text(QStringLiteral("--prime")), QStringLiteral("--prime"));
+    if (const auto road = values.text(QStringLiteral("--road"))) {
         QString error;
         f.road.on = true;
         f.road.values = orUsage(parseRoadPatterns(*road, &error), QStringLiteral("--road"), error);
     }
-    if (const auto recent = args.value(QStringLiteral("--exclude-last"))) {
+    if (const auto recent = values.integer(QStringLiteral("--exclude-last"))) {
         f.recent.on = true;
-        f.recent.draws = parseInteger(QStringLiteral("--exclude-last"), *recent, 1, 100000);
+        f.recent.draws = *recent;
     }
-    o.saveFilterSet = args.value(QStringLiteral("--save-filter-set"));
+    return f;
+}
 
-    TallyChoice& c = o.choice;
-    c.position = 3;
-    if (const auto position = args.value(QStringLiteral("--position"))) {
-        c.position = parsePosition(QStringLiteral("--position"), *position);
-    }
-    if (const auto play = args.value(QStringLiteral("--play"))) {
-        const Session::PlayChoice p = parsePlayChoice(QStringLiteral("--play"), *play);
-        c.groupPlay = p == Session::PlayChoice::Group;
-        c.category = p == Session::PlayChoice::OddEven    ? CategoryPlay::OddEven
-                     : p == Session::PlayChoice::BigSmall ? CategoryPlay::BigSmall
-                                                          : CategoryPlay::None;
+TallyChoice tallyChoiceOf(const OptionValues& values, bool forBacktest)
+{
+    TallyChoice c;
+    c.position = values.position().value_or(3);
+    if (const auto p = values.play()) {
+        c.groupPlay = *p == Session::PlayChoice::Group;
+        c.category = *p == Session::PlayChoice::OddEven    ? CategoryPlay::OddEven
+                     : *p == Session::PlayChoice::BigSmall ? CategoryPlay::BigSmall
+                                                           : CategoryPlay::None;
         if (forBacktest && c.category != CategoryPlay::None) {
             usageError(QStringLiteral("bets backtest --play: the backtest offers 单选 and 通选"));
         }
@@ -180,20 +203,26 @@ BetOptions takeBetOptions(Arguments& args, CliContext& context, bool forBacktest
             usageError(QStringLiteral("bets: 个位 has no 通选"));
         }
     }
-    c.kill = takeOptionalSense(args).value_or(true);
-    c.method = TallyMethod::Selected;
-    if (const auto method = args.value(QStringLiteral("--method"))) {
-        if (*method == QLatin1String("best") || *method == QStringLiteral("最优公式法")) {
-            c.method = TallyMethod::Best;
-        } else if (*method != QLatin1String("selected") && *method != QStringLiteral("计算选中公式")) {
-            usageError(QStringLiteral("bets --method: \"%1\" is not selected or best").arg(*method));
-        }
+    c.kill = values.sense().value_or(true);
+    c.method = values.word(QStringLiteral("--method")) == kMethodBest ? TallyMethod::Best : TallyMethod::Selected;
+    return c;
+}
+
+} // namespace
+
+BetOptions betOptionsOf(const OptionValues& values, CliContext& context, bool forBacktest)
+{
+    BetOptions o;
+    if (values.word(QStringLiteral("--bet")) == 1) {
+        o.play = BetPlay::Group;
     }
-    if (const auto limit = args.value(QStringLiteral("--keep-limit"))) {
-        if (c.method != TallyMethod::Best) {
-            usageError(QStringLiteral("bets: --keep-limit belongs to --method best"));
-        }
-        o.keepLimit = parseInteger(QStringLiteral("--keep-limit"), *limit, 0, 10);
+    o.keep = keptDigitsOf(values.texts(QStringLiteral("--keep")));
+    o.filters = filtersOf(values, context);
+    o.saveFilterSet = values.text(QStringLiteral("--save-filter-set"));
+    o.choice = tallyChoiceOf(values, forBacktest);
+    o.keepLimit = values.integer(QStringLiteral("--keep-limit"));
+    if (o.keepLimit && o.choice.method != TallyMethod::Best) {
+        usageError(QStringLiteral("bets: --keep-limit belongs to --method best"));
     }
     return o;
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "bets/BetList.h"
+#include "cli/OptionTable.h"
 #include "tally/TallyChoice.h"
 
 #include <QString>
 
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace korvel {
 class Session;
@@ -14,7 +16,6 @@ class Session;
 
 namespace korvel::cli {
 
-class Arguments;
 class CliContext;
 
 // The options `bets` and `bets backtest` share: the play of the list (--bet), the filters (one option a
@@ -29,9 +30,10 @@ struct BetOptions {
     std::optional<QString> saveFilterSet;
 };
 
-// Takes every shared option from the arguments; a usage error names a bad one. `command` names the command
-// in messages; `forBacktest` allows only the plays 单选 and 通选.
-BetOptions takeBetOptions(Arguments& args, CliContext& context, bool forBacktest);
+// Their declarations, and what they read; a usage error names a bad one. `forBacktest` allows only the
+// plays 单选 and 通选.
+std::vector<OptionDecl> betOptions();
+BetOptions betOptionsOf(const OptionValues& values, CliContext& context, bool forBacktest);
 
 // The help lines of those options.
 QString betOptionsHelp();

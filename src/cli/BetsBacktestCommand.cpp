@@ -1,9 +1,9 @@
-#include "cli/Arguments.h"
 #include "cli/BetOptions.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "session/BetCommand.h"
 #include "session/Session.h"
 
@@ -44,19 +44,14 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const std::optional<QString> drawsText = args.value(QStringLiteral("--draws"));
-        const std::optional<QString> modeText = args.value(QStringLiteral("--mode"));
-        const std::optional<QString> formulasText = args.value(QStringLiteral("--formulas"));
-        const std::optional<QString> candidatesText = args.value(QStringLiteral("--candidates"));
-        const std::optional<QString> seedText = args.value(QStringLiteral("--seed"));
-        const std::optional<QString> threadsText = args.value(QStringLiteral("--threads"));
-        const BetOptions o = takeBetOptions(args, context, true);
-        args.finish();
-
-        const BacktestMode mode = parseBacktestMode(name(), modeText);
-        const int draws = drawsText ? parseInteger(QStringLiteral("--draws"), *drawsText, INT_MIN, INT_MAX) : 100;
-        WalkForwardPlan plan = parseWalkForwardPlan(name(), {formulasText, candidatesText, seedText, threadsText});
+        static const OptionTable optionTable = OptionTable{opt::integer(QStringLiteral("--draws"), INT_MIN, INT_MAX)}
+                                                   .with(walkForwardOptions())
+                                                   .with(betOptions());
+        const OptionValues args = optionTable.read(name(), argv);
+        const int draws = args.integer(QStringLiteral("--draws")).value_or(100);
+        const BacktestMode mode = backtestModeOf(args);
+        const WalkForwardPlan plan = walkForwardPlanOf(args);
+        const BetOptions o = betOptionsOf(args, context, true);
 
         Session& session = context.session();
         confirmSortSettings(session, o, name());

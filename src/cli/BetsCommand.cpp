@@ -1,11 +1,11 @@
 #include "bets/FilterSets.h"
 #include "bets/TallyDigits.h"
-#include "cli/Arguments.h"
 #include "cli/BetOptions.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "history/HistorySnapshot.h"
 #include "session/BetCommand.h"
 #include "session/Session.h"
@@ -68,10 +68,11 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
+        static const OptionTable optionTable =
+            OptionTable{opt::flag(QStringLiteral("--from-tally"))}.with(betOptions());
+        const OptionValues args = optionTable.read(name(), argv);
         const bool fromTally = args.flag(QStringLiteral("--from-tally"));
-        const BetOptions o = takeBetOptions(args, context, false);
-        args.finish();
+        const BetOptions o = betOptionsOf(args, context, false);
 
         const PrizeTable prizes = PrizeTable::load(context.settings());
         if (const QString problem = prizes.problem(); !problem.isEmpty()) {

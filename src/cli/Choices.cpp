@@ -1,6 +1,5 @@
 #include "cli/Choices.h"
 
-#include "cli/Arguments.h"
 #include "cli/CliError.h"
 #include "settings/Options.h"
 
@@ -104,73 +103,41 @@ QString senseName(bool kill)
 
 namespace korvel::cli {
 
-std::optional<FormulaKind> takeOptionalKind(Arguments& args)
+std::vector<OptionDecl> walkForwardOptions()
 {
-    const std::optional<QString> text = args.value(QStringLiteral("--kind"));
-    if (!text) {
-        return std::nullopt;
-    }
-    return parseKind(args.command() + QStringLiteral(" --kind"), *text);
+    return {
+        opt::words(QStringLiteral("--mode"), {{QStringLiteral("fixed"), QStringLiteral("固定公式")},
+                                              {QStringLiteral("walk"), QStringLiteral("滚动搜索")}})
+            .withCommand(),
+        opt::integer(QStringLiteral("--formulas"), 1, 32767),
+        opt::integer(QStringLiteral("--candidates"), 1, INT_MAX),
+        opt::unsignedNumber(QStringLiteral("--seed"))
+            .withCommand()
+            .refusing(QStringLiteral("%1: \"%2\" is not a number")),
+        opt::integer(QStringLiteral("--threads"), 1, 256),
+    };
 }
 
-std::optional<bool> takeOptionalSense(Arguments& args)
+BacktestMode backtestModeOf(const OptionValues& values)
 {
-    const std::optional<QString> text = args.value(QStringLiteral("--sense"));
-    if (!text) {
-        return std::nullopt;
-    }
-    return parseSense(args.command() + QStringLiteral(" --sense"), *text);
+    return values.word(QStringLiteral("--mode")).value_or(0) == 1 ? BacktestMode::WalkForward : BacktestMode::Fixed;
 }
 
-FormulaKind takeKind(Arguments& args)
-{
-    const std::optional<FormulaKind> kind = takeOptionalKind(args);
-    if (!kind) {
-        usageError(QStringLiteral("%1: --kind KIND is needed (1D, 2D, 3D, 2G, 3G)").arg(args.command()));
-    }
-    return *kind;
-}
-
-bool takeSense(Arguments& args)
-{
-    const std::optional<bool> sense = takeOptionalSense(args);
-    if (!sense) {
-        usageError(QStringLiteral("%1: --sense SENSE is needed (kill or keep)").arg(args.command()));
-    }
-    return *sense;
-}
-
-BacktestMode parseBacktestMode(const QString& command, const std::optional<QString>& text)
-{
-    if (!text || *text == QLatin1String("fixed") || *text == QStringLiteral("固定公式")) {
-        return BacktestMode::Fixed;
-    }
-    if (*text == QLatin1String("walk") || *text == QStringLiteral("滚动搜索")) {
-        return BacktestMode::WalkForward;
-    }
-    usageError(QStringLiteral("%1 --mode: \"%2\" is not fixed or walk").arg(command, *text));
-}
-
-WalkForwardPlan parseWalkForwardPlan(const QString& command, const WalkForwardOptions& options)
+WalkForwardPlan walkForwardPlanOf(const OptionValues& values)
 {
     WalkForwardPlan plan;
-    if (options.formulas) {
-        plan.formulasPerStep = parseInteger(QStringLiteral("--formulas"), *options.formulas, 1, 32767);
-    }
-    if (options.candidates) {
-        plan.candidatesPerStep = parseInteger(QStringLiteral("--candidates"), *options.candidates, 1, INT_MAX);
-    }
-    if (options.seed) {
-        bool ok = false;
-        plan.seed = options.seed->toULongLong(&ok);
-        if (!ok) {
-            usageError(QStringLiteral("%1 --seed: \"%2\" is not a number").arg(command, *options.seed));
-        }
-    }
-    if (options.threads) {
-        plan.threads = parseInteger(QStringLiteral("--threads"), *options.threads, 1, 256);
-    }
+    plan.formulasPerStep = values.integer(QStringLiteral("--formulas")).value_or(plan.formulasPerStep);
+    plan.candidatesPerStep = values.integer(QStringLiteral("--candidates")).value_or(plan.candidatesPerStep);
+    plan.seed = values.unsignedNumber(QStringLiteral("--seed")).value_or(plan.seed);
+    plan.threads = values.integer(QStringLiteral("--threads")).value_or(plan.threads);
     return plan;
+}
+
+OptionDecl methodOption()
+{
+    return opt::words(QStringLiteral("--method"), {{QStringLiteral("selected"), QStringLiteral("计算选中公式")},
+                                                   {QStringLiteral("best"), QStringLiteral("最优公式法")}})
+        .withCommand();
 }
 
 } // namespace korvel::cli

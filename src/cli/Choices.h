@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/OptionTable.h"
 #include "formula/FormulaKind.h"
 #include "search/WalkForwardSearch.h"
 #include "session/Session.h"
@@ -8,6 +9,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace korvel::cli {
 
@@ -26,14 +28,15 @@ Session::PlayChoice parsePlayChoice(const QString& option, const QString& text);
 // A whole number in [min, max].
 int parseInteger(const QString& option, const QString& text, int min, int max);
 
-// The backtest's --mode ("fixed"/"固定公式", default, or "walk"/"滚动搜索"), for the command named `command`.
-BacktestMode parseBacktestMode(const QString& command, const std::optional<QString>& text);
+// The backtests' --mode ("fixed"/"固定公式", default, or "walk"/"滚动搜索") and the walk-forward search of a
+// step: --formulas, --candidates, --seed and --threads over the defaults.
+std::vector<OptionDecl> walkForwardOptions();
+BacktestMode backtestModeOf(const OptionValues& values);
+WalkForwardPlan walkForwardPlanOf(const OptionValues& values);
 
-// The walk-forward search of a backtest step: --formulas, --candidates, --seed and --threads over the defaults.
-struct WalkForwardOptions {
-    std::optional<QString> formulas, candidates, seed, threads;
-};
-WalkForwardPlan parseWalkForwardPlan(const QString& command, const WalkForwardOptions& options);
+// --method selected|best (计算选中公式 / 最优公式法): the word index 1 is best.
+OptionDecl methodOption();
+constexpr int kMethodBest = 1;
 // An evaluation window: "all", one of the window sizes (100, 200, ..., 3000) or its caption ("前300期");
 // returns the window index.
 int parseWindowIndex(const QString& option, const QString& text);
@@ -41,17 +44,5 @@ int parseWindowIndex(const QString& option, const QString& text);
 // The kind's short name and label, as printed ("3D 百位单选").
 QString kindText(const FormulaKind& kind);
 QString senseName(bool kill); // "kill" / "keep"
-
-} // namespace korvel::cli
-
-namespace korvel::cli {
-
-class Arguments;
-
-// The options --kind and --sense of a command: required (a usage error when missing) or optional.
-FormulaKind takeKind(Arguments& args);
-bool takeSense(Arguments& args);
-std::optional<FormulaKind> takeOptionalKind(Arguments& args);
-std::optional<bool> takeOptionalSense(Arguments& args);
 
 } // namespace korvel::cli

@@ -1,12 +1,12 @@
-#include "history/HistorySnapshot.h"
-#include "session/Session.h"
-#include "session/TallyCommand.h"
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
+#include "history/HistorySnapshot.h"
+#include "session/Session.h"
+#include "session/TallyCommand.h"
 #include "settings/Options.h"
 #include "tally/SortSettings.h"
 #include "tally/TallyResult.h"
@@ -87,88 +87,17 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const std::optional<QString> positionText = args.value(QStringLiteral("--position"));
-        const std::optional<QString> playText = args.value(QStringLiteral("--play"));
-        const std::optional<bool> senseGiven = takeOptionalSense(args);
-        const std::optional<QString> methodText = args.value(QStringLiteral("--method"));
-        const std::optional<QString> modeText = args.value(QStringLiteral("--mode"));
-        const std::optional<QString> issue = args.value(QStringLiteral("--issue"));
-        const std::optional<QString> keepLimit = args.value(QStringLiteral("--keep-limit"));
-        const std::optional<QString> sortText = args.value(QStringLiteral("--sort"));
-        args.finish();
-
-        const int position = positionText ? parsePosition(QStringLiteral("--position"), *positionText) : 3;
-        using P = Session::PlayChoice;
-        const P play = playText ? parsePlayChoice(QStringLiteral("--play"), *playText) : P::Single;
-        if (play == P::Group && position == 1) {
-            usageError(QStringLiteral("%1: 个位 has no 通选").arg(name()));
-        }
-        const bool kill = senseGiven.value_or(true);
-        std::optional<bool> selected;
-        if (methodText) {
-            if (*methodText == QLatin1String("selected") || *methodText == QStringLiteral("计算选中公式")) {
-                selected = true;
-            } else if (*methodText == QLatin1String("best") || *methodText == QStringLiteral("最优公式法")) {
-                selected = false;
-            } else {
-                usageError(QStringLiteral("%1 --method: \"%2\" is not selected or best").arg(name(), *methodText));
-            }
-        }
-        bool verify = issue.has_value();
-        if (modeText) {
-            if (*modeText == QLatin1String("verify") || *modeText == QStringLiteral("验证历史结果")) {
-                verify = true;
-            } else if (*modeText == QLatin1String("next") || *modeText == QStringLiteral("计算下期结果")) {
-                if (issue) {
-                    usageError(
-                        QStringLiteral("%1: --issue is the issue to verify; it needs --mode verify").arg(name()));
-                }
-                verify = false;
-            } else {
-                usageError(QStringLiteral("%1 --mode: \"%2\" is not next or verify").arg(name(), *modeText));
-            }
-        }
-
+        const Request request = read(argv);
         Session& session = context.session();
-        const MethodForRun method(session.options(), selected);
+        const MethodForRun method(session.options(), request.selected);
         const bool best = !session.options().computeSelected();
-        if (!best && (keepLimit || sortText)) {
+        if (!best && (request.keepLimit || request.sortKeys)) {
             usageError(QStringLiteral("%1: --keep-limit and --sort belong to --method best").arg(name()));
         }
-        if (issue && session.snapshot()->rowOfIssue(issue->trimmed()) < 0) {
-            usageError(QStringLiteral("%1: unknown issue %2").arg(name(), *issue));
+        if (request.issue && session.snapshot()->rowOfIssue(*request.issue) < 0) {
+            usageError(QStringLiteral("%1: unknown issue %2").arg(name(), *request.rawIssue));
         }
-
-        // The choice panel.
-        showFormulaList(session, FormulaKind{position, play == P::Group ? Play::Group : Play::Single}, kill);
-        if (play == P::OddEven || play == P::BigSmall) {
-            session.setPlayChoice(play);
-        }
-        session.setVerifyMode(verify);
-        if (issue) {
-            session.setVerifyIssue(issue->trimmed());
-        }
-        if (best) {
-            // "公式排序设置" confirmed with the choices given (the dialog's limit box shows 3 each time).
-            SortDialogState& dialog = session.sortDialogState();
-            dialog.activate();
-            if (sortText) {
-                const QStringList keys = sortText->split(QLatin1Char(','), Qt::SkipEmptyParts);
-                if (keys.size() > SortDialogState::kGroupCount) {
-                    usageError(QStringLiteral("%1 --sort: at most three keys").arg(name()));
-                }
-                for (int g = 0; g < keys.size(); ++g) {
-                    dialog.choose(g, sortOption(keys[g].trimmed()));
-                }
-            }
-            if (keepLimit) {
-                // 10 or more in a kill run (0 in a keep run) counts no formula, as the dialog allows.
-                dialog.setLimitText(
-                    QString::number(parseInteger(QStringLiteral("--keep-limit"), *keepLimit, -32768, 32767)));
-            }
-            session.sortSettings() = dialog.confirm();
-        }
+        choosePanel(session, request, best);
 
         TallyCommand command(session);
         const TallyCommand::Run run = command.compute();
@@ -186,6 +115,93 @@ public:
     }
 
 private:
+    // The choice panel as the options set it.
+    struct Request {
+        int position = 3;
+        Session::PlayChoice play = Session::PlayChoice::Single;
+        bool kill = true;
+        std::optional<bool> selected; // --method; else the stored choice
+        bool verify = false;
+        std::optional<QString> issue, rawIssue;
+        std::optional<int> keepLimit;
+        std::optional<QStringList> sortKeys;
+    };
+
+    Request read(const QStringList& argv) const
+    {
+        static const OptionTable optionTable{
+            opt::position(),
+            opt::play(),
+            opt::sense(),
+            methodOption(),
+            opt::words(QStringLiteral("--mode"), {{QStringLiteral("next"), QStringLiteral("计算下期结果")},
+                                                  {QStringLiteral("verify"), QStringLiteral("验证历史结果")}})
+                .withCommand(),
+            opt::text(QStringLiteral("--issue")),
+            // 10 or more in a kill run (0 in a keep run) counts no formula, as the dialog allows.
+            opt::integer(QStringLiteral("--keep-limit"), -32768, 32767),
+            opt::text(QStringLiteral("--sort")),
+        };
+        const OptionValues args = optionTable.read(name(), argv);
+        Request r;
+        r.position = args.position().value_or(3);
+        r.play = args.play().value_or(Session::PlayChoice::Single);
+        if (r.play == Session::PlayChoice::Group && r.position == 1) {
+            usageError(QStringLiteral("%1: 个位 has no 通选").arg(name()));
+        }
+        r.kill = args.sense().value_or(true);
+        if (const std::optional<int> method = args.word(QStringLiteral("--method"))) {
+            r.selected = *method != kMethodBest;
+        }
+        r.rawIssue = args.text(QStringLiteral("--issue"));
+        if (r.rawIssue) {
+            r.issue = r.rawIssue->trimmed();
+        }
+        r.verify = r.issue.has_value();
+        if (const std::optional<int> mode = args.word(QStringLiteral("--mode"))) {
+            if (*mode == 0 && r.issue) {
+                usageError(QStringLiteral("%1: --issue is the issue to verify; it needs --mode verify").arg(name()));
+            }
+            r.verify = *mode == 1;
+        }
+        r.keepLimit = args.integer(QStringLiteral("--keep-limit"));
+        if (const std::optional<QString> sort = args.text(QStringLiteral("--sort"))) {
+            r.sortKeys = sort->split(QLatin1Char(','), Qt::SkipEmptyParts);
+        }
+        return r;
+    }
+
+    void choosePanel(Session& session, const Request& r, bool best) const
+    {
+        using P = Session::PlayChoice;
+        showFormulaList(session, FormulaKind{r.position, r.play == P::Group ? Play::Group : Play::Single}, r.kill);
+        if (r.play == P::OddEven || r.play == P::BigSmall) {
+            session.setPlayChoice(r.play);
+        }
+        session.setVerifyMode(r.verify);
+        if (r.issue) {
+            session.setVerifyIssue(*r.issue);
+        }
+        if (!best) {
+            return;
+        }
+        // "公式排序设置" confirmed with the choices given (the dialog's limit box shows 3 each time).
+        SortDialogState& dialog = session.sortDialogState();
+        dialog.activate();
+        if (r.sortKeys) {
+            if (r.sortKeys->size() > SortDialogState::kGroupCount) {
+                usageError(QStringLiteral("%1 --sort: at most three keys").arg(name()));
+            }
+            for (int g = 0; g < r.sortKeys->size(); ++g) {
+                dialog.choose(g, sortOption((*r.sortKeys)[g].trimmed()));
+            }
+        }
+        if (r.keepLimit) {
+            dialog.setLimitText(QString::number(*r.keepLimit));
+        }
+        session.sortSettings() = dialog.confirm();
+    }
+
     static void report(Document& doc, Session& session, const TallyCommand::Run& run, const TallyResult& result,
                        bool best)
     {

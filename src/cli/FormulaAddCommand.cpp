@@ -1,9 +1,9 @@
-#include "session/Session.h"
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
+#include "session/Session.h"
 #include "settings/Options.h"
 #include "verify/FormulaList.h"
 
@@ -30,12 +30,8 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        QStringList words{args.positional(QStringLiteral("TEXT"))};
-        while (const std::optional<QString> more = args.optionalPositional()) {
-            words << *more;
-        }
-        args.finish();
+        static const OptionTable optionTable{{}, {opt::rest(QStringLiteral("TEXT"))}};
+        const QStringList words = optionTable.read(name(), argv).rest(QStringLiteral("TEXT"));
 
         Session& session = context.session();
         const int told = context.dialogs().messageCount();

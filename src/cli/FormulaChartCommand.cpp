@@ -1,12 +1,12 @@
-#include "history/HistorySnapshot.h"
-#include "session/Session.h"
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "formula/FormulaStore.h"
+#include "history/HistorySnapshot.h"
+#include "session/Session.h"
 #include "settings/Options.h"
 #include "verify/Evaluation.h"
 #include "verify/FormulaList.h"
@@ -41,17 +41,15 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const FormulaKind kind = takeKind(args);
-        const std::optional<QString> idxText = args.value(QStringLiteral("--idx"));
-        const std::optional<QString> window = args.value(QStringLiteral("--window"));
-        const std::optional<QString> rollingText = args.value(QStringLiteral("--rolling"));
-        args.finish();
-        if (!idxText) {
-            usageError(QStringLiteral("%1: --idx N is needed").arg(name()));
-        }
-        const int idx = parseInteger(QStringLiteral("--idx"), *idxText, 1, FormulaList::kMaxIdx);
-        const int rolling = rollingText ? parseInteger(QStringLiteral("--rolling"), *rollingText, 1, 3000) : 30;
+        static const OptionTable optionTable{opt::requiredKind(),
+                                             opt::integer(QStringLiteral("--idx"), 1, FormulaList::kMaxIdx)
+                                                 .required(QStringLiteral("--idx N is needed")),
+                                             opt::window(), opt::integer(QStringLiteral("--rolling"), 1, 3000)};
+        const OptionValues args = optionTable.read(name(), argv);
+        const FormulaKind kind = *args.kind();
+        const int idx = *args.integer(QStringLiteral("--idx"));
+        const std::optional<int> window = args.window();
+        const int rolling = args.integer(QStringLiteral("--rolling")).value_or(30);
 
         Session& session = context.session();
         const std::vector<Formula> table = session.formulaStore().listAll(kind);
@@ -62,7 +60,7 @@ public:
         FigureSettings figures = figureSettingsOf(session.options());
         int windowIndex = session.options().windowIndex();
         if (window) {
-            windowIndex = parseWindowIndex(QStringLiteral("--window"), *window);
+            windowIndex = *window;
             figures.windowDraws = Options::windowSizeOfIndex(windowIndex);
         }
         const SnapshotPtr history = session.snapshot();

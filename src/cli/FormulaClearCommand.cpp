@@ -1,9 +1,9 @@
-#include "session/Session.h"
-#include "cli/Arguments.h"
 #include "cli/CliContext.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "formula/FormulaStore.h"
+#include "session/Session.h"
 #include "verify/FormulaList.h"
 
 namespace korvel::cli {
@@ -24,8 +24,8 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        args.finish();
+        static const OptionTable optionTable{};
+        optionTable.read(name(), argv);
         Session& session = context.session();
         const int refused = context.dialogs().refusedCount();
         const int told = context.dialogs().messageCount();

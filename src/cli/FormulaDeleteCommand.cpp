@@ -1,11 +1,11 @@
-#include "session/Session.h"
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "formula/FormulaStore.h"
+#include "session/Session.h"
 #include "verify/FormulaList.h"
 
 #include <algorithm>
@@ -28,14 +28,12 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const FormulaKind kind = takeKind(args);
-        const std::optional<QString> idxText = args.value(QStringLiteral("--idx"));
-        args.finish();
-        if (!idxText) {
-            usageError(QStringLiteral("%1: --idx N is needed").arg(name()));
-        }
-        const int idx = parseInteger(QStringLiteral("--idx"), *idxText, 1, FormulaList::kMaxIdx);
+        static const OptionTable optionTable{opt::requiredKind(),
+                                             opt::integer(QStringLiteral("--idx"), 1, FormulaList::kMaxIdx)
+                                                 .required(QStringLiteral("--idx N is needed"))};
+        const OptionValues args = optionTable.read(name(), argv);
+        const FormulaKind kind = *args.kind();
+        const int idx = *args.integer(QStringLiteral("--idx"));
 
         Session& session = context.session();
         const std::vector<Formula> table = session.formulaStore().listAll(kind);

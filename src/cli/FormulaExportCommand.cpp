@@ -1,11 +1,11 @@
-#include "session/Session.h"
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "formula/FormulaTextExport.h"
+#include "session/Session.h"
 #include "verify/FormulaListExport.h"
 
 #include <QDir>
@@ -34,12 +34,13 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
+        static const OptionTable optionTable{{opt::flag(QStringLiteral("--all")), opt::kind(), opt::sense()},
+                                             {opt::optionalPositional(QStringLiteral("TARGET"))}};
+        const OptionValues args = optionTable.read(name(), argv);
         const bool all = args.flag(QStringLiteral("--all"));
-        const std::optional<FormulaKind> kind = takeOptionalKind(args);
-        const std::optional<bool> sense = takeOptionalSense(args);
-        const std::optional<QString> target = args.optionalPositional();
-        args.finish();
+        const std::optional<FormulaKind> kind = args.kind();
+        const std::optional<bool> sense = args.sense();
+        const std::optional<QString> target = args.positional(QStringLiteral("TARGET"));
         if (all == kind.has_value()) {
             usageError(QStringLiteral("%1: give --all or --kind KIND --sense SENSE").arg(name()));
         }

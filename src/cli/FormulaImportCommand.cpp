@@ -1,9 +1,9 @@
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "formula/FormulaImport.h"
 #include "formula/FormulaStore.h"
 #include "session/Session.h"
@@ -33,11 +33,11 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const std::optional<FormulaKind> kind = takeOptionalKind(args);
-        const std::optional<bool> kill = takeOptionalSense(args);
-        const QString file = existingFile(name(), args.positional(QStringLiteral("FILE")));
-        args.finish();
+        static const OptionTable optionTable{{opt::kind(), opt::sense()}, {opt::positional(QStringLiteral("FILE"))}};
+        const OptionValues args = optionTable.read(name(), argv);
+        const std::optional<FormulaKind> kind = args.kind();
+        const std::optional<bool> kill = args.sense();
+        const QString file = existingFile(name(), *args.positional(QStringLiteral("FILE")));
         if (!file.endsWith(QLatin1String("txt"), Qt::CaseInsensitive)) {
             usageError(QStringLiteral("%1: formula files are text files ending in .txt").arg(name()));
         }

@@ -1,9 +1,9 @@
-#include "session/Session.h"
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
+#include "session/Session.h"
 #include "settings/Options.h"
 
 namespace korvel::cli {
@@ -29,11 +29,12 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const FormulaKind kind = takeKind(args);
-        const bool kill = takeSense(args);
+        static const OptionTable optionTable{opt::requiredKind(), opt::requiredSense(),
+                                             opt::flag(QStringLiteral("--english"))};
+        const OptionValues args = optionTable.read(name(), argv);
+        const FormulaKind kind = *args.kind();
+        const bool kill = *args.sense();
         const bool english = args.flag(QStringLiteral("--english"));
-        args.finish();
 
         Session& session = context.session();
         showFormulaList(session, kind, kill);

@@ -1,10 +1,10 @@
-#include "history/HistorySnapshot.h"
-#include "session/Session.h"
-#include "cli/Arguments.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "history/DrawEntry.h"
+#include "history/HistorySnapshot.h"
+#include "session/Session.h"
 
 #include <QRegularExpression>
 
@@ -27,11 +27,14 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const QString issue = args.positional(QStringLiteral("ISSUE"));
-        const QString date = args.positional(QStringLiteral("DATE"));
-        const QString digits = args.positional(QStringLiteral("DIGITS"));
-        args.finish();
+        static const OptionTable optionTable{{},
+                                             {opt::positional(QStringLiteral("ISSUE")),
+                                              opt::positional(QStringLiteral("DATE")),
+                                              opt::positional(QStringLiteral("DIGITS"))}};
+        const OptionValues args = optionTable.read(name(), argv);
+        const QString issue = *args.positional(QStringLiteral("ISSUE"));
+        const QString date = *args.positional(QStringLiteral("DATE"));
+        const QString digits = *args.positional(QStringLiteral("DIGITS"));
         static const QRegularExpression threeDigits(QStringLiteral("^[0-9]{3}$"));
         if (!threeDigits.match(digits).hasMatch()) {
             usageError(

@@ -1,11 +1,10 @@
-#include "history/HistorySnapshot.h"
-#include "session/Session.h"
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
+#include "history/HistorySnapshot.h"
 #include "history/HistoryStore.h"
 #include "session/Session.h"
 
@@ -33,15 +32,16 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const std::optional<QString> last = args.value(QStringLiteral("--last"));
-        const std::optional<QString> to = args.value(QStringLiteral("--to"));
+        static const OptionTable optionTable{opt::integer(QStringLiteral("--last"), 1, INT_MAX),
+                                             opt::text(QStringLiteral("--to")), opt::flag(QStringLiteral("--all"))};
+        const OptionValues args = optionTable.read(name(), argv);
+        const std::optional<int> last = args.integer(QStringLiteral("--last"));
+        const std::optional<QString> to = args.text(QStringLiteral("--to"));
         const bool all = args.flag(QStringLiteral("--all"));
-        args.finish();
         if (int(last.has_value()) + int(to.has_value()) + int(all) != 1) {
             usageError(QStringLiteral("%1: give one of --last N, --to ISSUE, --all").arg(name()));
         }
-        const int count = last ? parseInteger(QStringLiteral("--last"), *last, 1, INT_MAX) : 0;
+        const int count = last.value_or(0);
 
         Session& session = context.session();
         const int before = session.history().size();

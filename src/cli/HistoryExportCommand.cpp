@@ -1,10 +1,10 @@
-#include "history/HistorySnapshot.h"
-#include "session/Session.h"
-#include "cli/Arguments.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
+#include "history/HistorySnapshot.h"
+#include "session/Session.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,9 +29,8 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const std::optional<QString> target = args.optionalPositional();
-        args.finish();
+        static const OptionTable optionTable{{}, {opt::optionalPositional(QStringLiteral("TARGET"))}};
+        const std::optional<QString> target = optionTable.read(name(), argv).positional(QStringLiteral("TARGET"));
 
         Session& session = context.session();
         const int told = context.dialogs().messageCount();

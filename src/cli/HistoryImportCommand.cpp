@@ -1,12 +1,12 @@
-#include "history/HistorySnapshot.h"
-#include "session/Session.h"
-#include "cli/Arguments.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "history/BundledHistory.h"
 #include "history/DrawFileImport.h"
+#include "history/HistorySnapshot.h"
+#include "session/Session.h"
 #include "settings/Options.h"
 
 namespace korvel::cli {
@@ -39,36 +39,34 @@ public:
             "changed. A missing or damaged bundled file stores nothing (exit status 2).\n");
     }
 
-    // "福彩3D" or "排列3" (also "体彩排列3", and the stored numbers 53 and 3).
-    int game(const QString& text) const
-    {
-        if (text == QLatin1String("53") || text == Options::gameCaption(Options::kGameFc3d)) {
-            return Options::kGameFc3d;
-        }
-        if (text == QLatin1String("3") || text == QStringLiteral("排列3") ||
-            text == Options::gameCaption(Options::kGamePl3)) {
-            return Options::kGamePl3;
-        }
-        usageError(QStringLiteral("%1: \"%2\" is not a game (福彩3D or 排列3)").arg(name(), text));
-    }
-
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
+        // --game: "福彩3D" or "排列3" (also "体彩排列3", and the stored numbers 53 and 3).
+        static const OptionTable optionTable{
+            {opt::flag(QStringLiteral("--bundled")),
+             opt::words(QStringLiteral("--game"),
+                        {{Options::gameCaption(Options::kGameFc3d), QStringLiteral("53")},
+                         {QStringLiteral("排列3"), QStringLiteral("3"), Options::gameCaption(Options::kGamePl3)}})
+                 .refusing(QStringLiteral("%3: \"%2\" is not a game (福彩3D or 排列3)"))},
+            {opt::optionalPositional(QStringLiteral("FILE"))}};
+        const OptionValues args = optionTable.read(name(), argv);
         const bool bundled = args.flag(QStringLiteral("--bundled"));
-        const std::optional<QString> gameName = args.value(QStringLiteral("--game"));
-        if (gameName && !bundled) {
+        const std::optional<int> gameWord = args.word(QStringLiteral("--game"));
+        if (gameWord && !bundled) {
             usageError(QStringLiteral("%1: --game goes with --bundled").arg(name()));
         }
-        const QString file = bundled ? QString() : existingFile(name(), args.positional(QStringLiteral("FILE")));
-        args.finish();
+        if (const std::optional<QString> extra = args.positional(QStringLiteral("FILE")); extra && bundled) {
+            usageError(QStringLiteral("%1: unexpected argument \"%2\" (see %1 --help)").arg(name(), *extra));
+        }
+        const QString file = bundled ? QString() : existingFile(name(), args.neededPositional(QStringLiteral("FILE")));
 
         Session& session = context.session();
         const int told = context.dialogs().messageCount();
         DrawFileReport report;
         if (bundled) {
             session.setBundledFolders(bundledHistoryFolders());
-            report = session.importBundledHistory(gameName ? game(*gameName) : session.options().game());
+            report = session.importBundledHistory(gameWord ? (*gameWord == 0 ? Options::kGameFc3d : Options::kGamePl3)
+                                                           : session.options().game());
         } else {
             context.dialogs().setNextFile(file);
             report = importDrawFile(session.database(), session.history(), context.dialogs(), session.dataFolder(),

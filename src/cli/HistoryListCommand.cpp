@@ -1,10 +1,10 @@
-#include "history/HistorySnapshot.h"
-#include "history/Param.h"
-#include "session/Session.h"
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
+#include "history/HistorySnapshot.h"
+#include "history/Param.h"
+#include "session/Session.h"
 
 #include <algorithm>
 #include <climits>
@@ -28,10 +28,8 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const std::optional<QString> last = args.value(QStringLiteral("--last"));
-        args.finish();
-        const int limit = last ? parseInteger(QStringLiteral("--last"), *last, 0, INT_MAX) : INT_MAX;
+        static const OptionTable optionTable{opt::integer(QStringLiteral("--last"), 0, INT_MAX)};
+        const int limit = optionTable.read(name(), argv).integer(QStringLiteral("--last")).value_or(INT_MAX);
 
         const SnapshotPtr history = context.session().snapshot();
         Document& doc = context.document();

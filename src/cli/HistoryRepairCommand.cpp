@@ -1,10 +1,10 @@
-#include "history/HistorySnapshot.h"
-#include "session/Session.h"
-#include "cli/Arguments.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
+#include "history/HistorySnapshot.h"
 #include "history/IssueValueRepair.h"
+#include "session/Session.h"
 
 namespace korvel::cli {
 
@@ -27,8 +27,8 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        args.finish();
+        static const OptionTable optionTable{};
+        optionTable.read(name(), argv);
 
         Session& session = context.session();
         const IssueRepairResult result = repairIssueValues(session.database(), session.history());

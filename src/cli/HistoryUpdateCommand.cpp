@@ -1,7 +1,7 @@
-#include "cli/Arguments.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "cli/SourceOptions.h"
 #include "history/HistoryStore.h"
 #include "history/OnlineUpdate.h"
@@ -62,9 +62,8 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const SourceOptions options = takeSourceOptions(args);
-        args.finish();
+        static const OptionTable optionTable = OptionTable{}.with(sourceOptions());
+        const SourceOptions options = sourceOptionsOf(optionTable.read(name(), argv));
 
         Session& session = context.session();
         UpdateRequest request;

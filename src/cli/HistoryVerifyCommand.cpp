@@ -1,7 +1,7 @@
-#include "cli/Arguments.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "cli/SourceOptions.h"
 #include "history/HistoryVerify.h"
 #include "session/Session.h"
@@ -36,17 +36,14 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const SourceOptions options = takeSourceOptions(args);
-        int pages = 1;
-        if (const std::optional<QString> text = args.value(QStringLiteral("--pages"))) {
-            bool ok = false;
-            pages = text->toInt(&ok);
-            if (!ok || pages < 1 || pages > 500) {
-                usageError(QStringLiteral("%1: --pages takes a number 1..500").arg(name()));
-            }
-        }
-        args.finish();
+        static const OptionTable optionTable =
+            OptionTable{}
+                .with(sourceOptions())
+                .with({opt::integer(QStringLiteral("--pages"), 1, 500)
+                           .refusing(QStringLiteral("%3: --pages takes a number 1..500"))});
+        const OptionValues args = optionTable.read(name(), argv);
+        const SourceOptions options = sourceOptionsOf(args);
+        const int pages = args.integer(QStringLiteral("--pages")).value_or(1);
 
         Session& session = context.session();
         VerifyRequest request;

@@ -1,10 +1,10 @@
-#include "history/HistorySnapshot.h"
-#include "session/Session.h"
-#include "cli/Arguments.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
+#include "history/HistorySnapshot.h"
 #include "history/Param.h"
+#include "session/Session.h"
 
 namespace korvel::cli {
 
@@ -24,9 +24,8 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const QString issue = args.positional(QStringLiteral("ISSUE")).trimmed();
-        args.finish();
+        static const OptionTable optionTable{{}, {opt::positional(QStringLiteral("ISSUE"))}};
+        const QString issue = optionTable.read(name(), argv).positional(QStringLiteral("ISSUE"))->trimmed();
 
         const SnapshotPtr history = context.session().snapshot();
         const int row = history->rowOfIssue(issue);

@@ -1,13 +1,13 @@
-#include "session/Session.h"
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
+#include "session/Session.h"
+#include "session/TallyCommand.h"
 #include "tally/RankHistogram.h"
 #include "tally/RankingList.h"
-#include "session/TallyCommand.h"
 
 #include <QElapsedTimer>
 
@@ -41,21 +41,19 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const FormulaKind kind = takeKind(args);
-        const bool kill = takeSense(args);
-        const std::optional<QString> positionText = args.value(QStringLiteral("--position"));
-        const std::optional<QString> playText = args.value(QStringLiteral("--play"));
+        static const OptionTable optionTable{opt::requiredKind(), opt::requiredSense(), opt::position(), opt::play(),
+                                             opt::flag(QStringLiteral("--histogram"))};
+        const OptionValues args = optionTable.read(name(), argv);
+        const FormulaKind kind = *args.kind();
+        const bool kill = *args.sense();
         const bool histogram = args.flag(QStringLiteral("--histogram"));
-        args.finish();
-        const int position = positionText ? parsePosition(QStringLiteral("--position"), *positionText) : kind.position;
+        const int position = args.position().value_or(kind.position);
         Play play = kind.play;
-        if (playText) {
-            const Session::PlayChoice choice = parsePlayChoice(QStringLiteral("--play"), *playText);
-            if (choice != Session::PlayChoice::Single && choice != Session::PlayChoice::Group) {
+        if (const std::optional<Session::PlayChoice> choice = args.play()) {
+            if (*choice != Session::PlayChoice::Single && *choice != Session::PlayChoice::Group) {
                 usageError(QStringLiteral("%1 --play: the list offers 单选 and 通选").arg(name()));
             }
-            play = choice == Session::PlayChoice::Group ? Play::Group : Play::Single;
+            play = *choice == Session::PlayChoice::Group ? Play::Group : Play::Single;
         }
         if (position == 1 && play == Play::Group) {
             usageError(QStringLiteral("%1: 个位 has no 通选").arg(name()));

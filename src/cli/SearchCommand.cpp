@@ -1,9 +1,9 @@
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "cli/SearchSupport.h"
 #include "search/SearchKind.h"
 #include "session/Session.h"
@@ -84,61 +84,10 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const FormulaKind kind = takeKind(args);
-        const bool kill = takeSense(args);
-        const std::optional<QString> count = args.value(QStringLiteral("--count"));
-        const std::optional<QString> candidates = args.value(QStringLiteral("--candidates"));
-        const std::optional<QString> thresholds = args.value(QStringLiteral("--thresholds"));
-        const std::optional<QString> operands = args.value(QStringLiteral("--operands"));
-        const std::optional<QString> save = args.value(QStringLiteral("--save"));
-        const std::optional<QString> holdout = args.value(QStringLiteral("--holdout"));
-        const std::optional<QString> holdoutMin = args.value(QStringLiteral("--holdout-min"));
-        const bool control = args.flag(QStringLiteral("--control"));
-        const SearchOptions options = takeSearchOptions(args);
-        args.finish();
-        if (!count && !candidates) {
-            usageError(QStringLiteral("%1: give --count N or --candidates N").arg(name()));
-        }
-        const int stopCount = count ? parseInteger(QStringLiteral("--count"), *count, 1, kMaxFound) : 0;
-        const int limit = candidates ? parseInteger(QStringLiteral("--candidates"), *candidates, 1, INT_MAX) : 0;
-        const int operandCount =
-            operands ? parseInteger(QStringLiteral("--operands"), *operands, kMinOperands, kMaxOperands) : 0;
-        if (save && *save != QLatin1String("append") && *save != QLatin1String("replace")) {
-            usageError(QStringLiteral("%1 --save: \"%2\" is not append or replace").arg(name(), *save));
-        }
-
-        Session& session = context.session();
-        SessionSearchHost host(session);
-        SearchSession search(host, options.threads);
-        if (options.seed) {
-            search.setSeed(*options.seed);
-        }
-        search.open();
-        search.setPosition(kind.position);
-        search.setPlay(kind.play);
-        search.setKill(kill);
-        applyCandidateOptions(search, options);
-        if (thresholds) {
-            applyThresholds(search, QStringLiteral("--thresholds"), *thresholds);
-        }
-        if (operands) {
-            // For this run only: never written, so no way of ending the run can leave it stored.
-            search.setOperandCountForRun(operandCount);
-        }
-        if (count) {
-            search.setAutoStop(true);
-            search.setAutoStopText(QString::number(stopCount));
-        }
-        if (candidates) {
-            search.setCandidateLimit(limit);
-        }
-        if (holdout) {
-            search.setHoldout(parseInteger(QStringLiteral("--holdout"), *holdout, 0, INT_MAX), false);
-        }
-        if (holdoutMin) {
-            search.setHoldoutMinText(*holdoutMin);
-        }
+        const Request r = read(argv);
+        SessionSearchHost host(context.session());
+        SearchSession search(host, r.options.threads);
+        open(search, r);
 
         const int told = context.dialogs().messageCount();
         if (!search.startManual()) {
@@ -151,44 +100,18 @@ public:
         const std::vector<FoundFormula> found = search.foundFormulas();
         const QStringList notes = search.resultNotes();
         const QStringList rejected = search.rejectedLines();
-        QString controlText;
-        if (control && !run.interrupted) {
+        const QString controlText = r.control && !run.interrupted ? runControl(search, context) : QString();
+        report(context, search, r, run, found);
+        if (r.save) {
             const int before = context.dialogs().messageCount();
-            if (!search.startControl()) {
-                failAsTold(context, before, QStringLiteral("%1 --control: the control did not start").arg(name()));
-            }
-            const SearchRun controlRun = runToEnd(search, context, [](const SearchProgress& p) {
-                return QStringLiteral("search --control: %1 verified on random digits").arg(p.verified);
-            });
-            controlText = search.controlText();
-            if (controlRun.interrupted) {
-                controlText = QStringLiteral("interrupted");
-            }
-        }
-
-        Document& doc = context.document();
-        doc.set(QStringLiteral("kind"), kind.shortName());
-        doc.set(QStringLiteral("sense"), senseName(kill));
-        doc.set(QStringLiteral("seed"), QString::number(run.progress.seed));
-        doc.set(QStringLiteral("operands"), search.operandCount());
-        doc.set(QStringLiteral("thresholds"), thresholdsValue(search.thresholdFields()));
-        doc.set(QStringLiteral("stoppedBy"), stopText(run.progress.reason, run.interrupted),
-                QStringLiteral("stopped by"));
-        doc.set(QStringLiteral("found"), static_cast<int>(found.size()), QStringLiteral("检索合格公式数"));
-        doc.set(QStringLiteral("space"), spaceSizeText(search.candidateSpace()), QStringLiteral("候选公式总数"));
-        doc.set(QStringLiteral("covered"), run.progress.spaceText, QStringLiteral("space covered"));
-        if (!run.progress.exhaustedText.isEmpty()) {
-            doc.set(QStringLiteral("exhausted"), run.progress.exhaustedText, QStringLiteral("exhausted"));
-        }
-        addRate(doc, run, search.threadCount());
-        if (save) {
-            const int before = context.dialogs().messageCount();
-            const bool saved = *save == QLatin1String("append") ? search.appendToDatabase() : search.updateToDatabase();
+            const bool saved = *r.save == 0 ? search.appendToDatabase() : search.updateToDatabase();
             if (!saved) {
                 failAsTold(context, before, QStringLiteral("%1: the formulas were not saved").arg(name()));
             }
-            doc.set(QStringLiteral("saved"), *save);
+            context.document().set(QStringLiteral("saved"),
+                                   *r.save == 0 ? QStringLiteral("append") : QStringLiteral("replace"));
         }
+        Document& doc = context.document();
         if (search.holdout() > 0) {
             doc.set(QStringLiteral("holdout"), search.holdout(), QStringLiteral("留出最近 K 期检验"));
             doc.set(QStringLiteral("rejected"), static_cast<int>(rejected.size()),
@@ -203,6 +126,118 @@ public:
             addFoundTable(doc, found);
         }
         return 0;
+    }
+
+private:
+    struct Request {
+        FormulaKind kind;
+        bool kill = true;
+        std::optional<int> count, candidates, operands, holdout, save; // save: 0 append, 1 replace
+        std::optional<QString> thresholds, holdoutMin;
+        bool control = false;
+        SearchOptions options;
+    };
+
+    Request read(const QStringList& argv) const
+    {
+        static const OptionTable optionTable =
+            OptionTable{
+                opt::requiredKind(),
+                opt::requiredSense(),
+                opt::integer(QStringLiteral("--count"), 1, kMaxFound),
+                opt::integer(QStringLiteral("--candidates"), 1, INT_MAX),
+                opt::text(QStringLiteral("--thresholds")),
+                opt::integer(QStringLiteral("--operands"), kMinOperands, kMaxOperands),
+                opt::words(QStringLiteral("--save"), {{QStringLiteral("append")}, {QStringLiteral("replace")}})
+                    .withCommand(),
+                opt::integer(QStringLiteral("--holdout"), 0, INT_MAX),
+                opt::text(QStringLiteral("--holdout-min")),
+                opt::flag(QStringLiteral("--control")),
+            }
+                .with(searchOptions());
+        const OptionValues args = optionTable.read(name(), argv);
+        Request r;
+        r.kind = *args.kind();
+        r.kill = *args.sense();
+        r.count = args.integer(QStringLiteral("--count"));
+        r.candidates = args.integer(QStringLiteral("--candidates"));
+        if (!r.count && !r.candidates) {
+            usageError(QStringLiteral("%1: give --count N or --candidates N").arg(name()));
+        }
+        r.thresholds = args.text(QStringLiteral("--thresholds"));
+        r.operands = args.integer(QStringLiteral("--operands"));
+        r.save = args.word(QStringLiteral("--save"));
+        r.holdout = args.integer(QStringLiteral("--holdout"));
+        r.holdoutMin = args.text(QStringLiteral("--holdout-min"));
+        r.control = args.flag(QStringLiteral("--control"));
+        r.options = searchOptionsOf(args);
+        return r;
+    }
+
+    // The search window as the options set it, for this run only.
+    static void open(SearchSession& search, const Request& r)
+    {
+        if (r.options.seed) {
+            search.setSeed(*r.options.seed);
+        }
+        search.open();
+        search.setPosition(r.kind.position);
+        search.setPlay(r.kind.play);
+        search.setKill(r.kill);
+        applyCandidateOptions(search, r.options);
+        if (r.thresholds) {
+            applyThresholds(search, QStringLiteral("--thresholds"), *r.thresholds);
+        }
+        if (r.operands) {
+            // For this run only: never written, so no way of ending the run can leave it stored.
+            search.setOperandCountForRun(*r.operands);
+        }
+        if (r.count) {
+            search.setAutoStop(true);
+            search.setAutoStopText(QString::number(*r.count));
+        }
+        if (r.candidates) {
+            search.setCandidateLimit(*r.candidates);
+        }
+        if (r.holdout) {
+            search.setHoldout(*r.holdout, false);
+        }
+        if (r.holdoutMin) {
+            search.setHoldoutMinText(*r.holdoutMin);
+        }
+    }
+
+    // 随机对照: the same search on random digits; its line, or "interrupted".
+    QString runControl(SearchSession& search, CliContext& context) const
+    {
+        const int before = context.dialogs().messageCount();
+        if (!search.startControl()) {
+            failAsTold(context, before, QStringLiteral("%1 --control: the control did not start").arg(name()));
+        }
+        const SearchRun controlRun = runToEnd(search, context, [](const SearchProgress& p) {
+            return QStringLiteral("search --control: %1 verified on random digits").arg(p.verified);
+        });
+        return controlRun.interrupted ? QStringLiteral("interrupted") : search.controlText();
+    }
+
+    static void report(CliContext& context, SearchSession& search, const Request& r, const SearchRun& run,
+                       const std::vector<FoundFormula>& found)
+    {
+        Document& doc = context.document();
+        doc.set(QStringLiteral("kind"), r.kind.shortName());
+        doc.set(QStringLiteral("sense"), senseName(r.kill));
+        doc.set(QStringLiteral("seed"), QString::number(run.progress.seed));
+        doc.set(QStringLiteral("operands"), search.operandCount());
+        doc.set(QStringLiteral("thresholds"), thresholdsValue(search.thresholdFields()));
+        doc.set(QStringLiteral("stoppedBy"), stopText(run.progress.reason, run.interrupted),
+                QStringLiteral("stopped by"));
+        doc.set(QStringLiteral("found"), static_cast<int>(found.size()), QStringLiteral("检索合格公式数"));
+        doc.set(QStringLiteral("space"), spaceSizeText(search.candidateSpace()), QStringLiteral("候选公式总数"));
+        doc.set(QStringLiteral("covered"), run.progress.spaceText, QStringLiteral("space covered"));
+        if (!run.progress.exhaustedText.isEmpty()) {
+            doc.set(QStringLiteral("exhausted"), run.progress.exhaustedText, QStringLiteral("exhausted"));
+        }
+        addRate(doc, run, search.threadCount());
     }
 };
 

@@ -1,14 +1,14 @@
-#include "session/Session.h"
-#include "session/SessionSearchHost.h"
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "cli/SearchSupport.h"
 #include "search/SearchKind.h"
 #include "search/SearchText.h"
+#include "session/Session.h"
+#include "session/SessionSearchHost.h"
 
 namespace korvel::cli {
 
@@ -38,65 +38,23 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const bool kill = takeOptionalSense(args).value_or(true);
-        const QStringList quotas = args.values(QStringLiteral("--quota"));
-        const std::optional<QString> mode = args.value(QStringLiteral("--mode"));
-        const std::optional<QString> save = args.value(QStringLiteral("--save"));
-        const SearchOptions options = takeSearchOptions(args);
-        args.finish();
-        QuotaMode quotaMode = QuotaMode::Hold;
-        if (mode) {
-            if (*mode == QLatin1String("add") || *mode == QStringLiteral("新增")) {
-                quotaMode = QuotaMode::Add;
-            } else if (*mode != QLatin1String("hold") && *mode != QStringLiteral("保有")) {
-                usageError(QStringLiteral("%1 --mode: \"%2\" is not hold or add").arg(name(), *mode));
-            }
-        }
-        if (save && *save != QLatin1String("append") && *save != QLatin1String("replace") &&
-            *save != QLatin1String("none")) {
-            usageError(QStringLiteral("%1 --save: \"%2\" is not append, replace or none").arg(name(), *save));
-        }
-
-        Session& session = context.session();
-        SessionSearchHost host(session);
-        SearchSession search(host, options.threads);
-        if (options.seed) {
-            search.setSeed(*options.seed);
+        const Request r = read(argv);
+        SessionSearchHost host(context.session());
+        SearchSession search(host, r.options.threads);
+        if (r.options.seed) {
+            search.setSeed(*r.options.seed);
         }
         search.open();
-        search.setKill(kill);
-        applyCandidateOptions(search, options);
+        search.setKill(r.kill);
+        applyCandidateOptions(search, r.options);
         search.loadScheme();
-        for (const QString& q : quotas) {
-            const qsizetype eq = q.indexOf(QLatin1Char('='));
-            const FormulaKind kind = parseKind(QStringLiteral("--quota"), q.left(eq));
-            const QString n = q.mid(eq + 1).trimmed();
-            if (eq < 0 || !isNumericText(n)) {
-                usageError(QStringLiteral("%1 --quota: \"%2\" is not KIND=N").arg(name(), q));
-            }
-            search.scheme().quota(kindNumberOf(kind)) = n;
-        }
-        SchemeSettings& scheme = search.scheme();
-        scheme.setMode(quotaMode);
+        setUpScheme(search.scheme(), r);
         const QString saveMode =
-            save.value_or(quotaMode == QuotaMode::Hold ? QStringLiteral("append") : QStringLiteral("replace"));
-        // The automatic save is run here once the scheme has finished, by the same command the window's
-        // scheme runs, so that the formulas it saves can be printed first.
-        scheme.setAutoAppend(false);
-        scheme.setAutoReplace(false);
+            r.save.value_or(r.mode == QuotaMode::Hold ? QStringLiteral("append") : QStringLiteral("replace"));
 
         Document& doc = context.document();
-        doc.set(QStringLiteral("sense"), senseName(kill));
-        Table& plan = doc.addTable(QStringLiteral("plan"), {{QStringLiteral("kind"), QStringLiteral("kind")},
-                                                            {QStringLiteral("种类"), QStringLiteral("种类")},
-                                                            {QStringLiteral("quota"), QStringLiteral("quota")},
-                                                            {QStringLiteral("existing"), QStringLiteral("existing")}});
-        for (int k : kSearchedKindNumbers) {
-            const FormulaKind fk = *formulaKindOf(k);
-            plan.addRow({fk.shortName(), fk.label(), scheme.quota(k),
-                         search.existingCounts()[static_cast<std::size_t>(k - 1)]});
-        }
+        doc.set(QStringLiteral("sense"), senseName(r.kill));
+        addPlanTable(doc, search);
 
         const int told = context.dialogs().messageCount();
         if (!search.startScheme()) {
@@ -127,6 +85,71 @@ public:
         }
         addFoundTable(doc, found);
         return 0;
+    }
+
+private:
+    struct Request {
+        bool kill = true;
+        QStringList quotas;
+        QuotaMode mode = QuotaMode::Hold;
+        std::optional<QString> save;
+        SearchOptions options;
+    };
+
+    Request read(const QStringList& argv) const
+    {
+        static const OptionTable optionTable =
+            OptionTable{
+                opt::sense(),
+                opt::texts(QStringLiteral("--quota")),
+                opt::words(QStringLiteral("--mode"), {{QStringLiteral("hold"), QStringLiteral("保有")},
+                                                      {QStringLiteral("add"), QStringLiteral("新增")}})
+                    .withCommand(),
+                opt::words(QStringLiteral("--save"),
+                           {{QStringLiteral("append")}, {QStringLiteral("replace")}, {QStringLiteral("none")}})
+                    .withCommand(),
+            }
+                .with(searchOptions());
+        const OptionValues args = optionTable.read(name(), argv);
+        Request r;
+        r.kill = args.sense().value_or(true);
+        r.quotas = args.texts(QStringLiteral("--quota"));
+        r.mode = args.word(QStringLiteral("--mode")) == 1 ? QuotaMode::Add : QuotaMode::Hold;
+        r.save = args.text(QStringLiteral("--save"));
+        r.options = searchOptionsOf(args);
+        return r;
+    }
+
+    // The quotas given over the stored ones, and the mode.
+    void setUpScheme(SchemeSettings& scheme, const Request& r) const
+    {
+        for (const QString& q : r.quotas) {
+            const qsizetype eq = q.indexOf(QLatin1Char('='));
+            const FormulaKind kind = parseKind(QStringLiteral("--quota"), q.left(eq));
+            const QString n = q.mid(eq + 1).trimmed();
+            if (eq < 0 || !isNumericText(n)) {
+                usageError(QStringLiteral("%1 --quota: \"%2\" is not KIND=N").arg(name(), q));
+            }
+            scheme.quota(kindNumberOf(kind)) = n;
+        }
+        scheme.setMode(r.mode);
+        // The automatic save is run here once the scheme has finished, by the same command the window's
+        // scheme runs, so that the formulas it saves can be printed first.
+        scheme.setAutoAppend(false);
+        scheme.setAutoReplace(false);
+    }
+
+    static void addPlanTable(Document& doc, SearchSession& search)
+    {
+        Table& plan = doc.addTable(QStringLiteral("plan"), {{QStringLiteral("kind"), QStringLiteral("kind")},
+                                                            {QStringLiteral("种类"), QStringLiteral("种类")},
+                                                            {QStringLiteral("quota"), QStringLiteral("quota")},
+                                                            {QStringLiteral("existing"), QStringLiteral("existing")}});
+        for (int k : kSearchedKindNumbers) {
+            const FormulaKind fk = *formulaKindOf(k);
+            plan.addRow({fk.shortName(), fk.label(), search.scheme().quota(k),
+                         search.existingCounts()[static_cast<std::size_t>(k - 1)]});
+        }
     }
 };
 

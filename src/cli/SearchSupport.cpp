@@ -1,6 +1,5 @@
 #include "cli/SearchSupport.h"
 
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
@@ -15,44 +14,34 @@
 
 namespace korvel::cli {
 
-SearchOptions takeSearchOptions(Arguments& args)
+std::vector<OptionDecl> searchOptions()
+{
+    return {
+        opt::unsignedNumber(QStringLiteral("--seed")).withCommand(),
+        opt::integer(QStringLiteral("--threads"), 1, 1024).withCommand(),
+        // As the window's field: a text that is not a number gives the constant 0; a number outside 16 bits
+        // is refused when the search starts.
+        opt::text(QStringLiteral("--constant")),
+        opt::integer(QStringLiteral("--lags"), 0, kMaxLag).withCommand(),
+        opt::unsignedNumber(QStringLiteral("--exhaustive-limit"))
+            .withCommand()
+            .refusing(QStringLiteral("%1: \"%2\" is not a whole number")),
+        opt::words(QStringLiteral("--form"), {{QStringLiteral("bracket")}, {QStringLiteral("equation")}}).withCommand(),
+    };
+}
+
+SearchOptions searchOptionsOf(const OptionValues& values)
 {
     SearchOptions o;
-    if (const std::optional<QString> seed = args.value(QStringLiteral("--seed"))) {
-        bool ok = false;
-        o.seed = seed->trimmed().toULongLong(&ok);
-        if (!ok) {
-            usageError(QStringLiteral("%1 --seed: \"%2\" is not a whole number from 0 to 18446744073709551615")
-                           .arg(args.command(), *seed));
-        }
-    }
-    if (const std::optional<QString> threads = args.value(QStringLiteral("--threads"))) {
-        o.threads = parseInteger(args.command() + QStringLiteral(" --threads"), *threads, 1, 1024);
-    }
-    if (const std::optional<QString> constant = args.value(QStringLiteral("--constant"))) {
-        // As the window's field: a text that is not a number gives the constant 0; a number outside 16
-        // bits is refused when the search starts.
+    o.seed = values.unsignedNumber(QStringLiteral("--seed"));
+    o.threads = values.integer(QStringLiteral("--threads")).value_or(0);
+    if (const std::optional<QString> constant = values.text(QStringLiteral("--constant"))) {
         o.constant = constant->trimmed();
     }
-    if (const std::optional<QString> lags = args.value(QStringLiteral("--lags"))) {
-        o.lags = parseInteger(args.command() + QStringLiteral(" --lags"), *lags, 0, kMaxLag);
-    }
-    if (const std::optional<QString> limit = args.value(QStringLiteral("--exhaustive-limit"))) {
-        bool ok = false;
-        o.exhaustiveLimit = limit->trimmed().toULongLong(&ok);
-        if (!ok) {
-            usageError(
-                QStringLiteral("%1 --exhaustive-limit: \"%2\" is not a whole number").arg(args.command(), *limit));
-        }
-    }
-    if (const std::optional<QString> form = args.value(QStringLiteral("--form"))) {
-        if (*form == QLatin1String("bracket")) {
-            o.form = DisplayForm::Bracket;
-        } else if (*form == QLatin1String("equation")) {
-            o.form = DisplayForm::Equation;
-        } else {
-            usageError(QStringLiteral("%1 --form: \"%2\" is not bracket or equation").arg(args.command(), *form));
-        }
+    o.lags = values.integer(QStringLiteral("--lags"));
+    o.exhaustiveLimit = values.unsignedNumber(QStringLiteral("--exhaustive-limit"));
+    if (const std::optional<int> form = values.word(QStringLiteral("--form"))) {
+        o.form = *form == 0 ? DisplayForm::Bracket : DisplayForm::Equation;
     }
     return o;
 }

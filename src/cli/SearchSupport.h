@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/OptionTable.h"
 #include "search/SearchSession.h"
 
 #include <QJsonValue>
@@ -8,10 +9,10 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace korvel::cli {
 
-class Arguments;
 class CliContext;
 class Document;
 
@@ -24,7 +25,9 @@ struct SearchOptions {
     std::optional<int> lags;                      // --lags N: 允许引用前N期 (0: off)
     std::optional<std::uint64_t> exhaustiveLimit; // --exhaustive-limit N: 穷举上限
 };
-SearchOptions takeSearchOptions(Arguments& args);
+// Their declarations (--seed, --threads, --constant, --lags, --exhaustive-limit, --form) and what they read.
+std::vector<OptionDecl> searchOptions();
+SearchOptions searchOptionsOf(const OptionValues& values);
 // The constant and form options into the session (after open()).
 void applyCandidateOptions(SearchSession& search, const SearchOptions& options);
 // "--thresholds a,b,...": the first fields of the ten (正确率 from, to, 最大连错 from, to, ...).

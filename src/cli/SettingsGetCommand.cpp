@@ -1,7 +1,7 @@
-#include "cli/Arguments.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "cli/SettingKeys.h"
 #include "platform/SettingsStore.h"
 #include "settings/Options.h"
@@ -26,9 +26,8 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const std::optional<QString> keyText = args.optionalPositional();
-        args.finish();
+        static const OptionTable optionTable{{}, {opt::optionalPositional(QStringLiteral("KEY"))}};
+        const std::optional<QString> keyText = optionTable.read(name(), argv).positional(QStringLiteral("KEY"));
         SettingsStore& store = context.settings();
         Document& doc = context.document();
 

@@ -1,7 +1,7 @@
-#include "cli/Arguments.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "cli/SettingKeys.h"
 #include "platform/SettingsStore.h"
 
@@ -27,10 +27,11 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const QString keyText = args.positional(QStringLiteral("SECTION/KEY"));
-        const QString value = args.positional(QStringLiteral("VALUE"));
-        args.finish();
+        static const OptionTable optionTable{
+            {}, {opt::positional(QStringLiteral("SECTION/KEY")), opt::positional(QStringLiteral("VALUE"))}};
+        const OptionValues args = optionTable.read(name(), argv);
+        const QString keyText = *args.positional(QStringLiteral("SECTION/KEY"));
+        const QString value = *args.positional(QStringLiteral("VALUE"));
         const SettingKey key = parseSettingKey(keyText);
         const QString stored = writeSetting(context.settings(), key, value);
         if (!context.settings().lastWriteSaved()) {

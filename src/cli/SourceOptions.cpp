@@ -1,6 +1,5 @@
 #include "cli/SourceOptions.h"
 
-#include "cli/Arguments.h"
 #include "cli/CliError.h"
 #include "history/OnlineUpdate.h"
 #include "session/Session.h"
@@ -14,20 +13,25 @@ const char* const kSourceOptionsHelp =
     "game's list (\"设置\" → \"在线更新设置\", sections DrawSources53 / DrawSources3 of the settings file) is\n"
     "tried in order. --url replaces the address of the first of them for this run (only that one is tried).\n";
 
-SourceOptions takeSourceOptions(Arguments& args)
+std::vector<OptionDecl> sourceOptions()
+{
+    return {opt::text(QStringLiteral("--source")), opt::text(QStringLiteral("--url"))};
+}
+
+SourceOptions sourceOptionsOf(const OptionValues& values)
 {
     SourceOptions o;
-    if (const std::optional<QString> source = args.value(QStringLiteral("--source"))) {
+    if (const std::optional<QString> source = values.text(QStringLiteral("--source"))) {
         o.reader = drawsources::readerFromName(*source);
         if (!o.reader) {
             usageError(
-                QStringLiteral("%1: \"%2\" is not a source (official, chart or text)").arg(args.command(), *source));
+                QStringLiteral("%1: \"%2\" is not a source (official, chart or text)").arg(values.command(), *source));
         }
     }
-    if (const std::optional<QString> url = args.value(QStringLiteral("--url"))) {
+    if (const std::optional<QString> url = values.text(QStringLiteral("--url"))) {
         o.url = url->trimmed();
         if (o.url.isEmpty()) {
-            usageError(QStringLiteral("%1: --url needs an address").arg(args.command()));
+            usageError(QStringLiteral("%1: --url needs an address").arg(values.command()));
         }
     }
     return o;

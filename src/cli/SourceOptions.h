@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/OptionTable.h"
 #include "history/DrawSources.h"
 
 #include <QString>
@@ -13,15 +14,14 @@ class Session;
 
 namespace korvel::cli {
 
-class Arguments;
-
 // --source official|chart|text and --url URL of `history update` and `history verify`.
 struct SourceOptions {
     std::optional<SourceReader> reader;
     QString url;
 };
 
-SourceOptions takeSourceOptions(Arguments& args);
+std::vector<OptionDecl> sourceOptions();
+SourceOptions sourceOptionsOf(const OptionValues& values);
 // The sources of the run from the game's list in the settings (history/OnlineUpdate.h chooseSources); a
 // usage error when none is left.
 std::vector<DrawSource> chosenSources(const SourceOptions& options, Session& session, const QString& command);

@@ -1,9 +1,9 @@
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "history/HistorySnapshot.h"
 #include "session/Session.h"
 #include "settings/Options.h"
@@ -36,24 +36,29 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const FormulaKind kind = takeKind(args);
-        const bool kill = takeSense(args);
-        const std::optional<QString> window = args.value(QStringLiteral("--window"));
+        static const OptionTable optionTable{opt::requiredKind(),
+                                             opt::requiredSense(),
+                                             opt::window(),
+                                             opt::flag(QStringLiteral("--weighted")),
+                                             opt::flag(QStringLiteral("--plain")),
+                                             opt::flag(QStringLiteral("--exclude-current")),
+                                             opt::flag(QStringLiteral("--include-current")),
+                                             opt::flag(QStringLiteral("--english"))};
+        const OptionValues args = optionTable.read(name(), argv);
+        const FormulaKind kind = *args.kind();
+        const bool kill = *args.sense();
         const bool weighted = args.flag(QStringLiteral("--weighted"));
         const bool plain = args.flag(QStringLiteral("--plain"));
         const bool exclude = args.flag(QStringLiteral("--exclude-current"));
         const bool include = args.flag(QStringLiteral("--include-current"));
         const bool english = args.flag(QStringLiteral("--english"));
-        args.finish();
         if (weighted && plain) {
             usageError(QStringLiteral("%1: --weighted and --plain exclude each other").arg(name()));
         }
         if (exclude && include) {
             usageError(QStringLiteral("%1: --exclude-current and --include-current exclude each other").arg(name()));
         }
-        const std::optional<int> windowIndex =
-            window ? std::optional<int>(parseWindowIndex(QStringLiteral("--window"), *window)) : std::nullopt;
+        const std::optional<int> windowIndex = args.window();
 
         Session& session = context.session();
         showFormulaList(session, kind, kill);

@@ -1,7 +1,7 @@
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "history/TrendFigures.h"
 #include "session/Session.h"
 
@@ -33,6 +33,57 @@ QJsonValue summaryValue(const TrendFigures::Summary& s, int which, int digit)
     }
 }
 
+// The JSON keys of the shape blocks.
+const char* const kShapeKeys[TrendFigures::kShapeBlocks] = {"form",    "baiRoad", "shiRoad", "geRoad",
+                                                            "baiSize", "shiSize", "geSize"};
+
+// The columns of the rows: the draw's figures, then the omission counts and the shape blocks asked for.
+std::vector<Column> rowColumns(bool positions, bool shapes)
+{
+    std::vector<Column> columns = {
+        {QStringLiteral("strQQH"), QStringLiteral("期号")},    {QStringLiteral("L1A"), QStringLiteral("百位")},
+        {QStringLiteral("L2A"), QStringLiteral("十位")},       {QStringLiteral("L3A"), QStringLiteral("个位")},
+        {QStringLiteral("sum"), QStringLiteral("和值")},       {QStringLiteral("span"), QStringLiteral("跨度")},
+        {QStringLiteral("oddEven"), QStringLiteral("奇偶比")}, {QStringLiteral("bigSmall"), QStringLiteral("大小比")}};
+    if (positions) {
+        for (int p = 0; p < TrendFigures::kPositions; ++p) {
+            for (int d = 0; d < 10; ++d) {
+                columns.push_back({omissionKey(p, d), TrendFigures::positionName(p).left(1) + QString::number(d)});
+            }
+        }
+    }
+    if (shapes) {
+        for (int b = 0; b < TrendFigures::kShapeBlocks; ++b) {
+            const QString key = QString::fromLatin1(kShapeKeys[b]);
+            columns.push_back({key, TrendFigures::shapeBlockName(b)});
+            for (int v = 0; v < TrendFigures::kShapeValues; ++v) {
+                columns.push_back({key + QStringLiteral("_%1").arg(v), TrendFigures::shapeValueName(b, v)});
+            }
+        }
+    }
+    return columns;
+}
+
+// The summary rows of each position over the rows shown: 出现次数, 平均遗漏, 最大遗漏, 当前遗漏.
+void addSummaryTable(Document& doc, const TrendFigures& t)
+{
+    std::vector<Column> summaryColumns = {{QStringLiteral("position"), QStringLiteral("位")},
+                                          {QStringLiteral("figure"), QStringLiteral("统计")}};
+    for (int d = 0; d < 10; ++d) {
+        summaryColumns.push_back({QString::number(d), QString::number(d)});
+    }
+    Table& summary = doc.addTable(QStringLiteral("summary"), std::move(summaryColumns), QStringLiteral("统计"));
+    for (int p = 0; p < TrendFigures::kPositions; ++p) {
+        for (int which = 0; which < TrendFigures::kSummaryRows; ++which) {
+            std::vector<QJsonValue> cells = {TrendFigures::positionName(p), TrendFigures::summaryName(which)};
+            for (int d = 0; d < 10; ++d) {
+                cells.push_back(summaryValue(t.summary(p), which, d));
+            }
+            summary.addRow(std::move(cells));
+        }
+    }
+}
+
 class TrendCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("trend"); }
@@ -58,46 +109,18 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const std::optional<QString> last = args.value(QStringLiteral("--last"));
+        static const OptionTable optionTable{
+            opt::integer(QStringLiteral("--last"), 1, INT_MAX).orWord(QStringLiteral("all"), 0),
+            opt::flag(QStringLiteral("--positions")), opt::flag(QStringLiteral("--shapes"))};
+        const OptionValues args = optionTable.read(name(), argv);
+        const int rows = args.integer(QStringLiteral("--last")).value_or(30);
         const bool positions = args.flag(QStringLiteral("--positions"));
         const bool shapes = args.flag(QStringLiteral("--shapes"));
-        args.finish();
-        static const char* const shapeKeys[TrendFigures::kShapeBlocks] = {"form",    "baiRoad", "shiRoad", "geRoad",
-                                                                          "baiSize", "shiSize", "geSize"};
-        int rows = 30;
-        if (last) {
-            rows = *last == QLatin1String("all") ? 0 : parseInteger(QStringLiteral("--last"), *last, 1, INT_MAX);
-        }
 
         const TrendFigures t(*context.session().snapshot(), rows);
         Document& doc = context.document();
         doc.set(QStringLiteral("count"), t.rowCount(), QStringLiteral("draws"));
-        std::vector<Column> columns = {{QStringLiteral("strQQH"), QStringLiteral("期号")},
-                                       {QStringLiteral("L1A"), QStringLiteral("百位")},
-                                       {QStringLiteral("L2A"), QStringLiteral("十位")},
-                                       {QStringLiteral("L3A"), QStringLiteral("个位")},
-                                       {QStringLiteral("sum"), QStringLiteral("和值")},
-                                       {QStringLiteral("span"), QStringLiteral("跨度")},
-                                       {QStringLiteral("oddEven"), QStringLiteral("奇偶比")},
-                                       {QStringLiteral("bigSmall"), QStringLiteral("大小比")}};
-        if (positions) {
-            for (int p = 0; p < TrendFigures::kPositions; ++p) {
-                for (int d = 0; d < 10; ++d) {
-                    columns.push_back({omissionKey(p, d), TrendFigures::positionName(p).left(1) + QString::number(d)});
-                }
-            }
-        }
-        if (shapes) {
-            for (int b = 0; b < TrendFigures::kShapeBlocks; ++b) {
-                const QString key = QString::fromLatin1(shapeKeys[b]);
-                columns.push_back({key, TrendFigures::shapeBlockName(b)});
-                for (int v = 0; v < TrendFigures::kShapeValues; ++v) {
-                    columns.push_back({key + QStringLiteral("_%1").arg(v), TrendFigures::shapeValueName(b, v)});
-                }
-            }
-        }
-        Table& table = doc.addTable(QStringLiteral("rows"), std::move(columns), QStringLiteral("走势图"));
+        Table& table = doc.addTable(QStringLiteral("rows"), rowColumns(positions, shapes), QStringLiteral("走势图"));
         for (int r = 0; r < t.rowCount(); ++r) {
             std::vector<QJsonValue> cells = {t.issue(r), t.digit(r, 0), t.digit(r, 1),    t.digit(r, 2),
                                              t.sum(r),   t.span(r),     t.oddEvenText(r), t.bigSmallText(r)};
@@ -118,23 +141,8 @@ public:
             }
             table.addRow(std::move(cells));
         }
-        if (!positions) {
-            return 0;
-        }
-        std::vector<Column> summaryColumns = {{QStringLiteral("position"), QStringLiteral("位")},
-                                              {QStringLiteral("figure"), QStringLiteral("统计")}};
-        for (int d = 0; d < 10; ++d) {
-            summaryColumns.push_back({QString::number(d), QString::number(d)});
-        }
-        Table& summary = doc.addTable(QStringLiteral("summary"), std::move(summaryColumns), QStringLiteral("统计"));
-        for (int p = 0; p < TrendFigures::kPositions; ++p) {
-            for (int which = 0; which < TrendFigures::kSummaryRows; ++which) {
-                std::vector<QJsonValue> cells = {TrendFigures::positionName(p), TrendFigures::summaryName(which)};
-                for (int d = 0; d < 10; ++d) {
-                    cells.push_back(summaryValue(t.summary(p), which, d));
-                }
-                summary.addRow(std::move(cells));
-            }
+        if (positions) {
+            addSummaryTable(doc, t);
         }
         return 0;
     }

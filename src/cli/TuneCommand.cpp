@@ -1,14 +1,14 @@
-#include "session/Session.h"
-#include "session/SessionSearchHost.h"
-#include "cli/Arguments.h"
 #include "cli/Choices.h"
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OptionTable.h"
 #include "cli/SearchSupport.h"
 #include "search/ParameterTuning.h"
 #include "search/SearchKind.h"
+#include "session/Session.h"
+#include "session/SessionSearchHost.h"
 
 namespace korvel::cli {
 
@@ -34,27 +34,13 @@ public:
 
     int run(const QStringList& argv, CliContext& context) override
     {
-        Arguments args(name(), argv);
-        const std::optional<QString> kindText = args.value(QStringLiteral("--kind"));
-        const bool kill = takeSense(args);
-        const std::optional<QString> samplesText = args.value(QStringLiteral("--samples"));
-        const bool save = args.flag(QStringLiteral("--save"));
-        const SearchOptions options = takeSearchOptions(args);
-        args.finish();
-        if (!kindText) {
-            usageError(QStringLiteral("%1: --kind KIND or --kind all is needed").arg(name()));
-        }
-        if (!samplesText) {
-            usageError(QStringLiteral("%1: --samples N is needed").arg(name()));
-        }
-        const bool all = kindText->compare(QLatin1String("all"), Qt::CaseInsensitive) == 0;
-        const std::optional<FormulaKind> kind =
-            all ? std::nullopt : std::optional<FormulaKind>(parseKind(QStringLiteral("--kind"), *kindText));
-        const int samples =
-            parseInteger(QStringLiteral("--samples"), *samplesText, kMinTuningSamples, kMaxTuningSamples);
-        if (all && !save) {
-            usageError(QStringLiteral("%1: tuning all kinds stores the new thresholds; add --save").arg(name()));
-        }
+        const Request r = read(argv);
+        const std::optional<FormulaKind>& kind = r.kind;
+        const bool all = !kind;
+        const bool kill = r.kill;
+        const bool save = r.save;
+        const int samples = r.samples;
+        const SearchOptions& options = r.options;
 
         Session& session = context.session();
         SessionSearchHost host(session);
@@ -109,6 +95,42 @@ public:
             }
         }
         return 0;
+    }
+
+private:
+    struct Request {
+        std::optional<FormulaKind> kind; // none: every kind
+        bool kill = true;
+        int samples = 0;
+        bool save = false;
+        SearchOptions options;
+    };
+
+    Request read(const QStringList& argv) const
+    {
+        // --kind KIND or --kind all, read here: "all" is no kind.
+        static const OptionTable optionTable =
+            OptionTable{
+                opt::text(QStringLiteral("--kind")).required(QStringLiteral("--kind KIND or --kind all is needed")),
+                opt::requiredSense(),
+                opt::integer(QStringLiteral("--samples"), kMinTuningSamples, kMaxTuningSamples)
+                    .required(QStringLiteral("--samples N is needed")),
+                opt::flag(QStringLiteral("--save")),
+            }
+                .with(searchOptions());
+        const OptionValues args = optionTable.read(name(), argv);
+        const QString kindText = *args.text(QStringLiteral("--kind"));
+        const bool kill = *args.sense();
+        const bool save = args.flag(QStringLiteral("--save"));
+        const SearchOptions options = searchOptionsOf(args);
+        const bool all = kindText.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0;
+        const std::optional<FormulaKind> kind =
+            all ? std::nullopt : std::optional<FormulaKind>(parseKind(QStringLiteral("--kind"), kindText));
+        const int samples = *args.integer(QStringLiteral("--samples"));
+        if (all && !save) {
+            usageError(QStringLiteral("%1: tuning all kinds stores the new thresholds; add --save").arg(name()));
+        }
+        return {kind, kill, samples, save, options};
     }
 };
 

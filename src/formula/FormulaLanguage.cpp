@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <cstdint>
 
 namespace korvel {
 
@@ -111,6 +112,25 @@ void AsReplace(QString& text, const QString& find, const QString& replacement)
     }
     const qsizetype first = text.indexOf(find, 0, Qt::CaseSensitive);
     if (first < 0) {
+        return;
+    }
+    if (!replacement.isEmpty() &&
+        std::none_of(find.begin(), find.end(), [&](QChar c) { return replacement.contains(c); })) {
+        // No occurrence can take a character of a replacement, nor span one (an empty replacement would join
+        // its neighbours into new occurrences): every occurrence the repeated
+        // search finds lies in the text as given, left to right without overlap, which is what replacing
+        // all at once does. Every word of the parameter table takes this path.
+        const QStringView given(text);
+        QString out;
+        out.reserve(text.size() + replacement.size() * 2);
+        qsizetype from = 0;
+        for (qsizetype at = first; at >= 0; at = text.indexOf(find, from, Qt::CaseSensitive)) {
+            out.append(given.mid(from, at - from));
+            out.append(replacement);
+            from = at + find.size();
+        }
+        out.append(given.mid(from));
+        text = std::move(out);
         return;
     }
     // One pass instead of a search from the start after every replacement (quadratic on a long line), with
@@ -240,29 +260,84 @@ QString markEarlierDraws(const QString& text)
     return out;
 }
 
+namespace {
+
+constexpr std::size_t kCharSlots = 1024;
+constexpr std::size_t kPairSlots = 4096;
+
+std::uint16_t charSlot(QChar c)
+{
+    return static_cast<std::uint16_t>(c.unicode() & (kCharSlots - 1));
+}
+
+std::uint16_t pairSlot(QChar a, QChar b)
+{
+    return static_cast<std::uint16_t>((a.unicode() * 31u + b.unicode()) & (kPairSlots - 1));
+}
+
+// What a word of the table needs in a text to be found there: its non-ASCII characters and its pairs of
+// adjacent non-ASCII characters, as slots of the sets TranslateWords fills.
+struct WordNeeds {
+    std::vector<std::uint16_t> chars;
+    std::vector<std::uint16_t> pairs;
+};
+
+const std::vector<WordNeeds>& wordNeeds()
+{
+    static const std::vector<WordNeeds> needs = [] {
+        std::vector<WordNeeds> all;
+        for (const auto& row : parameterWordTable()) {
+            WordNeeds n;
+            for (qsizetype i = 0; i < row.word.size(); ++i) {
+                if (row.word[i].unicode() < 0x80) {
+                    continue;
+                }
+                n.chars.push_back(charSlot(row.word[i]));
+                if (i + 1 < row.word.size() && row.word[i + 1].unicode() >= 0x80) {
+                    n.pairs.push_back(pairSlot(row.word[i], row.word[i + 1]));
+                }
+            }
+            all.push_back(std::move(n));
+        }
+        return all;
+    }();
+    return needs;
+}
+
+} // namespace
+
 QString TranslateWords(const QString& expression)
 {
-    // Every code is ASCII, so replacing never brings in a character that was not in the text: a word with a
-    // non-ASCII character absent from the text as given cannot be found at its turn either (marking earlier
-    // draws only drops characters). One
-    // scan of the text then spares the search for most of the table's words (a long import is mostly this).
-    std::bitset<1024> present;
-    for (const QChar c : expression) {
-        if (c.unicode() >= 0x80) {
-            present.set(c.unicode() & 1023u);
-        }
-    }
+    // Every code is ASCII and not empty, so replacing never brings in a character that was not in the text,
+    // nor puts two non-ASCII characters side by side that were not (marking earlier draws only drops
+    // characters and puts ASCII between them). A word with a non-ASCII character, or a pair of adjacent
+    // non-ASCII characters, absent from the marked text cannot be found at its turn either: one scan of the
+    // text spares the search for most of the table's words (a long import is mostly this).
     QString text = markEarlierDraws(expression);
-    AsReplace(text, QStringLiteral("取整"), QStringLiteral("Int"));
-    AsReplace(text, QStringLiteral("绝对值"), QStringLiteral("Abs"));
-    for (const auto& row : parameterWordTable()) {
-        const bool possible = std::all_of(row.word.begin(), row.word.end(), [&](QChar c) {
-            return c.unicode() < 0x80 || present.test(c.unicode() & 1023u);
-        });
-        if (!possible) {
+    std::bitset<kCharSlots> chars;
+    std::bitset<kPairSlots> pairs;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.unicode() < 0x80) {
             continue;
         }
-        AsReplace(text, row.word, row.code);
+        chars.set(charSlot(c));
+        if (i + 1 < text.size() && text[i + 1].unicode() >= 0x80) {
+            pairs.set(pairSlot(c, text[i + 1]));
+        }
+    }
+    AsReplace(text, QStringLiteral("取整"), QStringLiteral("Int"));
+    AsReplace(text, QStringLiteral("绝对值"), QStringLiteral("Abs"));
+    const auto& table = parameterWordTable();
+    const auto& needs = wordNeeds();
+    for (std::size_t k = 0; k < table.size(); ++k) {
+        const bool possible = std::all_of(needs[k].chars.begin(), needs[k].chars.end(),
+                                          [&](std::uint16_t slot) { return chars.test(slot); }) &&
+                              std::all_of(needs[k].pairs.begin(), needs[k].pairs.end(),
+                                          [&](std::uint16_t slot) { return pairs.test(slot); });
+        if (possible) {
+            AsReplace(text, table[k].word, table[k].code);
+        }
     }
     return text.trimmed();
 }

@@ -2,6 +2,7 @@
 
 #include "formula/Expression.h"
 #include "history/Param.h"
+#include "search/CandidateSpace.h"
 #include "search/SearchText.h"
 
 #include <algorithm>
@@ -104,30 +105,52 @@ Candidate CandidateGenerator::next(const CandidateRule& rule)
     return c;
 }
 
-void CandidateGenerator::appendNext(const CandidateRule& rule, std::size_t n, std::vector<Candidate>& out)
+void CandidateGenerator::appendNext(const CandidateRule& rule, std::size_t n, std::vector<Candidate>& out,
+                                    std::vector<std::uint64_t>* keys)
 {
-    // The arithmetic of uniform(), symbol() and digit() exactly, on a local copy of the state. uniform() * n
-    // is the exact product (x >> 11) * 2^-53 * n rounded once; so is (x >> 11) * (n * 2^-53), n * 2^-53
-    // being exact: one multiplication instead of two, the same double.
+    // The arithmetic of uniform(), symbol() and digit() exactly (scaledBelow()), on a local copy of the state.
     std::array<std::uint64_t, 4> s = m_state;
     const int count = std::clamp(rule.operandCount, 1, kMaxOperands);
     const int alphabet = operandAlphabet(std::clamp(rule.maxLag, 0, kMaxLag));
-    const double operandScale = static_cast<double>(alphabet) * 0x1.0p-53;
-    const double digitScale = 10.0 * 0x1.0p-53;
-    const auto scaled = [](std::uint64_t x, double scale) { return static_cast<double>(x >> 11) * scale; };
     const bool randomConstant = rule.constantMode == ConstantMode::Random;
     const std::size_t first = out.size();
     out.resize(first + n);
-    for (std::size_t k = 0; k < n; ++k) {
-        Candidate& c = out[first + k];
-        c.operandCount = static_cast<std::uint8_t>(count);
-        for (int i = 0; i < count; ++i) {
-            c.operands[static_cast<std::size_t>(i)] =
-                static_cast<std::uint16_t>(std::min(static_cast<int>(scaled(step(s), operandScale)), alphabet - 1) + 1);
+    const auto build = [&]<bool withKeys>(std::uint64_t* key) {
+        // The key's last term depends on the count and the constant only: one per digit (or the one
+        // constant), so that each key takes one mix.
+        std::array<std::uint64_t, 10> tails{};
+        if constexpr (withKeys) {
+            Candidate probe;
+            probe.operandCount = static_cast<std::uint8_t>(count);
+            for (std::size_t d = 0; d < tails.size(); ++d) {
+                probe.constant = randomConstant ? static_cast<std::int16_t>(d) : rule.specifiedValue;
+                tails[d] = CandidateSpace::keyTail(probe);
+            }
         }
-        c.constant = randomConstant
-                         ? static_cast<std::int16_t>(std::min(static_cast<int>(scaled(step(s), digitScale)), 9))
-                         : rule.specifiedValue;
+        for (std::size_t k = 0; k < n; ++k) {
+            Candidate& c = out[first + k];
+            c.operandCount = static_cast<std::uint8_t>(count);
+            std::uint64_t sum = 0;
+            for (int i = 0; i < count; ++i) {
+                const int code = scaledBelow(step(s), alphabet) + 1;
+                c.operands[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(code);
+                if constexpr (withKeys) {
+                    sum += spacekey::kOperandKeys[static_cast<std::size_t>(code)];
+                }
+            }
+            const int digit = randomConstant ? scaledBelow(step(s), 10) : 0;
+            c.constant = randomConstant ? static_cast<std::int16_t>(digit) : rule.specifiedValue;
+            if constexpr (withKeys) {
+                key[k] = spacekey::mix(sum + tails[static_cast<std::size_t>(digit)]);
+            }
+        }
+    };
+    if (keys) {
+        const std::size_t firstKey = keys->size();
+        keys->resize(firstKey + n);
+        build.template operator()<true>(keys->data() + firstKey);
+    } else {
+        build.template operator()<false>(nullptr);
     }
     m_state = s;
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -70,6 +71,22 @@ struct CandidateRule {
     int maxLag = 0; // operands may name the parameters of this many earlier draws (0: the draw's own only)
 };
 
+// floor(u * k) for the uniform u = (x >> 11) * 2^-53 that a raw 64-bit number x gives, with u * k rounded
+// to a double first as uniform() * k is, but worked out in integers (1 <= k <= 1024).
+inline int scaledBelow(std::uint64_t x, int k)
+{
+    // uniform() * k is the product m * k (m = x >> 11, below 2^53) rounded once to a double, times 2^-53;
+    // its floor is (m * k) >> 53 unless the rounding reaches the next multiple of 2^53. That needs the
+    // product within half a unit of its last place (at most 2^9, the product being below 2^63) of that
+    // multiple: only then is the double product taken, so the number drawn is the same.
+    const std::uint64_t product = (x >> 11) * static_cast<std::uint64_t>(k);
+    constexpr std::uint64_t kLow = (std::uint64_t{1} << 53) - 1;
+    if ((product & kLow) < kLow - 1024) [[likely]] {
+        return static_cast<int>(product >> 53);
+    }
+    return std::min(static_cast<int>(static_cast<double>(x >> 11) * 0x1.0p-53 * k), k - 1);
+}
+
 // The one random generator of a search, seeded once: every operand and every random constant comes from
 // the running sequence, so a search started from a given seed builds the same candidates every time, on
 // any platform. The engine is xoshiro256** (state expanded from the seed by splitmix64): a fast generator
@@ -93,8 +110,10 @@ public:
 
     Candidate next(const CandidateRule& rule);
     // The next n candidates appended to `out`: the same candidates as n calls of next(), built in one loop
-    // (the search builds its batches so, under its lock).
-    void appendNext(const CandidateRule& rule, std::size_t n, std::vector<Candidate>& out);
+    // (the search builds its batches so, under its lock). With `keys`, each one's CandidateSpace::key() is
+    // appended there too: worked out beside the generator's chain of steps, it costs next to nothing.
+    void appendNext(const CandidateRule& rule, std::size_t n, std::vector<Candidate>& out,
+                    std::vector<std::uint64_t>* keys = nullptr);
 
     // The next raw 64-bit number.
     std::uint64_t next64();

@@ -251,12 +251,13 @@ void TriedSet::grow()
         m_capacity = kFirstCapacity;
         return;
     }
-    // Doubling in place. A key's start at twice the capacity is its start or that plus the old capacity.
-    // The keys past the old capacity (probes that ran on) are taken out first, so that everything from
-    // the old capacity up is empty; then, slot by slot upwards, each key is taken out and placed again.
-    // One whose start stays finds the slot it left at the latest, every slot before it on its way having
-    // been placed already (and no later step empties those); one whose start moves up lands above the old
-    // capacity, where only placed keys are.
+    // Growing in place. A key's start at a multiple of the capacity is its start plus a multiple (maybe
+    // none) of the old capacity. The keys past the old capacity (probes that ran on) are taken out first,
+    // so that everything from the old capacity up is empty (slots past the old slack were never written);
+    // then, slot by slot upwards, each key is taken out and placed again. One whose start stays finds the
+    // slot it left at the latest, every slot before it on its way having been placed already (and no
+    // later step empties those); one whose start moves up lands above the old capacity, where only placed
+    // keys are.
     const std::size_t old = m_capacity;
     std::vector<std::uint64_t> ranOn;
     for (std::size_t j = old; j < old + kSlack; ++j) {
@@ -265,7 +266,7 @@ void TriedSet::grow()
             m_slots[j] = 0;
         }
     }
-    m_capacity = old * 2;
+    m_capacity = std::min(old * kGrowth, kMaxCapacity);
     for (std::size_t j = 0; j < old; ++j) {
         const std::uint64_t k = m_slots[j];
         if (k != 0) {

@@ -69,9 +69,13 @@ public:
         for (int i = 0; i < c.operandCount; ++i) {
             sum += spacekey::kOperandKeys[c.operands[static_cast<std::size_t>(i)]];
         }
-        return spacekey::mix(sum + spacekey::mix(0xD1B54A32D192ED03ull ^
-                                                 (static_cast<std::uint64_t>(c.operandCount) << 32) ^
-                                                 static_cast<std::uint16_t>(c.constant)));
+        return spacekey::mix(sum + keyTail(c));
+    }
+    // The term of the key that the count and the constant give (the operands ignored).
+    static std::uint64_t keyTail(const Candidate& c)
+    {
+        return spacekey::mix(0xD1B54A32D192ED03ull ^ (static_cast<std::uint64_t>(c.operandCount) << 32) ^
+                             static_cast<std::uint16_t>(c.constant));
     }
 
     friend bool operator==(const CandidateSpace& a, const CandidateSpace& b)
@@ -119,6 +123,18 @@ public:
         __builtin_prefetch(reinterpret_cast<const void*>(base + (home(key) & (m_capacity - 1)) * sizeof(std::uint64_t)),
                            1);
     }
+    // Where the probes start as the set stands: taken under the lock that guards the set, it lets another
+    // thread fetch a key's slot while the set may change (a stale hint names other lines, harmlessly).
+    struct Hint {
+        std::uintptr_t base = 0;
+        std::size_t mask = 0;
+        void prefetch(std::uint64_t key) const
+        {
+            // For reading: a line fetched for writing on one core is taken from the one committing.
+            __builtin_prefetch(reinterpret_cast<const void*>(base + (home(key) & mask) * sizeof(std::uint64_t)), 0);
+        }
+    };
+    Hint hint() const { return {reinterpret_cast<std::uintptr_t>(m_slots), m_capacity > 0 ? m_capacity - 1 : 0}; }
     std::size_t size() const { return m_size; }
     bool full() const { return m_size >= kMaxKeys; }
 
@@ -126,6 +142,9 @@ private:
     static constexpr std::size_t kFirstCapacity = 1024;
     // Grown at three quarters full until full: the capacity at which growing stops.
     static constexpr std::size_t kMaxCapacity = std::size_t{1} << 23;
+    // Each growth moves every key, so the set grows fourfold (the last step to kMaxCapacity twofold): a
+    // third of the moves that doubling makes on the way to a few million keys.
+    static constexpr std::size_t kGrowth = 4;
     static_assert(kMaxCapacity * 3 / 4 >= kMaxKeys && kMaxCapacity * 3 / 8 < kMaxKeys);
     // Slots past the capacity that probes run on into; a cluster reaching past them is beyond any chance
     // below three quarters full (and would make the set grow, or once full leave the key unrecorded).

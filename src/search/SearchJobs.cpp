@@ -15,7 +15,7 @@ SearchStage stageOf(const CandidateRule& rule, std::uint64_t exhaustiveLimit)
 ManualSearchJob::ManualSearchJob(SearchRecord& record, KernelDataPtr data, const FormulaKind& kind, bool kill,
                                  std::vector<SearchStage> stages, const Thresholds& thresholds, DisplayForm form,
                                  std::optional<double> autoStopCount, std::optional<std::int64_t> candidateLimit)
-    : m_record(record), m_kernel(std::move(data), kind, kill), m_stages(std::move(stages)), m_thresholds(thresholds),
+    : m_record(record), m_kernel(std::move(data), kind, kill), m_stages(std::move(stages)), m_qualifies(thresholds),
       m_form(form), m_autoStop(autoStopCount), m_candidateLimit(candidateLimit)
 {
     m_phase.kernel = &m_kernel;
@@ -48,7 +48,7 @@ SearchJob::Verdict ManualSearchJob::take(const Candidate& c, const FormulaFigure
 {
     m_record.noteVerified(c, m_kernel.kind(), m_kernel.kill(), m_form, f.stats);
     const int kindNumber = kindNumberOf(m_kernel.kind());
-    if (qualifies(f, m_thresholds) && m_record.firstAcceptance(CandidateSpace::key(c), kindNumber, m_kernel.kill())) {
+    if (m_qualifies(f) && m_record.firstAcceptance(CandidateSpace::key(c), kindNumber, m_kernel.kill())) {
         ++m_qualified;
         const ChanceFigures chance = candidateChance(m_kernel.data(), c, m_kernel.kind(), m_kernel.kill());
         if (m_holdout) {
@@ -88,10 +88,12 @@ SchemeSearchJob::SchemeSearchJob(SearchRecord& record, KernelDataPtr data, bool 
 {
     for (int kind : kSearchedKindNumbers) {
         const auto plan = plans.find(kind);
-        KindState s{VerificationKernel(data, *formulaKindOf(kind), kill), {}, {}, {}};
+        KindState s{VerificationKernel(data, *formulaKindOf(kind), kill),
+                    {},
+                    QualifyBounds(plan != plans.end() ? plan->second.thresholds : Thresholds{}),
+                    {}};
         if (plan != plans.end()) {
             s.phase.rule = plan->second.rule;
-            s.thresholds = plan->second.thresholds;
         }
         s.space = stageOf(s.phase.rule, exhaustiveLimit).space;
         m_kinds.emplace(kind, std::move(s));
@@ -122,7 +124,7 @@ SearchJob::Verdict SchemeSearchJob::take(const Candidate& c, const FormulaFigure
     const int kindNumber = m_walk.kind();
     const KindState& s = m_kinds.at(kindNumber);
     m_record.noteVerified(c, s.kernel.kind(), m_kill, m_form, f.stats);
-    if (!qualifies(f, s.thresholds) || !m_record.firstAcceptance(CandidateSpace::key(c), kindNumber, m_kill)) {
+    if (!s.qualifies(f) || !m_record.firstAcceptance(CandidateSpace::key(c), kindNumber, m_kill)) {
         return Verdict::Continue;
     }
     const ChanceFigures chance = candidateChance(s.kernel.data(), c, s.kernel.kind(), m_kill);

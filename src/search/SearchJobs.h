@@ -72,7 +72,7 @@ private:
     std::size_t m_stage = 0;
     int m_qualified = 0;
     SearchPhase m_phase;
-    Thresholds m_thresholds;
+    QualifyBounds m_qualifies;
     DisplayForm m_form;
     std::optional<double> m_autoStop;
     std::optional<std::int64_t> m_candidateLimit;
@@ -108,7 +108,7 @@ private:
     struct KindState {
         VerificationKernel kernel;
         SearchPhase phase;
-        Thresholds thresholds;
+        QualifyBounds qualifies;
         std::shared_ptr<SpaceProgress> space;
     };
     Verdict afterAccept(bool kindDone);

@@ -137,7 +137,12 @@ bool SearchRunner::buildBatch(Batch& batch)
         batch.last = m_buildCursor.done;
         m_lastBuilt = batch.last;
     } else {
-        m_generator->appendNext(batch.phase.rule, static_cast<std::size_t>(n), batch.candidates);
+        // A sampled phase: each candidate's identity for the tried set, built with it.
+        m_generator->appendNext(batch.phase.rule, static_cast<std::size_t>(n), batch.candidates,
+                                space ? &batch.keys : nullptr);
+        if (space) {
+            batch.tried = space->tried.hint();
+        }
     }
     batch.end = *m_generator;
     ++m_nextSeq;
@@ -162,6 +167,9 @@ void SearchRunner::work()
             }
         }
         batch.figures.resize(batch.candidates.size());
+        // A sampled phase: the tried-set slots of the batch's keys fetched from memory while the kernel
+        // works (the set is far larger than the caches; a batch's slots are not).
+        const bool sampled = !batch.keys.empty();
         bool abandoned = false;
         for (std::size_t i = 0; i < batch.candidates.size(); ++i) {
             // A pause, or a phase change that makes this batch stale, ends the batch at once.
@@ -169,14 +177,10 @@ void SearchRunner::work()
                 abandoned = true;
                 break;
             }
-            batch.figures[i] = batch.phase.kernel->figures(batch.candidates[i], scratch);
-        }
-        if (!abandoned && batch.phase.space && !batch.phase.space->exhaustive) {
-            // The identities the hand-over looks up in the tried set, computed here outside the lock.
-            batch.keys.resize(batch.candidates.size());
-            for (std::size_t i = 0; i < batch.candidates.size(); ++i) {
-                batch.keys[i] = CandidateSpace::key(batch.candidates[i]);
+            if (sampled) {
+                batch.tried.prefetch(batch.keys[i]);
             }
+            batch.figures[i] = batch.phase.kernel->figures(batch.candidates[i], scratch);
         }
         std::lock_guard lock(m_mutex);
         if (m_stop.load()) {

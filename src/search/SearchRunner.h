@@ -98,7 +98,8 @@ private:
         bool last = false; // the batch ends the enumeration
         std::vector<Candidate> candidates;
         std::vector<FormulaFigures> figures;
-        std::vector<std::uint64_t> keys; // sampled phase: each candidate's CandidateSpace::key, by the worker
+        std::vector<std::uint64_t> keys; // sampled phase: each candidate's CandidateSpace::key, built with it
+        TriedSet::Hint tried;            // sampled phase: the tried set when the batch was built
     };
 
     void work();

@@ -6,6 +6,7 @@
 #include "verify/HitRule.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace korvel {
@@ -136,6 +137,22 @@ bool qualifies(const FormulaFigures& f, const Thresholds& t)
     ok &= within(f.stats.errLst, 6);
     ok &= within(f.stats.trueLst, 8);
     return ok;
+}
+
+QualifyBounds::QualifyBounds(const Thresholds& t)
+{
+    const auto& v = t.value;
+    m_rateLow = static_cast<float>(v[0] - 0.0001);
+    m_rateHigh = static_cast<float>(v[1] + 0.0001);
+    // Runs lie within the 16-bit range: bounds beyond it are clamped to just past it (a NaN bound, which
+    // no run meets, to the far side).
+    constexpr double kOutside = 40000;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const double low = std::ceil(v[2 + 2 * i] - 0.0001);
+        const double high = std::floor(v[3 + 2 * i] + 0.0001);
+        m_low[i] = static_cast<std::int32_t>(std::isnan(low) ? kOutside : std::clamp(low, -kOutside, kOutside));
+        m_high[i] = static_cast<std::int32_t>(std::isnan(high) ? -kOutside : std::clamp(high, -kOutside, kOutside));
+    }
 }
 
 } // namespace korvel

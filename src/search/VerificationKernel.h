@@ -8,6 +8,7 @@
 #include "verify/FormulaFigures.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -141,5 +142,30 @@ private:
 // with the single-precision rate; the runs compare in double with the same 0.0001 slack. An empty window
 // never qualifies.
 bool qualifies(const FormulaFigures& f, const Thresholds& t);
+
+// qualifies() against one threshold snapshot, its bounds worked out once for the millions of candidates
+// of a search: the rate bounds as the same floats, the run bounds as whole numbers (a run being whole,
+// run >= x - 0.0001 exactly when run >= ceil(x - 0.0001)). The same verdict on every figure.
+class QualifyBounds {
+public:
+    explicit QualifyBounds(const Thresholds& t);
+    bool operator()(const FormulaFigures& f) const
+    {
+        const FormulaStats& s = f.stats;
+        bool ok = !f.windowEmpty;
+        ok &= m_rateLow <= s.rate && s.rate <= m_rateHigh;
+        const std::int16_t runs[4] = {s.errCon, s.trueCon, s.errLst, s.trueLst};
+        for (std::size_t i = 0; i < 4; ++i) {
+            ok &= m_low[i] <= runs[i] && runs[i] <= m_high[i];
+        }
+        return ok;
+    }
+
+private:
+    float m_rateLow = 0;
+    float m_rateHigh = 0;
+    std::array<std::int32_t, 4> m_low{}; // errCon, trueCon, errLst, trueLst
+    std::array<std::int32_t, 4> m_high{};
+};
 
 } // namespace korvel

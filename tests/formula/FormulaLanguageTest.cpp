@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QElapsedTimer>
 
 namespace korvel {
@@ -95,11 +97,20 @@ TEST(FormulaLanguage, TranslationEqualsReplacingEveryWordInTurn)
         return text.trimmed();
     };
     EXPECT_EQ(TranslateWords(QStringLiteral("个位余+1")), QStringLiteral("LE+1"));
+    // The translation skips words whose characters the text lacks; that is sound only while every code is
+    // ASCII and not empty.
+    for (const auto& row : parameterWordTable()) {
+        EXPECT_FALSE(row.code.isEmpty());
+        EXPECT_TRUE(std::all_of(row.code.begin(), row.code.end(), [](QChar c) { return c.unicode() < 0x80; }))
+            << row.code.toStdString();
+    }
     std::vector<QString> pieces;
     for (const auto& row : parameterWordTable()) {
         pieces.push_back(row.word);
     }
-    for (const char* extra : {"余", "除", "方", "数", "+", "-", "*", "3", "5", "2", "(", " ", "L1A", "未知", "＋"}) {
+    for (const char* extra : {"余", "除", "方", "数", "+", "-", "*", "3", "5", "2", "(", " ", "L1A", "未知", "＋",
+                              // halves of words: a word split by a replacement must not be found
+                              "互", "补", "百", "十", "个", "位", "大", "小", "号", "合", "除5", "余1"}) {
         pieces.push_back(QString::fromUtf8(extra));
     }
     std::uint64_t state = 20261209;
@@ -107,9 +118,9 @@ TEST(FormulaLanguage, TranslationEqualsReplacingEveryWordInTurn)
         state = state * 6364136223846793005ULL + 1442695040888963407ULL;
         return static_cast<std::size_t>((state >> 33) % n);
     };
-    for (int i = 0; i < 3000; ++i) {
+    for (int i = 0; i < 6000; ++i) {
         QString text;
-        const std::size_t count = 1 + next(7);
+        const std::size_t count = 1 + next(9);
         for (std::size_t k = 0; k < count; ++k) {
             text += pieces[next(pieces.size())];
         }

@@ -1,7 +1,9 @@
 #include "search/Candidate.h"
+#include "search/CandidateSpace.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -109,16 +111,47 @@ TEST(CandidateGeneratorTest, BatchesAreTheCandidatesOneByOne)
         CandidateGenerator batched(20261209);
         CandidateGenerator single(20261209);
         std::vector<Candidate> batch;
+        std::vector<std::uint64_t> keys{17}; // appended to: what was there stays
+        bool withKeys = false;
         for (std::size_t n : {std::size_t{1}, std::size_t{415}, std::size_t{4}, std::size_t{20000}}) {
             batch.clear();
-            batched.appendNext(rule, n, batch);
+            keys.resize(1);
+            withKeys = !withKeys;
+            batched.appendNext(rule, n, batch, withKeys ? &keys : nullptr);
             ASSERT_EQ(batch.size(), n);
+            ASSERT_EQ(keys.size(), withKeys ? n + 1 : 1);
+            EXPECT_EQ(keys[0], 17u);
             for (std::size_t i = 0; i < n; ++i) {
                 ASSERT_EQ(batch[i], single.next(rule)) << "operands " << rule.operandCount << ", candidate " << i;
+                if (withKeys) {
+                    ASSERT_EQ(keys[i + 1], CandidateSpace::key(batch[i])) << "candidate " << i;
+                }
             }
         }
         EXPECT_EQ(batched.next64(), single.next64()); // both left at the same place
     }
+}
+
+// The integer scaling against the double product it stands for, where they can part: numbers just around
+// each multiple of 2^53 / k, where rounding the product to a double can carry it up to the next integer.
+TEST(CandidateGeneratorTest, ScaledDrawsRoundAsTheDoubleProductDoes)
+{
+    int roundedUp = 0;
+    for (const int k : {10, 77, 770, 1024}) {
+        for (std::uint64_t j = 1; j < static_cast<std::uint64_t>(k); ++j) {
+            const std::uint64_t edge = ((j << 53) + static_cast<std::uint64_t>(k) - 1) / static_cast<std::uint64_t>(k);
+            for (std::uint64_t m = edge - 3; m <= edge + 2; ++m) {
+                const double product = static_cast<double>(m) * 0x1.0p-53 * k;
+                const int expected = std::min(static_cast<int>(product), k - 1);
+                roundedUp += expected != static_cast<int>(m * static_cast<std::uint64_t>(k) >> 53) ? 1 : 0;
+                ASSERT_EQ(scaledBelow((m << 11) | 0x5A5u, k), expected) << "k " << k << ", m " << m;
+            }
+        }
+    }
+    // The top of the range: below k whatever the rounding.
+    EXPECT_EQ(scaledBelow(~std::uint64_t{0}, 770), 769);
+    EXPECT_EQ(scaledBelow(0, 10), 0);
+    EXPECT_GT(roundedUp, 0); // the cases where plain integer division would differ were met
 }
 
 } // namespace

@@ -365,5 +365,52 @@ TEST_P(KernelIsaTest, RunFiguresOfAnyPatternOfHits)
 INSTANTIATE_TEST_SUITE_P(VerificationKernelTest, KernelIsaTest, ::testing::Values(KernelIsa::Baseline, KernelIsa::Avx2),
                          [](const auto& info) { return info.param == KernelIsa::Avx2 ? "Avx2" : "Baseline"; });
 
+// The bounds a search works out once give qualifies()' verdict: bounds on and just beside whole runs
+// (within and past the slack), fractions, the 16-bit edges and beyond, and rates at the float bounds.
+TEST(QualifyTest, PrecomputedBoundsGiveTheSameVerdicts)
+{
+    const std::vector<QString> bounds = {"-40000", "-1",      "0",      "0.00005", "2",     "2.9998", "2.99995",
+                                         "3",      "3.00005", "3.0002", "3.5",     "32767", "32768",  "1e300"};
+    const std::vector<std::int16_t> runs = {-32768, -1, 0, 2, 3, 4, 32767};
+    FormulaFigures f;
+    f.stats.rate = 50.0f;
+    int met = 0;
+    int missed = 0;
+    for (int slot = 2; slot < kThresholdSlots; slot += 2) {
+        for (const QString& low : bounds) {
+            for (const QString& high : bounds) {
+                std::array<QString, kThresholdSlots> texts = {"50",    "50",     "-40000", "40000",  "-40000",
+                                                              "40000", "-40000", "40000",  "-40000", "40000"};
+                texts[static_cast<std::size_t>(slot)] = low;
+                texts[static_cast<std::size_t>(slot) + 1] = high;
+                const Thresholds t = Thresholds::fromTexts(texts);
+                const QualifyBounds bounded(t);
+                for (std::int16_t r : runs) {
+                    f.stats.errCon = slot == 2 ? r : 1;
+                    f.stats.trueCon = slot == 4 ? r : 1;
+                    f.stats.errLst = slot == 6 ? r : 1;
+                    f.stats.trueLst = slot == 8 ? r : 1;
+                    const bool expected = qualifies(f, t);
+                    (expected ? met : missed) += 1;
+                    ASSERT_EQ(bounded(f), expected)
+                        << "slot " << slot << " [" << low.toStdString() << ", " << high.toStdString() << "] run " << r;
+                }
+            }
+        }
+    }
+    EXPECT_GT(met, 100);
+    EXPECT_GT(missed, 100);
+
+    const Thresholds t = Thresholds::fromTexts({"50", "60", "0", "32768", "0", "32768", "0", "32768", "0", "32768"});
+    for (float rate : {49.9998f, 49.99995f, 50.0f, 60.00005f, 60.0002f}) {
+        f.stats = FormulaStats{};
+        f.stats.rate = rate;
+        EXPECT_EQ(QualifyBounds(t)(f), qualifies(f, t)) << rate;
+    }
+    f.windowEmpty = true;
+    f.stats.rate = 55.0f;
+    EXPECT_FALSE(QualifyBounds(t)(f));
+}
+
 } // namespace
 } // namespace korvel
