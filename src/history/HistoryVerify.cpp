@@ -1,8 +1,7 @@
 #include "history/HistoryVerify.h"
 
 #include "history/HistoryStore.h"
-
-#include <QEventLoop>
+#include "history/SourceTrial.h"
 
 #include <algorithm>
 #include <map>
@@ -101,12 +100,7 @@ void HistoryVerify::cancel()
 
 HistoryVerification HistoryVerify::run()
 {
-    QEventLoop loop;
-    connect(this, &HistoryVerify::finished, &loop, &QEventLoop::quit);
-    start();
-    if (m_running) {
-        loop.exec();
-    }
+    runToFinish(*this, &HistoryVerify::finished);
     return m_result;
 }
 
@@ -117,16 +111,15 @@ void HistoryVerify::nextSource()
         finish();
         return;
     }
-    if (m_next >= m_request.sources.size()) {
+    const SourceTurn turn = nextSourceTurn(m_request.sources, m_next);
+    if (!turn.source) {
         finish(); // none answered
         return;
     }
-    const DrawSource& source = m_request.sources[m_next];
-    const int index = static_cast<int>(m_next);
-    ++m_next;
-    emit sourceStarted(index, static_cast<int>(m_request.sources.size()), source.label());
-    if (const QString problem = drawsources::addressProblem(source); !problem.isEmpty()) {
-        m_result.errors.emplace_back(source.label(), problem);
+    const DrawSource& source = *turn.source;
+    emit sourceStarted(turn.index, turn.count, source.label());
+    if (!turn.problem.isEmpty()) {
+        m_result.errors.emplace_back(source.label(), turn.problem);
         QMetaObject::invokeMethod(this, &HistoryVerify::nextSource, Qt::QueuedConnection);
         return;
     }

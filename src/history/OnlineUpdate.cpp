@@ -3,12 +3,11 @@
 #include "history/DrawBatch.h"
 #include "history/HistoryStore.h"
 #include "history/Param.h"
+#include "history/SourceTrial.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "platform/PageText.h"
 #include "platform/SettingsStore.h"
-
-#include <QEventLoop>
 
 namespace korvel {
 
@@ -47,12 +46,7 @@ void OnlineHistoryUpdate::cancel()
 
 HistoryUpdateOutcome OnlineHistoryUpdate::run()
 {
-    QEventLoop loop;
-    connect(this, &OnlineHistoryUpdate::finished, &loop, &QEventLoop::quit);
-    start();
-    if (m_running) {
-        loop.exec();
-    }
+    runToFinish(*this, &OnlineHistoryUpdate::finished);
     return m_outcome;
 }
 
@@ -63,16 +57,15 @@ void OnlineHistoryUpdate::nextSource()
         finish();
         return;
     }
-    if (m_next >= m_request.sources.size()) {
+    const SourceTurn turn = nextSourceTurn(m_request.sources, m_next);
+    if (!turn.source) {
         conclude();
         return;
     }
-    const DrawSource& source = m_request.sources[m_next];
-    const int index = static_cast<int>(m_next);
-    ++m_next;
-    emit sourceStarted(index, static_cast<int>(m_request.sources.size()), source.label());
-    if (const QString problem = drawsources::addressProblem(source); !problem.isEmpty()) {
-        m_outcome.errors.push_back({source.label(), problem});
+    const DrawSource& source = *turn.source;
+    emit sourceStarted(turn.index, turn.count, source.label());
+    if (!turn.problem.isEmpty()) {
+        m_outcome.errors.push_back({source.label(), turn.problem});
         QMetaObject::invokeMethod(this, &OnlineHistoryUpdate::nextSource, Qt::QueuedConnection);
         return;
     }

@@ -6,7 +6,7 @@ ChanceFigures candidateChance(const KernelData& data, const Candidate& c, const 
 {
     ChanceCounter counter(kind, kill, data.weighted());
     if (data.leadingMiss()) {
-        counter.add(std::nullopt, false); // the oldest draw has no prediction
+        counter.add(ChanceClass::Empty, false); // the oldest draw has no prediction
     }
     const int n = data.predicted();
     const std::int16_t* d1 = data.digits(1);
@@ -15,7 +15,7 @@ ChanceFigures candidateChance(const KernelData& data, const Candidate& c, const 
     const int unevaluable = data.unevaluableRows(c);
     for (int r = 0; r < n; ++r) {
         if (r < unevaluable) {
-            counter.add(std::nullopt, false); // an earlier draw named lies before the history
+            counter.add(ChanceClass::Empty, false); // an earlier draw named lies before the history
             continue;
         }
         // A sum of at most kMaxOperands 16-bit columns and a 16-bit constant: exact in 32 bits.

@@ -8,23 +8,21 @@
 
 namespace korvel {
 
-ChanceFigures chanceFiguresFromCounts(const FormulaKind& kind, bool bolKill, std::int64_t draws, std::int64_t hits,
-                                      std::int64_t named, std::int64_t noDigit, std::int64_t weightTotal,
-                                      std::int64_t weightNamed, std::int64_t weightNoDigit)
+ChanceFigures chanceFiguresFromCounts(const FormulaKind& kind, bool bolKill, const ChanceCounts& counts)
 {
     ChanceFigures f;
-    f.draws = draws;
-    f.hits = hits;
-    f.named = named;
-    f.noDigit = noDigit;
+    f.draws = counts.draws;
+    f.hits = counts.hits;
+    f.named = counts.named;
+    f.noDigit = counts.noDigit;
     // Any named digit has the same chance; 0 stands for one.
     f.chanceNamed = chanceOfHit(kind, bolKill, std::int32_t{0});
     f.chanceNoDigit = chanceOfHit(kind, bolKill, std::int32_t{-1});
-    f.windowEmpty = draws == 0 || weightTotal == 0;
+    f.windowEmpty = counts.draws == 0 || counts.weightTotal == 0;
     if (!f.windowEmpty) {
-        const double chanceSum =
-            static_cast<double>(weightNamed) * f.chanceNamed + static_cast<double>(weightNoDigit) * f.chanceNoDigit;
-        f.baseline = chanceSum / static_cast<double>(weightTotal) * 100.0;
+        const double chanceSum = static_cast<double>(counts.weightNamed) * f.chanceNamed +
+                                 static_cast<double>(counts.weightNoDigit) * f.chanceNoDigit;
+        f.baseline = chanceSum / static_cast<double>(counts.weightTotal) * 100.0;
     }
     return f;
 }
@@ -78,19 +76,11 @@ ChanceFigures chanceFigures(const FormulaEvaluation& eval, int start, const Form
                             bool weighted)
 {
     start = std::clamp(start, eval.hitFirst, eval.end);
-    std::int64_t hits = 0;
-    std::int64_t named = 0;
-    std::int64_t noDigit = 0;
-    std::int64_t wTotal = 0;
-    std::int64_t wNamed = 0;
-    std::int64_t wNoDigit = 0;
-    // Row 0 has no carried value: an empty draw of weight 1 (the rate counts it as a miss).
-    std::int64_t j = 0;
+    ChanceCounts counts;
     int first = start;
     if (first == 0 && eval.end > 0) {
-        j = 1;
-        wTotal = 1;
-        hits += eval.hits[0];
+        // Row 0 has no carried value: an empty draw (the rate counts it as a miss).
+        counts.addNext(ChanceClass::Empty, eval.hits[0] != 0, weighted);
         first = 1;
     }
     const int n = eval.end - first;
@@ -98,6 +88,7 @@ ChanceFigures chanceFigures(const FormulaEvaluation& eval, int start, const Form
         // The value carried to row r is the one of row r - 1. The weight (j0 + k)^2 of the k-th draw of a
         // block splits into j0^2 + 2 j0 k + k^2, so each block needs only the 32-bit sums of x, k x and
         // k^2 x per class: a branch-free loop of 32-bit lanes.
+        const std::int64_t j = counts.draws;
         const std::int16_t* digits = eval.digits.data() + (first - 1 - eval.valueFirst);
         const std::uint8_t* ok = eval.canshuValid.data() + (first - 1 - eval.valueFirst);
         const std::uint8_t* hit = eval.hits.data() + (first - eval.hitFirst);
@@ -105,25 +96,22 @@ ChanceFigures chanceFigures(const FormulaEvaluation& eval, int start, const Form
         for (int b = 0; b < n; b += kBlock) {
             const ClassSums c = classSums(digits + b, ok + b, hit + b, std::min(kBlock, n - b));
             const std::int64_t j0 = j + 1 + b;
-            hits += c.hits;
-            named += c.named[0];
-            noDigit += c.noDigit[0];
+            counts.hits += c.hits;
+            counts.named += c.named[0];
+            counts.noDigit += c.noDigit[0];
             if (weighted) {
-                wNamed += j0 * j0 * c.named[0] + 2 * j0 * c.named[1] + c.named[2];
-                wNoDigit += j0 * j0 * c.noDigit[0] + 2 * j0 * c.noDigit[1] + c.noDigit[2];
+                counts.weightNamed += j0 * j0 * c.named[0] + 2 * j0 * c.named[1] + c.named[2];
+                counts.weightNoDigit += j0 * j0 * c.noDigit[0] + 2 * j0 * c.noDigit[1] + c.noDigit[2];
             }
         }
-        if (weighted) {
-            const auto squares = [](std::int64_t m) { return m * (m + 1) * (2 * m + 1) / 6; };
-            wTotal += squares(j + n) - squares(j);
-        } else {
-            wTotal += n;
-            wNamed = named;
-            wNoDigit = noDigit;
+        counts.draws += n;
+        counts.weightTotal += ChanceCounts::totalWeight(j + n, weighted) - ChanceCounts::totalWeight(j, weighted);
+        if (!weighted) {
+            counts.weightNamed = counts.named;
+            counts.weightNoDigit = counts.noDigit;
         }
     }
-    const std::int64_t draws = eval.end - start;
-    return chanceFiguresFromCounts(kind, bolKill, draws, hits, named, noDigit, wTotal, wNamed, wNoDigit);
+    return chanceFiguresFromCounts(kind, bolKill, counts);
 }
 
 ChanceCounter::ChanceCounter(const FormulaKind& kind, bool bolKill, bool weighted)
@@ -131,27 +119,9 @@ ChanceCounter::ChanceCounter(const FormulaKind& kind, bool bolKill, bool weighte
 {
 }
 
-void ChanceCounter::add(std::optional<std::int32_t> preCanshu, bool hit)
-{
-    ++m_draws;
-    const std::int64_t w = m_weighted ? m_draws * m_draws : 1;
-    m_wTotal += w;
-    m_hits += hit ? 1 : 0;
-    if (!preCanshu) {
-        return;
-    }
-    if (predictedRemainder(*preCanshu) < 0) {
-        ++m_noDigit;
-        m_wNoDigit += w;
-    } else {
-        ++m_named;
-        m_wNamed += w;
-    }
-}
-
 ChanceFigures ChanceCounter::figures() const
 {
-    return chanceFiguresFromCounts(m_kind, m_kill, m_draws, m_hits, m_named, m_noDigit, m_wTotal, m_wNamed, m_wNoDigit);
+    return chanceFiguresFromCounts(m_kind, m_kill, m_counts);
 }
 
 int firstRowAfterIssue(const HistorySnapshot& snapshot, const QString& issue)

@@ -54,34 +54,80 @@ struct Significance {
 ChanceFigures chanceFigures(const FormulaEvaluation& eval, int start, const FormulaKind& kind, bool bolKill,
                             bool weighted);
 
+// What a draw's carried value is to the chance figures: empty (chance 0), naming no digit (a negative
+// remainder: chance 1 for kill, 0 for keep) or naming a digit (the hit rule's chance).
+enum class ChanceClass { Empty, NoDigit, Named };
+inline ChanceClass chanceClassOf(std::optional<std::int32_t> preCanshu)
+{
+    if (!preCanshu) {
+        return ChanceClass::Empty;
+    }
+    return predictedRemainder(*preCanshu) < 0 ? ChanceClass::NoDigit : ChanceClass::Named;
+}
+
+// The class counts every chance computation fills, plain and weighted; only chanceFiguresFromCounts turns
+// them into figures. The weighted totals use the window's j*j weights (j = 1 for its oldest draw) when
+// weighted, else they equal the plain counts. Empty draws count in draws and weightTotal only.
+struct ChanceCounts {
+    std::int64_t draws = 0;
+    std::int64_t hits = 0;
+    std::int64_t named = 0;
+    std::int64_t noDigit = 0;
+    std::int64_t weightTotal = 0;
+    std::int64_t weightNamed = 0;
+    std::int64_t weightNoDigit = 0;
+
+    // The weight of the j-th draw of a window (j from 1).
+    static std::int64_t drawWeight(std::int64_t j, bool weighted) { return weighted ? j * j : 1; }
+    // The summed weight of the first m draws: m (m + 1) (2m + 1) / 6 weighted, else m.
+    static std::int64_t totalWeight(std::int64_t m, bool weighted)
+    {
+        return weighted ? m * (m + 1) * (2 * m + 1) / 6 : m;
+    }
+    // One draw of the given class and weight.
+    void add(ChanceClass c, bool hit, std::int64_t weight)
+    {
+        ++draws;
+        hits += hit ? 1 : 0;
+        weightTotal += weight;
+        if (c == ChanceClass::NoDigit) {
+            ++noDigit;
+            weightNoDigit += weight;
+        } else if (c == ChanceClass::Named) {
+            ++named;
+            weightNamed += weight;
+        }
+    }
+    // The next draw of a window fed oldest first: its weight follows from the draws counted so far.
+    void addNext(ChanceClass c, bool hit, bool weighted) { add(c, hit, drawWeight(draws + 1, weighted)); }
+};
+
+// The one rule from counts to figures: every chance computation ends here.
+ChanceFigures chanceFiguresFromCounts(const FormulaKind& kind, bool bolKill, const ChanceCounts& counts);
+
 // The same, fed one draw at a time (oldest first) by code that judges draws itself.
 class ChanceCounter {
 public:
     ChanceCounter(const FormulaKind& kind, bool bolKill, bool weighted);
-    void add(std::optional<std::int32_t> preCanshu, bool hit);
+    void add(std::optional<std::int32_t> preCanshu, bool hit)
+    {
+        m_counts.addNext(chanceClassOf(preCanshu), hit, m_weighted);
+    }
+    // A draw whose class the caller knows (a value naming no digit or a digit, or none).
+    void add(ChanceClass c, bool hit) { m_counts.addNext(c, hit, m_weighted); }
+    const ChanceCounts& counts() const { return m_counts; }
     ChanceFigures figures() const;
 
 private:
     FormulaKind m_kind;
     bool m_kill;
     bool m_weighted;
-    std::int64_t m_draws = 0;
-    std::int64_t m_hits = 0;
-    std::int64_t m_named = 0;
-    std::int64_t m_noDigit = 0;
-    std::int64_t m_wTotal = 0;
-    std::int64_t m_wNamed = 0;
-    std::int64_t m_wNoDigit = 0;
+    ChanceCounts m_counts;
 };
 
 // First snapshot row after `issue` (issues compare as the store orders them), at least 1 since the first
 // draw carries no value; size() when no draw came after. The forward figures count rows from here.
 int firstRowAfterIssue(const HistorySnapshot& snapshot, const QString& issue);
-
-// Builds the figures from class counts (plain and weighted); the two functions above end here.
-ChanceFigures chanceFiguresFromCounts(const FormulaKind& kind, bool bolKill, std::int64_t draws, std::int64_t hits,
-                                      std::int64_t named, std::int64_t noDigit, std::int64_t weightTotal,
-                                      std::int64_t weightNamed, std::int64_t weightNoDigit);
 
 // One-sided significance of the observed hits: exact up to kExactSignificanceDraws draws, else normal.
 Significance significance(const ChanceFigures& f);

@@ -268,12 +268,18 @@ ChanceFigures sumChanceFigures(const SumEvaluation& eval, int start, const Formu
         }
     }
     const BitRuns none = bitRuns(eval.noDigit.data(), from, to, weighted);
-    // Row 0 carries no value: an empty draw of weight 1.
+    // The bits hold the no-digit draws; the rest are named but row 0, which carries no value: an empty
+    // draw of weight 1.
     const std::int64_t empty = start == 0 && draws > 0 ? 1 : 0;
-    const std::int64_t wTotal = weighted ? squares(draws) : draws;
-    const std::int64_t named = draws - none.count - empty;
-    const std::int64_t wNamed = wTotal - none.weight - empty;
-    return chanceFiguresFromCounts(kind, bolKill, draws, hits, named, none.count, wTotal, wNamed, none.weight);
+    ChanceCounts counts;
+    counts.draws = draws;
+    counts.hits = hits;
+    counts.noDigit = none.count;
+    counts.weightNoDigit = none.weight;
+    counts.weightTotal = ChanceCounts::totalWeight(draws, weighted);
+    counts.named = draws - none.count - empty;
+    counts.weightNamed = counts.weightTotal - none.weight - empty;
+    return chanceFiguresFromCounts(kind, bolKill, counts);
 }
 
 } // namespace korvel

@@ -96,6 +96,57 @@ TEST(ChanceFigures, EmptyFirstDrawAndWeightedWindow)
     EXPECT_EQ(excessText(f, 4.0 / 14 * 100), QString::asprintf("%+.4f", (4.0 - 4 * 0.729) / 14 * 100));
 }
 
+TEST(ChanceFigures, CountsClassEachDrawAndWeighItsPlace)
+{
+    // The class of a carried value: none is empty, a negative remainder names no digit; -10 leaves
+    // remainder 0 and so names the digit 0.
+    EXPECT_EQ(chanceClassOf(std::nullopt), ChanceClass::Empty);
+    EXPECT_EQ(chanceClassOf(std::int32_t{-3}), ChanceClass::NoDigit);
+    EXPECT_EQ(chanceClassOf(std::int32_t{-10}), ChanceClass::Named);
+    EXPECT_EQ(chanceClassOf(std::int32_t{0}), ChanceClass::Named);
+    EXPECT_EQ(chanceClassOf(std::int32_t{27}), ChanceClass::Named);
+
+    // Four draws fed oldest first: named (hit), empty, no digit (hit), named. Weights 1, 4, 9, 16.
+    for (const bool weighted : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "weighted " << weighted);
+        ChanceCounts c;
+        c.addNext(ChanceClass::Named, true, weighted);
+        c.addNext(ChanceClass::Empty, false, weighted);
+        c.addNext(ChanceClass::NoDigit, true, weighted);
+        c.addNext(ChanceClass::Named, false, weighted);
+        EXPECT_EQ(c.draws, 4);
+        EXPECT_EQ(c.hits, 2);
+        EXPECT_EQ(c.named, 2);
+        EXPECT_EQ(c.noDigit, 1);
+        EXPECT_EQ(c.weightTotal, weighted ? 30 : 4);
+        EXPECT_EQ(c.weightNamed, weighted ? 17 : 2);
+        EXPECT_EQ(c.weightNoDigit, weighted ? 9 : 1);
+        EXPECT_EQ(ChanceCounts::totalWeight(4, weighted), c.weightTotal);
+        // Kill 个位: (0.9 * named weight + 1 * no-digit weight) / total.
+        const ChanceFigures f = chanceFiguresFromCounts(k1D, true, c);
+        EXPECT_NEAR(f.baseline, weighted ? (17 * 0.9 + 9) / 30 * 100 : (2 * 0.9 + 1) / 4 * 100, 1e-9);
+        EXPECT_EQ(f.sureHits(), 1);
+        // Keep 百位通选: a value naming no digit never hits, so only the named weight counts.
+        EXPECT_NEAR(chanceFiguresFromCounts(k3G, false, c).baseline,
+                    weighted ? 17 * 0.271 / 30 * 100 : 2 * 0.271 / 4 * 100, 1e-9);
+        EXPECT_EQ(chanceFiguresFromCounts(k3G, false, c).sureHits(), 0);
+    }
+
+    // The counter feeds the same counts, whether told the value or its class.
+    ChanceCounter byValue(k2G, true, true);
+    ChanceCounter byClass(k2G, true, true);
+    const std::optional<std::int32_t> values[] = {5, std::nullopt, -4, 13, -20, 0};
+    for (const auto& v : values) {
+        byValue.add(v, v.has_value());
+        byClass.add(chanceClassOf(v), v.has_value());
+    }
+    EXPECT_EQ(byValue.counts().weightNamed, 1 + 16 + 25 + 36);
+    EXPECT_EQ(byValue.counts().weightNoDigit, 9);
+    EXPECT_EQ(byClass.counts().weightNamed, byValue.counts().weightNamed);
+    EXPECT_EQ(byClass.counts().weightTotal, 91);
+    EXPECT_DOUBLE_EQ(byClass.figures().baseline, byValue.figures().baseline);
+}
+
 TEST(ChanceFigures, HitsAndSignificanceOnHandMadeDraws)
 {
     // Kill 个位, all draws: -4, 2, -1, -5 all hit (2 is absent from 个位 6). Three sure hits; the one named

@@ -2,18 +2,31 @@
 
 #include <QChart>
 #include <QLineSeries>
-#include <QPainter>
 #include <QValueAxis>
 
 #include <algorithm>
 
 namespace korvel {
 
-NetChartView::NetChartView(QWidget* parent) : QChartView(parent)
+namespace {
+
+// The note of an empty result: grey, wrapped, over the plot area in the
+// painter's own font.
+ChartNoteStyle netNoteStyle()
 {
-    setObjectName(QStringLiteral("netChart"));
-    setRenderHint(QPainter::Antialiasing);
-    setMinimumSize(520, 300);
+    ChartNoteStyle style;
+    style.inPlotArea = true;
+    style.wordWrap = true;
+    style.color = QColor(0x60, 0x60, 0x60);
+    style.viewFont = false;
+    return style;
+}
+
+} // namespace
+
+NetChartView::NetChartView(QWidget* parent)
+    : ChanceChartView(QStringLiteral("netChart"), QSize(520, 300), parent, netNoteStyle())
+{
     setResult({});
 }
 
@@ -25,25 +38,25 @@ void NetChartView::setResult(const BetBacktestResult& result)
     m_net = new QLineSeries(chart);
     m_net->setName(QStringLiteral("累计盈亏"));
     m_net->setPen(QPen(QColor(0xC0, 0x39, 0x2B), 2));
-    m_chance = new QLineSeries(chart);
-    m_chance->setName(QStringLiteral("随机期望"));
-    m_chance->setPen(QPen(QColor(0x80, 0x80, 0x80), 1.5, Qt::DashLine));
+    auto* chance = new QLineSeries(chart);
+    chance->setName(QStringLiteral("随机期望"));
+    chance->setPen(QPen(QColor(0x80, 0x80, 0x80), 1.5, Qt::DashLine));
     double expected = 0;
     double low = 0;
     double high = 0;
     m_net->append(0, 0);
-    m_chance->append(0, 0);
+    chance->append(0, 0);
     for (std::size_t i = 0; i < result.draws.size(); ++i) {
         const BetBacktestDraw& d = result.draws[i];
         expected += d.chanceWinnings - d.cost;
         const auto x = static_cast<double>(i + 1);
         m_net->append(x, d.cumulativeNet);
-        m_chance->append(x, expected);
+        chance->append(x, expected);
         low = std::min({low, d.cumulativeNet, expected});
         high = std::max({high, d.cumulativeNet, expected});
     }
     chart->addSeries(m_net);
-    chart->addSeries(m_chance);
+    chart->addSeries(chance);
     auto* x = new QValueAxis(chart);
     x->setTitleText(QStringLiteral("回测期数"));
     x->setLabelFormat(QStringLiteral("%d"));
@@ -55,26 +68,13 @@ void NetChartView::setResult(const BetBacktestResult& result)
     y->setRange(low - margin, high + margin);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
-    for (QLineSeries* s : {m_net, m_chance}) {
+    for (QLineSeries* s : {m_net, chance}) {
         s->attachAxis(x);
         s->attachAxis(y);
     }
-    m_emptyText = !result.done() ? result.message : result.draws.empty() ? QStringLiteral("尚未回测") : QString();
-    QChart* old = this->chart();
-    setChart(chart);
-    delete old;
-}
-
-void NetChartView::drawForeground(QPainter* painter, const QRectF& rect)
-{
-    QChartView::drawForeground(painter, rect);
-    if (m_emptyText.isEmpty()) {
-        return;
-    }
-    painter->save();
-    painter->setPen(QColor(0x60, 0x60, 0x60));
-    painter->drawText(chart()->plotArea(), Qt::AlignCenter | Qt::TextWordWrap, m_emptyText);
-    painter->restore();
+    replaceChart(chart);
+    setChanceLine(chance);
+    setEmptyText(!result.done() ? result.message : result.draws.empty() ? QStringLiteral("尚未回测") : QString());
 }
 
 } // namespace korvel

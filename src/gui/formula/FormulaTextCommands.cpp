@@ -2,6 +2,7 @@
 
 #include "formula/FormulaImport.h"
 #include "formula/FormulaTextExport.h"
+#include "gui/widgets/DownloadProgress.h"
 #include "gui/widgets/RequiredControls.h"
 #include "platform/Dialogs.h"
 #include "session/Session.h"
@@ -99,15 +100,8 @@ void FormulaTextCommands::updateOnline()
     OnlineFormulaUpdate update(m_session.database(), m_session.formulaStore(), url, m_session.dataFolder(),
                                m_session.kind(), m_session.kill());
     QProgressDialog progress(m_window);
-    progress.setObjectName(QStringLiteral("onlineFormulaDialog"));
-    progress.setWindowTitle(QStringLiteral("公式在线更新"));
-    progress.setLabelText(QStringLiteral("正在下载公式列表……"));
-    progress.setCancelButtonText(QStringLiteral("取消"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    progress.setRange(0, 0);
+    setUpDownloadProgress(progress, QStringLiteral("onlineFormulaDialog"), QStringLiteral("公式在线更新"),
+                          QStringLiteral("正在下载公式列表……"));
     connect(&update, &OnlineFormulaUpdate::progress, &progress, [&progress](qint64 received, qint64 total) {
         if (total > 0) {
             progress.setRange(0, 1000);

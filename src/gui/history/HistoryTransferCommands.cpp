@@ -2,6 +2,7 @@
 
 #include "gui/history/OnlineUpdateDialog.h"
 #include "gui/settings/SourceSettingsDialog.h"
+#include "gui/widgets/DownloadProgress.h"
 #include "gui/widgets/RequiredControls.h"
 #include "history/DrawFileImport.h"
 #include "history/DrawSchedule.h"
@@ -179,15 +180,8 @@ void HistoryTransferCommands::verifyHistory()
     }
     HistoryVerify verify(m_session.history(), request);
     QProgressDialog progress(m_window);
-    progress.setObjectName(QStringLiteral("verifyProgressDialog"));
-    progress.setWindowTitle(verifytext::title());
-    progress.setLabelText(QStringLiteral("正在下载……"));
-    progress.setCancelButtonText(QStringLiteral("取消"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    progress.setRange(0, 0);
+    setUpDownloadProgress(progress, QStringLiteral("verifyProgressDialog"), verifytext::title(),
+                          QStringLiteral("正在下载……"));
     connect(&verify, &HistoryVerify::sourceStarted, &progress, [&progress](int, int, const QString& label) {
         progress.setLabelText(QStringLiteral("正在下载：%1").arg(label));
     });

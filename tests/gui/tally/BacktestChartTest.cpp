@@ -1,5 +1,7 @@
+#include "gui/bets/NetChartView.h"
 #include "gui/tally/BacktestChartView.h"
 #include "gui/tally/BacktestChartWindow.h"
+#include "gui/tally/RankChartView.h"
 
 #include "support/FakeDialogs.h"
 #include "support/TestData.h"
@@ -11,6 +13,7 @@
 #include <QDir>
 #include <QImageReader>
 #include <QLineSeries>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -69,6 +72,48 @@ TEST(BacktestChart, BarsAreTheSurvivalSharesWithTheChanceLineAndExport)
     EXPECT_EQ(png.size(), chart->size());
 
     saveShot(&w, QStringLiteral("backtest-chart"));
+}
+
+TEST(BacktestChart, EveryResultGetsAFreshChartAndAnEmptyOneANote)
+{
+    // A chart of the last result must go when the next one comes: series and axes would pile up otherwise.
+    BacktestChartView backtest;
+    backtest.setResult(realBacktest(60), 3);
+    QPointer<QChart> first = backtest.chart();
+    ASSERT_NE(backtest.chanceLine(), nullptr);
+    BacktestResult failed;
+    failed.status = BacktestResult::Status::Cancelled;
+    backtest.setResult(failed, 3);
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(backtest.chanceLine(), nullptr);
+    EXPECT_EQ(backtest.bars(), nullptr);
+    EXPECT_EQ(backtest.emptyText(), QStringLiteral("回测没有完成"));
+
+    RankChartView rank;
+    RankHistogram h;
+    h.counts = {5, 4, 3, 2, 1, 1, 1, 1, 1, 1};
+    h.rows = 20;
+    h.chancePerRank = 2.0;
+    rank.setHistogram(h, QStringLiteral("百位"));
+    EXPECT_TRUE(rank.emptyText().isEmpty());
+    ASSERT_NE(rank.chanceLine(), nullptr);
+    EXPECT_EQ(rank.chart()->series().size(), 2);
+    first = rank.chart();
+    rank.setHistogram(RankHistogram{}, QStringLiteral("百位"));
+    EXPECT_TRUE(first.isNull());
+    EXPECT_FALSE(rank.emptyText().isEmpty());
+    EXPECT_EQ(rank.chart()->series().size(), 0);
+
+    NetChartView net;
+    EXPECT_EQ(net.emptyText(), QStringLiteral("尚未回测"));
+    BetBacktestResult one;
+    one.draws.push_back(BetBacktestDraw{});
+    first = net.chart();
+    net.setResult(one);
+    EXPECT_TRUE(first.isNull());
+    EXPECT_TRUE(net.emptyText().isEmpty());
+    ASSERT_NE(net.chanceLine(), nullptr);
+    EXPECT_EQ(net.chanceLine()->count(), 2);
 }
 
 TEST(BacktestChart, AResultThatIsNotDoneSaysWhy)
