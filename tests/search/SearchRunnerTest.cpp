@@ -113,6 +113,9 @@ TEST(SearchRunnerTest, PauseAndContinueResumeTheSameSequence)
     runner.start(job, gen);
     while (!runner.waitFinished(1)) {
         runner.pause(); // at once: mid-batch, work in flight is dropped
+        if (runner.state() == SearchRunner::State::Finished) {
+            break; // the run ended between the wait and the pause
+        }
         ++pauses;
         ASSERT_EQ(runner.state(), SearchRunner::State::Idle);
         const auto seen = record.verified;
