@@ -73,7 +73,7 @@ void BM_FixedFormulas(benchmark::State& state)
     for (int i = 0; i < 200; ++i) {
         Formula f;
         f.idx = i + 1;
-        f.gongshi = candidateExpression(gen.next({8, ConstantMode::Specified, 0}));
+        f.expressionText = candidateExpression(gen.next({8, ConstantMode::Specified, 0}));
         list.push_back(f);
     }
     for (auto _ : state) {

@@ -6,7 +6,7 @@
 #include "BenchPairs.h"
 #include "formula/FormulaImport.h"
 #include "formula/FormulaStore.h"
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "platform/Database.h"
 
 #include <benchmark/benchmark.h>
@@ -62,7 +62,7 @@ struct ImportFixture {
 
     ImportFixture()
     {
-        db.open(dir.filePath(QStringLiteral("formula.mdb")), lishiSchema());
+        db.open(dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema());
         store = std::make_unique<FormulaStore>(db);
     }
 };
@@ -114,7 +114,7 @@ void importPair(benchmark::State& state, int lines, const std::vector<QString>& 
         for (const FormulaKind& kind : kAllKinds) {
             std::vector<std::array<std::string, 3>> rows;
             for (const Formula& f : fx.store->listAll(kind)) {
-                rows.push_back({f.gongshi.toStdString(), f.gongshiCN.toStdString(),
+                rows.push_back({f.expressionText.toStdString(), f.displayText.toStdString(),
                                 f.entryIssue.value_or(QString()).toStdString()});
             }
             if (!rows.empty()) {

@@ -6,8 +6,8 @@
 // timed sample of those steps (the estimate is printed as such).
 #include "BenchHistory.h"
 #include "formula/Formula.h"
+#include "history/DrawTableSchema.h"
 #include "history/HistorySnapshot.h"
-#include "history/LishiSchema.h"
 #include "history/Param.h"
 #include "platform/Database.h"
 #include "tally/HistoryRanking.h"
@@ -74,9 +74,9 @@ const std::vector<Formula>& formulas()
             }
             Formula f;
             f.idx = i + 1;
-            f.gongshi = text;
-            f.gongshiCN = text;
-            f.bolKill = true;
+            f.expressionText = text;
+            f.displayText = text;
+            f.kill = true;
             out.push_back(f);
         }
         return out;
@@ -125,7 +125,7 @@ struct SqlBaselineDb {
     {
         db = std::make_unique<SQLite::Database>(dir.filePath(QStringLiteral("formula.mdb")).toStdString(),
                                                 SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        schema::create(*db, lishiSchema());
+        schema::create(*db, drawTableSchema());
         std::string sql = "INSERT INTO Lishi (strQQH";
         for (int i = 0; i < kParamCount; ++i) {
             sql += std::string(", ") + paramCode(paramAt(i));
@@ -151,9 +151,9 @@ struct SqlBaselineDb {
 };
 
 // SQLite spells MOD as %, with the dividend's sign like the engine (every operand here is an integer).
-std::string sqlOf(const QString& gongshi)
+std::string sqlOf(const QString& expressionText)
 {
-    QString s = gongshi;
+    QString s = expressionText;
     s.replace(QStringLiteral(" MOD "), QStringLiteral(" % "));
     return s.toStdString();
 }
@@ -170,7 +170,7 @@ void BM_SqlBaselineRankingStep(benchmark::State& state)
     for (auto _ : state) {
         const int n = drawOf(gen);
         SQLite::Transaction tx(db);
-        db.exec("UPDATE [Lishi] SET [canshu]=" + sqlOf(f[i++ % f.size()].gongshi));
+        db.exec("UPDATE [Lishi] SET [canshu]=" + sqlOf(f[i++ % f.size()].expressionText));
         SQLite::Statement walk(db, "SELECT * FROM lishi ORDER BY strQQH");
         for (int r = 0; r <= n && walk.executeStep(); ++r) {
             if (r == n) {

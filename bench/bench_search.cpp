@@ -4,8 +4,8 @@
 #include "BenchHistory.h"
 #include "BenchPairs.h"
 #include "HandKernel.h"
+#include "history/DrawTableSchema.h"
 #include "history/HistorySnapshot.h"
-#include "history/LishiSchema.h"
 #include "history/Param.h"
 #include "platform/Database.h"
 #include "search/Candidate.h"
@@ -314,7 +314,7 @@ struct SqlBaselineDb {
     {
         db = std::make_unique<SQLite::Database>(dir.filePath(QStringLiteral("formula.mdb")).toStdString(),
                                                 SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        schema::create(*db, lishiSchema());
+        schema::create(*db, drawTableSchema());
         std::string sql = "INSERT INTO Lishi (strQQH";
         for (int i = 0; i < kParamCount; ++i) {
             sql += std::string(", ") + paramCode(paramAt(i));

@@ -1,13 +1,13 @@
 // Start-up of the core on the real draw history: the options, formula.mdb with every stored draw, the
 // snapshot in issue order and the next issue. The window's own share of start-up is measured elsewhere.
 #include "BenchHistory.h"
-#include "session/Session.h"
+#include "history/DrawTableSchema.h"
 #include "history/HistoryStore.h"
-#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "platform/Launcher.h"
 #include "platform/SettingsStore.h"
+#include "session/Session.h"
 
 #include <QTemporaryDir>
 
@@ -43,7 +43,7 @@ struct Fixture {
     Fixture()
     {
         Database db;
-        db.open(dir.filePath(QStringLiteral("formula.mdb")), lishiSchema());
+        db.open(dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema());
         HistoryStore store(db);
         const auto rows = realDraws();
         store.appendRows(rows);
@@ -84,7 +84,7 @@ void BM_HistoryReload(benchmark::State& state)
 {
     Fixture& f = fixture();
     Database db;
-    db.open(f.dir.filePath(QStringLiteral("formula.mdb")), lishiSchema());
+    db.open(f.dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema());
     HistoryStore store(db);
     for (auto _ : state) {
         store.reload();
@@ -99,7 +99,7 @@ void BM_HistoryReload50000(benchmark::State& state)
 {
     static QTemporaryDir dir;
     Database db;
-    db.open(dir.filePath(QStringLiteral("formula.mdb")), lishiSchema());
+    db.open(dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema());
     HistoryStore store(db);
     if (store.size() == 0) {
         const auto real = realDraws();

@@ -12,7 +12,7 @@
 #include "cli/Cli.h"
 #include "formula/Expression.h"
 #include "formula/FormulaStore.h"
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "platform/Database.h"
 #include "verify/FormulaList.h"
 #include "verify/SumEvaluation.h"
@@ -55,8 +55,8 @@ struct StatsFixture {
     StatsFixture()
     {
         QDir().mkpath(dataDir());
-        db.open(dataDir() + QStringLiteral("/formula.mdb"), lishiSchema());
-        test::loadLishi(db.sql(), history());
+        db.open(dataDir() + QStringLiteral("/formula.mdb"), drawTableSchema());
+        test::loadDrawTable(db.sql(), history());
         store = std::make_unique<FormulaStore>(db);
         list = std::make_unique<FormulaList>(*store, dialogs);
         std::mt19937_64 rng(20261209);
@@ -69,12 +69,12 @@ struct StatsFixture {
                 Formula f;
                 const int count = operands(rng);
                 for (int t = 0; t < count; ++t) {
-                    f.gongshi += QString::fromLatin1(paramCode(vocabularyParam(number(rng)))) + QLatin1Char('+');
+                    f.expressionText += QString::fromLatin1(paramCode(vocabularyParam(number(rng)))) + QLatin1Char('+');
                 }
-                f.gongshi += QString::number(constant(rng));
-                f.gongshiCN = QStringLiteral("[%1杀]").arg(kAllKinds[k].label()) + f.gongshi;
-                f.bolKill = true;
-                compiled[k].push_back(Expression::compile(f.gongshi));
+                f.expressionText += QString::number(constant(rng));
+                f.displayText = QStringLiteral("[%1杀]").arg(kAllKinds[k].label()) + f.expressionText;
+                f.kill = true;
+                compiled[k].push_back(Expression::compile(f.expressionText));
                 formulas.push_back(std::move(f));
             }
             store->appendFormulas(kAllKinds[k], formulas);
@@ -111,10 +111,10 @@ std::int64_t engine(const std::vector<Expression>& formulas, const FormulaKind& 
 double listPass(const FormulaKind& kind, int windowDraws, int threads = 1)
 {
     StatsFixture& fx = fixture();
-    PassSettings settings{FigureSettings{windowDraws, true, true}, false, DisplayColumn::PreCanshu};
+    PassSettings settings{FigureSettings{windowDraws, true, true}, false, DisplayColumn::NextIssue};
     settings.threads = threads;
-    const bench::Timing load = bench::timed([&] { fx.list->AddGongshi(kind, true); });
-    fx.list->Yansuan(history(), settings);
+    const bench::Timing load = bench::timed([&] { fx.list->loadFormulas(kind, true); });
+    fx.list->statisticsPass(history(), settings);
     return load.cpu;
 }
 
@@ -141,14 +141,14 @@ void BM_ColdListPass_32767_Window300(benchmark::State& state)
     StatsFixture& fx = fixture();
     bench::Pairs pairs;
     const FormulaKind kind = kAllKinds[2];
-    PassSettings settings{FigureSettings{300, true, true}, false, DisplayColumn::PreCanshu};
+    PassSettings settings{FigureSettings{300, true, true}, false, DisplayColumn::NextIssue};
     settings.threads = 1;
     for (auto _ : state) {
         std::int64_t check = 0;
         const bench::Timing subject = bench::timed([&] {
             FormulaList list(*fx.store, fx.dialogs);
-            list.AddGongshi(kind, true);
-            list.Yansuan(history(), settings);
+            list.loadFormulas(kind, true);
+            list.statisticsPass(history(), settings);
         });
         const bench::Timing anchor = bench::timed([&] { check = engine(fixture().compiled[2], kind, 300); });
         benchmark::DoNotOptimize(check);

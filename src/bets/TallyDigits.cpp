@@ -30,9 +30,9 @@ TallyKeptDigits keptDigitsOfTally(const TallySet& tally, const TallyResult::Setu
 {
     TallyKeptDigits out;
     const auto keptOf = [&](int slot) {
-        const auto& counts = tally.eTrr[static_cast<std::size_t>(slot)];
+        const auto& counts = tally.senseCount[static_cast<std::size_t>(slot)];
         std::bitset<10> kept;
-        if (setup.view == ResultView::ErrarrLeiDS) {
+        if (setup.view == ResultView::PerPositionCategory) {
             // Two categories: 大小 (5-9 big) or 单双 (odd); a digit is kept with its category.
             std::array<int, 2> sums{};
             const auto category = [&](int d) {
@@ -52,7 +52,7 @@ TallyKeptDigits keptDigitsOfTally(const TallySet& tally, const TallyResult::Setu
         }
         return kept;
     };
-    if (setup.view == ResultView::Errarr) {
+    if (setup.view == ResultView::Group) {
         const std::bitset<10> kept = keptOf(0);
         for (int i : groupIndexes(setup.position)) {
             out[static_cast<std::size_t>(i)] = kept;

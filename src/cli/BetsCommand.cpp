@@ -34,11 +34,11 @@ TallyKeptDigits tallyKept(Session& session, const BetOptions& o)
 
     showFormulaList(session, FormulaKind{c.position, c.groupPlay ? Play::Group : Play::Single}, c.kill);
     if (c.category == CategoryPlay::OddEven) {
-        session.setPlayChoice(Session::PlayChoice::OddEven);
+        session.choices().setPlayChoice(Session::PlayChoice::OddEven);
     } else if (c.category == CategoryPlay::BigSmall) {
-        session.setPlayChoice(Session::PlayChoice::BigSmall);
+        session.choices().setPlayChoice(Session::PlayChoice::BigSmall);
     }
-    session.setVerifyMode(false);
+    session.choices().setVerifyMode(false);
     confirmSortSettings(session, o, QStringLiteral("bets"));
     TallyCommand command(session);
     const TallyCommand::Run run = command.compute();

@@ -17,22 +17,23 @@ void showFormulaList(Session& session, const FormulaKind& kind, bool kill)
 {
     const Session::PlayChoice play =
         kind.play == Play::Group ? Session::PlayChoice::Group : Session::PlayChoice::Single;
-    if (session.kind() == kind && session.kill() == kill && session.playChoice() == play) {
+    if (session.choices().kind() == kind && session.choices().kill() == kill &&
+        session.choices().playChoice() == play) {
         // Already the list shown and evaluated (at start-up or by the last change): no second pass.
         return;
     }
     // The sense takes effect when the list is rebuilt, which choosing the position and the play does.
-    session.setKill(kill);
+    session.choices().setKill(kill);
     if (kind.play == Play::Group) {
-        if (session.kind().position != kind.position) {
-            session.setPosition(kind.position);
+        if (session.choices().kind().position != kind.position) {
+            session.choices().setPosition(kind.position);
         }
-        session.setPlayChoice(Session::PlayChoice::Group);
+        session.choices().setPlayChoice(Session::PlayChoice::Group);
     } else {
-        if (session.playChoice() != Session::PlayChoice::Single) {
-            session.setPlayChoice(Session::PlayChoice::Single);
+        if (session.choices().playChoice() != Session::PlayChoice::Single) {
+            session.choices().setPlayChoice(Session::PlayChoice::Single);
         }
-        session.setPosition(kind.position);
+        session.choices().setPosition(kind.position);
     }
 }
 
@@ -40,7 +41,7 @@ FigureSettings figureSettingsOf(const Options& options)
 {
     FigureSettings f;
     f.windowDraws = options.windowSize();
-    f.syBq = options.excludeCurrent();
+    f.excludeCurrent = options.excludeCurrent();
     f.weighted = options.weightedRate();
     return f;
 }
@@ -49,7 +50,7 @@ PassSettings passSettingsOf(const Options& options)
 {
     PassSettings p;
     p.figures = figureSettingsOf(options);
-    p.displayColumn = options.resultsAtCurrentIssue() ? DisplayColumn::Canshu : DisplayColumn::PreCanshu;
+    p.displayColumn = options.resultsAtCurrentIssue() ? DisplayColumn::CurrentIssue : DisplayColumn::NextIssue;
     return p;
 }
 

@@ -176,11 +176,11 @@ private:
         using P = Session::PlayChoice;
         showFormulaList(session, FormulaKind{r.position, r.play == P::Group ? Play::Group : Play::Single}, r.kill);
         if (r.play == P::OddEven || r.play == P::BigSmall) {
-            session.setPlayChoice(r.play);
+            session.choices().setPlayChoice(r.play);
         }
-        session.setVerifyMode(r.verify);
+        session.choices().setVerifyMode(r.verify);
         if (r.issue) {
-            session.setVerifyIssue(*r.issue);
+            session.choices().setVerifyIssue(*r.issue);
         }
         if (!best) {
             return;
@@ -244,7 +244,7 @@ private:
                                          {h[5], h[5]}},
                                         QStringLiteral("该类公式计算综合结果"));
             for (const ResultRow& r : page.rows) {
-                rows.addRow({QString::number(r.rank), r.label, r.num, r.eTrr, r.err, r.trr, r.markText()});
+                rows.addRow({QString::number(r.rank), r.label, r.num, r.senseCount, r.err, r.trr, r.markText()});
             }
             const QStringList headers = TallyResult::summaryHeaders();
             Table& summary =

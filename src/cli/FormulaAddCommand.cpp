@@ -48,8 +48,8 @@ public:
             }
         }
         Document& doc = context.document();
-        doc.set(QStringLiteral("kind"), session.kind().shortName());
-        doc.set(QStringLiteral("sense"), senseName(session.kill()));
+        doc.set(QStringLiteral("kind"), session.choices().kind().shortName());
+        doc.set(QStringLiteral("sense"), senseName(session.choices().kill()));
         if (row >= 0) {
             addFormulaListRow(doc, list, row, session.options().weightedRate());
         }

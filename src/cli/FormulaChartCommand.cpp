@@ -64,15 +64,15 @@ public:
             figures.windowDraws = Options::windowSizeOfIndex(windowIndex);
         }
         const SnapshotPtr history = session.snapshot();
-        const int start = evaluationWindowStart(history->size(), figures.windowDraws, figures.syBq);
+        const int start = evaluationWindowStart(history->size(), figures.windowDraws, figures.excludeCurrent);
         const HitSeries s =
-            hitSeries(*history, Expression::compile(found->gongshi), kind, found->bolKill, start, rolling);
+            hitSeries(*history, Expression::compile(found->expressionText), kind, found->kill, start, rolling);
 
         Document& doc = context.document();
         doc.set(QStringLiteral("kind"), kind.shortName());
         doc.set(QStringLiteral("idx"), idx);
-        doc.set(QStringLiteral("gongshiCN"), found->gongshiCN);
-        doc.set(QStringLiteral("sense"), senseName(found->bolKill));
+        doc.set(QStringLiteral("gongshiCN"), found->displayText);
+        doc.set(QStringLiteral("sense"), senseName(found->kill));
         doc.set(QStringLiteral("window"), Options::windowCaption(windowIndex), QStringLiteral("检索期数"));
         doc.set(QStringLiteral("evaluable"), s.evaluable);
         if (!s.evaluable) {

@@ -43,7 +43,7 @@ public:
         }
         const Formula doomed = *found;
         // The list that shows the formula: its kind and its sense.
-        showFormulaList(session, kind, doomed.bolKill);
+        showFormulaList(session, kind, doomed.kill);
         const int told = context.dialogs().messageCount();
         if (!session.formulas().deleteFormulaAt(session.formulas().rowOfIdx(idx))) {
             failAsTold(context, told, QStringLiteral("%1: the formula was not deleted").arg(name()));
@@ -51,8 +51,8 @@ public:
         Document& doc = context.document();
         doc.set(QStringLiteral("kind"), kind.shortName());
         doc.set(QStringLiteral("idx"), idx);
-        doc.set(QStringLiteral("gongshiCN"), doomed.gongshiCN);
-        doc.set(QStringLiteral("gongshi"), doomed.gongshi);
+        doc.set(QStringLiteral("gongshiCN"), doomed.displayText);
+        doc.set(QStringLiteral("gongshi"), doomed.expressionText);
         doc.set(QStringLiteral("count"), session.formulaStore().count(kind), QStringLiteral("formulas left"));
         return 0;
     }

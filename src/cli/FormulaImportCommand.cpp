@@ -44,16 +44,16 @@ public:
 
         Session& session = context.session();
         if (kind || kill) {
-            showFormulaList(session, kind.value_or(session.kind()), kill.value_or(session.kill()));
+            showFormulaList(session, kind.value_or(session.choices().kind()), kill.value_or(session.choices().kill()));
         }
         const int told = context.dialogs().messageCount();
         context.dialogs().setNextFile(file);
         const FormulaImportResult result = ImportFormulaFile(
             session.database(), session.formulaStore(), context.dialogs(), context.launcher(), session.dataFolder(),
-            session.kind(), session.kill(), [&session](const FormulaImportResult& r) {
+            session.choices().kind(), session.choices().kill(), [&session](const FormulaImportResult& r) {
                 // Back on the listed kind with the sense the file's equation lines chose, as the window does.
-                if (r.finalKill != session.kill()) {
-                    session.setKill(r.finalKill);
+                if (r.finalKill != session.choices().kill()) {
+                    session.choices().setKill(r.finalKill);
                 }
                 session.refreshAll();
             });

@@ -28,7 +28,7 @@ void addHoldoutTable(Document& doc, const std::vector<FoundFormula>& found, cons
     const auto first = notes.size() - static_cast<qsizetype>(found.size());
     for (std::size_t i = 0; i < found.size(); ++i) {
         const qsizetype n = first + static_cast<qsizetype>(i);
-        t.addRow({found[i].gongshiCN, found[i].gongshi, found[i].kind.shortName(),
+        t.addRow({found[i].displayText, found[i].expressionText, found[i].kind.shortName(),
                   n >= 0 && n < notes.size() ? notes[n] : QString()});
     }
     Table& r =

@@ -177,7 +177,7 @@ void addFoundTable(Document& doc, const std::vector<FoundFormula>& found)
                              {QStringLiteral("种类"), QStringLiteral("种类")},
                              {QStringLiteral("kind"), QStringLiteral("kind"), Column::Show::JsonOnly}});
     for (const FoundFormula& f : found) {
-        t.addRow({f.gongshiCN, f.gongshi, f.kind.label(), f.kind.shortName()});
+        t.addRow({f.displayText, f.expressionText, f.kind.label(), f.kind.shortName()});
     }
 }
 

@@ -73,22 +73,22 @@ public:
                 pass.figures.weighted = weighted;
             }
             if (exclude || include) {
-                pass.figures.syBq = exclude;
+                pass.figures.excludeCurrent = exclude;
             }
-            session.formulas().Yansuan(*session.snapshot(), pass);
+            session.formulas().statisticsPass(*session.snapshot(), pass);
         } else {
             // The list as shown at start-up: its pass only read, and the figures it found go to the table now.
             session.formulas().writeUnwrittenFigures();
         }
 
         const SnapshotPtr history = session.snapshot();
-        const int start = evaluationWindowStart(history->size(), pass.figures.windowDraws, pass.figures.syBq);
+        const int start = evaluationWindowStart(history->size(), pass.figures.windowDraws, pass.figures.excludeCurrent);
         Document& doc = context.document();
         doc.set(QStringLiteral("kind"), kind.shortName());
         doc.set(QStringLiteral("sense"), senseName(kill));
         doc.set(QStringLiteral("window"), Options::windowCaption(index), QStringLiteral("检索期数"));
         doc.set(QStringLiteral("weighted"), pass.figures.weighted);
-        doc.set(QStringLiteral("excludeCurrent"), pass.figures.syBq, QStringLiteral("exclude current"));
+        doc.set(QStringLiteral("excludeCurrent"), pass.figures.excludeCurrent, QStringLiteral("exclude current"));
         doc.set(QStringLiteral("draws"), std::max(0, history->size() - start), QStringLiteral("draws counted"));
         doc.set(QStringLiteral("count"), session.formulas().rowCount(), QStringLiteral("formulas"));
         addFormulaListTable(doc, session.formulas(), pass.figures.weighted, english);

@@ -75,7 +75,7 @@ public:
     static constexpr int kMaxDepth = 100;
 
     Expression() = default; // an empty expression: not ok
-    static Expression compile(const QString& gongshi);
+    static Expression compile(const QString& expressionText);
 
     // False when the text did not compile; then error() names the part not understood and every evaluated
     // row is empty.

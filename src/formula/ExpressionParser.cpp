@@ -530,9 +530,9 @@ private:
     QString m_errorPart;
 };
 
-Expression Expression::compile(const QString& gongshi)
+Expression Expression::compile(const QString& expressionText)
 {
-    return ExpressionParser(gongshi).run();
+    return ExpressionParser(expressionText).run();
 }
 
 } // namespace korvel

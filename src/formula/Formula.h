@@ -23,9 +23,9 @@ struct FormulaStats {
 // One row of a formula table.
 struct Formula {
     int idx = 0;
-    QString gongshi;   // internal expression over column codes
-    QString gongshiCN; // display text as entered
-    bool bolKill = true;
+    QString expressionText; // internal expression over column codes
+    QString displayText;    // display text as entered
+    bool kill = true;
     FormulaStats stats; // as last stored
     // The newest stored issue when the formula entered its table ("" when the history was empty then);
     // none when the database could not record it (a file that could not be upgraded).

@@ -39,8 +39,8 @@ struct FormulaTextLine {
     };
     int number = 0; // 1-based line number in the file
     Outcome outcome = Outcome::Blank;
-    QString gongshi;
-    QString gongshiCN;
+    QString expressionText;
+    QString displayText;
     bool kill = true;
     FormulaKind kind;
     // The line of `无法识别公式.txt`: the translated expression (words no row matched still in it), for
@@ -51,7 +51,7 @@ struct FormulaTextLine {
 
 // True when every character of a translated expression is an ASCII letter (and "[", "`", "{"), a digit,
 // one of "(", ")", "*", "+", "-", "/", or a blank.
-bool isRecognisedExpression(const QString& gongshi);
+bool isRecognisedExpression(const QString& expressionText);
 
 // Reads one line: cuts it before "连准", trims, parses and translates it with the current kind and sense,
 // and checks it. Like the main window, the current sense follows an equation-form line and the current

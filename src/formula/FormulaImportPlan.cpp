@@ -12,10 +12,11 @@ FormulaImportPlan::FormulaImportPlan(FormulaStore& store, const FormulaKind& lis
 {
 }
 
-QString FormulaImportPlan::keyOf(bool kill, const QString& gongshi, const QString& gongshiCN)
+QString FormulaImportPlan::keyOf(bool kill, const QString& expressionText, const QString& displayText)
 {
     // The unit separator occurs in neither text, so distinct triples give distinct keys.
-    return QString(kill ? QLatin1Char('1') : QLatin1Char('0')) + QChar(0x1F) + gongshi + QChar(0x1F) + gongshiCN;
+    return QString(kill ? QLatin1Char('1') : QLatin1Char('0')) + QChar(0x1F) + expressionText + QChar(0x1F) +
+           displayText;
 }
 
 FormulaImportPlan::Table& FormulaImportPlan::open(const FormulaKind& kind)
@@ -32,7 +33,7 @@ FormulaImportPlan::Table& FormulaImportPlan::open(const FormulaKind& kind)
     if (m_mode == FormulaImportMode::File && kind != m_listedKind) {
         m_store.rebuild(kind);
         for (const Formula& f : m_store.listAll(kind)) {
-            t.keys.insert(keyOf(f.bolKill, f.gongshi, f.gongshiCN));
+            t.keys.insert(keyOf(f.kill, f.expressionText, f.displayText));
         }
         t.rebuilt = true;
     }
@@ -53,13 +54,13 @@ bool FormulaImportPlan::take(const FormulaTextLine& line)
         return false;
     }
     Formula f;
-    f.gongshi = line.gongshi;
-    f.gongshiCN = line.gongshiCN;
-    f.bolKill = line.kill;
+    f.expressionText = line.expressionText;
+    f.displayText = line.displayText;
+    f.kill = line.kill;
     t.batch.push_back(std::move(f));
     ++t.rows;
     if (t.rebuilt) {
-        t.pendingDuplicate = !t.keys.insert(keyOf(line.kill, line.gongshi, line.gongshiCN)).second;
+        t.pendingDuplicate = !t.keys.insert(keyOf(line.kill, line.expressionText, line.displayText)).second;
     }
     m_lastTaken = line.kind;
     return true;

@@ -49,7 +49,7 @@ private:
     };
 
     Table& open(const FormulaKind& kind);
-    static QString keyOf(bool kill, const QString& gongshi, const QString& gongshiCN);
+    static QString keyOf(bool kill, const QString& expressionText, const QString& displayText);
 
     FormulaStore& m_store;
     FormulaKind m_listedKind;

@@ -366,16 +366,16 @@ ParsedFormula ParseFormulaText(const QString& line, const FormulaKind& currentKi
         return r;
     }
     const QString s = line.trimmed();
-    r.bolKill = currentKill;
+    r.kill = currentKill;
     if (s.size() > kMaxFormulaLineLength) {
         // Longer than any real formula: refused before the translation, which would only cost time.
         r.status = ParseStatus::TooLong;
-        r.gongshiCN = shortFormulaText(s);
-        r.messageText = QStringLiteral("%1，没有添加：\n%2").arg(formulaTooLongText(s.size()), r.gongshiCN);
+        r.displayText = shortFormulaText(s);
+        r.messageText = QStringLiteral("%1，没有添加：\n%2").arg(formulaTooLongText(s.size()), r.displayText);
         r.messageTitle = QStringLiteral("添加公式失败");
         return r;
     }
-    r.gongshiCN = s;
+    r.displayText = s;
 
     QString expression;
     QString positionWord;
@@ -386,7 +386,7 @@ ParsedFormula ParseFormulaText(const QString& line, const FormulaKind& currentKi
         if (p < 2) {
             return unreadable(r); // nothing precedes "下期": not even the "=" that the expression ends with
         }
-        r.bolKill = mid(s, p + 2, 1) == QStringLiteral("杀");
+        r.kill = mid(s, p + 2, 1) == QStringLiteral("杀");
         r.senseFromLine = true;
         static const QString numerals = QStringLiteral("一二三四五");
         const QString at3 = mid(s, p + 3, 1);
@@ -430,7 +430,7 @@ ParsedFormula ParseFormulaText(const QString& line, const FormulaKind& currentKi
         r.status = ParseStatus::NoSuchTable;
         return r;
     }
-    r.gongshi = TranslateWords(expression);
+    r.expressionText = TranslateWords(expression);
     return r;
 }
 

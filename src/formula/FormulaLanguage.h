@@ -51,7 +51,7 @@ QString formulaTooLongText(qsizetype characters);
 QString shortFormulaText(const QString& text, qsizetype at = 80);
 
 enum class ParseStatus {
-    Ok,         // gongshi, gongshiCN, bolKill and kind are set
+    Ok,         // expressionText, displayText, kill and kind are set
     EmptyInput, // the input was empty: "请在左边文本框输入需要添加的公式" / "添加公式失败"
     Unreadable, // the line is too short for its form: "公式文本文件中含有无法识别公式，无法添加到软件" / "无法识别公式"
     NoSuchTable, // the line names 个位通选, which has no table: nothing is stored and nothing is shown
@@ -60,9 +60,9 @@ enum class ParseStatus {
 
 struct ParsedFormula {
     ParseStatus status = ParseStatus::Ok;
-    QString gongshi;   // translated expression (may be empty: "=下期杀 百位单选")
-    QString gongshiCN; // the whole line, trimmed (TooLong: shortened for messages)
-    bool bolKill = true;
+    QString expressionText; // translated expression (may be empty: "=下期杀 百位单选")
+    QString displayText;    // the whole line, trimmed (TooLong: shortened for messages)
+    bool kill = true;
     FormulaKind kind; // the table the formula goes to (valid when status is Ok)
 
     bool senseFromLine = false;       // equation form: the sense was read from the line

@@ -51,9 +51,9 @@ Formula formulaOf(sqlite3_stmt* q, std::optional<QString>& lastIssue, std::strin
 {
     Formula f;
     f.idx = sqlite3_column_int(q, 0);
-    f.gongshi = textAt(q, 1);
-    f.gongshiCN = textAt(q, 2);
-    f.bolKill = sqlite3_column_int(q, 3) != 0;
+    f.expressionText = textAt(q, 1);
+    f.displayText = textAt(q, 2);
+    f.kill = sqlite3_column_int(q, 3) != 0;
     f.stats.rate = static_cast<float>(sqlite3_column_double(q, 4));
     f.stats.errCon = shortAt(q, 5);
     f.stats.trueCon = shortAt(q, 6);
@@ -166,12 +166,13 @@ int FormulaStore::count(const FormulaKind& kind, bool kill) const
     return q.getColumn(0).getInt();
 }
 
-int FormulaStore::appendFormula(const FormulaKind& kind, const QString& gongshi, const QString& gongshiCN, bool kill)
+int FormulaStore::appendFormula(const FormulaKind& kind, const QString& expressionText, const QString& displayText,
+                                bool kill)
 {
     Formula f;
-    f.gongshi = gongshi;
-    f.gongshiCN = gongshiCN;
-    f.bolKill = kill;
+    f.expressionText = expressionText;
+    f.displayText = displayText;
+    f.kill = kill;
     const std::vector<int> idxs = appendFormulas(kind, {f});
     return idxs.empty() ? 0 : idxs.front();
 }
@@ -208,9 +209,9 @@ std::vector<int> FormulaStore::appendFormulas(const FormulaKind& kind, const std
         ++rows;
         numbered = true;
         ins.bind(1, idx);
-        bindText(ins, 2, f.gongshi);
-        bindText(ins, 3, f.gongshiCN);
-        ins.bind(4, f.bolKill ? 1 : 0);
+        bindText(ins, 2, f.expressionText);
+        bindText(ins, 3, f.displayText);
+        ins.bind(4, f.kill ? 1 : 0);
         if (stamp) {
             ins.bind(5, entryIssue);
         }

@@ -62,7 +62,7 @@ public:
     // Adds one row and returns its `idx`: 1 when the table is empty or its last stored row carries an `idx`
     // below 1, else the number of rows plus one. The statistics stay empty until the next write-back.
     // A table that already holds kMaxFormulas rows takes none: 0 is returned.
-    int appendFormula(const FormulaKind& kind, const QString& gongshi, const QString& gongshiCN, bool kill);
+    int appendFormula(const FormulaKind& kind, const QString& expressionText, const QString& displayText, bool kill);
     // Adds several rows in one transaction (one prepared statement), each numbered by the same rule;
     // returns their `idx`. Only the formulas that fit under kMaxFormulas are stored: the result is then
     // shorter than `formulas` (those left out are the last ones).

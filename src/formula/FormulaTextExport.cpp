@@ -65,9 +65,9 @@ QStringList formulaExportHeader()
     return {QString(), tenBlanks() + downloadPage(), tenBlanks() + contact(), QString()};
 }
 
-QString formulaExportLine(const QString& gongshiCN, int trueLst)
+QString formulaExportLine(const QString& displayText, int trueLst)
 {
-    return gongshiCN + QString(11, QChar(0x3000)) + QStringLiteral("连准：") + QString::number(trueLst) +
+    return displayText + QString(11, QChar(0x3000)) + QStringLiteral("连准：") + QString::number(trueLst) +
            QStringLiteral("期");
 }
 
@@ -79,7 +79,7 @@ QString formulaExportSeparator(int count)
 int appendFormulaExportLines(QStringList& lines, const std::vector<ExportedFormula>& formulas, int counted)
 {
     for (const ExportedFormula& f : formulas) {
-        lines << formulaExportLine(f.gongshiCN, f.trueLst);
+        lines << formulaExportLine(f.displayText, f.trueLst);
         if (++counted % kSeparatorEvery == 0) {
             lines << formulaExportSeparator(counted);
         }

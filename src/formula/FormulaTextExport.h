@@ -21,12 +21,12 @@ class Launcher;
 //   the running count and a fixed tail. Written as GBK with CR LF.
 
 struct ExportedFormula {
-    QString gongshiCN;
+    QString displayText;
     int trueLst = 0;
 };
 
 QStringList formulaExportHeader();
-QString formulaExportLine(const QString& gongshiCN, int trueLst);
+QString formulaExportLine(const QString& displayText, int trueLst);
 QString formulaExportSeparator(int count);
 // Appends the formula lines, with a separator after every 50th line counted from `counted` on; returns
 // the new count.

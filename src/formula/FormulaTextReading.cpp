@@ -11,9 +11,9 @@
 
 namespace korvel {
 
-bool isRecognisedExpression(const QString& gongshi)
+bool isRecognisedExpression(const QString& expressionText)
 {
-    for (const QChar c : gongshi) {
+    for (const QChar c : expressionText) {
         const char16_t u = c.unicode();
         const bool letter = (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u == '[' || u == '`' || u == '{';
         const bool digit = u >= '0' && u <= '9';
@@ -29,12 +29,12 @@ namespace {
 
 // Why the engine refuses the expression for its size, or empty. Each level of nesting takes a character at
 // least, so a text of at most kMaxDepth characters is within both limits and needs no compiling.
-QString sizeError(const QString& gongshi)
+QString sizeError(const QString& expressionText)
 {
-    if (gongshi.size() <= Expression::kMaxDepth) {
+    if (expressionText.size() <= Expression::kMaxDepth) {
         return {};
     }
-    const Expression e = Expression::compile(gongshi);
+    const Expression e = Expression::compile(expressionText);
     return e.tooLarge() ? e.error() : QString();
 }
 
@@ -55,11 +55,11 @@ FormulaTextLine readFormulaLine(const QString& line, FormulaKind& currentKind, b
     }
     const ParsedFormula parsed = ParseFormulaText(text, currentKind, currentKill);
     if (parsed.senseFromLine) {
-        currentKill = parsed.bolKill;
+        currentKill = parsed.kill;
     }
-    out.gongshiCN = parsed.gongshiCN;
-    out.gongshi = parsed.gongshi;
-    out.kill = parsed.bolKill;
+    out.displayText = parsed.displayText;
+    out.expressionText = parsed.expressionText;
+    out.kill = parsed.kill;
     out.kind = parsed.kind;
     switch (parsed.status) {
     case ParseStatus::EmptyInput:
@@ -71,12 +71,12 @@ FormulaTextLine readFormulaLine(const QString& line, FormulaKind& currentKind, b
     case ParseStatus::NoSuchTable:
         // 个位通选 has no table: reported instead of being lost without a word.
         out.outcome = FormulaTextLine::Outcome::Unrecognised;
-        out.reportText = parsed.gongshiCN;
+        out.reportText = parsed.displayText;
         return out;
     case ParseStatus::TooLong:
         // Not even translated: the report says why, with the line's start and end.
         out.outcome = FormulaTextLine::Outcome::Unrecognised;
-        out.reportText = QStringLiteral("%1（%2）").arg(parsed.gongshiCN, formulaTooLongText(text.size()));
+        out.reportText = QStringLiteral("%1（%2）").arg(parsed.displayText, formulaTooLongText(text.size()));
         return out;
     case ParseStatus::Ok:
         break;
@@ -84,15 +84,15 @@ FormulaTextLine readFormulaLine(const QString& line, FormulaKind& currentKind, b
     if (parsed.namedPosition) {
         currentKind = parsed.kind;
     }
-    if (parsed.gongshi.isEmpty()) {
+    if (parsed.expressionText.isEmpty()) {
         out.outcome = FormulaTextLine::Outcome::Skipped;
-    } else if (!isRecognisedExpression(parsed.gongshi)) {
+    } else if (!isRecognisedExpression(parsed.expressionText)) {
         out.outcome = FormulaTextLine::Outcome::Unrecognised;
-        out.reportText = parsed.gongshi;
-    } else if (const QString tooLarge = sizeError(parsed.gongshi); !tooLarge.isEmpty()) {
+        out.reportText = parsed.expressionText;
+    } else if (const QString tooLarge = sizeError(parsed.expressionText); !tooLarge.isEmpty()) {
         // Longer or deeper than the engine takes: never stored, so that no stored formula is beyond it.
         out.outcome = FormulaTextLine::Outcome::Unrecognised;
-        out.reportText = QStringLiteral("%1（%2）").arg(shortFormulaText(parsed.gongshi), tooLarge);
+        out.reportText = QStringLiteral("%1（%2）").arg(shortFormulaText(parsed.expressionText), tooLarge);
     } else {
         out.outcome = FormulaTextLine::Outcome::Recognised;
     }

@@ -217,7 +217,8 @@ void MainWindow::showHistory()
 
 void MainWindow::showKind()
 {
-    m_historyModel->setHighlight(m_session.kind().position, m_session.playChoice() == Session::PlayChoice::Single);
+    m_historyModel->setHighlight(m_session.choices().kind().position,
+                                 m_session.choices().playChoice() == Session::PlayChoice::Single);
 }
 
 void MainWindow::deleteLastDraw()

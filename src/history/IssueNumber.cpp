@@ -23,7 +23,7 @@ std::optional<QString> offsetIssue(const QString& issue, long long delta)
     return QStringLiteral("%1").arg(value, static_cast<int>(issue.size()), 10, QLatin1Char('0'));
 }
 
-std::optional<IssueTexts> QihaoXianshi(const HistorySnapshot& history, int game)
+std::optional<IssueTexts> issueTextsOf(const HistorySnapshot& history, int game)
 {
     if (history.empty()) {
         return std::nullopt;

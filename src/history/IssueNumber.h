@@ -14,13 +14,13 @@ struct IssueTexts {
     QString verifyIssue; // the field beside "验证历史结果": the newest stored issue
 };
 
-// `QihaoXianshi`: the next issue after the newest stored draw. After sequence number 358, when the day
+// The next issue after the newest stored draw. After sequence number 358, when the day
 // after the draw's date (NF/YF/RQ) falls in a new year, it is that year followed by "001", the year as
 // "YYYY" for game 53 and "YY" for game 3. Otherwise the newest issue plus one, keeping its width
 // ("08001" gives "08002", "2007357" gives "2007358"); a 358th draw that is not the year's last day (some
 // years have 359 draws) also just counts on. nullopt for an empty history: the fields stay as they were.
 // When the newest issue does not read as a number, nextIssue is empty and only verifyIssue applies.
-std::optional<IssueTexts> QihaoXianshi(const HistorySnapshot& history, int game);
+std::optional<IssueTexts> issueTextsOf(const HistorySnapshot& history, int game);
 
 // Issue text plus or minus a number, keeping the width with leading zeros ("08001" + 1 = "08002").
 // nullopt when the text is not all digits.

@@ -14,7 +14,7 @@ namespace korvel {
 // tally work tables. Opening creates the file with the whole schema when it is missing, and refuses a file
 // that exists but is not one of ours (an old Access file, say), which is then left untouched.
 //
-// The tables of the layers above this one (the draw table `Lishi`, history/LishiSchema.h) come from whoever
+// The tables of the layers above this one (the draw table `Lishi`, history/DrawTableSchema.h) come from whoever
 // opens the file, since only those layers know their columns; the ownership check and the formula tables'
 // upgrade read `Lishi` by name, so the statements given must create it.
 //

@@ -20,7 +20,7 @@ std::set<Key> distinctRows(const FormulaStore& store, const FormulaKind& kind)
 {
     std::set<Key> keys;
     for (const Formula& f : store.listAll(kind)) {
-        keys.emplace(f.bolKill, f.gongshi, f.gongshiCN);
+        keys.emplace(f.kill, f.expressionText, f.displayText);
     }
     return keys;
 }
@@ -99,9 +99,9 @@ SaveOutcome saveFoundFormulas(Database& db, FormulaStore& store, const std::vect
             group.reserve(end - i);
             for (std::size_t k = i; k < end; ++k) {
                 Formula f;
-                f.gongshi = entries[k].gongshi;
-                f.gongshiCN = entries[k].gongshiCN;
-                f.bolKill = kill;
+                f.expressionText = entries[k].expressionText;
+                f.displayText = entries[k].displayText;
+                f.kill = kill;
                 group.push_back(std::move(f));
             }
             // A table takes at most FormulaStore::kMaxFormulas: the entries beyond are left out and counted.
@@ -113,7 +113,7 @@ SaveOutcome saveFoundFormulas(Database& db, FormulaStore& store, const std::vect
                 if (automatic) {
                     const int countNow = (rebuiltOnce ? static_cast<int>(distinct.size()) : rows) + 1;
                     addFlag(out, countNow, true);
-                    distinct.emplace(kill, e.gongshi, e.gongshiCN);
+                    distinct.emplace(kill, e.expressionText, e.displayText);
                     rebuiltOnce = true;
                 } else if (path == SavePath::ManualReplace) {
                     addFlag(out, ++rows, true);

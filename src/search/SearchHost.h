@@ -37,7 +37,7 @@ public:
 
     // The main window's selection flags by idx.
     virtual void setSelected(const std::vector<int>& idxs, bool selected) = 0;
-    // After a save: `AddGongshi`, `AddHaoma`, `Yansuan`, `ArrGs`.
+    // After a save: `loadFormulas`, `showHistory`, `statisticsPass`, `writeBackFigures`.
     virtual void refreshAfterSave() = 0;
 };
 

@@ -23,8 +23,8 @@ inline constexpr int kMaxFound = 32767;
 
 // An accepted formula waiting to be saved: the texts as built and its kind (which names its table).
 struct FoundFormula {
-    QString gongshi;
-    QString gongshiCN;
+    QString expressionText;
+    QString displayText;
     FormulaKind kind;
 };
 
@@ -72,7 +72,7 @@ struct SearchRecord {
                 const FormulaStats& stats, const ChanceFigures& chance)
     {
         FoundFormula f{candidateExpression(c), candidateText(c, kind, kill, form), kind};
-        lines << f.gongshiCN;
+        lines << f.displayText;
         notes << QString();
         figures.push_back({QStringLiteral("正确率 %1  随机基准 %2  超出基准 %3  显著性 %4")
                                .arg(rateText(stats), baselineText(chance),

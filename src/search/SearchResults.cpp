@@ -43,7 +43,7 @@ QString SearchSession::withUnsavedKept(const QString& error, const std::vector<F
     QStringList texts;
     texts.reserve(static_cast<qsizetype>(entries.size()));
     for (const FoundFormula& f : entries) {
-        texts << f.gongshiCN;
+        texts << f.displayText;
     }
     if (texts.isEmpty()) {
         return error;

@@ -84,7 +84,7 @@ BacktestFormulaSource walkForwardSource(const WalkForwardPlan& plan)
         if (plan.preferSignificant && record.verified > 0) {
             const double bar = 0.01 / static_cast<double>(record.verified);
             for (const FoundFormula& f : record.found) {
-                const Expression e = Expression::compile(f.gongshi);
+                const Expression e = Expression::compile(f.expressionText);
                 const FormulaEvaluation eval = EvaluateFormula(seen, e, kind, kill, data->windowStart());
                 if (significance(chanceFigures(eval, data->windowStart(), kind, kill, false)).p < bar) {
                     chosen.push_back(&f);
@@ -102,9 +102,9 @@ BacktestFormulaSource walkForwardSource(const WalkForwardPlan& plan)
             const FoundFormula& f = *found;
             Formula formula;
             formula.idx = ++idx;
-            formula.gongshi = f.gongshi;
-            formula.gongshiCN = f.gongshiCN;
-            formula.bolKill = kill;
+            formula.expressionText = f.expressionText;
+            formula.displayText = f.displayText;
+            formula.kill = kill;
             out.push_back(std::move(formula));
         }
         return out;

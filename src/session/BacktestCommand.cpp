@@ -1,7 +1,7 @@
 #include "session/BacktestCommand.h"
 
-#include "session/Session.h"
 #include "formula/FormulaStore.h"
+#include "session/Session.h"
 #include "settings/Options.h"
 #include "tally/TallySet.h"
 #include "verify/FormulaList.h"
@@ -19,7 +19,7 @@ FigureSettings figuresOf(const Options& o)
 {
     FigureSettings f;
     f.windowDraws = o.windowSize();
-    f.syBq = o.excludeCurrent();
+    f.excludeCurrent = o.excludeCurrent();
     f.weighted = o.weightedRate();
     return f;
 }

@@ -1,15 +1,13 @@
 #include "session/Session.h"
 
-#include "history/HistorySnapshot.h"
-#include "session/ReportingLauncher.h"
-#include "session/TypedFormula.h"
 #include "formula/FormulaStore.h"
+#include "history/DrawTableSchema.h"
 #include "history/HistoryDeletion.h"
 #include "history/HistoryExport.h"
+#include "history/HistorySnapshot.h"
 #include "history/HistoryStore.h"
 #include "history/IssueNumber.h"
 #include "history/IssueValueRepair.h"
-#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "platform/Launcher.h"
@@ -85,7 +83,7 @@ void Session::openDatabase()
     const QString path = QDir(m_dataFolder).filePath(QStringLiteral("formula.mdb"));
     // A missing folder is made; when that fails, the open below fails and says so.
     QDir().mkpath(m_dataFolder);
-    switch (m_database->open(path, lishiSchema())) {
+    switch (m_database->open(path, drawTableSchema())) {
     case Database::OpenResult::Opened:
     case Database::OpenResult::Created:
         return;
@@ -134,7 +132,7 @@ void Session::showHistory()
 
 void Session::applyIssueTexts()
 {
-    const std::optional<IssueTexts> t = QihaoXianshi(*m_history->snapshot(), m_options->game());
+    const std::optional<IssueTexts> t = issueTextsOf(*m_history->snapshot(), m_options->game());
     if (!t) {
         return;
     }
@@ -149,7 +147,7 @@ void Session::applyIssueTexts()
 
 void Session::reloadFormulas()
 {
-    m_formulas->AddGongshi(m_choices->kind(), m_choices->kill());
+    m_formulas->loadFormulas(m_choices->kind(), m_choices->kill());
 }
 
 void Session::evaluate(bool writeBack)
@@ -157,18 +155,18 @@ void Session::evaluate(bool writeBack)
     PassSettings pass;
     pass.writeBack = writeBack;
     pass.figures.windowDraws = m_options->windowSize();
-    pass.figures.syBq = m_options->excludeCurrent();
+    pass.figures.excludeCurrent = m_options->excludeCurrent();
     pass.figures.weighted = m_options->weightedRate();
     pass.perDrawDisplay = m_perDrawDisplay;
-    pass.displayColumn = m_options->resultsAtCurrentIssue() ? DisplayColumn::Canshu : DisplayColumn::PreCanshu;
+    pass.displayColumn = m_options->resultsAtCurrentIssue() ? DisplayColumn::CurrentIssue : DisplayColumn::NextIssue;
     emit statisticsPassStarted();
-    m_formulas->Yansuan(*m_history->snapshot(), pass);
+    m_formulas->statisticsPass(*m_history->snapshot(), pass);
     emit statisticsPassFinished();
 }
 
 bool Session::addTypedFormula(const QString& input)
 {
-    const TypedFormulaResult r = AddTypedFormula(input, kind(), kill(), *m_formulas, m_dialogs);
+    const TypedFormulaResult r = AddTypedFormula(input, m_choices->kind(), m_choices->kill(), *m_formulas, m_dialogs);
     if (!r.added()) {
         return false;
     }
@@ -290,7 +288,7 @@ bool Session::deleteLastCount()
 QString Session::exportHistoryText()
 {
     const HistoryExportResult r =
-        korvel::exportHistoryText(*m_history->snapshot(), m_dataFolder, verifyIssue(), *m_launcher);
+        korvel::exportHistoryText(*m_history->snapshot(), m_dataFolder, m_choices->verifyIssue(), *m_launcher);
     if (!r.error.isEmpty()) {
         m_dialogs.message(QStringLiteral("历史号码导出"), r.error, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
     }

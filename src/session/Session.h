@@ -3,8 +3,8 @@
 #include "formula/FormulaKind.h"
 #include "history/DrawEntry.h"
 #include "history/HistorySnapshot.h"
-#include "session/ChoiceState.h"
 #include "history/SnapshotPtr.h"
+#include "session/ChoiceState.h"
 #include "tally/SortSettings.h"
 #include "verify/ChoiceHost.h"
 
@@ -40,7 +40,7 @@ class SettingsStore;
 // formula kind or another choice of the panel (play, sense, mode) changed, entryChanged() after the issue
 // or date texts changed.
 //
-// The formula list (`AddGongshi`) is rebuilt by reloadFormulas() and the statistics pass (`Yansuan`) runs
+// The formula list (`loadFormulas`) is rebuilt by reloadFormulas() and the statistics pass (`statisticsPass`) runs
 // in evaluate().
 class Session : public QObject {
     Q_OBJECT
@@ -87,28 +87,13 @@ public:
     // list and runs the statistics, then kindChanged() (see the class comment).
     ChoiceState& choices() { return *m_choices; }
     const ChoiceState& choices() const { return *m_choices; }
-    FormulaKind kind() const { return m_choices->kind(); }
-    QString kindLabel() const { return kind().label(); }
-    QString currentTable() const { return kind().tableName(); }
-    PlayChoice playChoice() const { return m_choices->playChoice(); }
-    bool singlePlay() const { return kind().play == Play::Single; }
-    bool categoryMode() const { return m_choices->categoryMode(); }
-    bool categoryBigSmall() const { return m_choices->categoryBigSmall(); }
-    // "位数选择": 1 个位, 2 十位, 3 百位. 个位 forces the play 单选 (通选 is then not available).
-    void setPosition(int position) { m_choices->setPosition(position); }
-    void setPlayChoice(PlayChoice choice) { m_choices->setPlayChoice(choice); }
-    bool groupPlayAvailable() const { return m_choices->groupPlayAvailable(); }
-    bool kill() const { return m_choices->kill(); }
-    void setKill(bool kill) { m_choices->setKill(kill); }
-    // "计算/验算选择": false = "计算下期结果", true = "验证历史结果".
-    bool verifyMode() const { return m_choices->verifyMode(); }
-    void setVerifyMode(bool verify) { m_choices->setVerifyMode(verify); }
+    QString kindLabel() const { return m_choices->kind().label(); }
+    QString currentTable() const { return m_choices->kind().tableName(); }
+    bool singlePlay() const { return m_choices->kind().play == Play::Single; }
 
     // Entry line and verify field. nextIssue is also the run's current issue.
     const QString& nextIssue() const { return m_nextIssue; }
     void setNextIssue(const QString& issue);
-    const QString& verifyIssue() const { return m_choices->verifyIssue(); }
-    void setVerifyIssue(const QString& issue) { m_choices->setVerifyIssue(issue); }
     const QString& entryDate() const { return m_entryDate; }
     void setEntryDate(const QString& date);
     // Focus left the date field: "2012/5/20" becomes "2012-05-20".
@@ -162,7 +147,7 @@ public:
     // once on the event loop.
     void armRefreshTimer();
     bool refreshTimerArmed() const { return m_refreshTimer.isActive(); }
-    // `AddGongshi`, `AddHaoma`, `Yansuan`.
+    // `loadFormulas`, `showHistory`, `statisticsPass`.
     void refreshAll();
 
 signals:
@@ -176,12 +161,12 @@ signals:
 
 private:
     void openDatabase();
-    void showHistory();    // `AddHaoma`: issue texts of the new snapshot, historyChanged()
-    void reloadFormulas(); // `AddGongshi`: the formula list hooks in here
+    void showHistory();    // issue texts of the new snapshot, historyChanged()
+    void reloadFormulas(); // `loadFormulas`: the formula list hooks in here
     void loadHistory();    // rereads the draws; a table that cannot be read closes the file, told
-    // `Yansuan`: the statistics pass hooks in here; writeBack false keeps the figures in memory only.
+    // `statisticsPass`: the statistics pass hooks in here; writeBack false keeps the figures in memory only.
     void evaluate(bool writeBack = true);
-    void applyIssueTexts(); // `QihaoXianshi`
+    void applyIssueTexts(); // `issueTextsOf`
     void followKind();      // a kind or sense was chosen: the list, the statistics, kindChanged()
 
     SettingsStore& m_settings;

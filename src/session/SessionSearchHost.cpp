@@ -41,7 +41,7 @@ FigureSettings SessionSearchHost::figureSettings() const
     const Options& o = m_session.options();
     FigureSettings f;
     f.windowDraws = o.windowSize();
-    f.syBq = o.excludeCurrent();
+    f.excludeCurrent = o.excludeCurrent();
     f.weighted = o.weightedRate();
     return f;
 }
@@ -63,9 +63,9 @@ void SessionSearchHost::setSelected(const std::vector<int>& idxs, bool selected)
 
 void SessionSearchHost::refreshAfterSave()
 {
-    // `AddGongshi`, `AddHaoma`, `Yansuan`, then `ArrGs`.
+    // `loadFormulas`, `showHistory`, `statisticsPass`, then `writeBackFigures`.
     m_session.refreshAll();
-    m_session.formulas().ArrGs();
+    m_session.formulas().writeBackFigures();
 }
 
 } // namespace korvel

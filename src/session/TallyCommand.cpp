@@ -12,14 +12,14 @@ namespace korvel {
 TallyChoice tallyChoiceOf(const Session& session)
 {
     TallyChoice c;
-    c.position = session.kind().position;
-    c.groupPlay = session.playChoice() == Session::PlayChoice::Group;
-    c.category = session.playChoice() == Session::PlayChoice::BigSmall  ? CategoryPlay::BigSmall
-                 : session.playChoice() == Session::PlayChoice::OddEven ? CategoryPlay::OddEven
-                                                                        : CategoryPlay::None;
-    c.kill = session.kill();
+    c.position = session.choices().kind().position;
+    c.groupPlay = session.choices().playChoice() == Session::PlayChoice::Group;
+    c.category = session.choices().playChoice() == Session::PlayChoice::BigSmall  ? CategoryPlay::BigSmall
+                 : session.choices().playChoice() == Session::PlayChoice::OddEven ? CategoryPlay::OddEven
+                                                                                  : CategoryPlay::None;
+    c.kill = session.choices().kill();
     c.method = session.options().computeSelected() ? TallyMethod::Selected : TallyMethod::Best;
-    c.mode = session.verifyMode() ? TallyMode::Verify : TallyMode::Next;
+    c.mode = session.choices().verifyMode() ? TallyMode::Verify : TallyMode::Next;
     return c;
 }
 
@@ -30,7 +30,7 @@ TallyCommand::Run TallyCommand::compute(const std::function<void()>& askSortSett
     Run run;
     const TallyChoice choice = tallyChoiceOf(m_session);
     const SnapshotPtr snapshot = m_session.snapshot();
-    const ReferenceDraw ref = referenceDraw(choice.mode, m_session.verifyIssue(), *snapshot);
+    const ReferenceDraw ref = referenceDraw(choice.mode, m_session.choices().verifyIssue(), *snapshot);
     if (ref.status != TallyOutcome::Status::Done) {
         run.outcome.status = ref.status;
         run.outcome.messageTitle = ref.messageTitle;
@@ -41,10 +41,11 @@ TallyCommand::Run TallyCommand::compute(const std::function<void()>& askSortSett
     if (choice.method == TallyMethod::Best && askSortSettings) {
         askSortSettings();
     }
-    run.outcome = ComputeTally(choice, m_session.verifyIssue(), *snapshot, formulaSourceOf(m_session.formulaStore()),
-                               selectionOf(m_session.formulas()), m_session.sortSettings(), m_tally);
+    run.outcome =
+        ComputeTally(choice, m_session.choices().verifyIssue(), *snapshot, formulaSourceOf(m_session.formulaStore()),
+                     selectionOf(m_session.formulas()), m_session.sortSettings(), m_tally);
     if (run.outcome.done()) {
-        run.view = TallyResult::setupOf(choice, m_session.nextIssue(), m_session.verifyIssue());
+        run.view = TallyResult::setupOf(choice, m_session.nextIssue(), m_session.choices().verifyIssue());
         m_lastView = run.view;
     }
     return run;
@@ -71,7 +72,7 @@ bool storeRankingWorkTable(Database& db, const RankingStore& store, QString* err
     if (store.empty()) {
         return true;
     }
-    return errarr::writeErrarr(db, store.errarrRows(store.size() - 1), error);
+    return tallyTables::writeRankingTable(db, store.rankingTableRows(store.size() - 1), error);
 }
 
 std::optional<RankingStore> runHistoryRanking(Session& session, const RankingProgress& progress)

@@ -32,25 +32,25 @@ TypedFormulaResult AddTypedFormula(const QString& input, const FormulaKind& curr
     }
 
     // A formula that cannot be computed would only ever count misses: say what is wrong instead of storing it.
-    const Expression expression = Expression::compile(parsed.gongshi);
+    const Expression expression = Expression::compile(parsed.expressionText);
     if (!expression.ok()) {
         dialogs.message(QStringLiteral("添加公式失败"),
                         QStringLiteral("公式「%1」无法计算：%2。\n公式没有添加，请修改后重新添加。")
-                            .arg(shortFormulaText(parsed.gongshiCN),
-                                 inTypedWords(expression.error(), parsed.gongshiCN, expression.errorPart())),
+                            .arg(shortFormulaText(parsed.displayText),
+                                 inTypedWords(expression.error(), parsed.displayText, expression.errorPart())),
                         Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         result.status = Status::NotComputable;
         return result;
     }
 
-    result.idx = list.appendFormula(parsed.kind, parsed.gongshi, parsed.gongshiCN, parsed.bolKill);
+    result.idx = list.appendFormula(parsed.kind, parsed.expressionText, parsed.displayText, parsed.kill);
     if (result.idx == 0) {
         result.status = Status::StoreFailed;
         return result;
     }
     result.status = Status::Added;
     result.kind = parsed.kind;
-    result.kill = parsed.bolKill;
+    result.kill = parsed.kill;
     result.senseFromLine = parsed.senseFromLine;
     result.namedPlay = parsed.namedPlay;
     return result;

@@ -10,13 +10,13 @@ namespace korvel {
 
 namespace {
 
-const QString kGsZl = QStringLiteral("GsZl");
-const QString kIniSerchDay = QStringLiteral("IniSerchDay");
-const QString kJSFF = QStringLiteral("JSFF");
-const QString kLsXs = QStringLiteral("LsXs");
-const QString kSyBq = QStringLiteral("SyBq");
-const QString kZqlJq = QStringLiteral("ZqlJq");
-const QString kJSQS = QStringLiteral("JSQS");
+const QString kGameKey = QStringLiteral("GsZl");
+const QString kSearchYearsKey = QStringLiteral("IniSerchDay");
+const QString kComputeSelectedKey = QStringLiteral("JSFF");
+const QString kResultsAtCurrentKey = QStringLiteral("LsXs");
+const QString kExcludeCurrentKey = QStringLiteral("SyBq");
+const QString kWeightedRateKey = QStringLiteral("ZqlJq");
+const QString kWindowIndexKey = QStringLiteral("JSQS");
 
 constexpr std::array<int, Options::kWindowCount> kWindowSizes = {0, 100, 200, 300, 500, 600, 800, 1000, 1500, 3000};
 
@@ -38,14 +38,14 @@ Options::Options(SettingsStore& store, QObject* parent) : QObject(parent), m_sto
 void Options::load()
 {
     const QString& s = section();
-    m_game = m_store.intValue(s, kGsZl, kGameFc3d);
-    m_store.setInt(s, kGsZl, m_game);
-    m_searchYears = m_store.intValue(s, kIniSerchDay, kDefaultSearchYears);
-    m_computeSelected = m_store.boolValue(s, kJSFF, false);
-    m_resultsAtCurrent = m_store.boolValue(s, kLsXs, false);
-    m_excludeCurrent = m_store.boolValue(s, kSyBq, true);
-    m_weightedRate = m_store.boolValue(s, kZqlJq, true);
-    const int index = m_store.intValue(s, kJSQS, kDefaultWindowIndex);
+    m_game = m_store.intValue(s, kGameKey, kGameFc3d);
+    m_store.setInt(s, kGameKey, m_game);
+    m_searchYears = m_store.intValue(s, kSearchYearsKey, kDefaultSearchYears);
+    m_computeSelected = m_store.boolValue(s, kComputeSelectedKey, false);
+    m_resultsAtCurrent = m_store.boolValue(s, kResultsAtCurrentKey, false);
+    m_excludeCurrent = m_store.boolValue(s, kExcludeCurrentKey, true);
+    m_weightedRate = m_store.boolValue(s, kWeightedRateKey, true);
+    const int index = m_store.intValue(s, kWindowIndexKey, kDefaultWindowIndex);
     // An index no window item has would leave the statistics without a window.
     m_windowIndex = validWindowIndex(index) ? index : kDefaultWindowIndex;
     emit changed();
@@ -54,21 +54,21 @@ void Options::load()
 void Options::setGame(int game)
 {
     m_game = game;
-    m_store.setInt(section(), kGsZl, game);
+    m_store.setInt(section(), kGameKey, game);
     emit changed();
 }
 
 void Options::setSearchYears(int years)
 {
     m_searchYears = years;
-    m_store.setInt(section(), kIniSerchDay, years);
+    m_store.setInt(section(), kSearchYearsKey, years);
     emit changed();
 }
 
 void Options::setComputeSelected(bool selected)
 {
     setComputeSelectedForRun(selected);
-    m_store.setBool(section(), kJSFF, selected);
+    m_store.setBool(section(), kComputeSelectedKey, selected);
 }
 
 void Options::setComputeSelectedForRun(bool selected)
@@ -80,7 +80,7 @@ void Options::setComputeSelectedForRun(bool selected)
 void Options::setResultsAtCurrentIssue(bool current)
 {
     m_resultsAtCurrent = current;
-    m_store.setBool(section(), kLsXs, current);
+    m_store.setBool(section(), kResultsAtCurrentKey, current);
     emit changed();
 }
 
@@ -92,14 +92,14 @@ QString Options::resultColumn() const
 void Options::setExcludeCurrent(bool exclude)
 {
     m_excludeCurrent = exclude;
-    m_store.setBool(section(), kSyBq, exclude);
+    m_store.setBool(section(), kExcludeCurrentKey, exclude);
     emit changed();
 }
 
 void Options::setWeightedRate(bool weighted)
 {
     m_weightedRate = weighted;
-    m_store.setBool(section(), kZqlJq, weighted);
+    m_store.setBool(section(), kWeightedRateKey, weighted);
     emit changed();
 }
 
@@ -109,7 +109,7 @@ void Options::setWindowIndex(int index)
         return;
     }
     m_windowIndex = index;
-    m_store.setInt(section(), kJSQS, index);
+    m_store.setInt(section(), kWindowIndexKey, index);
     emit changed();
 }
 
@@ -144,15 +144,15 @@ void Options::restoreDefaults()
 {
     const QString& s = section();
     m_resultsAtCurrent = false;
-    m_store.setBool(s, kLsXs, false);
+    m_store.setBool(s, kResultsAtCurrentKey, false);
     m_excludeCurrent = true;
-    m_store.setBool(s, kSyBq, true);
+    m_store.setBool(s, kExcludeCurrentKey, true);
     m_weightedRate = true;
-    m_store.setBool(s, kZqlJq, true);
+    m_store.setBool(s, kWeightedRateKey, true);
     m_searchYears = kDefaultSearchYears;
-    m_store.setInt(s, kIniSerchDay, kDefaultSearchYears);
+    m_store.setInt(s, kSearchYearsKey, kDefaultSearchYears);
     m_windowIndex = kDefaultWindowIndex;
-    m_store.setInt(s, kJSQS, kDefaultWindowIndex);
+    m_store.setInt(s, kWindowIndexKey, kDefaultWindowIndex);
     emit changed();
 }
 
@@ -160,7 +160,7 @@ bool Options::askSearchYears(Dialogs& dialogs)
 {
     const QString title = QStringLiteral("设置年数");
     const QString prompt = QStringLiteral("请输入需要统计的历史号码的年数（2~10中的任意自然数）");
-    const int current = m_store.intValue(section(), kIniSerchDay, kDefaultSearchYears);
+    const int current = m_store.intValue(section(), kSearchYearsKey, kDefaultSearchYears);
     for (;;) {
         const std::optional<QString> answer = dialogs.input(title, prompt, QString::number(current));
         if (!answer || answer->isEmpty()) {

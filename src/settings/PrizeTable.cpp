@@ -10,10 +10,10 @@ namespace korvel {
 
 namespace {
 
-const QString kZxJj = QStringLiteral("ZxJj");
-const QString kZ3Jj = QStringLiteral("Z3Jj");
-const QString kZ6Jj = QStringLiteral("Z6Jj");
-const QString kTzJe = QStringLiteral("TzJe");
+const QString kDirectPrizeKey = QStringLiteral("ZxJj");
+const QString kGroup3PrizeKey = QStringLiteral("Z3Jj");
+const QString kGroup6PrizeKey = QStringLiteral("Z6Jj");
+const QString kStakeKey = QStringLiteral("TzJe");
 
 } // namespace
 
@@ -22,20 +22,20 @@ PrizeTable PrizeTable::load(const SettingsStore& store)
     const QString& s = Options::section();
     const PrizeTable defaults;
     PrizeTable t;
-    t.direct = store.intValue(s, kZxJj, defaults.direct);
-    t.group3 = store.intValue(s, kZ3Jj, defaults.group3);
-    t.group6 = store.intValue(s, kZ6Jj, defaults.group6);
-    t.stake = store.intValue(s, kTzJe, defaults.stake);
+    t.direct = store.intValue(s, kDirectPrizeKey, defaults.direct);
+    t.group3 = store.intValue(s, kGroup3PrizeKey, defaults.group3);
+    t.group6 = store.intValue(s, kGroup6PrizeKey, defaults.group6);
+    t.stake = store.intValue(s, kStakeKey, defaults.stake);
     return t;
 }
 
 void PrizeTable::store(SettingsStore& store) const
 {
     const QString& s = Options::section();
-    store.setInt(s, kZxJj, direct);
-    store.setInt(s, kZ3Jj, group3);
-    store.setInt(s, kZ6Jj, group6);
-    store.setInt(s, kTzJe, stake);
+    store.setInt(s, kDirectPrizeKey, direct);
+    store.setInt(s, kGroup3PrizeKey, group3);
+    store.setInt(s, kGroup6PrizeKey, group6);
+    store.setInt(s, kStakeKey, stake);
 }
 
 QString PrizeTable::problem() const

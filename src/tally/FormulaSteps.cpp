@@ -31,12 +31,12 @@ std::optional<Param> columnOf(QString term)
 
 // Plain sum of terms, or nothing. Each term is a column code, a number, or "(code MOD n)" with n > 0; the
 // last term is written as it stands, the others by their values.
-std::optional<std::vector<Piece>> plainSumPieces(const QString& gongshi)
+std::optional<std::vector<Piece>> plainSumPieces(const QString& expressionText)
 {
     static const QRegularExpression number(QStringLiteral("^\\d+(\\.\\d+)?$"));
     static const QRegularExpression modTerm(QStringLiteral("^\\(\\s*(\\[?\\w+\\]?)\\s+MOD\\s+(\\d+)\\s*\\)$"),
                                             QRegularExpression::CaseInsensitiveOption);
-    const QStringList terms = gongshi.split(QLatin1Char('+'));
+    const QStringList terms = expressionText.split(QLatin1Char('+'));
     std::vector<Piece> pieces;
     for (int i = 0; i < terms.size(); ++i) {
         const QString term = terms[i].trimmed();
@@ -66,7 +66,7 @@ std::optional<std::vector<Piece>> plainSumPieces(const QString& gongshi)
 }
 
 // Any expression: its text with every column code (bare or in brackets) marked for its value.
-std::vector<Piece> substitutedPieces(const QString& gongshi)
+std::vector<Piece> substitutedPieces(const QString& expressionText)
 {
     std::vector<Piece> pieces;
     QString fixed;
@@ -76,12 +76,12 @@ std::vector<Piece> substitutedPieces(const QString& gongshi)
             fixed.clear();
         }
     };
-    for (qsizetype i = 0; i < gongshi.size();) {
-        const QChar ch = gongshi[i];
+    for (qsizetype i = 0; i < expressionText.size();) {
+        const QChar ch = expressionText[i];
         if (ch == QLatin1Char('[')) {
-            const qsizetype close = gongshi.indexOf(QLatin1Char(']'), i);
+            const qsizetype close = expressionText.indexOf(QLatin1Char(']'), i);
             if (close > i) {
-                const QString inner = gongshi.mid(i, close - i + 1);
+                const QString inner = expressionText.mid(i, close - i + 1);
                 if (const auto column = columnOf(inner)) {
                     flush();
                     pieces.push_back({QString(), column, 0});
@@ -91,11 +91,11 @@ std::vector<Piece> substitutedPieces(const QString& gongshi)
             }
         } else if (ch.isLetter() && ch.unicode() < 128) {
             qsizetype end = i;
-            while (end < gongshi.size() && gongshi[end].unicode() < 128 &&
-                   (gongshi[end].isLetterOrNumber() || gongshi[end] == QLatin1Char('_'))) {
+            while (end < expressionText.size() && expressionText[end].unicode() < 128 &&
+                   (expressionText[end].isLetterOrNumber() || expressionText[end] == QLatin1Char('_'))) {
                 ++end;
             }
-            const QString word = gongshi.mid(i, end - i);
+            const QString word = expressionText.mid(i, end - i);
             if (const auto column = paramFromCode(word)) {
                 flush();
                 pieces.push_back({QString(), column, 0});
@@ -126,16 +126,16 @@ const std::vector<int>& FormulaSteps::columnWidthsTwips()
     return widths;
 }
 
-FormulaSteps::FormulaSteps(const HistorySnapshot& snapshot, const QString& gongshi, const QString& gongshiCN)
+FormulaSteps::FormulaSteps(const HistorySnapshot& snapshot, const QString& expressionText, const QString& displayText)
 {
-    m_headers = {QStringLiteral("期号"), QStringLiteral("当期号码"), gongshiCN, QStringLiteral("计算值(算下期)")};
-    const auto plain = plainSumPieces(gongshi);
+    m_headers = {QStringLiteral("期号"), QStringLiteral("当期号码"), displayText, QStringLiteral("计算值(算下期)")};
+    const auto plain = plainSumPieces(expressionText);
     m_plainSum = plain.has_value();
-    const std::vector<Piece> pieces = plain ? *plain : substitutedPieces(gongshi);
+    const std::vector<Piece> pieces = plain ? *plain : substitutedPieces(expressionText);
 
     const int n = snapshot.size();
     ValueColumn values;
-    const Expression expression = Expression::compile(gongshi);
+    const Expression expression = Expression::compile(expressionText);
     if (n > 0) {
         expression.evaluate(snapshot, 0, n, values);
     }

@@ -28,7 +28,7 @@ struct FormulaStepRow {
 // is always the engine's, so it never disagrees with the formula.
 class FormulaSteps {
 public:
-    FormulaSteps(const HistorySnapshot& snapshot, const QString& gongshi, const QString& gongshiCN);
+    FormulaSteps(const HistorySnapshot& snapshot, const QString& expressionText, const QString& displayText);
 
     static QString title() { return QStringLiteral("公式计算步骤"); }
     // "期号", "当期号码", the formula's Chinese text, "计算值(算下期)".

@@ -10,18 +10,18 @@
 
 namespace korvel {
 
-std::array<ErrarrRow, 10> RankingStore::errarrRows(int n) const
+std::array<TallyTableRow, 10> RankingStore::rankingTableRows(int n) const
 {
-    std::array<ErrarrRow, 10> rows{};
+    std::array<TallyTableRow, 10> rows{};
     for (int d = 0; d < 10; ++d) {
         rows[static_cast<std::size_t>(d)].num = d;
     }
     const auto& digitsAt = rankDigit[static_cast<std::size_t>(n)];
     const auto& errAt = rankErr[static_cast<std::size_t>(n)];
     for (int r = 0; r < 10; ++r) {
-        ErrarrRow& row = rows[static_cast<std::size_t>(digitsAt[static_cast<std::size_t>(r)])];
-        row.eTrr = errAt[static_cast<std::size_t>(r)];
-        (kill ? row.err : row.trr) = row.eTrr;
+        TallyTableRow& row = rows[static_cast<std::size_t>(digitsAt[static_cast<std::size_t>(r)])];
+        row.senseCount = errAt[static_cast<std::size_t>(r)];
+        (kill ? row.err : row.trr) = row.senseCount;
     }
     return rows;
 }
@@ -56,7 +56,7 @@ RankingRun computeHistoryRanking(const HistorySnapshot& snapshot, std::span<cons
         if (progress && !progress(static_cast<int>(f), total)) {
             return run;
         }
-        const Expression e = Expression::compile(formulas[f].gongshi);
+        const Expression e = Expression::compile(formulas[f].expressionText);
         if (!e.ok() || n == 0) {
             continue; // names no digit on any draw
         }

@@ -2,7 +2,7 @@
 
 #include "formula/Formula.h"
 #include "history/SnapshotPtr.h"
-#include "tally/ErrarrTables.h"
+#include "tally/TallyTables.h"
 
 #include <QString>
 
@@ -30,7 +30,7 @@ struct RankingStore {
     int size() const { return static_cast<int>(issues.size()); }
     bool empty() const { return issues.empty(); }
     // The counts of draw n as the work table `Errarr` holds them (rows num 0..9).
-    std::array<ErrarrRow, 10> errarrRows(int n) const;
+    std::array<TallyTableRow, 10> rankingTableRows(int n) const;
 };
 
 // Progress of a run: called with (done, total) as it goes; returning false stops the run.

@@ -76,7 +76,7 @@ HistorySheet historySheet(const HistorySnapshot& snapshot, const FormulaList& li
     const int rows = std::min(draws, list.perDrawRowCount());
     for (int f = 0; f < out.formulaColumns; ++f) {
         const int c = kHistoryFixedColumns + f;
-        grid.setText(0, c, list.row(f).formula.gongshiCN);
+        grid.setText(0, c, list.row(f).formula.displayText);
         const PerDrawColumn& column = list.perDraw(f);
         for (int r = 0; r < rows; ++r) {
             if (const auto v = column.valueAt(r)) {

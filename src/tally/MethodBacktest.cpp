@@ -46,7 +46,7 @@ BacktestSlot judgeSlot(const TallySet& tally, const TallySlotRun& run, bool kill
     s.slot = run.slot;
     s.kind = run.kind;
     s.drawn = drawn;
-    const auto& counts = tally.eTrr[static_cast<std::size_t>(run.slot)];
+    const auto& counts = tally.senseCount[static_cast<std::size_t>(run.slot)];
     std::array<int, 10> order{};
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
@@ -180,7 +180,7 @@ BacktestResult checkBacktest(const HistorySnapshot& snapshot, const BacktestRequ
     }
     const int seen = n - k;
     const FigureSettings& f = request.figures;
-    if (evaluationWindowStart(seen, f.windowDraws, f.syBq) >= seen) {
+    if (evaluationWindowStart(seen, f.windowDraws, f.excludeCurrent) >= seen) {
         return refused(
             Status::EmptyWindow,
             QStringLiteral("回测第一期之前的 %1 期历史号码在统计期数内没有可统计的开奖，无法回测。请减少回测期数。")
@@ -236,7 +236,7 @@ BacktestResult runMethodBacktest(const HistorySnapshot& snapshot, const Backtest
                 return result;
             }
             for (Formula& f : *list) {
-                const Expression e = Expression::compile(f.gongshi);
+                const Expression e = Expression::compile(f.expressionText);
                 f.stats = formulaFigures(seen, e, kind, choice.kill, request.figures).stats;
             }
             tables[{kind.position, static_cast<int>(kind.play)}] = std::move(*list);

@@ -17,9 +17,9 @@ int TallyChoice::selector() const
 ResultView TallyChoice::view() const
 {
     if (groupPlay) {
-        return ResultView::Errarr;
+        return ResultView::Group;
     }
-    return category == CategoryPlay::None ? ResultView::ErrarrLei : ResultView::ErrarrLeiDS;
+    return category == CategoryPlay::None ? ResultView::PerPosition : ResultView::PerPositionCategory;
 }
 
 QString TallyChoice::caption(const QString& nextIssue, const QString& verifyIssue) const

@@ -18,7 +18,7 @@ enum class TallyMode : std::uint8_t { Next, Verify };
 // The category plays that fold the digits in the per-position view.
 enum class CategoryPlay : std::uint8_t { None, OddEven, BigSmall };
 // The three result windows.
-enum class ResultView : std::uint8_t { Errarr, ErrarrLei, ErrarrLeiDS };
+enum class ResultView : std::uint8_t { Group, PerPosition, PerPositionCategory };
 
 // The choice panel as "计算公式(&C)" reads it, and what it dispatches to.
 struct TallyChoice {

@@ -68,7 +68,7 @@ QString TallyResult::firstChoiceLabel() const
 
 QString TallyResult::labelOf(int num) const
 {
-    if (m_setup.view != ResultView::ErrarrLeiDS) {
+    if (m_setup.view != ResultView::PerPositionCategory) {
         return QString::number(num);
     }
     const bool odd = num % 2 == 1;
@@ -81,7 +81,7 @@ QString TallyResult::labelOf(int num) const
 std::vector<int> TallyResult::orderBy(const ResultPage& page, int column, bool descending) const
 {
     const auto key = [&](int i) -> int {
-        const ErrarrRow& r = page.table[static_cast<std::size_t>(i)];
+        const TallyTableRow& r = page.table[static_cast<std::size_t>(i)];
         switch (column) {
         case 1:
             return r.num;
@@ -90,7 +90,7 @@ std::vector<int> TallyResult::orderBy(const ResultPage& page, int column, bool d
         case 4:
             return r.trr;
         default:
-            return r.eTrr;
+            return r.senseCount;
         }
     };
     std::vector<int> order(page.table.size());
@@ -105,26 +105,26 @@ void TallyResult::fillRows(ResultPage& page, const std::vector<int>& order) cons
     page.rows.clear();
     int rank = 0;
     for (int i : order) {
-        const ErrarrRow& t = page.table[static_cast<std::size_t>(i)];
+        const TallyTableRow& t = page.table[static_cast<std::size_t>(i)];
         ResultRow row;
         row.rank = ++rank;
         row.num = t.num;
         row.label = labelOf(t.num);
-        row.eTrr = t.eTrr;
+        row.senseCount = t.senseCount;
         row.err = t.err;
         row.trr = t.trr;
         // Kill run: a digit some formula kills is filtered out; keep run: a digit no formula keeps.
-        row.filtered = (t.eTrr == 0) != m_setup.kill;
+        row.filtered = (t.senseCount == 0) != m_setup.kill;
         page.rows.push_back(row);
     }
 }
 
-void TallyResult::writeTable(const std::vector<ErrarrRow>& rows)
+void TallyResult::writeTable(const std::vector<TallyTableRow>& rows)
 {
-    m_errarrLei = rows;
+    m_resultTable = rows;
     if (m_db) {
         QString error;
-        if (!errarr::writeErrarrLei(*m_db, m_errarrLei, &error)) {
+        if (!tallyTables::writeResultTable(*m_db, m_resultTable, &error)) {
             m_writeError = error;
         }
     }
@@ -138,7 +138,7 @@ void TallyResult::load(const TallySet& tally, const Setup& setup)
     m_firstChoiceSum = 0;
     m_pages.clear();
 
-    const bool group = setup.view == ResultView::Errarr;
+    const bool group = setup.view == ResultView::Group;
     const int first = group ? 0 : 1;
     const int last = group ? 0 : std::clamp(setup.position, 1, 3);
     for (int slot = first; slot <= last; ++slot) {
@@ -148,20 +148,20 @@ void TallyResult::load(const TallySet& tally, const Setup& setup)
             page.tabCaption = QString::fromUtf16(slotName(slot)) + QStringLiteral("位");
         }
         const auto s = static_cast<std::size_t>(slot);
-        if (setup.view == ResultView::ErrarrLeiDS) {
-            page.table = {ErrarrRow{0, 0, 0, 0}, ErrarrRow{1, 0, 0, 0}};
+        if (setup.view == ResultView::PerPositionCategory) {
+            page.table = {TallyTableRow{0, 0, 0, 0}, TallyTableRow{1, 0, 0, 0}};
             for (int d = 0; d < TallySet::kDigits; ++d) {
                 const int category = setup.category == CategoryPlay::BigSmall ? (d > 4 ? 1 : 0) : d % 2;
-                ErrarrRow& c = page.table[static_cast<std::size_t>(category)];
+                TallyTableRow& c = page.table[static_cast<std::size_t>(category)];
                 const auto dd = static_cast<std::size_t>(d);
-                c.eTrr = static_cast<std::int16_t>(c.eTrr + tally.eTrr[s][dd]);
+                c.senseCount = static_cast<std::int16_t>(c.senseCount + tally.senseCount[s][dd]);
                 c.err = static_cast<std::int16_t>(c.err + tally.err[s][dd]);
                 c.trr = static_cast<std::int16_t>(c.trr + tally.trr[s][dd]);
             }
         } else {
             for (int d = 0; d < TallySet::kDigits; ++d) {
                 const auto dd = static_cast<std::size_t>(d);
-                page.table.push_back({d, tally.eTrr[s][dd], tally.err[s][dd], tally.trr[s][dd]});
+                page.table.push_back({d, tally.senseCount[s][dd], tally.err[s][dd], tally.trr[s][dd]});
             }
         }
 
@@ -177,10 +177,10 @@ void TallyResult::load(const TallySet& tally, const Setup& setup)
         page.smallest = 32767;
         page.largest = 0;
         for (const ResultRow& r : page.rows) {
-            page.smallest = std::min(page.smallest, r.eTrr);
-            page.largest = std::max(page.largest, r.eTrr);
-            SummaryRow& v = byValue[r.eTrr];
-            v.value = r.eTrr;
+            page.smallest = std::min(page.smallest, r.senseCount);
+            page.largest = std::max(page.largest, r.senseCount);
+            SummaryRow& v = byValue[r.senseCount];
+            v.value = r.senseCount;
             ++v.count;
             v.numbers += r.label + QLatin1Char(' ');
         }
@@ -193,13 +193,13 @@ void TallyResult::load(const TallySet& tally, const Setup& setup)
                 page.summary.push_back(it->second);
             }
         }
-        if (setup.view == ResultView::ErrarrLei && !page.rows.empty()) {
+        if (setup.view == ResultView::PerPosition && !page.rows.empty()) {
             m_firstChoiceSum += page.rows.front().num;
         }
         m_pages.push_back(std::move(page));
     }
     // The table ends up holding the last page loaded.
-    writeTable(m_pages.empty() ? std::vector<ErrarrRow>{} : m_pages.back().table);
+    writeTable(m_pages.empty() ? std::vector<TallyTableRow>{} : m_pages.back().table);
     emit changed();
 }
 
@@ -213,7 +213,7 @@ void TallyResult::resort(int pageIndex, int column)
     page.reverse = !page.reverse;
     m_reverse[static_cast<std::size_t>(pageIndex)] = page.reverse;
     page.resorted = true;
-    if (m_setup.view != ResultView::Errarr) {
+    if (m_setup.view != ResultView::Group) {
         writeTable(page.table);
     }
     if (column >= 1 && column <= 4) {
@@ -228,14 +228,15 @@ SheetGrid TallyResult::exportGrid() const
     grid.setText(0, 0, QStringLiteral("排序序号"));
     grid.setText(0, 1, QStringLiteral("号码"));
     grid.setText(0, 2, QStringLiteral("杀留Err值（结果统计值）"));
-    std::vector<ErrarrRow> rows = m_errarrLei;
-    std::stable_sort(rows.begin(), rows.end(), [](const ErrarrRow& a, const ErrarrRow& b) { return a.err < b.err; });
+    std::vector<TallyTableRow> rows = m_resultTable;
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const TallyTableRow& a, const TallyTableRow& b) { return a.err < b.err; });
     int r = 0;
-    for (const ErrarrRow& row : rows) {
+    for (const TallyTableRow& row : rows) {
         ++r;
         grid.setNumber(r, 0, r);
         grid.setNumber(r, 1, row.num);
-        grid.setNumber(r, 2, row.eTrr);
+        grid.setNumber(r, 2, row.senseCount);
     }
     return grid;
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "tally/ErrarrTables.h"
 #include "platform/SheetGrid.h"
 #include "tally/TallyChoice.h"
 #include "tally/TallySet.h"
+#include "tally/TallyTables.h"
 
 #include <QObject>
 #include <QString>
@@ -23,7 +23,7 @@ struct ResultRow {
     int rank = 0;  // "排序序号", from 1
     int num = 0;   // digit 0..9, or category 0/1
     QString label; // "号码": the digit, or "小"/"大", "双"/"单"
-    std::int16_t eTrr = 0;
+    std::int16_t senseCount = 0;
     std::int16_t err = 0;
     std::int16_t trr = 0;
     bool filtered = false; // "滤杀" (else "保留")
@@ -42,10 +42,10 @@ struct SummaryRow {
 
 // One page of a result view: the list and the summary of one position (or of the group tally).
 struct ResultPage {
-    int slot = 0;                 // tally slot: 0 group, 1..3 个位/十位/百位
-    QString tabCaption;           // "个位", "十位", "百位" (empty for the group view)
-    std::vector<ErrarrRow> table; // the rows this page writes into `ErrarrLei`, in insertion order
-    std::vector<ResultRow> rows;  // the list in its current order
+    int slot = 0;                     // tally slot: 0 group, 1..3 个位/十位/百位
+    QString tabCaption;               // "个位", "十位", "百位" (empty for the group view)
+    std::vector<TallyTableRow> table; // the rows this page writes into `ErrarrLei`, in insertion order
+    std::vector<ResultRow> rows;      // the list in its current order
     std::vector<SummaryRow> summary;
     bool reverse = false;  // toggled by a double-click
     bool resorted = false; // the list was re-sorted at least once (its headers then say so)
@@ -69,7 +69,7 @@ class TallyResult : public QObject {
     Q_OBJECT
 public:
     struct Setup {
-        ResultView view = ResultView::Errarr;
+        ResultView view = ResultView::Group;
         int position = 3; // p: pages 1..p of the per-position views
         bool kill = true;
         CategoryPlay category = CategoryPlay::None;
@@ -102,13 +102,13 @@ public:
     static QString designCaption();
 
     // `frmErrarrLei` only: "首选和值", the sum of every page's top-ranked digit at load.
-    bool hasFirstChoiceSum() const { return m_setup.view == ResultView::ErrarrLei; }
+    bool hasFirstChoiceSum() const { return m_setup.view == ResultView::PerPosition; }
     int firstChoiceSum() const { return m_firstChoiceSum; }
     // Name of position p + "位首选和值：".
     QString firstChoiceLabel() const;
 
     // What `ErrarrLei` holds now.
-    const std::vector<ErrarrRow>& errarrLei() const { return m_errarrLei; }
+    const std::vector<TallyTableRow>& resultTable() const { return m_resultTable; }
     const QString& writeError() const { return m_writeError; }
 
     // "导出列表(&E)": header "排序序号", "号码", "杀留Err值（结果统计值）"; then the rows of `ErrarrLei` by
@@ -125,14 +125,14 @@ private:
     QString labelOf(int num) const;
     void fillRows(ResultPage& page, const std::vector<int>& order) const;
     std::vector<int> orderBy(const ResultPage& page, int column, bool descending) const;
-    void writeTable(const std::vector<ErrarrRow>& rows);
+    void writeTable(const std::vector<TallyTableRow>& rows);
 
     Database* m_db;
     Setup m_setup;
     std::vector<ResultPage> m_pages;
     std::vector<bool> m_reverse; // by page, kept across loads
     int m_firstChoiceSum = 0;
-    std::vector<ErrarrRow> m_errarrLei;
+    std::vector<TallyTableRow> m_resultTable;
     QString m_writeError;
 };
 

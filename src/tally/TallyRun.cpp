@@ -40,7 +40,7 @@ TallyFormulaValue valueOn(const Formula& f, const HistorySnapshot& snapshot, int
     if (row < 0) {
         return v;
     }
-    const Expression e = Expression::compile(f.gongshi);
+    const Expression e = Expression::compile(f.expressionText);
     if (!e.ok()) {
         return v;
     }

@@ -6,7 +6,7 @@ namespace korvel {
 
 void TallySet::clearSlot(int slot)
 {
-    eTrr[static_cast<std::size_t>(slot)].fill(0);
+    senseCount[static_cast<std::size_t>(slot)].fill(0);
     err[static_cast<std::size_t>(slot)].fill(0);
     trr[static_cast<std::size_t>(slot)].fill(0);
 }
@@ -16,10 +16,10 @@ void TallySet::count(int slot, int digit, bool kill)
     const auto s = static_cast<std::size_t>(slot);
     const auto d = static_cast<std::size_t>(digit);
     // A count cannot pass the number of formulas of one table (at most 32767 by their idx).
-    if (eTrr[s][d] == std::numeric_limits<std::int16_t>::max()) {
+    if (senseCount[s][d] == std::numeric_limits<std::int16_t>::max()) {
         return;
     }
-    ++eTrr[s][d];
+    ++senseCount[s][d];
     if (kill) {
         ++err[s][d];
     } else {
@@ -30,7 +30,7 @@ void TallySet::count(int slot, int digit, bool kill)
 bool TallySet::slotEmpty(int slot) const
 {
     for (int d = 0; d < kDigits; ++d) {
-        if (eTrr[static_cast<std::size_t>(slot)][static_cast<std::size_t>(d)] != 0) {
+        if (senseCount[static_cast<std::size_t>(slot)][static_cast<std::size_t>(d)] != 0) {
             return false;
         }
     }

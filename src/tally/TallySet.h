@@ -7,10 +7,10 @@ namespace korvel {
 
 // The counts of the last kill/keep tallies: three tables of 4 position slots x 10 digits. Slot 0 is the
 // position-free (通选) tally, slots 1, 2, 3 are 个位, 十位, 百位.
-//   eTrr  (`ETrrcount`, "杀留Err值"): formulas of the run's sense that named the digit;
+//   senseCount  (`ETrrcount`, "杀留Err值"): formulas of the run's sense that named the digit;
 //   err   (`Errcount`, "杀码Err值"):  kill formulas that named it;
 //   trr   (`Trrcount`, "留码Err值"):  keep formulas that named it.
-// A run tallies one sense, so after a kill run eTrr equals err and trr is 0, after a keep run eTrr equals
+// A run tallies one sense, so after a kill run senseCount equals err and trr is 0, after a keep run senseCount equals
 // trr and err is 0. A run clears exactly the slots it computes; the others keep their counts. Plain data,
 // owned by the session for the program's lifetime.
 struct TallySet {
@@ -18,7 +18,7 @@ struct TallySet {
     static constexpr int kDigits = 10;
     using Table = std::array<std::array<std::int16_t, kDigits>, kSlots>;
 
-    Table eTrr{};
+    Table senseCount{};
     Table err{};
     Table trr{};
 

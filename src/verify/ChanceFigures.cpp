@@ -8,7 +8,7 @@
 
 namespace korvel {
 
-ChanceFigures chanceFiguresFromCounts(const FormulaKind& kind, bool bolKill, const ChanceCounts& counts)
+ChanceFigures chanceFiguresFromCounts(const FormulaKind& kind, bool kill, const ChanceCounts& counts)
 {
     ChanceFigures f;
     f.draws = counts.draws;
@@ -16,8 +16,8 @@ ChanceFigures chanceFiguresFromCounts(const FormulaKind& kind, bool bolKill, con
     f.named = counts.named;
     f.noDigit = counts.noDigit;
     // Any named digit has the same chance; 0 stands for one.
-    f.chanceNamed = chanceOfHit(kind, bolKill, std::int32_t{0});
-    f.chanceNoDigit = chanceOfHit(kind, bolKill, std::int32_t{-1});
+    f.chanceNamed = chanceOfHit(kind, kill, std::int32_t{0});
+    f.chanceNoDigit = chanceOfHit(kind, kill, std::int32_t{-1});
     f.windowEmpty = counts.draws == 0 || counts.weightTotal == 0;
     if (!f.windowEmpty) {
         const double chanceSum = static_cast<double>(counts.weightNamed) * f.chanceNamed +
@@ -72,8 +72,7 @@ ClassSums classSums(const std::int16_t* __restrict digits, const std::uint8_t* _
 
 } // namespace
 
-ChanceFigures chanceFigures(const FormulaEvaluation& eval, int start, const FormulaKind& kind, bool bolKill,
-                            bool weighted)
+ChanceFigures chanceFigures(const FormulaEvaluation& eval, int start, const FormulaKind& kind, bool kill, bool weighted)
 {
     start = std::clamp(start, eval.hitFirst, eval.end);
     ChanceCounts counts;
@@ -90,7 +89,7 @@ ChanceFigures chanceFigures(const FormulaEvaluation& eval, int start, const Form
         // k^2 x per class: a branch-free loop of 32-bit lanes.
         const std::int64_t j = counts.draws;
         const std::int16_t* digits = eval.digits.data() + (first - 1 - eval.valueFirst);
-        const std::uint8_t* ok = eval.canshuValid.data() + (first - 1 - eval.valueFirst);
+        const std::uint8_t* ok = eval.intValueValid.data() + (first - 1 - eval.valueFirst);
         const std::uint8_t* hit = eval.hits.data() + (first - eval.hitFirst);
         constexpr int kBlock = 1024; // the sum of k^2 over a block stays below 2^31
         for (int b = 0; b < n; b += kBlock) {
@@ -111,11 +110,11 @@ ChanceFigures chanceFigures(const FormulaEvaluation& eval, int start, const Form
             counts.weightNoDigit = counts.noDigit;
         }
     }
-    return chanceFiguresFromCounts(kind, bolKill, counts);
+    return chanceFiguresFromCounts(kind, kill, counts);
 }
 
-ChanceCounter::ChanceCounter(const FormulaKind& kind, bool bolKill, bool weighted)
-    : m_kind(kind), m_kill(bolKill), m_weighted(weighted)
+ChanceCounter::ChanceCounter(const FormulaKind& kind, bool kill, bool weighted)
+    : m_kind(kind), m_kill(kill), m_weighted(weighted)
 {
 }
 

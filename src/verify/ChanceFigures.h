@@ -51,18 +51,18 @@ struct Significance {
 
 // Figures over rows [start, eval.end) of an evaluation (start is clamped to the rows it holds, as
 // FormulaEvaluation::hitsFrom does), for the kind and sense it was evaluated with.
-ChanceFigures chanceFigures(const FormulaEvaluation& eval, int start, const FormulaKind& kind, bool bolKill,
+ChanceFigures chanceFigures(const FormulaEvaluation& eval, int start, const FormulaKind& kind, bool kill,
                             bool weighted);
 
 // What a draw's carried value is to the chance figures: empty (chance 0), naming no digit (a negative
 // remainder: chance 1 for kill, 0 for keep) or naming a digit (the hit rule's chance).
 enum class ChanceClass { Empty, NoDigit, Named };
-inline ChanceClass chanceClassOf(std::optional<std::int32_t> preCanshu)
+inline ChanceClass chanceClassOf(std::optional<std::int32_t> carriedValue)
 {
-    if (!preCanshu) {
+    if (!carriedValue) {
         return ChanceClass::Empty;
     }
-    return predictedRemainder(*preCanshu) < 0 ? ChanceClass::NoDigit : ChanceClass::Named;
+    return predictedRemainder(*carriedValue) < 0 ? ChanceClass::NoDigit : ChanceClass::Named;
 }
 
 // The class counts every chance computation fills, plain and weighted; only chanceFiguresFromCounts turns
@@ -103,15 +103,15 @@ struct ChanceCounts {
 };
 
 // The one rule from counts to figures: every chance computation ends here.
-ChanceFigures chanceFiguresFromCounts(const FormulaKind& kind, bool bolKill, const ChanceCounts& counts);
+ChanceFigures chanceFiguresFromCounts(const FormulaKind& kind, bool kill, const ChanceCounts& counts);
 
 // The same, fed one draw at a time (oldest first) by code that judges draws itself.
 class ChanceCounter {
 public:
-    ChanceCounter(const FormulaKind& kind, bool bolKill, bool weighted);
-    void add(std::optional<std::int32_t> preCanshu, bool hit)
+    ChanceCounter(const FormulaKind& kind, bool kill, bool weighted);
+    void add(std::optional<std::int32_t> carriedValue, bool hit)
     {
-        m_counts.addNext(chanceClassOf(preCanshu), hit, m_weighted);
+        m_counts.addNext(chanceClassOf(carriedValue), hit, m_weighted);
     }
     // A draw whose class the caller knows (a value naming no digit or a digit, or none).
     void add(ChanceClass c, bool hit) { m_counts.addNext(c, hit, m_weighted); }

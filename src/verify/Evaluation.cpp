@@ -10,12 +10,12 @@
 
 namespace korvel {
 
-int evaluationWindowStart(int drawCount, int windowDraws, bool syBq)
+int evaluationWindowStart(int drawCount, int windowDraws, bool excludeCurrent)
 {
     if (windowDraws <= 0) {
         return std::min(1, std::max(drawCount, 0));
     }
-    const int skip = syBq ? drawCount - windowDraws : drawCount - windowDraws - 1;
+    const int skip = excludeCurrent ? drawCount - windowDraws : drawCount - windowDraws - 1;
     return skip < 1 ? 0 : skip;
 }
 
@@ -31,29 +31,29 @@ std::optional<double> FormulaEvaluation::value(int row) const
     return values.value[i];
 }
 
-std::optional<std::int32_t> FormulaEvaluation::canshuAt(int row) const
+std::optional<std::int32_t> FormulaEvaluation::intValueAt(int row) const
 {
     if (row < valueFirst || row >= end) {
         return std::nullopt;
     }
     const auto i = static_cast<std::size_t>(row - valueFirst);
-    if (!canshuValid[i]) {
+    if (!intValueValid[i]) {
         return std::nullopt;
     }
-    return canshu[i];
+    return intValues[i];
 }
 
-std::optional<std::int32_t> FormulaEvaluation::preCanshu(int row) const
+std::optional<std::int32_t> FormulaEvaluation::carriedValue(int row) const
 {
     if (row < 1 || row < hitFirst) {
         return std::nullopt;
     }
-    return canshuAt(row - 1);
+    return intValueAt(row - 1);
 }
 
 std::optional<int> FormulaEvaluation::remainder(int row) const
 {
-    const auto p = preCanshu(row);
+    const auto p = carriedValue(row);
     if (!p) {
         return std::nullopt;
     }
@@ -68,7 +68,7 @@ std::span<const std::uint8_t> FormulaEvaluation::hitsFrom(int from) const
 
 std::optional<int> FormulaEvaluation::displayValue(int row, DisplayColumn column) const
 {
-    const auto v = column == DisplayColumn::Canshu ? canshuAt(row) : preCanshu(row);
+    const auto v = column == DisplayColumn::CurrentIssue ? intValueAt(row) : carriedValue(row);
     if (!v) {
         return std::nullopt;
     }
@@ -79,14 +79,14 @@ void FormulaEvaluation::displayValues(DisplayColumn column, std::span<std::int8_
 {
     const int n = std::min(end, static_cast<int>(out.size()));
     // Row r shows the digit of value row r (current-issue display) or of r - 1 (next-issue display).
-    const int shift = column == DisplayColumn::Canshu ? 0 : 1;
-    const int from = column == DisplayColumn::Canshu ? valueFirst : std::max(hitFirst, 1);
+    const int shift = column == DisplayColumn::CurrentIssue ? 0 : 1;
+    const int from = column == DisplayColumn::CurrentIssue ? valueFirst : std::max(hitFirst, 1);
     std::fill(out.begin(), out.begin() + std::clamp(from, 0, n), kNoDisplay);
     if (from >= n) {
         return;
     }
     const std::int16_t* __restrict dg = digits.data() + (from - shift - valueFirst);
-    const std::uint8_t* __restrict ok = canshuValid.data() + (from - shift - valueFirst);
+    const std::uint8_t* __restrict ok = intValueValid.data() + (from - shift - valueFirst);
     std::int8_t* __restrict o = out.data() + from;
     for (int k = 0; k < n - from; ++k) {
         o[k] = ok[k] ? static_cast<std::int8_t>(dg[k]) : kNoDisplay;
@@ -95,7 +95,7 @@ void FormulaEvaluation::displayValues(DisplayColumn column, std::span<std::int8_
 
 std::optional<int> FormulaEvaluation::nextValue() const
 {
-    const auto v = canshuAt(end - 1);
+    const auto v = intValueAt(end - 1);
     if (!v) {
         return std::nullopt;
     }
@@ -103,16 +103,16 @@ std::optional<int> FormulaEvaluation::nextValue() const
 }
 
 FormulaEvaluation EvaluateFormula(const HistorySnapshot& snapshot, const Expression& expression,
-                                  const FormulaKind& kind, bool bolKill, int hitFirst)
+                                  const FormulaKind& kind, bool kill, int hitFirst)
 {
     FormulaEvaluation out;
-    EvaluateFormula(snapshot, expression, kind, bolKill, hitFirst, out);
+    EvaluateFormula(snapshot, expression, kind, kill, hitFirst, out);
     return out;
 }
 
 KORVEL_SIMD_CLONES
-void EvaluateFormula(const HistorySnapshot& snapshot, const Expression& expression, const FormulaKind& kind,
-                     bool bolKill, int hitFirst, FormulaEvaluation& out)
+void EvaluateFormula(const HistorySnapshot& snapshot, const Expression& expression, const FormulaKind& kind, bool kill,
+                     int hitFirst, FormulaEvaluation& out)
 {
     const int n = snapshot.size();
     hitFirst = std::clamp(hitFirst, 0, n);
@@ -124,12 +124,12 @@ void EvaluateFormula(const HistorySnapshot& snapshot, const Expression& expressi
 
     expression.evaluate(snapshot, out.valueFirst, n, out.values);
     const int values = n - out.valueFirst;
-    out.canshu.resize(static_cast<std::size_t>(values));
-    out.canshuValid.resize(static_cast<std::size_t>(values));
+    out.intValues.resize(static_cast<std::size_t>(values));
+    out.intValueValid.resize(static_cast<std::size_t>(values));
     out.digits.resize(static_cast<std::size_t>(values));
     // A value outside the 32-bit range is empty.
-    readValues(out.values.value.data(), out.values.valid.data(), values, out.canshu.data(), out.digits.data(),
-               out.canshuValid.data());
+    readValues(out.values.value.data(), out.values.valid.data(), values, out.intValues.data(), out.digits.data(),
+               out.intValueValid.data());
 
     // Row r's verdict reads the value of row r - 1; row 0 has no prediction and stays a miss.
     const int hits = n - hitFirst;
@@ -140,12 +140,12 @@ void EvaluateFormula(const HistorySnapshot& snapshot, const Expression& expressi
         return;
     }
     const std::int16_t* digit = out.digits.data() + (firstJudged - 1 - out.valueFirst);
-    const std::uint8_t* valid = out.canshuValid.data() + (firstJudged - 1 - out.valueFirst);
+    const std::uint8_t* valid = out.intValueValid.data() + (firstJudged - 1 - out.valueFirst);
     std::uint8_t* hit = out.hits.data() + (firstJudged - hitFirst);
     const std::array<const std::int16_t*, 3> drawn = {snapshot.column(Param::L1A).data() + firstJudged,
                                                       snapshot.column(Param::L2A).data() + firstJudged,
                                                       snapshot.column(Param::L3A).data() + firstJudged};
-    judgeRows(kind, bolKill, digit, valid, drawn, judged, hit);
+    judgeRows(kind, kill, digit, valid, drawn, judged, hit);
 }
 
 std::optional<int> NextValue(const HistorySnapshot& snapshot, const Expression& expression)

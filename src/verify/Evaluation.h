@@ -19,13 +19,13 @@ class Expression;
 // Which value the per-draw display of the history grid shows for a draw (setting LsXs): the formula's
 // value on that draw ("Canshu", current-issue display) or the value carried from the previous draw
 // ("PreCanshu", next-issue display).
-enum class DisplayColumn : std::uint8_t { PreCanshu, Canshu };
+enum class DisplayColumn : std::uint8_t { NextIssue, CurrentIssue };
 
 // First row (0-based, oldest first) of the evaluation window over `drawCount` draws. `windowDraws` is the
 // number of newest draws (0 = all draws: the window starts at the second draw, the first has no
-// prediction). Otherwise S = N - W - 1 draws are skipped with `syBq` off, S = N - W with it on; when S is
+// prediction). Otherwise S = N - W - 1 draws are skipped with `excludeCurrent` off, S = N - W with it on; when S is
 // below 1 nothing is skipped. The window is [start, drawCount); it is empty when start >= drawCount.
-int evaluationWindowStart(int drawCount, int windowDraws, bool syBq);
+int evaluationWindowStart(int drawCount, int windowDraws, bool excludeCurrent);
 
 // One formula evaluated over the rows a result needs. Rows are snapshot rows (0-based, oldest first).
 //   values:  rows [valueFirst, end)   - the expression's value and `canshu` (value read as an integer)
@@ -40,16 +40,16 @@ struct FormulaEvaluation {
     bool evaluable = false;
     QString error; // why the expression does not compile (empty when evaluable)
 
-    ValueColumn values;                    // index row - valueFirst
-    std::vector<std::int32_t> canshu;      // index row - valueFirst
-    std::vector<std::uint8_t> canshuValid; // value set and within the 32-bit range
-    std::vector<std::int16_t> digits;      // canshu % 10 with the dividend's sign, index row - valueFirst
-    std::vector<std::uint8_t> hits;        // index row - hitFirst; 1 = hit
+    ValueColumn values;                      // index row - valueFirst
+    std::vector<std::int32_t> intValues;     // index row - valueFirst
+    std::vector<std::uint8_t> intValueValid; // value set and within the 32-bit range
+    std::vector<std::int16_t> digits;        // intValues % 10 with the dividend's sign, index row - valueFirst
+    std::vector<std::uint8_t> hits;          // index row - hitFirst; 1 = hit
 
     std::optional<double> value(int row) const;
-    std::optional<std::int32_t> canshuAt(int row) const;
+    std::optional<std::int32_t> intValueAt(int row) const;
     // The value carried to `row` from row - 1 (rows >= hitFirst); row 0 has none.
-    std::optional<std::int32_t> preCanshu(int row) const;
+    std::optional<std::int32_t> carriedValue(int row) const;
     // PreCanshu MOD 10 with the dividend's sign (the digit predicted for `row`; negative equals no digit).
     std::optional<int> remainder(int row) const;
     bool hit(int row) const { return hits[static_cast<std::size_t>(row - hitFirst)] != 0; }
@@ -62,18 +62,18 @@ struct FormulaEvaluation {
     // row has no value (empty, or before the rows evaluated). `out` must hold `end` entries.
     static constexpr std::int8_t kNoDisplay = -128;
     void displayValues(DisplayColumn column, std::span<std::int8_t> out) const;
-    // The prediction for the coming draw: the newest draw's canshu MOD 10, or empty.
+    // The prediction for the coming draw: the newest draw's value MOD 10, or empty.
     std::optional<int> nextValue() const;
 };
 
-// Evaluates one formula of `kind` and sense `bolKill` over the snapshot, for the verdicts of rows
+// Evaluates one formula of `kind` and sense `kill` over the snapshot, for the verdicts of rows
 // [hitFirst, size). hitFirst = 0 gives the full history (per-draw display); the statistics pass passes the
 // window start so that only the rows it needs are computed. Thread-safe for a shared expression.
 FormulaEvaluation EvaluateFormula(const HistorySnapshot& snapshot, const Expression& expression,
-                                  const FormulaKind& kind, bool bolKill, int hitFirst = 0);
+                                  const FormulaKind& kind, bool kill, int hitFirst = 0);
 // Same into an existing result, reusing its buffers (a loop over many formulas).
-void EvaluateFormula(const HistorySnapshot& snapshot, const Expression& expression, const FormulaKind& kind,
-                     bool bolKill, int hitFirst, FormulaEvaluation& out);
+void EvaluateFormula(const HistorySnapshot& snapshot, const Expression& expression, const FormulaKind& kind, bool kill,
+                     int hitFirst, FormulaEvaluation& out);
 
 // The prediction for the coming draw without evaluating the rest of the history: the newest draw's value
 // read as an integer, MOD 10; empty when it cannot be computed or the history is empty.

@@ -55,11 +55,11 @@ FormulaFigures formulaFigures(std::span<const std::uint8_t> windowHits, bool wei
 }
 
 FormulaFigures formulaFigures(const HistorySnapshot& snapshot, const Expression& expression, const FormulaKind& kind,
-                              bool bolKill, const FigureSettings& settings, float previousRate)
+                              bool kill, const FigureSettings& settings, float previousRate)
 {
-    const int start = evaluationWindowStart(snapshot.size(), settings.windowDraws, settings.syBq);
+    const int start = evaluationWindowStart(snapshot.size(), settings.windowDraws, settings.excludeCurrent);
     FormulaEvaluation eval;
-    EvaluateFormula(snapshot, expression, kind, bolKill, start, eval);
+    EvaluateFormula(snapshot, expression, kind, kill, start, eval);
     FormulaFigures f = formulaFigures(eval.hitsFrom(start), settings.weighted, previousRate);
     f.stats.evaluable = expression.ok();
     return f;

@@ -15,9 +15,9 @@ class Expression;
 
 // How the figures of a formula are counted (settings JSQS, SyBq, ZqlJq).
 struct FigureSettings {
-    int windowDraws = 300; // newest draws counted; 0 = all draws
-    bool syBq = true;      // the window excludes the draw before the newest W
-    bool weighted = true;  // the j-th draw of the window weighs j*j
+    int windowDraws = 300;      // newest draws counted; 0 = all draws
+    bool excludeCurrent = true; // the window excludes the draw before the newest W
+    bool weighted = true;       // the j-th draw of the window weighs j*j
 };
 
 struct FormulaFigures {
@@ -33,7 +33,7 @@ FormulaFigures formulaFigures(std::span<const std::uint8_t> windowHits, bool wei
 // Evaluates the formula over the rows its window needs and returns its figures. An expression that does
 // not compile counts every draw as a miss and has stats.evaluable == false.
 FormulaFigures formulaFigures(const HistorySnapshot& snapshot, const Expression& expression, const FormulaKind& kind,
-                              bool bolKill, const FigureSettings& settings, float previousRate = 0.0f);
+                              bool kill, const FigureSettings& settings, float previousRate = 0.0f);
 
 // The rate cell text: rate formatted "00.0000", then "% (", hit sum, "/", total, ")", for example
 // "43.3333% (13/30)" or "05.0000% (1/20)".

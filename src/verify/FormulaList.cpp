@@ -33,14 +33,14 @@ int FormulaList::topRowAfterFill() const
     return rowCount() >= 30 ? rowCount() - 1 : -1;
 }
 
-void FormulaList::AddGongshi(const FormulaKind& kind, bool kill)
+void FormulaList::loadFormulas(const FormulaKind& kind, bool kill)
 {
     m_kind = kind;
     m_kill = kill;
     load(false);
 }
 
-void FormulaList::AddGongshiZhonglei()
+void FormulaList::reloadKeepingSelection()
 {
     load(true);
 }
@@ -75,7 +75,7 @@ void FormulaList::load(bool keepFlags)
         FormulaListRow row;
         row.formula = std::move(f);
         m_expressions.emplace_back();
-        if (!takeCompiled(previous, next, row.formula.gongshi, m_expressions.back())) {
+        if (!takeCompiled(previous, next, row.formula.expressionText, m_expressions.back())) {
             toCompile.push_back(m_rows.size());
         }
         m_rows.push_back(std::move(row));
@@ -106,7 +106,7 @@ void FormulaList::load(bool keepFlags)
     tellUnevaluable();
 }
 
-bool FormulaList::takeCompiled(std::vector<Expression>& previous, std::size_t& next, const QString& gongshi,
+bool FormulaList::takeCompiled(std::vector<Expression>& previous, std::size_t& next, const QString& expressionText,
                                Expression& out)
 {
     // The previous rows are looked at in order a few ahead: the formulas deleted since are skipped, and a
@@ -114,7 +114,7 @@ bool FormulaList::takeCompiled(std::vector<Expression>& previous, std::size_t& n
     constexpr std::size_t kLookAhead = 8;
     const std::size_t end = std::min(previous.size(), next + kLookAhead);
     for (std::size_t j = next; j < end; ++j) {
-        if (previous[j].text() == gongshi) {
+        if (previous[j].text() == expressionText) {
             next = j + 1;
             out = std::move(previous[j]);
             return true;
@@ -130,7 +130,7 @@ void FormulaList::compileRows(const std::vector<std::size_t>& rows)
     const auto compileRange = [&](std::size_t first, std::size_t last) {
         for (std::size_t k = first; k < last; ++k) {
             const std::size_t r = rows[k];
-            m_expressions[r] = Expression::compile(m_rows[r].formula.gongshi);
+            m_expressions[r] = Expression::compile(m_rows[r].formula.expressionText);
         }
     };
     const std::size_t count = rows.size();
@@ -163,15 +163,16 @@ void FormulaList::tellUnevaluable()
         if (x.evaluable) {
             continue;
         }
-        const QString key = m_kind.tableName() + QChar(0x1F) +
-                            (x.formula.bolKill ? QLatin1Char('1') : QLatin1Char('0')) + QChar(0x1F) + x.formula.gongshi;
+        const QString key = m_kind.tableName() + QChar(0x1F) + (x.formula.kill ? QLatin1Char('1') : QLatin1Char('0')) +
+                            QChar(0x1F) + x.formula.expressionText;
         if (!m_toldUnevaluable.insert(key).second) {
             continue;
         }
         if (++count <= kNamed) {
             named << QStringLiteral("第 %1 条「%2」：%3")
                          .arg(r + 1)
-                         .arg(shortFormulaText(x.formula.gongshiCN.isEmpty() ? x.formula.gongshi : x.formula.gongshiCN,
+                         .arg(shortFormulaText(x.formula.displayText.isEmpty() ? x.formula.expressionText
+                                                                               : x.formula.displayText,
                                                60),
                               x.error);
         }
@@ -191,10 +192,11 @@ void FormulaList::tellUnevaluable()
                       Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
 }
 
-int FormulaList::appendFormula(const FormulaKind& kind, const QString& gongshi, const QString& gongshiCN, bool kill)
+int FormulaList::appendFormula(const FormulaKind& kind, const QString& expressionText, const QString& displayText,
+                               bool kill)
 {
     try {
-        const int idx = m_store.appendFormula(kind, gongshi, gongshiCN, kill);
+        const int idx = m_store.appendFormula(kind, expressionText, displayText, kill);
         if (idx == 0) {
             m_dialogs.message(QStringLiteral("添加公式失败"), formulaLimitText(1), Dialogs::Buttons::Ok,
                               Dialogs::Icon::Warning);
@@ -252,7 +254,7 @@ bool FormulaList::deleteAt(int r, bool flagsFollow)
             }
         }
     }
-    AddGongshiZhonglei();
+    reloadKeepingSelection();
     if (!flagsFollow) {
         // The flags stay at their list positions: the formulas after the deleted one take over the flags of
         // the rows above them.
@@ -289,7 +291,7 @@ bool FormulaList::clearAll()
     } catch (const std::exception& e) {
         return reportFailure(e);
     }
-    AddGongshi(m_kind, m_kill);
+    loadFormulas(m_kind, m_kill);
     emit formulasChanged();
     return true;
 }

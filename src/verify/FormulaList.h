@@ -62,7 +62,7 @@ enum class NextValueMark : std::uint8_t { None, Match, Other };
 struct PassSettings {
     FigureSettings figures;
     bool perDrawDisplay = false; // "历史列表显示公式各期验算结果(时间较长，请耐性等待...)"
-    DisplayColumn displayColumn = DisplayColumn::PreCanshu;
+    DisplayColumn displayColumn = DisplayColumn::NextIssue;
     // Threads of the statistics pass: 0 uses every core for lists over 1000 formulas (one thread below);
     // the figures are the same with any count.
     int threads = 0;
@@ -74,7 +74,7 @@ struct PassSettings {
 };
 
 // Result of the light pass for one formula.
-struct CalcuResult {
+struct LightPassResult {
     int idx = 0;
     std::int16_t trueLst = 0; // 最后连对 over the window
     std::optional<int> next;  // prediction, for selected formulas only
@@ -151,14 +151,14 @@ public:
     bool rowSelected(int r) const { return isSelected(idxOfRow(r)); }
     int selectedCount() const;
 
-    // `AddGongshi`: reads the table's formulas of one sense and selects every one of them.
-    void AddGongshi(const FormulaKind& kind, bool kill);
-    // `AddGongshiZhonglei`: reads the current table and sense again, keeping the flags.
-    void AddGongshiZhonglei();
+    // Reads the table's formulas of one sense and selects every one of them.
+    void loadFormulas(const FormulaKind& kind, bool kill);
+    // Reads the current table and sense again, keeping the flags.
+    void reloadKeepingSelection();
 
     // `AppendFormula` for a formula going to any table: stores it and sets its flag. Returns its idx, or 0
     // when it could not be stored (the user was told).
-    int appendFormula(const FormulaKind& kind, const QString& gongshi, const QString& gongshiCN, bool kill);
+    int appendFormula(const FormulaKind& kind, const QString& expressionText, const QString& displayText, bool kill);
 
     // List commands; each returns true when a table changed (and formulasChanged() was emitted).
     bool deleteFormulaAt(int r);     // "删除该公式(&D)": the flags follow their formulas
@@ -170,17 +170,17 @@ public:
     void invertSelection();          // "反选所有公式"
     void toggleRow(int r);           // a click on a formula's text
 
-    // `Yansuan`: evaluates every formula over the snapshot, sets its figures and (selected formulas) its
+    // Evaluates every formula over the snapshot, sets its figures and (selected formulas) its
     // 计算值, fills the per-draw display when it is on, and writes the figures back by idx (unless
     // settings.writeBack is off). A failed write-back is told; the formulas themselves are not touched.
-    void Yansuan(const HistorySnapshot& snapshot, const PassSettings& settings);
-    // `ArrGs`: writes the figures in memory back by idx. False when the write failed (the user was told).
-    bool ArrGs();
+    void statisticsPass(const HistorySnapshot& snapshot, const PassSettings& settings);
+    // Writes the figures in memory back by idx. False when the write failed (the user was told).
+    bool writeBackFigures();
     // Writes the figures a pass without write-back left in memory (the start-up pass), only those rows;
     // nothing when there are none. False when the write failed (the user was told).
     bool writeUnwrittenFigures();
-    // `YansuanCalcu`: the light pass; changes nothing, shows nothing, writes nothing.
-    std::vector<CalcuResult> YansuanCalcu(const HistorySnapshot& snapshot, const FigureSettings& settings) const;
+    // The light pass; changes nothing, shows nothing, writes nothing.
+    std::vector<LightPassResult> lightPass(const HistorySnapshot& snapshot, const FigureSettings& settings) const;
 
     // Per-draw display of the last pass: empty unless the pass ran with the display on.
     bool hasPerDraw() const { return !m_perDraw.empty(); }
@@ -204,7 +204,7 @@ private:
     void load(bool keepFlags);
     // Takes over into `out` the compiled expression of `gongshi` from the previous rows (from `next` on)
     // when one of the next few was compiled from that text; false when none was.
-    static bool takeCompiled(std::vector<Expression>& previous, std::size_t& next, const QString& gongshi,
+    static bool takeCompiled(std::vector<Expression>& previous, std::size_t& next, const QString& expressionText,
                              Expression& out);
     // Compiles the expressions of these rows (on several threads for a long list).
     void compileRows(const std::vector<std::size_t>& rows);

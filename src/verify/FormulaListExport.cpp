@@ -16,12 +16,12 @@ TextExportResult ExportAllKindsText(FormulaStore& store, Dialogs& dialogs, Launc
     // A list of its own: the main window's list and its selection stay as they are.
     FormulaList list(store, dialogs);
     for (const FormulaKind& kind : allKindsExportOrder()) {
-        list.AddGongshi(kind, kill);
-        const std::vector<CalcuResult> calcu = list.YansuanCalcu(history, settings);
+        list.loadFormulas(kind, kill);
+        const std::vector<LightPassResult> calcu = list.lightPass(history, settings);
         std::vector<ExportedFormula> formulas;
         formulas.reserve(calcu.size());
         for (int r = 0; r < list.rowCount(); ++r) {
-            formulas.push_back({list.row(r).formula.gongshiCN, calcu[static_cast<std::size_t>(r)].trueLst});
+            formulas.push_back({list.row(r).formula.displayText, calcu[static_cast<std::size_t>(r)].trueLst});
         }
         counted = appendFormulaExportLines(lines, formulas, counted);
     }
@@ -40,7 +40,7 @@ TextExportResult ExportKindText(const FormulaList& list, Dialogs& dialogs, Launc
     std::vector<ExportedFormula> formulas;
     formulas.reserve(static_cast<std::size_t>(list.rowCount()));
     for (const FormulaListRow& row : list.rows()) {
-        formulas.push_back({row.formula.gongshiCN, row.formula.stats.trueLst});
+        formulas.push_back({row.formula.displayText, row.formula.stats.trueLst});
     }
     const int counted = appendFormulaExportLines(lines, formulas, 0);
     return writeFormulaExport(lines, QDir(dataFolder).filePath(kindExportFileName(nextIssue, list.kind(), list.kill())),

@@ -14,7 +14,7 @@ class Launcher;
 // The two formula text exports that need figures: the current runs of hits come from the statistics.
 
 // `ExportAllKindsText`: every kind's formulas of the sense `kill`, each kind's current hit runs from the
-// light pass `YansuanCalcu` over `history` with `settings`. Writes the file into `dataFolder` (replacing an
+// light pass `lightPass` over `history` with `settings`. Writes the file into `dataFolder` (replacing an
 // old one only with a complete new one) and opens it through the launcher; a failure is told through
 // the dialogs.
 TextExportResult ExportAllKindsText(FormulaStore& store, Dialogs& dialogs, Launcher& launcher,

@@ -1,5 +1,5 @@
-// The statistics pass of the formula list (`Yansuan`), its write-back (`ArrGs`), the light pass
-// (`YansuanCalcu`) and the 计算值 highlight.
+// The statistics pass of the formula list (`statisticsPass`), its write-back (`writeBackFigures`), the light pass
+// (`lightPass`) and the 计算值 highlight.
 #include "verify/FormulaList.h"
 
 #include "history/HistorySnapshot.h"
@@ -37,10 +37,10 @@ bool sameStoredFigures(const FormulaStats& a, const FormulaStats& b)
 
 } // namespace
 
-void FormulaList::Yansuan(const HistorySnapshot& snapshot, const PassSettings& settings)
+void FormulaList::statisticsPass(const HistorySnapshot& snapshot, const PassSettings& settings)
 {
     const int n = snapshot.size();
-    const int start = evaluationWindowStart(n, settings.figures.windowDraws, settings.figures.syBq);
+    const int start = evaluationWindowStart(n, settings.figures.windowDraws, settings.figures.excludeCurrent);
     m_perDraw.clear();
     m_perDrawRows = 0;
     m_marks.clear();
@@ -63,31 +63,31 @@ void FormulaList::Yansuan(const HistorySnapshot& snapshot, const PassSettings& s
             const int from = settings.perDrawDisplay ? 0 : std::min(start, forwardStart);
             if (settings.integerPath && expr.integerSum() && !settings.perDrawDisplay) {
                 // Plain sums take the integer path: the same figures without the per-draw arrays.
-                evaluateSum(snapshot, *expr.integerSum(), m_kind, row.formula.bolKill, from, sums);
+                evaluateSum(snapshot, *expr.integerSum(), m_kind, row.formula.kill, from, sums);
                 const FormulaStats stats =
                     sumFigures(sums, start, settings.figures.weighted, row.formula.stats.rate).stats;
                 changed[i] = !sameStoredFigures(row.formula.stats, stats);
                 row.formula.stats = stats;
-                row.chance = sumChanceFigures(sums, start, m_kind, row.formula.bolKill, settings.figures.weighted);
+                row.chance = sumChanceFigures(sums, start, m_kind, row.formula.kill, settings.figures.weighted);
                 row.forward.reset();
                 if (row.formula.entryIssue) {
-                    row.forward = sumChanceFigures(sums, forwardStart, m_kind, row.formula.bolKill, false);
+                    row.forward = sumChanceFigures(sums, forwardStart, m_kind, row.formula.kill, false);
                 }
                 row.evaluable = true;
                 row.next = sums.next;
                 row.nextValueText = rowSelected(static_cast<int>(i)) && row.next ? nextValueText(*row.next) : QString();
                 continue;
             }
-            EvaluateFormula(snapshot, expr, m_kind, row.formula.bolKill, from, eval);
+            EvaluateFormula(snapshot, expr, m_kind, row.formula.kill, from, eval);
             FormulaFigures fig =
                 formulaFigures(eval.hitsFrom(start), settings.figures.weighted, row.formula.stats.rate);
             fig.stats.evaluable = expr.ok();
             changed[i] = !sameStoredFigures(row.formula.stats, fig.stats);
             row.formula.stats = fig.stats;
-            row.chance = chanceFigures(eval, start, m_kind, row.formula.bolKill, settings.figures.weighted);
+            row.chance = chanceFigures(eval, start, m_kind, row.formula.kill, settings.figures.weighted);
             row.forward.reset();
             if (row.formula.entryIssue) {
-                row.forward = chanceFigures(eval, forwardStart, m_kind, row.formula.bolKill, false);
+                row.forward = chanceFigures(eval, forwardStart, m_kind, row.formula.kill, false);
             }
             row.evaluable = expr.ok();
             row.next = eval.nextValue();
@@ -145,15 +145,15 @@ void FormulaList::fillPerDraw(const FormulaEvaluation& eval, DisplayColumn colum
     if (n == 0) {
         return;
     }
-    const std::int32_t* canshu = eval.canshu.data();
-    const std::uint8_t* valid = eval.canshuValid.data();
+    const std::int32_t* intValues = eval.intValues.data();
+    const std::uint8_t* valid = eval.intValueValid.data();
     const std::uint8_t* hits = eval.hits.data();
     std::int8_t* value = out.value.data();
     DrawMark* mark = out.mark.data();
-    if (column == DisplayColumn::Canshu) {
+    if (column == DisplayColumn::CurrentIssue) {
         // Each draw shows its own value, coloured by whether that value hit the following draw.
         for (int d = 0; d < n; ++d) {
-            value[d] = valid[d] ? static_cast<std::int8_t>(canshu[d] % 10) : PerDrawColumn::kEmpty;
+            value[d] = valid[d] ? static_cast<std::int8_t>(intValues[d] % 10) : PerDrawColumn::kEmpty;
         }
         for (int d = 0; d + 1 < n; ++d) {
             mark[d] = hits[d + 1] ? DrawMark::Hit : DrawMark::Miss;
@@ -161,7 +161,7 @@ void FormulaList::fillPerDraw(const FormulaEvaluation& eval, DisplayColumn colum
     } else {
         // Each draw shows the value predicted for it and its own verdict.
         for (int d = 1; d < n; ++d) {
-            value[d] = valid[d - 1] ? static_cast<std::int8_t>(canshu[d - 1] % 10) : PerDrawColumn::kEmpty;
+            value[d] = valid[d - 1] ? static_cast<std::int8_t>(intValues[d - 1] % 10) : PerDrawColumn::kEmpty;
         }
         for (int d = 0; d < n; ++d) {
             mark[d] = hits[d] ? DrawMark::Hit : DrawMark::Miss;
@@ -179,7 +179,7 @@ std::vector<StoredFigures> FormulaList::figuresToStore() const
     return out;
 }
 
-bool FormulaList::ArrGs()
+bool FormulaList::writeBackFigures()
 {
     if (m_rows.empty() || !m_store.isOpen()) {
         return true;
@@ -215,22 +215,22 @@ bool FormulaList::writeUnwrittenFigures()
     }
 }
 
-std::vector<CalcuResult> FormulaList::YansuanCalcu(const HistorySnapshot& snapshot,
-                                                   const FigureSettings& settings) const
+std::vector<LightPassResult> FormulaList::lightPass(const HistorySnapshot& snapshot,
+                                                    const FigureSettings& settings) const
 {
-    const int start = evaluationWindowStart(snapshot.size(), settings.windowDraws, settings.syBq);
-    std::vector<CalcuResult> out;
+    const int start = evaluationWindowStart(snapshot.size(), settings.windowDraws, settings.excludeCurrent);
+    std::vector<LightPassResult> out;
     out.reserve(m_rows.size());
     FormulaEvaluation eval;
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         const FormulaListRow& row = m_rows[i];
-        EvaluateFormula(snapshot, m_expressions[i], m_kind, row.formula.bolKill, start, eval);
+        EvaluateFormula(snapshot, m_expressions[i], m_kind, row.formula.kill, start, eval);
         std::int64_t run = 0;
         const auto hits = eval.hitsFrom(start);
         for (auto it = hits.rbegin(); it != hits.rend() && *it; ++it) {
             ++run;
         }
-        CalcuResult c;
+        LightPassResult c;
         c.idx = row.formula.idx;
         c.trueLst = static_cast<std::int16_t>(std::min<std::int64_t>(run, INT16_MAX));
         c.evaluable = m_expressions[i].ok();

@@ -57,7 +57,7 @@ bool FormulaList::deleteWhereFlag(bool flag)
     } catch (const std::exception& e) {
         return reportFailure(e);
     }
-    AddGongshi(m_kind, m_kill);
+    loadFormulas(m_kind, m_kill);
     emit selectionChanged();
     emit formulasChanged();
     return true;

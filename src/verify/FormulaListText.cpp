@@ -65,11 +65,11 @@ QString FormulaList::cellText(int r, int column, bool chinese) const
     case ColNumber:
         return QString::number(r + 1);
     case ColFormula:
-        return chinese ? x.formula.gongshiCN : x.formula.gongshi;
+        return chinese ? x.formula.displayText : x.formula.expressionText;
     case ColKind:
         return m_kind.label();
     case ColSense:
-        return senseWord(x.formula.bolKill);
+        return senseWord(x.formula.kill);
     case ColNextValue:
         return x.evaluable ? x.nextValueText : QStringLiteral("无法计算");
     case ColRate:

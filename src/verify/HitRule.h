@@ -45,9 +45,9 @@ constexpr int judgedPositions(const FormulaKind& kind)
 }
 
 // The digit a carried value names: value % 10 with the dividend's sign; negative equals no digit.
-constexpr int predictedRemainder(std::int32_t preCanshu)
+constexpr int predictedRemainder(std::int32_t carriedValue)
 {
-    return preCanshu % 10;
+    return carriedValue % 10;
 }
 
 // What a value that names no digit counts as in a tally.
@@ -88,15 +88,15 @@ constexpr bool judgedPresent(const FormulaKind& kind, int digit, int d1, int d2,
     return present;
 }
 
-// The verdict on one draw of the value carried to it (`preCanshu`, already read as an integer).
-constexpr bool isHit(const FormulaKind& kind, bool bolKill, std::optional<std::int32_t> preCanshu, int d1, int d2,
+// The verdict on one draw of the value carried to it (`carriedValue`, already read as an integer).
+constexpr bool isHit(const FormulaKind& kind, bool kill, std::optional<std::int32_t> carriedValue, int d1, int d2,
                      int d3)
 {
-    if (!preCanshu) {
+    if (!carriedValue) {
         return false;
     }
-    const bool present = judgedPresent(kind, predictedRemainder(*preCanshu), d1, d2, d3);
-    return bolKill ? !present : present;
+    const bool present = judgedPresent(kind, predictedRemainder(*carriedValue), d1, d2, d3);
+    return kill ? !present : present;
 }
 
 // Column forms. Each is branch-free in its loop and of one integer width, so that the loops vectorise where
@@ -113,11 +113,11 @@ constexpr bool isHit(const FormulaKind& kind, bool bolKill, std::optional<std::i
 // present.
 inline constexpr std::int16_t kOutsideRemainder = 10;
 
-// Reads the values of rows [0, n) as valueRemainder does: canshu[k] the value as a 32-bit integer,
+// Reads the values of rows [0, n) as valueRemainder does: intValues[k] the value as a 32-bit integer,
 // remainder[k] its remainder, readable[k] = valid[k] and within the 32-bit range. Outside that range (NaN
-// too) canshu[k] is 0 and remainder[k] kOutsideRemainder.
+// too) intValues[k] is 0 and remainder[k] kOutsideRemainder.
 KORVEL_COLUMN_LOOP void readValues(const double* __restrict value, const std::uint8_t* __restrict valid, int n,
-                                   std::int32_t* __restrict canshu, std::int16_t* __restrict remainder,
+                                   std::int32_t* __restrict intValues, std::int16_t* __restrict remainder,
                                    std::uint8_t* __restrict readable)
 {
     // Two passes that vectorise: the integer value and its remainder, then the validity.
@@ -127,7 +127,7 @@ KORVEL_COLUMN_LOOP void readValues(const double* __restrict value, const std::ui
         const double rc = inRange ? r : 0.0;
         // rc * 0.1 truncates to the same integer as rc / 10 for every integer of the 32-bit range.
         const double tens = static_cast<double>(static_cast<std::int32_t>(rc * 0.1));
-        canshu[k] = static_cast<std::int32_t>(rc);
+        intValues[k] = static_cast<std::int32_t>(rc);
         const double digit = inRange ? rc - 10.0 * tens : double(kOutsideRemainder);
         remainder[k] = static_cast<std::int16_t>(static_cast<std::int32_t>(digit));
     }
@@ -161,7 +161,7 @@ KORVEL_COLUMN_LOOP void judgeRows(const std::int16_t* __restrict remainder, cons
 
 // The verdicts of rows [0, n): hit[k] = isHit of the value carried to row k (its remainder remainder[k],
 // empty where readable[k] is 0) on the row's digits drawn[0][k] 百位, drawn[1][k] 十位, drawn[2][k] 个位.
-KORVEL_COLUMN_LOOP void judgeRows(const FormulaKind& kind, bool bolKill, const std::int16_t* remainder,
+KORVEL_COLUMN_LOOP void judgeRows(const FormulaKind& kind, bool kill, const std::int16_t* remainder,
                                   const std::uint8_t* readable, const std::array<const std::int16_t*, 3>& drawn, int n,
                                   std::uint8_t* hit)
 {
@@ -169,7 +169,7 @@ KORVEL_COLUMN_LOOP void judgeRows(const FormulaKind& kind, bool bolKill, const s
     const std::int16_t* a = drawn[static_cast<std::size_t>(judged.numbers[0] - 1)];
     const std::int16_t* b = drawn[static_cast<std::size_t>(judged.numbers[1] - 1)];
     const std::int16_t* c = drawn[static_cast<std::size_t>(judged.numbers[2] - 1)];
-    const std::uint8_t flip = bolKill ? 1 : 0;
+    const std::uint8_t flip = kill ? 1 : 0;
     if (judged.count == 1) {
         hit_rule_detail::judgeRows<1>(remainder, readable, a, b, c, n, flip, hit);
     } else if (judged.count == 2) {
@@ -195,16 +195,16 @@ constexpr double chanceAbsent(const FormulaKind& kind)
 // Chance that the prediction carried to a draw hits when that draw's digits are uniformly random: kill
 // 0.9 / 0.81 / 0.729 and keep 0.1 / 0.19 / 0.271 for a named digit; a value naming no digit (negative
 // remainder) always hits a kill and never a keep; an empty value never hits.
-constexpr double chanceOfHit(const FormulaKind& kind, bool bolKill, std::optional<std::int32_t> preCanshu)
+constexpr double chanceOfHit(const FormulaKind& kind, bool kill, std::optional<std::int32_t> carriedValue)
 {
-    if (!preCanshu) {
+    if (!carriedValue) {
         return 0.0;
     }
-    if (predictedRemainder(*preCanshu) < 0) {
-        return bolKill ? 1.0 : 0.0;
+    if (predictedRemainder(*carriedValue) < 0) {
+        return kill ? 1.0 : 0.0;
     }
     const double absent = chanceAbsent(kind);
-    return bolKill ? absent : 1.0 - absent;
+    return kill ? absent : 1.0 - absent;
 }
 
 } // namespace korvel

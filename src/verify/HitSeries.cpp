@@ -21,8 +21,8 @@ HitSeries::Run HitSeries::longestMissRun() const
     return best;
 }
 
-HitSeries hitSeries(const HistorySnapshot& snapshot, const Expression& expression, const FormulaKind& kind,
-                    bool bolKill, int windowStart, int rolling)
+HitSeries hitSeries(const HistorySnapshot& snapshot, const Expression& expression, const FormulaKind& kind, bool kill,
+                    int windowStart, int rolling)
 {
     HitSeries s;
     s.rolling = std::max(1, rolling);
@@ -32,7 +32,7 @@ HitSeries hitSeries(const HistorySnapshot& snapshot, const Expression& expressio
         return s;
     }
     s.evaluable = true;
-    const FormulaEvaluation eval = EvaluateFormula(snapshot, expression, kind, bolKill, s.first);
+    const FormulaEvaluation eval = EvaluateFormula(snapshot, expression, kind, kill, s.first);
     const int n = snapshot.size() - s.first;
     s.hits.resize(static_cast<std::size_t>(n));
     s.chance.resize(static_cast<std::size_t>(n));
@@ -42,7 +42,7 @@ HitSeries hitSeries(const HistorySnapshot& snapshot, const Expression& expressio
         const bool hit = eval.hit(row);
         s.hits[static_cast<std::size_t>(i)] = hit ? 1 : 0;
         s.hitCount += hit ? 1 : 0;
-        const double c = chanceOfHit(kind, bolKill, eval.preCanshu(row));
+        const double c = chanceOfHit(kind, kill, eval.carriedValue(row));
         s.chance[static_cast<std::size_t>(i)] = c;
         chanceSum += c;
         if (!hit) {

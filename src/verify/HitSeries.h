@@ -50,7 +50,7 @@ struct HitSeries {
 
 // Evaluates the formula over the draws [windowStart, size) of the snapshot (evaluationWindowStart gives the
 // statistics' window) and builds its series. rolling is at least 1.
-HitSeries hitSeries(const HistorySnapshot& snapshot, const Expression& expression, const FormulaKind& kind,
-                    bool bolKill, int windowStart, int rolling = 30);
+HitSeries hitSeries(const HistorySnapshot& snapshot, const Expression& expression, const FormulaKind& kind, bool kill,
+                    int windowStart, int rolling = 30);
 
 } // namespace korvel

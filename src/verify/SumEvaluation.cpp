@@ -150,8 +150,8 @@ BitRuns bitRuns(const std::uint64_t* bits, int from, int to, bool weighted)
 }
 
 KORVEL_SIMD_CLONES
-void evaluateSum(const HistorySnapshot& snapshot, const IntegerSum& sum, const FormulaKind& kind, bool bolKill,
-                 int first, SumEvaluation& out)
+void evaluateSum(const HistorySnapshot& snapshot, const IntegerSum& sum, const FormulaKind& kind, bool kill, int first,
+                 SumEvaluation& out)
 {
     const int n = snapshot.size();
     first = std::clamp(first, 0, n);
@@ -206,11 +206,11 @@ void evaluateSum(const HistorySnapshot& snapshot, const IntegerSum& sum, const F
             std::uint8_t* hit = hitBytes + offset;
             std::uint8_t* none = noDigitBytes + offset;
             if (judged.count == 1) {
-                judgeSums<1>(acc, da + rowStart, db + rowStart, dc + rowStart, count, bolKill, hit, none);
+                judgeSums<1>(acc, da + rowStart, db + rowStart, dc + rowStart, count, kill, hit, none);
             } else if (judged.count == 2) {
-                judgeSums<2>(acc, da + rowStart, db + rowStart, dc + rowStart, count, bolKill, hit, none);
+                judgeSums<2>(acc, da + rowStart, db + rowStart, dc + rowStart, count, kill, hit, none);
             } else {
-                judgeSums<3>(acc, da + rowStart, db + rowStart, dc + rowStart, count, bolKill, hit, none);
+                judgeSums<3>(acc, da + rowStart, db + rowStart, dc + rowStart, count, kill, hit, none);
             }
         }
         const int blockBits = std::min(kBlock, judgedRows - b0);
@@ -247,8 +247,7 @@ FormulaFigures sumFigures(const SumEvaluation& eval, int start, bool weighted, f
 }
 
 KORVEL_BIT_CLONES
-ChanceFigures sumChanceFigures(const SumEvaluation& eval, int start, const FormulaKind& kind, bool bolKill,
-                               bool weighted)
+ChanceFigures sumChanceFigures(const SumEvaluation& eval, int start, const FormulaKind& kind, bool kill, bool weighted)
 {
     start = std::clamp(start, eval.first, eval.end);
     const std::int64_t draws = eval.end - start;
@@ -279,7 +278,7 @@ ChanceFigures sumChanceFigures(const SumEvaluation& eval, int start, const Formu
     counts.weightTotal = ChanceCounts::totalWeight(draws, weighted);
     counts.named = draws - none.count - empty;
     counts.weightNamed = counts.weightTotal - none.weight - empty;
-    return chanceFiguresFromCounts(kind, bolKill, counts);
+    return chanceFiguresFromCounts(kind, kill, counts);
 }
 
 } // namespace korvel

@@ -30,16 +30,15 @@ struct SumEvaluation {
     std::optional<int> next;            // the newest row's value MOD 10 (the prediction for the coming draw)
 };
 
-// Judges rows [first, size) of the snapshot for `sum` of `kind` and sense `bolKill`, reusing out's buffers.
+// Judges rows [first, size) of the snapshot for `sum` of `kind` and sense `kill`, reusing out's buffers.
 // Thread-safe for a shared snapshot and sum.
-void evaluateSum(const HistorySnapshot& snapshot, const IntegerSum& sum, const FormulaKind& kind, bool bolKill,
-                 int first, SumEvaluation& out);
+void evaluateSum(const HistorySnapshot& snapshot, const IntegerSum& sum, const FormulaKind& kind, bool kill, int first,
+                 SumEvaluation& out);
 
 // formulaFigures of the verdicts of rows [start, end) (start clamped to the judged rows).
 FormulaFigures sumFigures(const SumEvaluation& eval, int start, bool weighted, float previousRate = 0.0f);
 // chanceFigures over rows [start, end) (start clamped likewise).
-ChanceFigures sumChanceFigures(const SumEvaluation& eval, int start, const FormulaKind& kind, bool bolKill,
-                               bool weighted);
+ChanceFigures sumChanceFigures(const SumEvaluation& eval, int start, const FormulaKind& kind, bool kill, bool weighted);
 
 // What a walk over the bits [from, to) of a bit set (bit i in word i / 64, bit i % 64) finds: the set bits'
 // count and weight (position j = 1, 2, ... from `from`, weight j*j or 1), the longest and the trailing run

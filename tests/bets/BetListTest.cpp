@@ -194,11 +194,11 @@ TEST(BetList, DirectListWinsOnlyOnTheDrawnNumberInOrder)
 TEST(TallyDigits, KeptDigitsFollowTheResultViewsMarks)
 {
     TallySet tally;
-    tally.eTrr[3][0] = 2; // 百位: 0 and 1 killed
-    tally.eTrr[3][1] = 1;
-    tally.eTrr[1][6] = 1; // 个位: 6 killed
+    tally.senseCount[3][0] = 2; // 百位: 0 and 1 killed
+    tally.senseCount[3][1] = 1;
+    tally.senseCount[1][6] = 1; // 个位: 6 killed
     TallyResult::Setup setup;
-    setup.view = ResultView::ErrarrLei;
+    setup.view = ResultView::PerPosition;
     setup.position = 3;
     setup.kill = true;
     TallyKeptDigits kept = keptDigitsOfTally(tally, setup);
@@ -217,7 +217,7 @@ TEST(TallyDigits, KeptDigitsFollowTheResultViewsMarks)
 
     // 大小 categories: 6 is big, so a kill of it filters all of 5-9.
     setup = {};
-    setup.view = ResultView::ErrarrLeiDS;
+    setup.view = ResultView::PerPositionCategory;
     setup.category = CategoryPlay::BigSmall;
     setup.position = 1;
     kept = keptDigitsOfTally(tally, setup);
@@ -225,9 +225,9 @@ TEST(TallyDigits, KeptDigitsFollowTheResultViewsMarks)
 
     // 十位通选: slot 0 applies to 十位 and 个位.
     TallySet group;
-    group.eTrr[0][9] = 3;
+    group.senseCount[0][9] = 3;
     setup = {};
-    setup.view = ResultView::Errarr;
+    setup.view = ResultView::Group;
     setup.position = 2;
     kept = keptDigitsOfTally(group, setup);
     EXPECT_FALSE(kept[0].has_value());

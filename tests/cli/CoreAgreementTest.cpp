@@ -2,8 +2,8 @@
 
 #include "formula/Expression.h"
 #include "formula/FormulaStore.h"
+#include "history/DrawTableSchema.h"
 #include "history/HistoryStore.h"
-#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "search/Candidate.h"
 #include "search/VerificationKernel.h"
@@ -41,7 +41,7 @@ protected:
     std::unique_ptr<Core> openCore() const
     {
         auto core = std::make_unique<Core>();
-        EXPECT_EQ(core->db.open(dataDir() + QStringLiteral("/formula.mdb"), lishiSchema()),
+        EXPECT_EQ(core->db.open(dataDir() + QStringLiteral("/formula.mdb"), drawTableSchema()),
                   Database::OpenResult::Opened);
         EXPECT_TRUE(core->history.reload());
         return core;
@@ -74,11 +74,11 @@ TEST_F(CoreAgreementTest, StatisticsAreTheCoreFigures)
         ASSERT_EQ(rows.size(), static_cast<qsizetype>(formulas.size()));
         for (std::size_t i = 0; i < formulas.size(); ++i) {
             const Formula& f = formulas[i];
-            const Expression e = Expression::compile(f.gongshi);
+            const Expression e = Expression::compile(f.expressionText);
             const FormulaStats s = formulaFigures(*history, e, FormulaKind{3, Play::Single}, true, pass.figures).stats;
             const QJsonObject row = rows[static_cast<qsizetype>(i)].toObject();
-            const std::string where = f.gongshi.toStdString() + " " + pass.rateHeader;
-            EXPECT_EQ(row.value(QStringLiteral("gongshi")).toString(), f.gongshi);
+            const std::string where = f.expressionText.toStdString() + " " + pass.rateHeader;
+            EXPECT_EQ(row.value(QStringLiteral("gongshi")).toString(), f.expressionText);
             EXPECT_EQ(row.value(QString::fromUtf8(pass.rateHeader)).toString(), rateText(s)) << where;
             EXPECT_EQ(row.value(QStringLiteral("最大连错")).toString(), QString::number(s.errCon)) << where;
             EXPECT_EQ(row.value(QStringLiteral("最大连对")).toString(), QString::number(s.trueCon)) << where;
@@ -127,9 +127,9 @@ TEST_F(CoreAgreementTest, TallyIsTheCoreTally)
             }
             for (int d = 0; d < 10; ++d) {
                 EXPECT_EQ(printed[static_cast<std::size_t>(d)],
-                          tally.eTrr[static_cast<std::size_t>(slot)][static_cast<std::size_t>(d)])
+                          tally.senseCount[static_cast<std::size_t>(slot)][static_cast<std::size_t>(d)])
                     << mode << " slot " << slot << " digit " << d;
-                counted += tally.eTrr[static_cast<std::size_t>(slot)][static_cast<std::size_t>(d)];
+                counted += tally.senseCount[static_cast<std::size_t>(slot)][static_cast<std::size_t>(d)];
             }
         }
         EXPECT_GT(counted, 0) << mode; // the formulas named digits

@@ -1,7 +1,7 @@
 #include "CliTestSupport.h"
 
 #include "formula/FormulaStore.h"
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "platform/Database.h"
 #include "platform/TextCodec.h"
 
@@ -158,7 +158,7 @@ TEST_F(FormulaCommandsTest, AFormulaTooLargeForTheEngineIsRefusedAndAStoredOneNe
     // window shows.
     {
         Database db;
-        ASSERT_NE(db.open(QDir(dataDir()).filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+        ASSERT_NE(db.open(QDir(dataDir()).filePath(QStringLiteral("formula.mdb")), drawTableSchema()),
                   Database::OpenResult::Failed);
         FormulaStore store(db);
         for (const FormulaKind& k : kAllKinds) {
@@ -219,13 +219,13 @@ TEST_F(FormulaCommandsTest, APartialImportPrintsHowManyWereLeftOutAndEndsInTwo)
     {
         // 百位单选 one place short of full.
         Database db;
-        ASSERT_NE(db.open(QDir(dataDir()).filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+        ASSERT_NE(db.open(QDir(dataDir()).filePath(QStringLiteral("formula.mdb")), drawTableSchema()),
                   Database::OpenResult::Failed);
         FormulaStore store(db);
         std::vector<Formula> many(FormulaStore::kMaxFormulas - 1);
         for (std::size_t i = 0; i < many.size(); ++i) {
-            many[i].gongshi = QStringLiteral("L1A+%1").arg(i);
-            many[i].gongshiCN = QStringLiteral("[百位单选杀]百位码+%1").arg(i);
+            many[i].expressionText = QStringLiteral("L1A+%1").arg(i);
+            many[i].displayText = QStringLiteral("[百位单选杀]百位码+%1").arg(i);
         }
         ASSERT_EQ(store.appendFormulas(FormulaKind{3, Play::Single}, many).size(), many.size());
     }
@@ -246,7 +246,7 @@ TEST_F(FormulaCommandsTest, APartialImportPrintsHowManyWereLeftOutAndEndsInTwo)
     EXPECT_EQ(run.json().value(QStringLiteral("notStored")).toInt(), 3);
     {
         Database db;
-        ASSERT_NE(db.open(QDir(dataDir()).filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+        ASSERT_NE(db.open(QDir(dataDir()).filePath(QStringLiteral("formula.mdb")), drawTableSchema()),
                   Database::OpenResult::Failed);
         EXPECT_EQ(FormulaStore(db).count(FormulaKind{3, Play::Single}), FormulaStore::kMaxFormulas);
     }

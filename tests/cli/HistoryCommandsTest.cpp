@@ -1,6 +1,6 @@
 #include "CliTestSupport.h"
 
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "platform/Database.h"
 
 #include <QFile>
@@ -167,7 +167,7 @@ TEST_F(HistoryCommandsTest, RepairPutsTheIssueValuesOfA359thDrawRightAndSaysHowM
     {
         // What an earlier import stored: the online update's modulo-358 values.
         Database db;
-        ASSERT_EQ(db.open(dataDir() + QStringLiteral("/formula.mdb"), lishiSchema()), Database::OpenResult::Opened);
+        ASSERT_EQ(db.open(dataDir() + QStringLiteral("/formula.mdb"), drawTableSchema()), Database::OpenResult::Opened);
         db.sql().exec("UPDATE Lishi SET QH = 2, QHW = 2, SQH = 1, SQHW = 1 WHERE strQQH = '2008359'");
     }
     EXPECT_EQ(params().value(QStringLiteral("SQH")).toInt(), 1);

@@ -31,9 +31,9 @@ TEST(EarlierDrawWords, TranslateToPrevOfTheParameterAndLeaveTheOldWordsAlone)
     const ParsedFormula f =
         ParseFormulaText(QStringLiteral("上上期百位码+3=下期杀 百位单选"), FormulaKind{1, Play::Single}, false);
     ASSERT_TRUE(f.ok());
-    EXPECT_EQ(f.gongshi, QStringLiteral("Prev2(L1A)+3"));
+    EXPECT_EQ(f.expressionText, QStringLiteral("Prev2(L1A)+3"));
     EXPECT_EQ(f.kind, (FormulaKind{3, Play::Single}));
-    EXPECT_TRUE(f.bolKill);
+    EXPECT_TRUE(f.kill);
 }
 
 TEST(EarlierDrawWords, FunctionsAndIntegerDivisionFollowHandArithmetic)
@@ -81,10 +81,10 @@ TEST(EarlierDrawWords, PublishedFormulasGiveHandCountedFiguresOnRealDraws)
     for (const Case& c : {Case{"上上期百位码+3=下期杀 百位单选", 0}, Case{"取整(和数*0.618)=下期杀 个位单选", 2}}) {
         const ParsedFormula f = ParseFormulaText(QString::fromUtf8(c.line), FormulaKind{1, Play::Single}, true);
         ASSERT_TRUE(f.ok());
-        const Expression e = Expression::compile(f.gongshi);
-        ASSERT_TRUE(e.ok()) << f.gongshi.toStdString();
+        const Expression e = Expression::compile(f.expressionText);
+        ASSERT_TRUE(e.ok()) << f.expressionText.toStdString();
         const FigureSettings settings{30, true, false}; // the newest 30 draws, unweighted
-        const FormulaFigures got = formulaFigures(s, e, f.kind, f.bolKill, settings);
+        const FormulaFigures got = formulaFigures(s, e, f.kind, f.kill, settings);
 
         const Param digit = c.digitColumn == 0 ? Param::L1A : Param::L3A;
         int hits = 0;

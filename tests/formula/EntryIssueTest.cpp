@@ -1,5 +1,5 @@
 #include "formula/FormulaStore.h"
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "platform/Database.h"
 #include "search/FoundFormulaSaver.h"
 #include "support/HistoryRows.h"
@@ -59,7 +59,7 @@ TEST(EntryIssue, EveryAddedFormulaRemembersTheNewestStoredIssue)
 {
     QTemporaryDir dir;
     Database db;
-    ASSERT_EQ(db.open(dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
+    ASSERT_EQ(db.open(dir.filePath("formula.mdb"), drawTableSchema()), Database::OpenResult::Created);
     EXPECT_TRUE(db.hasEntryIssue());
     FormulaStore store(db);
     store.appendFormula(k3D, "L1A", "百位码", true); // no draw stored yet
@@ -83,7 +83,7 @@ TEST(EntryIssue, SearchSaveReplacingATableStampsTheSavedFormulas)
 {
     QTemporaryDir dir;
     Database db;
-    ASSERT_EQ(db.open(dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
+    ASSERT_EQ(db.open(dir.filePath("formula.mdb"), drawTableSchema()), Database::OpenResult::Created);
     FormulaStore store(db);
     store.appendFormula(k1D, "L1A", "百位码", true);
     addIssue(db, "2024007");
@@ -100,17 +100,17 @@ TEST(EntryIssue, AnOldDatabaseIsUpgradedOnOpenKeepingEveryFormula)
     const QString path = dir.filePath("formula.mdb");
     writeOldSchema(path);
     Database db;
-    ASSERT_EQ(db.open(path, lishiSchema()), Database::OpenResult::Opened) << db.lastError().toStdString();
+    ASSERT_EQ(db.open(path, drawTableSchema()), Database::OpenResult::Opened) << db.lastError().toStdString();
     EXPECT_FALSE(db.readOnly());
     EXPECT_TRUE(db.hasEntryIssue());
     FormulaStore store(db);
     const std::vector<Formula> f3 = store.listAll(k3D);
     ASSERT_EQ(f3.size(), 2u);
-    EXPECT_EQ(f3[0].gongshi, "L1A");
+    EXPECT_EQ(f3[0].expressionText, "L1A");
     EXPECT_FLOAT_EQ(f3[0].stats.rate, 90.5f);
     EXPECT_EQ(f3[0].stats.trueLst, 3);
-    EXPECT_EQ(f3[1].gongshiCN, "十位码");
-    EXPECT_FALSE(f3[1].bolKill);
+    EXPECT_EQ(f3[1].displayText, "十位码");
+    EXPECT_FALSE(f3[1].kill);
     // Formulas that had no entry issue get the newest one at the upgrade: the forward count starts now.
     EXPECT_EQ(entryIssues(store, k3D), (std::vector<std::optional<QString>>{QString("2024003"), QString("2024003")}));
     EXPECT_EQ(entryIssues(store, k1D), (std::vector<std::optional<QString>>{QString("2024003")}));
@@ -119,7 +119,7 @@ TEST(EntryIssue, AnOldDatabaseIsUpgradedOnOpenKeepingEveryFormula)
     // A second open finds nothing to do and changes no stamp.
     addIssue(db, "2024004");
     db.close();
-    ASSERT_EQ(db.open(path, lishiSchema()), Database::OpenResult::Opened);
+    ASSERT_EQ(db.open(path, drawTableSchema()), Database::OpenResult::Opened);
     EXPECT_EQ(entryIssues(store, k1D), (std::vector<std::optional<QString>>{QString("2024003")}));
 }
 
@@ -133,7 +133,7 @@ TEST(EntryIssue, ADatabaseThatCannotBeUpgradedOpensReadOnlyAndUnchanged)
         SQLite::Database other(path.toStdString(), SQLite::OPEN_READWRITE);
         other.exec("BEGIN IMMEDIATE");
         Database db;
-        ASSERT_EQ(db.open(path, lishiSchema()), Database::OpenResult::ReadOnly);
+        ASSERT_EQ(db.open(path, drawTableSchema()), Database::OpenResult::ReadOnly);
         EXPECT_TRUE(db.readOnly());
         EXPECT_FALSE(db.hasEntryIssue());
         EXPECT_NE(db.lastError().indexOf("只读"), -1);
@@ -143,12 +143,12 @@ TEST(EntryIssue, ADatabaseThatCannotBeUpgradedOpensReadOnlyAndUnchanged)
         // The list shows "—" in the forward column, the other figures as usual.
         test::FakeDialogs dialogs;
         FormulaList list(store, dialogs);
-        list.AddGongshi(k3D, true);
+        list.loadFormulas(k3D, true);
         ASSERT_EQ(list.rowCount(), 1);
         const HistorySnapshot snap = test::snapshotOf(test::threeDraws());
         PassSettings pass;
         pass.figures = {0, true, false};
-        list.Yansuan(snap, pass);
+        list.statisticsPass(snap, pass);
         EXPECT_EQ(list.cellText(0, FormulaList::ColForward, true), "—");
         EXPECT_EQ(list.cellText(0, FormulaList::ColBaseline, true), "90.0000%");
         other.exec("ROLLBACK");
@@ -174,7 +174,7 @@ TEST(EntryIssue, AnUpgradeThatFailsOnTheFifthTableLeavesNoTableUpgraded)
     }
     ASSERT_EQ(Database::formulaTables().back(), QStringLiteral("Gongshi3G"));
     Database db;
-    ASSERT_EQ(db.open(path, lishiSchema()), Database::OpenResult::ReadOnly) << db.lastError().toStdString();
+    ASSERT_EQ(db.open(path, drawTableSchema()), Database::OpenResult::ReadOnly) << db.lastError().toStdString();
     EXPECT_TRUE(db.readOnly());
     EXPECT_FALSE(db.hasEntryIssue());
     EXPECT_NE(db.lastError().indexOf("无法升级"), -1) << db.lastError().toStdString();
@@ -217,7 +217,7 @@ TEST(EntryIssue, TheUpgradeStampsTheNewestIssueInEveryTableOrNoneWithoutDraws)
                     " (2, 'L1A+3', '百位码+3', 1, 0, 0, 0, 0, 0)");
         }
         Database db;
-        ASSERT_EQ(db.open(path, lishiSchema()), Database::OpenResult::Opened) << db.lastError().toStdString();
+        ASSERT_EQ(db.open(path, drawTableSchema()), Database::OpenResult::Opened) << db.lastError().toStdString();
         FormulaStore store(db);
         const QString stamp = withDraws ? QStringLiteral("2026010") : QString("");
         EXPECT_EQ(entryIssues(store, k3D), (std::vector<std::optional<QString>>{stamp, stamp}));
@@ -232,7 +232,7 @@ TEST(EntryIssue, ForwardFiguresCountTheDrawsAfterTheEntryIssue)
 {
     QTemporaryDir dir;
     Database db;
-    ASSERT_EQ(db.open(dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
+    ASSERT_EQ(db.open(dir.filePath("formula.mdb"), drawTableSchema()), Database::OpenResult::Created);
     FormulaStore store(db);
     addIssue(db, "2024003");
     // Kill 百位 with the 百位 digit itself minus 5: carries -4 (no digit), 2, -1 (no digit), -5 (no digit).
@@ -241,7 +241,7 @@ TEST(EntryIssue, ForwardFiguresCountTheDrawsAfterTheEntryIssue)
     store.appendFormula(k3D, "L1A", "百位码", true);
     test::FakeDialogs dialogs;
     FormulaList list(store, dialogs);
-    list.AddGongshi(k3D, true);
+    list.loadFormulas(k3D, true);
     const HistorySnapshot snap = test::snapshotOf(test::draws({{"2024001", "2024-01-01", "123"},
                                                                {"2024002", "2024-01-02", "789"},
                                                                {"2024003", "2024-01-03", "456"},
@@ -250,7 +250,7 @@ TEST(EntryIssue, ForwardFiguresCountTheDrawsAfterTheEntryIssue)
                                                                {"2024006", "2024-01-06", "300"}}));
     PassSettings pass;
     pass.figures = {2, true, true}; // a window of two draws: the forward figures reach before it
-    list.Yansuan(snap, pass);
+    list.statisticsPass(snap, pass);
     // After 2024003: draws 4, 5, 6 carry -1, -5 (sure hits) and 4 against 百位 3: a hit with chance 0.9.
     ASSERT_TRUE(list.row(0).forward);
     EXPECT_EQ(list.row(0).forward->draws, 3);
@@ -261,7 +261,7 @@ TEST(EntryIssue, ForwardFiguresCountTheDrawsAfterTheEntryIssue)
     // A draw that has not come yet: "—".
     const HistorySnapshot older =
         test::snapshotOf(test::draws({{"2024001", "2024-01-01", "123"}, {"2024002", "2024-01-02", "789"}}));
-    list.Yansuan(older, pass);
+    list.statisticsPass(older, pass);
     EXPECT_EQ(list.cellText(1, FormulaList::ColForward, true), "—");
 }
 
@@ -275,7 +275,7 @@ TEST(EntryIssue, ForwardFiguresFindAPlantedSignalAndStayAtChanceOnRandomDigits)
         const std::vector<test::DrawLine> lines = test::syntheticDraws(600, 17, planted);
         QTemporaryDir dir;
         Database db;
-        ASSERT_EQ(db.open(dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
+        ASSERT_EQ(db.open(dir.filePath("formula.mdb"), drawTableSchema()), Database::OpenResult::Created);
         for (int i = 0; i < 300; ++i) {
             addIssue(db, lines[static_cast<std::size_t>(i)].issue.toUtf8().constData());
         }
@@ -284,14 +284,14 @@ TEST(EntryIssue, ForwardFiguresFindAPlantedSignalAndStayAtChanceOnRandomDigits)
         store.appendFormula(k1D, "L1A+NF", "百位码+年份", true);      // kills a digit the pattern never draws
         test::FakeDialogs dialogs;
         FormulaList keep(store, dialogs);
-        keep.AddGongshi(k1D, false);
+        keep.loadFormulas(k1D, false);
         FormulaList kill(store, dialogs);
-        kill.AddGongshi(k1D, true);
+        kill.loadFormulas(k1D, true);
         const HistorySnapshot snap = test::snapshotOf(lines);
         PassSettings pass;
         pass.figures = {300, true, true};
-        keep.Yansuan(snap, pass);
-        kill.Yansuan(snap, pass);
+        keep.statisticsPass(snap, pass);
+        kill.statisticsPass(snap, pass);
         ASSERT_EQ(keep.rowCount(), 1);
         ASSERT_EQ(kill.rowCount(), 1);
         const ChanceFigures k = *keep.row(0).forward;

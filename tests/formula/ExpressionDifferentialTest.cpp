@@ -22,7 +22,7 @@ TEST(ExpressionDifferential, EngineAgreesWithSqlOnRealDraws)
     const HistorySnapshot snap = test::snapshotOf(test::loadDraws(QStringLiteral("fc3d_draws.tsv"), kDraws));
     ASSERT_EQ(snap.size(), kDraws);
     SQLite::Database db(":memory:", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-    test::loadLishi(db, snap);
+    test::loadDrawTable(db, snap);
 
     test::RandomFormulaGenerator gen(20240601);
     int emptyRows = 0;
@@ -36,8 +36,8 @@ TEST(ExpressionDifferential, EngineAgreesWithSqlOnRealDraws)
         const test::GeneratedFormula g = gen.next(4);
         const FormulaKind kind = kAllKinds[static_cast<std::size_t>(f % 5)];
         const bool kill = (f / 5) % 2 == 0;
-        const Expression x = Expression::compile(g.gongshi);
-        ASSERT_TRUE(x.ok()) << g.gongshi.toStdString() << ": " << x.error().toStdString();
+        const Expression x = Expression::compile(g.expressionText);
+        ASSERT_TRUE(x.ok()) << g.expressionText.toStdString() << ": " << x.error().toStdString();
         const FormulaEvaluation e = EvaluateFormula(snap, x, kind, kill);
         const std::vector<test::SqlReferenceRow> ref =
             test::sqlReferenceEvaluate(db, g.sql, kind, kill, true, 0, carry);
@@ -45,22 +45,22 @@ TEST(ExpressionDifferential, EngineAgreesWithSqlOnRealDraws)
         for (int r = 0; r < kDraws; ++r) {
             const auto& want = ref[static_cast<std::size_t>(r)];
             const auto got = e.value(r);
-            ASSERT_EQ(got.has_value(), want.canshu.has_value())
-                << g.gongshi.toStdString() << " | " << g.sql << " at row " << r;
+            ASSERT_EQ(got.has_value(), want.intValues.has_value())
+                << g.expressionText.toStdString() << " | " << g.sql << " at row " << r;
             if (got) {
-                const double tolerance = 1e-9 * std::max(1.0, std::fabs(*want.canshu));
-                ASSERT_NEAR(*got, *want.canshu, tolerance) << g.gongshi.toStdString() << " | " << g.sql;
+                const double tolerance = 1e-9 * std::max(1.0, std::fabs(*want.intValues));
+                ASSERT_NEAR(*got, *want.intValues, tolerance) << g.expressionText.toStdString() << " | " << g.sql;
                 fractionalRows += *got != std::floor(*got);
             } else {
                 ++emptyRows;
             }
             const auto rem = e.remainder(r);
-            ASSERT_EQ(rem.has_value(), want.remainder.has_value()) << g.gongshi.toStdString() << " row " << r;
+            ASSERT_EQ(rem.has_value(), want.remainder.has_value()) << g.expressionText.toStdString() << " row " << r;
             if (rem) {
-                ASSERT_EQ(*rem, *want.remainder) << g.gongshi.toStdString() << " row " << r;
+                ASSERT_EQ(*rem, *want.remainder) << g.expressionText.toStdString() << " row " << r;
                 negativeRemainders += *rem < 0;
             }
-            ASSERT_EQ(e.hit(r), want.hit) << g.gongshi.toStdString() << " " << kind.label().toStdString()
+            ASSERT_EQ(e.hit(r), want.hit) << g.expressionText.toStdString() << " " << kind.label().toStdString()
                                           << (kill ? " kill" : " keep") << " row " << r;
             hitRows += want.hit;
             ++compared;

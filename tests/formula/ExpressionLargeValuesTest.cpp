@@ -33,10 +33,10 @@ QString repeated(const QString& factor, int times)
     return parts.join(QLatin1Char('*'));
 }
 
-std::optional<double> valueOf(const QString& gongshi, const HistorySnapshot& s, int row = 0)
+std::optional<double> valueOf(const QString& expressionText, const HistorySnapshot& s, int row = 0)
 {
-    const Expression e = Expression::compile(gongshi);
-    EXPECT_TRUE(e.ok()) << gongshi.toStdString();
+    const Expression e = Expression::compile(expressionText);
+    EXPECT_TRUE(e.ok()) << expressionText.toStdString();
     return e.evaluateRow(s, row);
 }
 

@@ -1,7 +1,7 @@
 #include "formula/FormulaImport.h"
 #include "formula/FormulaStore.h"
 #include "formula/FormulaTextExport.h"
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "platform/Database.h"
 #include "platform/TextCodec.h"
 #include "support/FakeDialogs.h"
@@ -36,13 +36,13 @@ const FormulaKind k3G{3, Play::Group};
 
 struct Row {
     int idx;
-    QString gongshi;
-    QString gongshiCN;
+    QString expressionText;
+    QString displayText;
     bool kill;
     friend bool operator==(const Row&, const Row&) = default;
     friend std::ostream& operator<<(std::ostream& os, const Row& r)
     {
-        return os << r.idx << " " << r.gongshi.toStdString() << " | " << r.gongshiCN.toStdString() << " | "
+        return os << r.idx << " " << r.expressionText.toStdString() << " | " << r.displayText.toStdString() << " | "
                   << (r.kill ? "杀" : "生");
     }
 };
@@ -52,7 +52,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema()),
                   Database::OpenResult::Failed);
     }
 
@@ -60,7 +60,7 @@ protected:
     {
         std::vector<Row> rows;
         for (const Formula& f : m_store.listAll(kind)) {
-            rows.push_back({f.idx, f.gongshi, f.gongshiCN, f.bolKill});
+            rows.push_back({f.idx, f.expressionText, f.displayText, f.kill});
         }
         return rows;
     }
@@ -156,20 +156,20 @@ TEST(FormulaLines, EachLineIsCutTrimmedParsedAndChecked)
         EXPECT_EQ(read[i].outcome, outcomes[i]) << "line " << i + 1;
     }
     // The record part is cut off and the full-width blanks before it trimmed.
-    EXPECT_EQ(read[2].gongshiCN, QStringLiteral("[百位单选杀]百位码+十位码+3"));
-    EXPECT_EQ(read[2].gongshi, QStringLiteral("L1A+L2A+3"));
+    EXPECT_EQ(read[2].displayText, QStringLiteral("[百位单选杀]百位码+十位码+3"));
+    EXPECT_EQ(read[2].expressionText, QStringLiteral("L1A+L2A+3"));
     EXPECT_EQ(read[2].kind, k3D);
     EXPECT_TRUE(read[2].kill);
     EXPECT_EQ(read[3].kind, k2D);
     EXPECT_FALSE(read[3].kill);
     // The bracket form takes the sense the equation line before it left.
-    EXPECT_EQ(read[4].gongshi, QStringLiteral("LH+LT"));
+    EXPECT_EQ(read[4].expressionText, QStringLiteral("LH+LT"));
     EXPECT_FALSE(read[4].kill);
-    EXPECT_EQ(read[11].gongshi, QStringLiteral("L1A+QHW"));
+    EXPECT_EQ(read[11].expressionText, QStringLiteral("L1A+QHW"));
     EXPECT_EQ(read[11].kind, k3G);
     EXPECT_TRUE(read[11].kill);
     EXPECT_EQ(read[16].kind, k2G);
-    EXPECT_EQ(read[16].gongshi, QStringLiteral("L2A-L3A"));
+    EXPECT_EQ(read[16].expressionText, QStringLiteral("L2A-L3A"));
     // Report texts: the translated expression, or the whole text for the kind without a table.
     EXPECT_EQ(read[1].reportText, QStringLiteral("件搜索得到"));
     EXPECT_EQ(read[5].reportText, QStringLiteral("———————50　本软件公式"));
@@ -286,7 +286,7 @@ TEST_F(FormulaFiles, FormulasTooLargeForTheEngineAreReportedAndNeverStored)
     // What is stored loads and computes.
     FakeDialogs listDialogs;
     FormulaList list(m_store, listDialogs);
-    list.AddGongshi(k3D, true);
+    list.loadFormulas(k3D, true);
     ASSERT_EQ(list.rowCount(), 1);
     EXPECT_TRUE(list.row(0).evaluable);
     EXPECT_TRUE(listDialogs.calls().empty());
@@ -372,7 +372,7 @@ TEST_F(FormulaFiles, LongFilesGiveTheTablesOfARebuildBeforeEveryLine)
     // The rule taken literally on a second database: a full rebuild before every line of another kind.
     QTemporaryDir other;
     Database db;
-    ASSERT_EQ(db.open(other.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Created);
+    ASSERT_EQ(db.open(other.filePath(QStringLiteral("formula.mdb")), drawTableSchema()), Database::OpenResult::Created);
     FormulaStore store(db);
     store.appendFormula(k2D, QStringLiteral("L1A+1"), QStringLiteral("[十位单选]百位码+1"), true);
     store.appendFormula(k2D, QStringLiteral("L1A+1"), QStringLiteral("[十位单选]百位码+1"), true);
@@ -386,7 +386,7 @@ TEST_F(FormulaFiles, LongFilesGiveTheTablesOfARebuildBeforeEveryLine)
         if (read.kind != k1D) {
             store.rebuild(read.kind);
         }
-        store.appendFormula(read.kind, read.gongshi, read.gongshiCN, read.kill);
+        store.appendFormula(read.kind, read.expressionText, read.displayText, read.kill);
         last = read.kind;
     }
     store.renumber(*last);
@@ -394,7 +394,7 @@ TEST_F(FormulaFiles, LongFilesGiveTheTablesOfARebuildBeforeEveryLine)
     for (const FormulaKind& k : kAllKinds) {
         std::vector<Row> want;
         for (const Formula& f : store.listAll(k)) {
-            want.push_back({f.idx, f.gongshi, f.gongshiCN, f.bolKill});
+            want.push_back({f.idx, f.expressionText, f.displayText, f.kill});
         }
         EXPECT_EQ(table(k), want) << k.label().toStdString();
     }
@@ -427,8 +427,8 @@ TEST_F(FormulaFiles, ExportWritesTheLineFormatWithRunsAndSeparators)
         const bool group = i % 2 != 0;
         const QString word = group ? QStringLiteral("[十位通选]") : QStringLiteral("[个位单选]");
         Formula f;
-        f.gongshi = QStringLiteral("L1A+%1").arg(i);
-        f.gongshiCN = word + QStringLiteral("百位码+%1").arg(i);
+        f.expressionText = QStringLiteral("L1A+%1").arg(i);
+        f.displayText = word + QStringLiteral("百位码+%1").arg(i);
         (group ? tensGroup : units).push_back(f);
     }
     m_store.appendFormulas(k1D, units);
@@ -464,8 +464,8 @@ TEST_F(FormulaFiles, ExportWritesTheLineFormatWithRunsAndSeparators)
 
     // The current kind from the list's own figures.
     FormulaList list(m_store, m_dialogs);
-    list.AddGongshi(k3D, true);
-    list.Yansuan(history, PassSettings{settings, false, DisplayColumn::PreCanshu});
+    list.loadFormulas(k3D, true);
+    list.statisticsPass(history, PassSettings{settings, false, DisplayColumn::NextIssue});
     const TextExportResult kind = ExportKindText(list, m_dialogs, m_launcher, QStringLiteral("2007011"), m_dir.path());
     ASSERT_TRUE(kind.ok());
     EXPECT_EQ(QFileInfo(kind.path).fileName(), QStringLiteral("2007011期3D彩百位单选杀公式.txt"));
@@ -497,8 +497,8 @@ TEST_F(FormulaFiles, ExportedTextReadsBackIntoTheSameTables)
             }();
             ASSERT_EQ(read.outcome, FormulaTextLine::Outcome::Recognised) << cn.toStdString();
             Formula f;
-            f.gongshi = read.gongshi;
-            f.gongshiCN = cn;
+            f.expressionText = read.expressionText;
+            f.displayText = cn;
             formulas.push_back(f);
         }
         m_store.appendFormulas(kind, formulas);
@@ -512,7 +512,7 @@ TEST_F(FormulaFiles, ExportedTextReadsBackIntoTheSameTables)
     // Into an empty database through the file import, the file's GBK bytes as written.
     QTemporaryDir other;
     Database db;
-    ASSERT_EQ(db.open(other.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Created);
+    ASSERT_EQ(db.open(other.filePath(QStringLiteral("formula.mdb")), drawTableSchema()), Database::OpenResult::Created);
     FormulaStore store(db);
     FakeDialogs dialogs;
     dialogs.answerFile(r.path);
@@ -525,7 +525,7 @@ TEST_F(FormulaFiles, ExportedTextReadsBackIntoTheSameTables)
     for (const FormulaKind& kind : kAllKinds) {
         std::vector<Row> rows;
         for (const Formula& f : store.listAll(kind)) {
-            rows.push_back({f.idx, f.gongshi, f.gongshiCN, f.bolKill});
+            rows.push_back({f.idx, f.expressionText, f.displayText, f.kill});
         }
         EXPECT_EQ(rows, exported.at(kind.tableName())) << kind.label().toStdString();
     }
@@ -535,9 +535,9 @@ TEST_F(FormulaFiles, AFullTableTakesNoMoreAndTheImportSaysHowManyWereLeftOut)
 {
     std::vector<Formula> many(FormulaStore::kMaxFormulas - 1);
     for (std::size_t i = 0; i < many.size(); ++i) {
-        many[i].gongshi = QStringLiteral("L1A+%1").arg(i);
-        many[i].gongshiCN = QStringLiteral("[个位单选]百位码+%1").arg(i);
-        many[i].bolKill = true;
+        many[i].expressionText = QStringLiteral("L1A+%1").arg(i);
+        many[i].displayText = QStringLiteral("[个位单选]百位码+%1").arg(i);
+        many[i].kill = true;
     }
     ASSERT_EQ(m_store.appendFormulas(k1D, many).size(), many.size());
     // One place left in 个位单选; 十位单选 is empty and takes its line.
@@ -551,7 +551,7 @@ TEST_F(FormulaFiles, AFullTableTakesNoMoreAndTheImportSaysHowManyWereLeftOut)
     EXPECT_EQ(m_store.count(k2D), 1);
     const auto full = m_store.listAll(k1D);
     EXPECT_EQ(full.back().idx, 32767);
-    EXPECT_EQ(full.back().gongshiCN, QStringLiteral("[个位单选]十位码+1")); // the first line took the place
+    EXPECT_EQ(full.back().displayText, QStringLiteral("[个位单选]十位码+1")); // the first line took the place
     // The window says how many were left out.
     ASSERT_EQ(m_dialogs.messages().size(), 1u);
     EXPECT_EQ(m_dialogs.messages()[0].text, QStringLiteral("2 条公式没有保存：每类公式最多 32767 条。"));
@@ -564,8 +564,8 @@ TEST_F(FormulaFiles, ARepeatDroppedByTheNextRebuildFreesItsPlaceInAFullTable)
     // appended just before, so the line after a repeat still fits in the last place.
     std::vector<Formula> many(FormulaStore::kMaxFormulas - 1);
     for (std::size_t i = 0; i < many.size(); ++i) {
-        many[i].gongshi = QStringLiteral("L2A+%1").arg(i);
-        many[i].gongshiCN = QStringLiteral("[十位单选]十位码+%1").arg(i);
+        many[i].expressionText = QStringLiteral("L2A+%1").arg(i);
+        many[i].displayText = QStringLiteral("[十位单选]十位码+%1").arg(i);
     }
     ASSERT_EQ(m_store.appendFormulas(k2D, many).size(), many.size());
     const QStringList lines = {QStringLiteral("[十位单选]十位码+0"), QStringLiteral("[十位单选]跨度"),
@@ -577,7 +577,7 @@ TEST_F(FormulaFiles, ARepeatDroppedByTheNextRebuildFreesItsPlaceInAFullTable)
     const auto rows = table(k2D);
     ASSERT_EQ(rows.size(), static_cast<std::size_t>(FormulaStore::kMaxFormulas));
     EXPECT_EQ(rows.back(), (Row{32767, "LT", "[十位单选]跨度", true}));
-    EXPECT_EQ(rows[rows.size() - 2].gongshi, QStringLiteral("L2A+32765"));
+    EXPECT_EQ(rows[rows.size() - 2].expressionText, QStringLiteral("L2A+32765"));
 }
 
 } // namespace

@@ -133,9 +133,9 @@ TEST(FormulaLanguage, EquationForm)
     const QString line = QStringLiteral("百位码+十位码+3=下期杀 十位单选");
     ParsedFormula r = ParseFormulaText(QStringLiteral("  ") + line + QStringLiteral(" "), k3G, false);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.gongshi, QStringLiteral("L1A+L2A+3"));
-    EXPECT_EQ(r.gongshiCN, line);
-    EXPECT_TRUE(r.bolKill);
+    EXPECT_EQ(r.expressionText, QStringLiteral("L1A+L2A+3"));
+    EXPECT_EQ(r.displayText, line);
+    EXPECT_TRUE(r.kill);
     EXPECT_TRUE(r.senseFromLine);
     EXPECT_EQ(r.kind, k2D);
     EXPECT_EQ(r.kind.tableName(), QStringLiteral("Gongshi2D"));
@@ -143,17 +143,17 @@ TEST(FormulaLanguage, EquationForm)
 
     r = ParseFormulaText(QStringLiteral("百位码+十位码+3=下期生 百位通选"), k1D, true);
     ASSERT_TRUE(r.ok());
-    EXPECT_FALSE(r.bolKill);
+    EXPECT_FALSE(r.kill);
     EXPECT_EQ(r.kind, k3G);
 
     r = ParseFormulaText(QStringLiteral("和数+本期号合+2=下期杀 个位单选"), k3D, false);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.gongshi, QStringLiteral("LH+QHW+2"));
+    EXPECT_EQ(r.expressionText, QStringLiteral("LH+QHW+2"));
     EXPECT_EQ(r.kind, k1D);
 
     // Any character but 杀 after "下期" means keep.
     r = ParseFormulaText(QStringLiteral("L1A=下期X 百位单选"), k1D, true);
-    EXPECT_FALSE(r.bolKill);
+    EXPECT_FALSE(r.kill);
     EXPECT_EQ(r.kind, k3D);
 }
 
@@ -164,7 +164,7 @@ TEST(FormulaLanguage, EquationFormReadsFixedPositions)
     ParsedFormula r = ParseFormulaText(QStringLiteral("百位码+十位码+3=下期杀十位单选"), k1D, false);
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.kind, k1D);
-    EXPECT_TRUE(r.bolKill);
+    EXPECT_TRUE(r.kill);
     EXPECT_FALSE(r.namedPosition.has_value());
     EXPECT_FALSE(r.namedPlay.has_value());
 
@@ -178,21 +178,21 @@ TEST(FormulaLanguage, EquationFormReadsFixedPositions)
 
     // The expression is everything before the character that precedes "下期".
     r = ParseFormulaText(QStringLiteral("L1A+L2A 下期杀 百位单选"), k1D, true);
-    EXPECT_EQ(r.gongshi, QStringLiteral("L1A+L2A"));
+    EXPECT_EQ(r.expressionText, QStringLiteral("L1A+L2A"));
     r = ParseFormulaText(QStringLiteral("L1A+L2A下期杀 百位单选"), k1D, true);
-    EXPECT_EQ(r.gongshi, QStringLiteral("L1A+L2"));
+    EXPECT_EQ(r.expressionText, QStringLiteral("L1A+L2"));
 
     // Nothing before "下期" but the "=": an empty expression, still a formula of the named kind.
     r = ParseFormulaText(QStringLiteral("=下期杀 百位单选"), k1D, false);
     ASSERT_TRUE(r.ok());
-    EXPECT_TRUE(r.gongshi.isEmpty());
+    EXPECT_TRUE(r.expressionText.isEmpty());
     EXPECT_EQ(r.kind, k3D);
-    EXPECT_TRUE(r.bolKill);
+    EXPECT_TRUE(r.kill);
 
     // The line ends right after "下期": no sense character (keep), no kind words.
     r = ParseFormulaText(QStringLiteral("L1A=下期"), k2G, true);
     ASSERT_TRUE(r.ok());
-    EXPECT_FALSE(r.bolKill);
+    EXPECT_FALSE(r.kill);
     EXPECT_EQ(r.kind, k2G);
 }
 
@@ -223,36 +223,36 @@ TEST(FormulaLanguage, BracketForm)
 {
     ParsedFormula r = ParseFormulaText(QStringLiteral("[十位单选杀]百位码+十位码+3"), k3G, false);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.gongshi, QStringLiteral("L1A+L2A+3"));
-    EXPECT_EQ(r.gongshiCN, QStringLiteral("[十位单选杀]百位码+十位码+3"));
+    EXPECT_EQ(r.expressionText, QStringLiteral("L1A+L2A+3"));
+    EXPECT_EQ(r.displayText, QStringLiteral("[十位单选杀]百位码+十位码+3"));
     EXPECT_EQ(r.kind, k2D);
-    EXPECT_FALSE(r.bolKill); // the 杀 inside the brackets is not read
+    EXPECT_FALSE(r.kill); // the 杀 inside the brackets is not read
     EXPECT_FALSE(r.senseFromLine);
     r = ParseFormulaText(QStringLiteral("[十位单选杀]百位码+十位码+3"), k3G, true);
-    EXPECT_TRUE(r.bolKill);
+    EXPECT_TRUE(r.kill);
 
     r = ParseFormulaText(QStringLiteral("[百位通选]和数+跨度"), k1D, true);
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.kind, k3G);
-    EXPECT_EQ(r.gongshi, QStringLiteral("LH+LT"));
+    EXPECT_EQ(r.expressionText, QStringLiteral("LH+LT"));
 
     // Bracket at 8.
     r = ParseFormulaText(QStringLiteral("[百位单选杀杀]L1A+1"), k1D, true);
-    EXPECT_EQ(r.gongshi, QStringLiteral("L1A+1"));
+    EXPECT_EQ(r.expressionText, QStringLiteral("L1A+1"));
     EXPECT_EQ(r.kind, k3D);
 
     // No "]" at 6, 7 or 8: the first five characters are dropped whatever they are.
     r = ParseFormulaText(QStringLiteral("abcdeL1A+3"), k2G, true);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.gongshi, QStringLiteral("L1A+3"));
+    EXPECT_EQ(r.expressionText, QStringLiteral("L1A+3"));
     EXPECT_EQ(r.kind, k2G);
     r = ParseFormulaText(QStringLiteral("[百位单选杀杀杀]L1A"), k1D, true); // "]" at 9 is too far
-    EXPECT_EQ(r.gongshi, QStringLiteral("杀杀杀]L1A"));
+    EXPECT_EQ(r.expressionText, QStringLiteral("杀杀杀]L1A"));
     EXPECT_EQ(r.kind, k3D);
     // Exactly five characters: an empty expression.
     r = ParseFormulaText(QStringLiteral("[百位单选"), k1D, true);
     ASSERT_TRUE(r.ok());
-    EXPECT_TRUE(r.gongshi.isEmpty());
+    EXPECT_TRUE(r.expressionText.isEmpty());
 }
 
 TEST(FormulaLanguage, Failures)
@@ -338,14 +338,14 @@ TEST(FormulaLanguage, ALineLongerThanAnyRealFormulaIsRefusedWithTheReason)
     ASSERT_EQ(longest.size(), 10000);
     ParsedFormula r = ParseFormulaText(QStringLiteral("  ") + longest + QStringLiteral("  "), k1D, true);
     EXPECT_EQ(r.status, ParseStatus::Ok);
-    EXPECT_EQ(r.gongshi, QStringLiteral("L1A+").repeated(2497) + QStringLiteral("L1A"));
+    EXPECT_EQ(r.expressionText, QStringLiteral("L1A+").repeated(2497) + QStringLiteral("L1A"));
     EXPECT_EQ(r.kind, k3D);
 
     // One more is refused untranslated, with the reason and the line's start and end.
     r = ParseFormulaText(QStringLiteral("十") + longest, k1D, true);
     EXPECT_EQ(r.status, ParseStatus::TooLong);
     EXPECT_FALSE(r.ok());
-    EXPECT_TRUE(r.gongshi.isEmpty());
+    EXPECT_TRUE(r.expressionText.isEmpty());
     EXPECT_EQ(r.messageTitle, QStringLiteral("添加公式失败"));
     EXPECT_TRUE(
         r.messageText.startsWith(QStringLiteral("公式太长（10001 个字符），一条公式最多 10000 个字符，没有添加")))

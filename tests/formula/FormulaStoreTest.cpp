@@ -1,5 +1,5 @@
 #include "formula/FormulaStore.h"
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "platform/Database.h"
 
 #include <QTemporaryDir>
@@ -20,7 +20,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_EQ(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+        ASSERT_EQ(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema()),
                   Database::OpenResult::Created);
     }
 
@@ -68,9 +68,9 @@ TEST_F(FormulaStoreTest, AppendNumbersRowsByTheRowCountUnlessTheLastIdxIsBelowOn
     const auto keep = m_store.list(k3D, false);
     EXPECT_EQ(kill.size(), 5u);
     ASSERT_EQ(keep.size(), 1u);
-    EXPECT_EQ(keep[0].gongshi, "L2A");
-    EXPECT_EQ(keep[0].gongshiCN, "十位码");
-    EXPECT_FALSE(keep[0].bolKill);
+    EXPECT_EQ(keep[0].expressionText, "L2A");
+    EXPECT_EQ(keep[0].displayText, "十位码");
+    EXPECT_FALSE(keep[0].kill);
     EXPECT_EQ(m_store.count(k3D), 6);
     EXPECT_EQ(m_store.count(k3D, false), 1);
     // Other tables are untouched.
@@ -85,9 +85,9 @@ TEST_F(FormulaStoreTest, ListIsInIdxOrderAndReadsUnwrittenStatisticsAsZero)
     m_db.sql().exec("UPDATE Gongshi3D SET idx = 4 - idx");
     const auto rows = m_store.list(k3D, true);
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].gongshi, "C");
+    EXPECT_EQ(rows[0].expressionText, "C");
     EXPECT_EQ(rows[0].idx, 1);
-    EXPECT_EQ(rows[2].gongshi, "A");
+    EXPECT_EQ(rows[2].expressionText, "A");
     EXPECT_EQ(rows[1].stats.rate, 0.0f);
     EXPECT_EQ(rows[1].stats.trueCon, 0);
 }
@@ -101,7 +101,7 @@ TEST_F(FormulaStoreTest, ListOrdersByIdxWithoutNumberFirstAndTiesInStoredOrder)
                     "WHEN 'D' THEN 2 ELSE -1 END");
     std::vector<std::string> order;
     for (const Formula& f : m_store.list(k3D, true)) {
-        order.push_back(f.gongshi.toStdString());
+        order.push_back(f.expressionText.toStdString());
     }
     EXPECT_EQ(order, (std::vector<std::string>{"B", "E", "C", "A", "D"}));
     EXPECT_EQ(m_store.listAll(k3D).front().idx, 0); // no number reads as 0
@@ -186,15 +186,15 @@ TEST_F(FormulaStoreTest, FiguresAreWrittenByIdxAndSenseInATableHoldingBothSenses
 
     const auto all = m_store.listAll(k2G);
     ASSERT_EQ(all.size(), 4u);
-    EXPECT_EQ(all[0].gongshi, "K1");
+    EXPECT_EQ(all[0].expressionText, "K1");
     EXPECT_FLOAT_EQ(all[0].stats.rate, 10.5f);
     EXPECT_EQ(all[0].stats.errLst, 3);
-    EXPECT_EQ(all[1].gongshi, "P2");
+    EXPECT_EQ(all[1].expressionText, "P2");
     EXPECT_FLOAT_EQ(all[1].stats.rate, 20.0f);
-    EXPECT_EQ(all[2].gongshi, "K3");
+    EXPECT_EQ(all[2].expressionText, "K3");
     EXPECT_FLOAT_EQ(all[2].stats.rate, 30.25f);
     EXPECT_EQ(all[2].stats.trueLst, 7);
-    EXPECT_EQ(all[3].gongshi, "P4");
+    EXPECT_EQ(all[3].expressionText, "P4");
     EXPECT_EQ(all[3].stats.rate, 0.0f);
 
     // An idx of the other sense is not overwritten.
@@ -257,7 +257,7 @@ TEST_F(FormulaStoreTest, TextWithQuotesIsStoredVerbatimAndOnlySchemaTablesAreNam
 {
     const QString nasty = QStringLiteral("1'); DROP TABLE Lishi; --");
     m_store.appendFormula(k3D, nasty, nasty, true);
-    EXPECT_EQ(m_store.list(k3D, true).at(0).gongshi, nasty);
+    EXPECT_EQ(m_store.list(k3D, true).at(0).expressionText, nasty);
     EXPECT_TRUE(schema::isKorvel(m_db.sql()));
     EXPECT_THROW(FormulaStore::tableOf(FormulaKind{1, Play::Group}), std::invalid_argument);
     EXPECT_THROW(m_store.list(FormulaKind{4, Play::Single}, true), std::invalid_argument);
@@ -267,10 +267,10 @@ TEST_F(FormulaStoreTest, SeveralAppendsInOneGoFollowTheSameNumbering)
 {
     m_store.appendFormula(k3D, "A", "a", true);
     std::vector<Formula> more(3);
-    more[0].gongshi = "B";
-    more[1].gongshi = "C";
-    more[1].bolKill = false;
-    more[2].gongshi = "D";
+    more[0].expressionText = "B";
+    more[1].expressionText = "C";
+    more[1].kill = false;
+    more[2].expressionText = "D";
     EXPECT_EQ(m_store.appendFormulas(k3D, more), (std::vector<int>{2, 3, 4}));
     EXPECT_EQ(m_store.appendFormulas(FormulaKind{1, Play::Single}, more), (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(m_store.list(k3D, false).at(0).idx, 3);

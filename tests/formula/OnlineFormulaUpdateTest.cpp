@@ -1,6 +1,6 @@
 #include "formula/FormulaImport.h"
 #include "formula/FormulaStore.h"
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextCodec.h"
@@ -42,7 +42,7 @@ protected:
     {
         test::ensureCoreApplication();
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema()),
                   Database::OpenResult::Failed);
         m_store.appendFormula(k3D, QStringLiteral("L1A"), QStringLiteral("[百位单选]百位码"), true);
         m_store.appendFormula(k2D, QStringLiteral("L2A"), QStringLiteral("[十位单选]十位码"), false);
@@ -69,7 +69,7 @@ protected:
     {
         std::vector<QString> out;
         for (const Formula& f : m_store.listAll(kind)) {
-            out.push_back(QString::number(f.idx) + QLatin1Char(' ') + f.gongshi + (f.bolKill ? " 杀" : " 生"));
+            out.push_back(QString::number(f.idx) + QLatin1Char(' ') + f.expressionText + (f.kill ? " 杀" : " 生"));
         }
         return out;
     }

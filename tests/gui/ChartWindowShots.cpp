@@ -1,13 +1,13 @@
 #include "gui/tally/TallyWindowFixture.h"
 
 #include "gui/ChartCommands.h"
-#include "history/LishiSchema.h"
 #include "gui/history/TrendWindow.h"
-#include "support/HistoryRows.h"
-#include "support/gui/Shots.h"
 #include "gui/tally/RankChartView.h"
 #include "gui/tally/RankingListWindow.h"
 #include "gui/verify/HitChartWindow.h"
+#include "history/DrawTableSchema.h"
+#include "support/HistoryRows.h"
+#include "support/gui/Shots.h"
 
 #include <QDir>
 #include <QSignalSpy>

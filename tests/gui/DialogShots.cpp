@@ -1,8 +1,8 @@
 #include "formula/FormulaImport.h"
 #include "gui/widgets/QtDialogs.h"
+#include "history/DrawTableSchema.h"
 #include "history/HistoryDeletion.h"
 #include "history/HistoryStore.h"
-#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "support/HistoryRows.h"
 #include "support/gui/Shots.h"
@@ -67,7 +67,7 @@ TEST(DialogShots, QuestionsAndMessagesAboutData)
     const QString path = dir.filePath(QStringLiteral("formula.mdb"));
     {
         Database db;
-        ASSERT_EQ(db.open(path, lishiSchema()), Database::OpenResult::Created);
+        ASSERT_EQ(db.open(path, drawTableSchema()), Database::OpenResult::Created);
         HistoryStore store(db);
         ASSERT_EQ(store.appendRows(newDraws(loadDraws(QStringLiteral("fc3d_draws.tsv"), 2000))),
                   HistoryStore::AppendResult::Stored);
@@ -82,7 +82,7 @@ TEST(DialogShots, QuestionsAndMessagesAboutData)
         f.write(QByteArray(64, '\xFF'));
     }
     Database damaged;
-    ASSERT_EQ(damaged.open(path, lishiSchema()), Database::OpenResult::Damaged);
+    ASSERT_EQ(damaged.open(path, drawTableSchema()), Database::OpenResult::Damaged);
     ask(QStringLiteral("damaged-database"), QStringLiteral("打开数据库"), damaged.lastError(), Dialogs::Buttons::Ok,
         Dialogs::Icon::Critical);
 

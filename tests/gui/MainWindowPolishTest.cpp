@@ -2,7 +2,7 @@
 
 #include "gui/history/HistoryGridView.h"
 #include "gui/widgets/ExportNotice.h"
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -103,8 +103,8 @@ TEST_F(MainWindowPolishTest, OnA1366By768ScreenEveryColumnShowsWholeWithLongTota
     triggerAction(QStringLiteral("actionWindow0"));
     std::vector<Formula> formulas(1005);
     for (int k = 0; k < 1005; ++k) {
-        formulas[static_cast<std::size_t>(k)].gongshi = QStringLiteral("L1A+L2A+%1").arg(k);
-        formulas[static_cast<std::size_t>(k)].gongshiCN = QStringLiteral("百位码+十位码+%1").arg(k);
+        formulas[static_cast<std::size_t>(k)].expressionText = QStringLiteral("L1A+L2A+%1").arg(k);
+        formulas[static_cast<std::size_t>(k)].displayText = QStringLiteral("百位码+十位码+%1").arg(k);
     }
     m_session->formulaStore().appendFormulas(FormulaKind{3, Play::Single}, formulas);
     m_session->refreshAll();

@@ -329,13 +329,13 @@ TEST_F(MainWindowTest, TheChoicePanelSwitchesTheKindAndTheGridHighlight)
     // A category play leaves the table and marks the chosen position and those below it.
     click(child<QRadioButton>(QStringLiteral("positionHundreds")));
     click(child<QRadioButton>(QStringLiteral("playBigSmall")));
-    EXPECT_TRUE(m_session->categoryMode());
+    EXPECT_TRUE(m_session->choices().categoryMode());
     EXPECT_EQ(m_session->currentTable(), "Gongshi3D");
     EXPECT_EQ(highlighted(), "BTU");
     EXPECT_TRUE(child<QRadioButton>(QStringLiteral("playGroup"))->isEnabled());
 
     click(child<QRadioButton>(QStringLiteral("senseKeep")));
-    EXPECT_FALSE(m_session->kill());
+    EXPECT_FALSE(m_session->choices().kill());
     click(child<QRadioButton>(QStringLiteral("methodSelected")));
     EXPECT_TRUE(m_session->options().computeSelected());
     EXPECT_EQ(m_settings->value(QStringLiteral("IniSetting"), QStringLiteral("JSFF")).toLower(), "true");
@@ -345,7 +345,7 @@ TEST_F(MainWindowTest, TheChoicePanelSwitchesTheKindAndTheGridHighlight)
     EXPECT_EQ(verify->text(), "2004003");
     verify->setFocus();
     QCoreApplication::processEvents();
-    EXPECT_TRUE(m_session->verifyMode());
+    EXPECT_TRUE(m_session->choices().verifyMode());
     EXPECT_TRUE(child<QRadioButton>(QStringLiteral("modeVerify"))->isChecked());
 }
 

@@ -59,7 +59,7 @@ TEST_F(WindowFitShots, AFirstStartAndItsWindows)
     choose(QStringLiteral("positionTens"));
     choose(QStringLiteral("methodSelected"));
     pressCompute();
-    shoot(resultWindow(ResultView::ErrarrLei), sized(QStringLiteral("result-tens")));
+    shoot(resultWindow(ResultView::PerPosition), sized(QStringLiteral("result-tens")));
 
     QSignalSpy finished(m_commands, &TallyCommands::rankingFinished);
     m_dialogs.answerMessage(Dialogs::Answer::Ok);

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "session/Session.h"
 #include "gui/MainAssembly.h"
 #include "gui/MainWindow.h"
+#include "history/DrawTableSchema.h"
 #include "history/HistoryStore.h"
-#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
+#include "session/Session.h"
 #include "settings/Options.h"
 #include "support/FakeDialogs.h"
 #include "support/HistoryRows.h"
@@ -42,7 +42,8 @@ protected:
     void seed(int n, const QString& file = QStringLiteral("fc3d_draws.tsv"))
     {
         Database db;
-        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Failed);
+        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema()),
+                  Database::OpenResult::Failed);
         HistoryStore store(db);
         ASSERT_EQ(store.appendRows(newDraws(loadDraws(file, n))), HistoryStore::AppendResult::Stored);
     }

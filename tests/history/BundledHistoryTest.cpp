@@ -1,8 +1,8 @@
 #include "history/BundledHistory.h"
 
+#include "history/DrawTableSchema.h"
 #include "history/HistorySnapshot.h"
 #include "history/HistoryStore.h"
-#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "settings/Options.h"
 
@@ -48,7 +48,7 @@ protected:
     {
         auto d = std::make_unique<Db>();
         EXPECT_TRUE(QDir().mkpath(m_dir.filePath(name)));
-        EXPECT_NE(d->db.open(QDir(m_dir.filePath(name)).filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+        EXPECT_NE(d->db.open(QDir(m_dir.filePath(name)).filePath(QStringLiteral("formula.mdb")), drawTableSchema()),
                   Database::OpenResult::Failed);
         d->store = std::make_unique<HistoryStore>(d->db);
         d->store->reload();

@@ -1,8 +1,8 @@
 #include "history/DrawEntry.h"
 
+#include "history/DrawTableSchema.h"
 #include "history/HistorySnapshot.h"
 #include "history/HistoryStore.h"
-#include "history/LishiSchema.h"
 #include "history/Param.h"
 #include "platform/Database.h"
 #include "platform/TextNumber.h"
@@ -53,7 +53,7 @@ class DrawEntryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(m_db.open(m_dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
+        ASSERT_EQ(m_db.open(m_dir.filePath("formula.mdb"), drawTableSchema()), Database::OpenResult::Created);
         m_store.reload();
     }
 

@@ -1,8 +1,8 @@
 #include "history/DrawFileImport.h"
 #include "history/DrawBatch.h"
+#include "history/DrawTableSchema.h"
 #include "history/HistorySnapshot.h"
 #include "history/HistoryStore.h"
-#include "history/LishiSchema.h"
 #include "history/Param.h"
 #include "platform/Database.h"
 #include "platform/TextCodec.h"
@@ -28,7 +28,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema()),
                   Database::OpenResult::Failed);
         m_store.reload();
     }
@@ -133,7 +133,7 @@ TEST_F(DrawFileImportTest, DatesOfTheExportFormAndTheYearForm)
     // A history numbered with two-digit years keeps that form, whatever the file writes.
     QTemporaryDir dir;
     Database db;
-    ASSERT_EQ(db.open(dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Created);
+    ASSERT_EQ(db.open(dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema()), Database::OpenResult::Created);
     HistoryStore store(db);
     store.reload();
     ASSERT_TRUE(importDrawText(db, store, QStringLiteral("26245,2026-09-12,125\n")).ok);
@@ -244,7 +244,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema()),
                   Database::OpenResult::Failed);
         m_store.reload();
     }
@@ -321,7 +321,7 @@ TEST_F(DrawFileLayoutTest, ThePlainHistoryIsThreeOfficialDrawsOf2004AndSixOf2026
     // On the bundled history the same file stores nothing twice: its 2004 draws are the stored ones.
     QTemporaryDir dir;
     Database db;
-    ASSERT_EQ(db.open(dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Created);
+    ASSERT_EQ(db.open(dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema()), Database::OpenResult::Created);
     HistoryStore store(db);
     store.reload();
     QFile bundled(QStringLiteral(KORVEL_TEST_DATA "/fc3d_draws.tsv"));
@@ -360,7 +360,7 @@ TEST_F(DrawFileLayoutTest, AFileWithNothingToStoreStoresNothingAndShowsItsFirstR
     // For 排列3 the 2004 rule does not apply.
     QTemporaryDir dir;
     Database db;
-    ASSERT_EQ(db.open(dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Created);
+    ASSERT_EQ(db.open(dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema()), Database::OpenResult::Created);
     HistoryStore store(db);
     store.reload();
     EXPECT_EQ(importDrawText(db, store, QStringLiteral("04001 2004-11-14 1 9 2\n"), 3).added, 1);

@@ -1,7 +1,7 @@
 #include "history/HistoryDeletion.h"
 
+#include "history/DrawTableSchema.h"
 #include "history/HistoryStore.h"
-#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "support/FakeDialogs.h"
 #include "support/HistoryRows.h"
@@ -20,7 +20,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_EQ(m_db.open(m_dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
+        ASSERT_EQ(m_db.open(m_dir.filePath("formula.mdb"), drawTableSchema()), Database::OpenResult::Created);
         m_store.reload();
     }
 

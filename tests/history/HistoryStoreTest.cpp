@@ -1,6 +1,6 @@
 #include "history/HistoryStore.h"
 
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "history/Param.h"
 #include "platform/Database.h"
 #include "support/HistoryRows.h"
@@ -24,7 +24,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_EQ(m_db.open(m_dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
+        ASSERT_EQ(m_db.open(m_dir.filePath("formula.mdb"), drawTableSchema()), Database::OpenResult::Created);
         m_store.reload();
     }
 
@@ -180,12 +180,12 @@ TEST(HistoryStoreOpen, ReadsAFileWrittenBefore)
     const QString path = dir.filePath("formula.mdb");
     {
         Database db;
-        ASSERT_EQ(db.open(path, lishiSchema()), Database::OpenResult::Created);
+        ASSERT_EQ(db.open(path, drawTableSchema()), Database::OpenResult::Created);
         HistoryStore store(db);
         ASSERT_EQ(store.appendRows(test::newDraws(test::loadDraws("pl3_draws.tsv", 30))), Result::Stored);
     }
     Database db;
-    ASSERT_EQ(db.open(path, lishiSchema()), Database::OpenResult::Opened);
+    ASSERT_EQ(db.open(path, drawTableSchema()), Database::OpenResult::Opened);
     HistoryStore store(db);
     ASSERT_TRUE(store.reload());
     ASSERT_EQ(store.size(), 30);
@@ -198,11 +198,11 @@ TEST(HistoryStoreOpen, ReadsAFileWrittenBefore)
 
 // The draw table as files of ours have always laid it out: the draw number, the parameter columns in parameter
 // order, then the tally's work columns.
-TEST(LishiSchema, NewFileHasTheIssueTheParameterColumnsInOrderAndTheWorkColumns)
+TEST(DrawTableSchema, NewFileHasTheIssueTheParameterColumnsInOrderAndTheWorkColumns)
 {
     QTemporaryDir dir;
     Database db;
-    ASSERT_EQ(db.open(dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
+    ASSERT_EQ(db.open(dir.filePath("formula.mdb"), drawTableSchema()), Database::OpenResult::Created);
     SQLite::Statement q(db.sql(), "SELECT name, type, pk FROM pragma_table_info('Lishi') ORDER BY cid");
     std::vector<std::string> names;
     while (q.executeStep()) {

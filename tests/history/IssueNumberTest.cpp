@@ -15,12 +15,12 @@ constexpr int kPl3 = 3;
 
 IssueTexts next(std::initializer_list<DrawLine> lines, int game)
 {
-    const auto t = QihaoXianshi(snapshotOf(test::draws(lines)), game);
+    const auto t = issueTextsOf(snapshotOf(test::draws(lines)), game);
     EXPECT_TRUE(t.has_value());
     return t.value_or(IssueTexts{});
 }
 
-TEST(QihaoXianshi, LastIssueOfTheYearStartsTheNextYearInTheGamesYearForm)
+TEST(IssueTextsOf, LastIssueOfTheYearStartsTheNextYearInTheGamesYearForm)
 {
     const DrawLine last{"2007358", "2007-12-31", "123"};
     EXPECT_EQ(next({{"2007357", "2007-12-30", "000"}, last}, kFc3d).nextIssue, "2008001");
@@ -31,7 +31,7 @@ TEST(QihaoXianshi, LastIssueOfTheYearStartsTheNextYearInTheGamesYearForm)
     EXPECT_EQ(pl3.verifyIssue, "08358");
 }
 
-TEST(QihaoXianshi, OtherIssuesCountOnKeepingTheirWidth)
+TEST(IssueTextsOf, OtherIssuesCountOnKeepingTheirWidth)
 {
     // 357 counts on even on the year's last day.
     EXPECT_EQ(next({{"2007357", "2007-12-31", "495"}}, kFc3d).nextIssue, "2007358");
@@ -41,7 +41,7 @@ TEST(QihaoXianshi, OtherIssuesCountOnKeepingTheirWidth)
     EXPECT_EQ(next({{"09099", "2009-04-10", "583"}}, kFc3d).nextIssue, "09100");
 }
 
-TEST(QihaoXianshi, A358thDrawBeforeTheYearsLastDayCountsOn)
+TEST(IssueTextsOf, A358thDrawBeforeTheYearsLastDayCountsOn)
 {
     // 2008 had 359 draws: 2008358 was drawn on 30 December, 2008359 on the 31st.
     EXPECT_EQ(next({{"2008358", "2008-12-30", "159"}}, kFc3d).nextIssue, "2008359");
@@ -49,12 +49,12 @@ TEST(QihaoXianshi, A358thDrawBeforeTheYearsLastDayCountsOn)
     EXPECT_EQ(next({{"12358", "2012-12-30", "012"}}, kPl3).nextIssue, "12359");
 }
 
-TEST(QihaoXianshi, EmptyHistoryLeavesTheFieldsAlone)
+TEST(IssueTextsOf, EmptyHistoryLeavesTheFieldsAlone)
 {
-    EXPECT_FALSE(QihaoXianshi(HistorySnapshot{}, kFc3d).has_value());
+    EXPECT_FALSE(issueTextsOf(HistorySnapshot{}, kFc3d).has_value());
 }
 
-TEST(QihaoXianshi, AnIssueThatIsNoNumberGivesNoNextIssue)
+TEST(IssueTextsOf, AnIssueThatIsNoNumberGivesNoNextIssue)
 {
     const IssueTexts t = next({{"abc", "2007-01-01", "123"}}, kFc3d);
     EXPECT_EQ(t.verifyIssue, "abc");

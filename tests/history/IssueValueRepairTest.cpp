@@ -1,8 +1,8 @@
 #include "history/IssueValueRepair.h"
 #include "history/DrawBatch.h"
 #include "history/DrawFileImport.h"
+#include "history/DrawTableSchema.h"
 #include "history/HistoryStore.h"
-#include "history/LishiSchema.h"
 #include "history/Param.h"
 #include "platform/Database.h"
 #include "support/TestData.h"
@@ -37,7 +37,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema()),
                   Database::OpenResult::Failed);
         m_store.reload();
         m_draws = test::loadDraws(QStringLiteral("fc3d_draws.tsv"));

@@ -1,8 +1,8 @@
 #include "history/OnlineUpdate.h"
 #include "history/ChartPages.h"
 #include "history/DrawFileImport.h"
+#include "history/DrawTableSchema.h"
 #include "history/HistoryStore.h"
-#include "history/LishiSchema.h"
 #include "history/Param.h"
 #include "platform/Database.h"
 #include "support/CoreApplication.h"
@@ -62,7 +62,7 @@ protected:
     {
         test::ensureCoreApplication();
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_db.open(dbPath(), lishiSchema()), Database::OpenResult::Failed);
+        ASSERT_NE(m_db.open(dbPath(), drawTableSchema()), Database::OpenResult::Failed);
         m_store = std::make_unique<HistoryStore>(m_db);
         m_store->reload();
         ASSERT_TRUE(m_server.listen());

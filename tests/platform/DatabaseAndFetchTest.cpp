@@ -1,4 +1,4 @@
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "platform/Database.h"
 #include "platform/WebFetch.h"
 #include "support/CoreApplication.h"
@@ -43,7 +43,7 @@ TEST(DatabaseOpen, RefusesAnotherProgramsSqliteFileAndLeavesItUntouched)
     const QByteArray before = fileHash(path);
 
     Database db;
-    EXPECT_EQ(db.open(path, lishiSchema()), Database::OpenResult::NotKorvel);
+    EXPECT_EQ(db.open(path, drawTableSchema()), Database::OpenResult::NotKorvel);
     EXPECT_FALSE(db.isOpen());
     EXPECT_TRUE(db.lastError().contains(QStringLiteral("不是本软件的数据库文件")));
     EXPECT_EQ(fileHash(path), before);
@@ -63,11 +63,11 @@ TEST(DatabaseOpen, EmptySqliteFileGetsTheSchemaAndOurFileReopens)
     }
     {
         Database db;
-        EXPECT_EQ(db.open(path, lishiSchema()), Database::OpenResult::Opened);
+        EXPECT_EQ(db.open(path, drawTableSchema()), Database::OpenResult::Opened);
         EXPECT_TRUE(schema::isKorvel(db.sql()));
     }
     Database again;
-    EXPECT_EQ(again.open(path, lishiSchema()), Database::OpenResult::Opened);
+    EXPECT_EQ(again.open(path, drawTableSchema()), Database::OpenResult::Opened);
 }
 
 // The database layer creates the tables the layers above hand it, with its own, and knows no columns of theirs.

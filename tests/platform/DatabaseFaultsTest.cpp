@@ -1,5 +1,5 @@
+#include "history/DrawTableSchema.h"
 #include "history/HistoryStore.h"
-#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "support/HistoryRows.h"
 
@@ -35,7 +35,7 @@ protected:
     void seed(int draws)
     {
         Database db;
-        ASSERT_EQ(db.open(path(), lishiSchema()), Database::OpenResult::Created);
+        ASSERT_EQ(db.open(path(), drawTableSchema()), Database::OpenResult::Created);
         HistoryStore store(db);
         ASSERT_EQ(store.appendRows(test::newDraws(test::loadDraws(QStringLiteral("fc3d_draws.tsv"), draws))),
                   HistoryStore::AppendResult::Stored);
@@ -66,7 +66,7 @@ TEST_F(DatabaseFaultsTest, AFileWithOverwrittenPageDataIsRefusedAsDamagedAndLeft
     overwriteDrawTableRoot(64);
     const QByteArray before = fileHash(path());
     Database db;
-    EXPECT_EQ(db.open(path(), lishiSchema()), Database::OpenResult::Damaged);
+    EXPECT_EQ(db.open(path(), drawTableSchema()), Database::OpenResult::Damaged);
     EXPECT_FALSE(db.isOpen());
     EXPECT_TRUE(db.lastError().contains(QStringLiteral("已损坏"))) << db.lastError().toStdString();
     EXPECT_TRUE(db.lastError().contains(path()));
@@ -77,7 +77,7 @@ TEST_F(DatabaseFaultsTest, AWriteWaitsForAnotherProgramsLockInsteadOfFailingAtOn
 {
     seed(10);
     Database db;
-    ASSERT_EQ(db.open(path(), lishiSchema()), Database::OpenResult::Opened);
+    ASSERT_EQ(db.open(path(), drawTableSchema()), Database::OpenResult::Opened);
     HistoryStore store(db);
     ASSERT_TRUE(store.reload());
 

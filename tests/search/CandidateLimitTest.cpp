@@ -34,7 +34,7 @@ LimitedRun runLimited(const KernelDataPtr& data, int threads, std::int64_t limit
     run.verified = record.verified;
     run.reason = job.reason();
     for (const FoundFormula& f : record.found) {
-        run.found.push_back(f.gongshi);
+        run.found.push_back(f.expressionText);
     }
     return run;
 }

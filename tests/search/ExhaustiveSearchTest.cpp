@@ -62,7 +62,7 @@ TEST(ExhaustiveSearch, FindsThePlantedFormulaAndStopsByItselfWithTheSpaceTried)
     const std::vector<FoundFormula> found = s.session.foundFormulas();
     std::set<QString> expressions;
     for (const FoundFormula& f : found) {
-        expressions.insert(f.gongshi);
+        expressions.insert(f.expressionText);
     }
     EXPECT_EQ(expressions.size(), found.size()); // found once each
     EXPECT_TRUE(expressions.count(QStringLiteral("L1A+NF+3"))) << found.size();
@@ -104,7 +104,7 @@ TEST(ExhaustiveSearch, TheSameSeedFindsTheSameFormulasWithAnyThreadCount)
             EXPECT_EQ(p.exhaustive, operands == 2);
             std::vector<QString> got;
             for (const FoundFormula& f : s.session.foundFormulas()) {
-                got.push_back(f.gongshi);
+                got.push_back(f.expressionText);
             }
             if (first.empty()) {
                 first = got;
@@ -129,8 +129,8 @@ TEST(ExhaustiveSearch, EarlierDrawsWidenTheSpaceAndFindTheirFormulas)
     EXPECT_EQ(p.verified, 11935);
     bool plain = false;
     for (const FoundFormula& f : s.session.foundFormulas()) {
-        plain = plain || f.gongshi == QStringLiteral("L1A+NF+3");
-        EXPECT_FALSE(f.gongshi.contains(QStringLiteral("Prev1(L1A)"))) << f.gongshi.toStdString();
+        plain = plain || f.expressionText == QStringLiteral("L1A+NF+3");
+        EXPECT_FALSE(f.expressionText.contains(QStringLiteral("Prev1(L1A)"))) << f.expressionText.toStdString();
     }
     EXPECT_TRUE(plain);
     EXPECT_EQ(storedMaxLag(s.host.settings()), 1); // the window's setting is stored

@@ -1,7 +1,7 @@
 #include "search/FoundFormulaSaver.h"
 
 #include "formula/FormulaStore.h"
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "platform/Database.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -21,9 +21,9 @@ const FormulaKind k2D{2, Play::Single};
 const FormulaKind k3D{3, Play::Single};
 const FormulaKind k2G{2, Play::Group};
 
-FoundFormula found(const FormulaKind& kind, const char* gongshi, const char* cn)
+FoundFormula found(const FormulaKind& kind, const char* expressionText, const char* cn)
 {
-    return {QString::fromUtf8(gongshi), QString::fromUtf8(cn), kind};
+    return {QString::fromUtf8(expressionText), QString::fromUtf8(cn), kind};
 }
 
 class FoundFormulaSaverTest : public ::testing::Test {
@@ -31,7 +31,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_EQ(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+        ASSERT_EQ(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema()),
                   Database::OpenResult::Created);
     }
 
@@ -231,8 +231,8 @@ TEST_F(FoundFormulaSaverTest, AFullTableTakesWhatFitsAndTheMessageSaysHowManyWer
 {
     std::vector<Formula> many(32765);
     for (std::size_t i = 0; i < many.size(); ++i) {
-        many[i].gongshi = QString::number(i);
-        many[i].bolKill = true;
+        many[i].expressionText = QString::number(i);
+        many[i].kill = true;
     }
     ASSERT_EQ(m_store.appendFormulas(k1D, many).size(), many.size());
     const std::vector<FoundFormula> entries = {found(k1D, "LH+1", "a"), found(k1D, "LH+2", "b"),

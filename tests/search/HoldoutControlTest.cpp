@@ -1,5 +1,5 @@
 #include "history/DrawParameters.h"
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
 #include "search/HoldoutCheck.h"
@@ -138,7 +138,7 @@ TEST(HoldoutSearch, NeverReadsTheHeldOutDraws)
     ASSERT_EQ(fa.size(), 30u);
     ASSERT_EQ(fa.size(), fb.size());
     for (std::size_t i = 0; i < fa.size(); ++i) {
-        EXPECT_EQ(fa[i].gongshi, fb[i].gongshi) << i;
+        EXPECT_EQ(fa[i].expressionText, fb[i].expressionText) << i;
     }
     EXPECT_EQ(ra.session.poll().verified, rb.session.poll().verified);
     // The held-out figures are the only thing that changed.

@@ -45,7 +45,7 @@ std::vector<QString> texts(const SearchRecord& r)
 {
     std::vector<QString> out;
     for (const FoundFormula& f : r.found) {
-        out.push_back(f.kind.shortName() + QLatin1Char(':') + f.gongshiCN);
+        out.push_back(f.kind.shortName() + QLatin1Char(':') + f.displayText);
     }
     return out;
 }

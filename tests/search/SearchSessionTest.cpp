@@ -1,7 +1,7 @@
 #include "search/SearchSession.h"
 
 #include "formula/FormulaStore.h"
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
 #include "search/SearchHost.h"
@@ -20,7 +20,7 @@ class FakeHost : public SearchHost {
 public:
     explicit FakeHost(const QString& folder) : m_folder(folder), m_settings(folder + QStringLiteral("/3VER.ini"))
     {
-        m_db.open(folder + QStringLiteral("/formula.mdb"), lishiSchema());
+        m_db.open(folder + QStringLiteral("/formula.mdb"), drawTableSchema());
         static const SnapshotPtr history = std::make_shared<HistorySnapshot>(
             test::snapshotOf(test::loadDraws(QStringLiteral("fc3d_draws.tsv"), 1200)));
         snapshotPtr = history;

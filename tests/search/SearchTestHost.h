@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formula/FormulaStore.h"
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
 #include "search/SearchHost.h"
@@ -16,7 +16,7 @@ public:
     Host(const QString& folder, SnapshotPtr history)
         : m_folder(folder), m_settings(folder + QStringLiteral("/3VER.ini")), m_history(std::move(history))
     {
-        m_db.open(folder + QStringLiteral("/formula.mdb"), lishiSchema());
+        m_db.open(folder + QStringLiteral("/formula.mdb"), drawTableSchema());
     }
     SettingsStore& settings() override { return m_settings; }
     Dialogs& dialogs() override { return fakeDialogs; }

@@ -97,7 +97,7 @@ TEST(VerificationKernelTest, FiguresOfAKnownPattern)
     EXPECT_NEAR(p.stats.rate, 83.3333, 1e-4);
 }
 
-TEST(VerificationKernelTest, CountedWindowIgnoresSyBqAndCountsShortHistoriesWhole)
+TEST(VerificationKernelTest, CountedWindowIgnoresExcludeCurrentAndCountsShortHistoriesWhole)
 {
     const HistorySnapshot real = test::snapshotOf(test::loadDraws(QStringLiteral("fc3d_draws.tsv"), 1000));
     ASSERT_EQ(real.size(), 1000);

@@ -1,9 +1,9 @@
 #include "session/Session.h"
 
 #include "history/BundledHistory.h"
+#include "history/DrawTableSchema.h"
 #include "history/HistorySnapshot.h"
 #include "history/HistoryStore.h"
-#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
 #include "settings/Options.h"
@@ -41,7 +41,7 @@ protected:
     SnapshotPtr importedReference(const QString& file)
     {
         m_refDb = std::make_unique<Database>();
-        EXPECT_NE(m_refDb->open(m_dir.filePath(QStringLiteral("reference.mdb")), lishiSchema()),
+        EXPECT_NE(m_refDb->open(m_dir.filePath(QStringLiteral("reference.mdb")), drawTableSchema()),
                   Database::OpenResult::Failed);
         m_refStore = std::make_unique<HistoryStore>(*m_refDb);
         m_refStore->reload();
@@ -86,7 +86,7 @@ TEST_F(SessionBundledTest, AcceptedOfferStoresEveryDrawAsAnImportOfTheFileWouldT
     expectSameDraws(*m_session->snapshot(), *importedReference(QStringLiteral("fc3d_draws.tsv")));
     // As after any import: the next issue follows the newest draw, and the statistics pass ran.
     EXPECT_EQ(m_session->nextIssue(), QStringLiteral("2026254"));
-    EXPECT_EQ(m_session->verifyIssue(), QStringLiteral("2026253"));
+    EXPECT_EQ(m_session->choices().verifyIssue(), QStringLiteral("2026253"));
     EXPECT_GE(m_passes, 1);
     // A restart on the stored history asks nothing.
     m_session = std::make_unique<Session>(m_settings, m_dialogs, m_launcher);
@@ -139,7 +139,7 @@ TEST_F(SessionBundledTest, ADatabaseWithDrawsIsNeverAsked)
     {
         Database db;
         ASSERT_TRUE(QDir().mkpath(m_dir.filePath(QStringLiteral("data"))));
-        ASSERT_EQ(db.open(m_dir.filePath(QStringLiteral("data/formula.mdb")), lishiSchema()),
+        ASSERT_EQ(db.open(m_dir.filePath(QStringLiteral("data/formula.mdb")), drawTableSchema()),
                   Database::OpenResult::Created);
         HistoryStore store(db);
         ASSERT_EQ(store.appendDraw(QStringLiteral("2026100"), {5, 8, 3}, QStringLiteral("2026-04-10")),

@@ -1,8 +1,8 @@
 #include "session/Session.h"
 
 #include "formula/FormulaStore.h"
+#include "history/DrawTableSchema.h"
 #include "history/HistoryStore.h"
-#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
 #include "support/FakeDialogs.h"
@@ -44,7 +44,7 @@ protected:
     void seed(int draws)
     {
         Database db;
-        ASSERT_EQ(db.open(dbPath(), lishiSchema()), Database::OpenResult::Created);
+        ASSERT_EQ(db.open(dbPath(), drawTableSchema()), Database::OpenResult::Created);
         HistoryStore store(db);
         ASSERT_EQ(store.appendRows(test::newDraws(test::loadDraws(QStringLiteral("fc3d_draws.tsv"), draws))),
                   HistoryStore::AppendResult::Stored);
@@ -63,7 +63,7 @@ protected:
     std::vector<Formula> stored() const
     {
         Database db;
-        EXPECT_EQ(db.open(dbPath(), lishiSchema()), Database::OpenResult::Opened);
+        EXPECT_EQ(db.open(dbPath(), drawTableSchema()), Database::OpenResult::Opened);
         return FormulaStore(db).list(k3D, true);
     }
 
@@ -77,7 +77,7 @@ TEST_F(SessionFaultsTest, DeletingEveryDrawShowsTheListAsAFreshStartWouldAtOnce)
 {
     seed(400);
     auto session = startSession();
-    ASSERT_EQ(session->kind(), k3D);
+    ASSERT_EQ(session->choices().kind(), k3D);
     ASSERT_EQ(session->formulas().rowCount(), 2);
     const QString withDraws = session->formulas().cellText(0, FormulaList::ColRate, true);
     m_dialogs.answerMessage(Dialogs::Answer::Ok);

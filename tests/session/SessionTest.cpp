@@ -1,7 +1,7 @@
 #include "session/Session.h"
 
+#include "history/DrawTableSchema.h"
 #include "history/HistoryStore.h"
-#include "history/LishiSchema.h"
 #include "history/Param.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
@@ -31,7 +31,7 @@ protected:
     void seedFile(const std::vector<test::DrawLine>& lines)
     {
         Database db;
-        ASSERT_EQ(db.open(dbPath(), lishiSchema()), Database::OpenResult::Created);
+        ASSERT_EQ(db.open(dbPath(), drawTableSchema()), Database::OpenResult::Created);
         HistoryStore store(db);
         ASSERT_EQ(store.appendRows(test::newDraws(lines)), HistoryStore::AppendResult::Stored);
     }
@@ -70,7 +70,7 @@ TEST_F(SessionTest, FirstStartCreatesTheDatabaseAndShowsAnEmptyHistory)
     EXPECT_EQ(m_session->entryDate(), "2012-05-31");
     // Nothing stored: the issue fields keep their initial texts.
     EXPECT_EQ(m_session->nextIssue(), "");
-    EXPECT_EQ(m_session->verifyIssue(), "2007001");
+    EXPECT_EQ(m_session->choices().verifyIssue(), "2007001");
     EXPECT_EQ(m_settings.value("IniSetting", "GsZl"), "53");
     EXPECT_EQ(m_historyChanges, 1);
     EXPECT_GE(m_optionChanges, 1);
@@ -120,7 +120,7 @@ TEST_F(SessionTest, StartsOnTheWholeRealHistory)
     const SnapshotPtr s = m_session->snapshot();
     ASSERT_EQ(s->size(), static_cast<int>(lines.size()));
     EXPECT_EQ(s->issue(0), "2004001");
-    EXPECT_EQ(m_session->verifyIssue(), lines.back().issue);
+    EXPECT_EQ(m_session->choices().verifyIssue(), lines.back().issue);
     // The last stored draw is 2026253 (2026-09-20, 034).
     EXPECT_EQ(m_session->nextIssue(), "2026254");
     EXPECT_EQ(s->value(s->size() - 1, Param::L2A), 3);
@@ -142,7 +142,7 @@ TEST_F(SessionTest, TypedDrawAdvancesIssueAndDate)
     // 111 before 358: no digit repeats.
     EXPECT_EQ(s->value(1, Param::LY), 0);
     EXPECT_EQ(m_session->nextIssue(), "2012138");
-    EXPECT_EQ(m_session->verifyIssue(), "2012137");
+    EXPECT_EQ(m_session->choices().verifyIssue(), "2012137");
     EXPECT_EQ(m_session->entryDate(), "2012-06-01");
     EXPECT_EQ(m_historyChanges, 1);
 
@@ -164,7 +164,7 @@ TEST_F(SessionTest, DeletionsStepTheNextIssueBack)
     m_dialogs.answerMessage(Dialogs::Answer::Ok);
     ASSERT_TRUE(m_session->deleteLastDraw());
     EXPECT_EQ(m_session->nextIssue(), "04020");
-    EXPECT_EQ(m_session->verifyIssue(), "04019");
+    EXPECT_EQ(m_session->choices().verifyIssue(), "04019");
 
     m_session->setSelectedIssue("04011");
     m_dialogs.answerInput("04005");
@@ -200,27 +200,27 @@ TEST_F(SessionTest, ChoicePanelSwitchesKinds)
 {
     start();
     m_kindChanges = 0;
-    m_session->setPosition(2);
-    m_session->setPlayChoice(Session::PlayChoice::Group);
+    m_session->choices().setPosition(2);
+    m_session->choices().setPlayChoice(Session::PlayChoice::Group);
     EXPECT_EQ(m_session->currentTable(), "Gongshi2G");
     EXPECT_EQ(m_session->kindLabel(), "十位通选");
     EXPECT_FALSE(m_session->singlePlay());
 
     // 个位 has no group play.
-    m_session->setPosition(1);
+    m_session->choices().setPosition(1);
     EXPECT_EQ(m_session->currentTable(), "Gongshi1D");
-    EXPECT_FALSE(m_session->groupPlayAvailable());
-    m_session->setPlayChoice(Session::PlayChoice::Group);
+    EXPECT_FALSE(m_session->choices().groupPlayAvailable());
+    m_session->choices().setPlayChoice(Session::PlayChoice::Group);
     EXPECT_EQ(m_session->currentTable(), "Gongshi1D");
 
     // The category plays keep the table.
-    m_session->setPosition(3);
-    m_session->setPlayChoice(Session::PlayChoice::BigSmall);
-    EXPECT_TRUE(m_session->categoryMode());
-    EXPECT_TRUE(m_session->categoryBigSmall());
+    m_session->choices().setPosition(3);
+    m_session->choices().setPlayChoice(Session::PlayChoice::BigSmall);
+    EXPECT_TRUE(m_session->choices().categoryMode());
+    EXPECT_TRUE(m_session->choices().categoryBigSmall());
     EXPECT_EQ(m_session->currentTable(), "Gongshi3D");
-    m_session->setPlayChoice(Session::PlayChoice::Single);
-    EXPECT_FALSE(m_session->categoryMode());
+    m_session->choices().setPlayChoice(Session::PlayChoice::Single);
+    EXPECT_FALSE(m_session->choices().categoryMode());
     EXPECT_GE(m_kindChanges, 6);
 }
 
@@ -248,7 +248,7 @@ TEST_F(SessionTest, ArmedRefreshRunsOnceFromTheEventLoop)
     // A draw written behind the session's back (as the online update does) shows after the refresh.
     {
         Database other;
-        ASSERT_EQ(other.open(dbPath(), lishiSchema()), Database::OpenResult::Opened);
+        ASSERT_EQ(other.open(dbPath(), drawTableSchema()), Database::OpenResult::Opened);
         HistoryStore store(other);
         ASSERT_EQ(store.appendDraw("2012150", {1, 2, 3}, "2012-05-31"), HistoryStore::AppendResult::Stored);
     }

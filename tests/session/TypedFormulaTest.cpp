@@ -1,8 +1,8 @@
 #include "session/Session.h"
 
 #include "formula/FormulaStore.h"
+#include "history/DrawTableSchema.h"
 #include "history/HistoryStore.h"
-#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/SettingsStore.h"
 #include "support/FakeDialogs.h"
@@ -31,14 +31,14 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         {
             Database db;
-            ASSERT_EQ(db.open(m_dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Created);
+            ASSERT_EQ(db.open(m_dir.filePath("formula.mdb"), drawTableSchema()), Database::OpenResult::Created);
             HistoryStore store(db);
             ASSERT_EQ(store.appendRows(test::newDraws(test::threeDraws())), HistoryStore::AppendResult::Stored);
         }
         m_session.start(m_dir.path());
-        m_session.setPosition(3);
-        m_session.setPlayChoice(Session::PlayChoice::Single);
-        m_session.setKill(true);
+        m_session.choices().setPosition(3);
+        m_session.choices().setPlayChoice(Session::PlayChoice::Single);
+        m_session.choices().setKill(true);
         m_dialogs.clear();
     }
 
@@ -60,8 +60,8 @@ TEST_F(TypedFormulaTest, EquationFormSwitchesToItsKindAndShowsTheFormulaSelected
     QObject::connect(&m_session, &Session::kindChanged, [&] { ++kindChanges; });
     ASSERT_TRUE(m_session.addTypedFormula(QStringLiteral("百位码+十位码+3=下期杀 十位单选")));
     EXPECT_TRUE(m_dialogs.calls().empty());
-    EXPECT_EQ(m_session.kind(), k2D);
-    EXPECT_TRUE(m_session.kill());
+    EXPECT_EQ(m_session.choices().kind(), k2D);
+    EXPECT_TRUE(m_session.choices().kill());
     EXPECT_EQ(kindChanges, 1);
     ASSERT_EQ(list().rowCount(), 1);
     EXPECT_EQ(list().kind(), k2D);
@@ -79,17 +79,17 @@ TEST_F(TypedFormulaTest, EquationFormSwitchesToItsKindAndShowsTheFormulaSelected
 TEST_F(TypedFormulaTest, TheLineSetsSenseAndPlayAndTheBracketFormKeepsTheCurrentSense)
 {
     ASSERT_TRUE(m_session.addTypedFormula(QStringLiteral("百位码+十位码+3=下期生 百位通选")));
-    EXPECT_EQ(m_session.kind(), k3G);
-    EXPECT_FALSE(m_session.kill());
-    EXPECT_EQ(m_session.playChoice(), Session::PlayChoice::Group);
+    EXPECT_EQ(m_session.choices().kind(), k3G);
+    EXPECT_FALSE(m_session.choices().kill());
+    EXPECT_EQ(m_session.choices().playChoice(), Session::PlayChoice::Group);
     EXPECT_EQ(list().rowCount(), 1);
 
     ASSERT_TRUE(m_session.addTypedFormula(QStringLiteral("[十位单选杀]百位码+十位码+3")));
-    EXPECT_EQ(m_session.kind(), k2D);
-    EXPECT_FALSE(m_session.kill()); // the 杀 inside the brackets is not read
-    EXPECT_EQ(m_session.playChoice(), Session::PlayChoice::Single);
+    EXPECT_EQ(m_session.choices().kind(), k2D);
+    EXPECT_FALSE(m_session.choices().kill()); // the 杀 inside the brackets is not read
+    EXPECT_EQ(m_session.choices().playChoice(), Session::PlayChoice::Single);
     ASSERT_EQ(list().rowCount(), 1);
-    EXPECT_FALSE(list().row(0).formula.bolKill);
+    EXPECT_FALSE(list().row(0).formula.kill);
     EXPECT_EQ(stored(k3G), 1);
     EXPECT_EQ(stored(k2D), 1);
 }
@@ -131,7 +131,7 @@ TEST_F(TypedFormulaTest, RefusedLinesAreToldAndStoreNothing)
             EXPECT_TRUE(m_dialogs.calls().empty()) << c.line;
         }
         // Nothing stored and the window stays where it was.
-        EXPECT_EQ(m_session.kind(), k3D) << c.line;
+        EXPECT_EQ(m_session.choices().kind(), k3D) << c.line;
         for (const FormulaKind& k : kAllKinds) {
             EXPECT_EQ(stored(k), 0) << c.line;
         }

@@ -17,7 +17,7 @@
 namespace korvel::test {
 
 struct GeneratedFormula {
-    QString gongshi;
+    QString expressionText;
     std::string sql;
 };
 

@@ -6,8 +6,8 @@
 // jidiv, whose rounding is written here independently of the engine.
 
 #include "formula/FormulaKind.h"
+#include "history/DrawTableSchema.h"
 #include "history/HistorySnapshot.h"
-#include "history/LishiSchema.h"
 #include "history/Param.h"
 #include "platform/Database.h"
 
@@ -103,9 +103,9 @@ inline void registerJetFunctions(SQLite::Database& db)
 }
 
 // Creates the schema and fills `Lishi` with the first `rows` draws of the snapshot (all when negative).
-inline void loadLishi(SQLite::Database& db, const HistorySnapshot& snap, int rows = -1)
+inline void loadDrawTable(SQLite::Database& db, const HistorySnapshot& snap, int rows = -1)
 {
-    schema::create(db, lishiSchema());
+    schema::create(db, drawTableSchema());
     registerJetFunctions(db);
     if (rows < 0 || rows > snap.size()) {
         rows = snap.size();
@@ -155,7 +155,7 @@ inline std::string hitStatement(const FormulaKind& kind, bool kill)
 }
 
 struct SqlReferenceRow {
-    std::optional<double> canshu;
+    std::optional<double> intValues;
     std::optional<long long> remainder; // PreCanshu MOD 10
     bool hit = false;
 };
@@ -220,7 +220,7 @@ inline std::vector<SqlReferenceRow> sqlReferenceEvaluate(SQLite::Database& db, c
         while (read.executeStep()) {
             SqlReferenceRow row;
             if (!read.getColumn(0).isNull()) {
-                row.canshu = read.getColumn(0).getDouble();
+                row.intValues = read.getColumn(0).getDouble();
             }
             if (!read.getColumn(1).isNull()) {
                 row.remainder = read.getColumn(1).getInt64();

@@ -2,7 +2,7 @@
 #include "tally/ListExports.h"
 
 #include "formula/FormulaStore.h"
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "platform/Database.h"
 #include "support/FakeDialogs.h"
 #include "support/RecordingLauncher.h"
@@ -26,20 +26,20 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ASSERT_NE(db.open(dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Failed);
+        ASSERT_NE(db.open(dir.filePath("formula.mdb"), drawTableSchema()), Database::OpenResult::Failed);
         store = std::make_unique<FormulaStore>(db);
         list = std::make_unique<FormulaList>(*store, dialogs);
         const FormulaKind kind{3, Play::Group};
         store->appendFormula(kind, "L1A", "[百位通选]百位码", true);
         store->appendFormula(kind, "L3A", "[百位通选]个位码", true);
         store->appendFormula(kind, "L2A", "[百位通选]十位码", true);
-        list->AddGongshi(kind, true);
+        list->loadFormulas(kind, true);
         list->toggleRow(2);
         PassSettings settings;
         settings.figures = {0, true, false};
         settings.perDrawDisplay = true;
-        settings.displayColumn = DisplayColumn::PreCanshu;
-        list->Yansuan(snapshot, settings);
+        settings.displayColumn = DisplayColumn::NextIssue;
+        list->statisticsPass(snapshot, settings);
     }
 
     QTemporaryDir dir;
@@ -94,7 +94,7 @@ TEST_F(FormulaDetailTest, DetailedResultListHoldsTheSelectedFormulasInDisplayOrd
     EXPECT_TRUE(detailedResultList(*list, byRate, true).rows.empty());
 }
 
-TEST_F(FormulaDetailTest, DetailedResultListAndFormulaListExportToGongshi)
+TEST_F(FormulaDetailTest, DetailedResultListAndFormulaListExportToTheFormulaSheet)
 {
     KORVEL_SKIP_WITHOUT_XLS_READBACK();
     const std::vector<int> byRate = formulaListOrder(*list, FormulaList::ColRate);
@@ -199,7 +199,7 @@ TEST_F(FormulaDetailTest, HistoryExportWithoutPerDrawDisplayNeedsNoConfirmation)
 {
     PassSettings plain;
     plain.figures = {0, true, false};
-    list->Yansuan(snapshot, plain);
+    list->statisticsPass(snapshot, plain);
     dialogs.setStrict(true);
     const HistoryExport result = ExportHistoryToSpreadsheet(snapshot, *list, dir.path(), dialogs, launcher);
     EXPECT_EQ(result.shown, SheetShown::Shown);
@@ -220,7 +220,7 @@ TEST(HistorySheet, FormulasBeyondTheFormatsColumnsAreLeftOutAndTold)
 {
     QTemporaryDir dir;
     Database db;
-    ASSERT_NE(db.open(dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Failed);
+    ASSERT_NE(db.open(dir.filePath("formula.mdb"), drawTableSchema()), Database::OpenResult::Failed);
     FormulaStore store(db);
     test::FakeDialogs dialogs;
     test::RecordingLauncher launcher;
@@ -229,11 +229,11 @@ TEST(HistorySheet, FormulasBeyondTheFormatsColumnsAreLeftOutAndTold)
         store.appendFormula(kind, QStringLiteral("L1A+%1").arg(i), QStringLiteral("式%1").arg(i + 1), true);
     }
     FormulaList list(store, dialogs);
-    list.AddGongshi(kind, true);
+    list.loadFormulas(kind, true);
     PassSettings settings;
     settings.perDrawDisplay = true;
     const HistorySnapshot snapshot = test::history({"583", "129"});
-    list.Yansuan(snapshot, settings);
+    list.statisticsPass(snapshot, settings);
 
     const HistorySheet sheet = historySheet(snapshot, list);
     EXPECT_EQ(sheet.formulaColumns, 252);

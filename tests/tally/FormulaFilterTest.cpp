@@ -2,7 +2,7 @@
 #include "tally/SortSettings.h"
 
 #include "formula/FormulaStore.h"
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "platform/Database.h"
 #include "support/FakeDialogs.h"
 #include "verify/FormulaList.h"
@@ -25,7 +25,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema()),
                   Database::OpenResult::Failed);
     }
 
@@ -34,7 +34,7 @@ protected:
     {
         std::vector<Formula> rows(figures.size());
         for (std::size_t i = 0; i < figures.size(); ++i) {
-            rows[i].gongshi = QStringLiteral("L1A+%1").arg(i);
+            rows[i].expressionText = QStringLiteral("L1A+%1").arg(i);
         }
         m_store.appendFormulas(k3D, rows);
         std::vector<StoredFigures> stored;
@@ -42,7 +42,7 @@ protected:
             stored.push_back({static_cast<int>(i) + 1, figures[i]});
         }
         m_store.writeFigures(k3D, true, stored);
-        m_list.AddGongshi(k3D, true);
+        m_list.loadFormulas(k3D, true);
     }
 
     std::vector<bool> selection() const

@@ -40,9 +40,9 @@ TEST(HistoryRanking, KillRunRanksTheLeastKilledDigitsFirstOnEveryDraw)
     EXPECT_EQ(s.rankDigit[2], (Digits10{0, 2, 3, 5, 6, 7, 8, 9, 1, 4}));
     EXPECT_EQ(s.rankDigit[3], (Digits10{1, 2, 3, 4, 5, 6, 8, 9, 0, 7}));
     // The work table rows of the newest draw.
-    const auto rows = s.errarrRows(3);
-    EXPECT_EQ(rows[7], (ErrarrRow{7, 1, 1, 0}));
-    EXPECT_EQ(rows[5], (ErrarrRow{5, 0, 0, 0}));
+    const auto rows = s.rankingTableRows(3);
+    EXPECT_EQ(rows[7], (TallyTableRow{7, 1, 1, 0}));
+    EXPECT_EQ(rows[5], (TallyTableRow{5, 0, 0, 0}));
 }
 
 TEST(HistoryRanking, KeepFormulasAreCountedAndTheMostNamedDigitRanksFirst)
@@ -53,8 +53,8 @@ TEST(HistoryRanking, KeepFormulasAreCountedAndTheMostNamedDigitRanksFirst)
     ASSERT_TRUE(run.complete);
     EXPECT_EQ(run.store.rankDigit[0], (Digits10{5, 4, 0, 1, 2, 3, 6, 7, 8, 9}));
     EXPECT_EQ(run.store.rankErr[0], (Errs10{2, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
-    const auto rows = run.store.errarrRows(0);
-    EXPECT_EQ(rows[5], (ErrarrRow{5, 2, 0, 2}));
+    const auto rows = run.store.rankingTableRows(0);
+    EXPECT_EQ(rows[5], (TallyTableRow{5, 2, 0, 2}));
 }
 
 TEST(HistoryRanking, FormulasThatNameNoDigitCountNothingAndCancelStopsTheRun)
@@ -258,8 +258,8 @@ TEST(HistoryRanking, RealHistoryRanksEveryDrawWithCountsThatAddUp)
         const auto& errs = run.store.rankErr[std::size_t(n)];
         EXPECT_TRUE(std::is_sorted(errs.begin(), errs.end())) << n;
         const int named = (snap.value(n, Param::L1A) + snap.value(n, Param::L2A)) % 10;
-        const auto rows = run.store.errarrRows(n);
-        EXPECT_GE(rows[std::size_t(named)].eTrr, 1) << n;
+        const auto rows = run.store.rankingTableRows(n);
+        EXPECT_GE(rows[std::size_t(named)].senseCount, 1) << n;
     }
 }
 

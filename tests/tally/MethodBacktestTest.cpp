@@ -28,7 +28,7 @@ BacktestFormulaSource fixedList(std::vector<Formula> list)
     return fixedFormulaSource([list](const FormulaKind& kind, bool kill) {
         std::vector<Formula> out;
         for (const Formula& f : list) {
-            if (kind == FormulaKind{1, Play::Single} && f.bolKill == kill) {
+            if (kind == FormulaKind{1, Play::Single} && f.kill == kill) {
                 out.push_back(f);
             }
         }

@@ -1,6 +1,6 @@
 #include "tally/TallyResult.h"
 
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "platform/Database.h"
 #include "support/FakeDialogs.h"
 #include "support/RecordingLauncher.h"
@@ -29,7 +29,7 @@ TallySet slot(int s, std::array<int, 10> counts, bool kill)
 TallyResult::Setup groupSetup(bool kill)
 {
     TallyResult::Setup s;
-    s.view = ResultView::Errarr;
+    s.view = ResultView::Group;
     s.kill = kill;
     s.caption = QStringLiteral("计算2007100期结果排序");
     return s;
@@ -74,7 +74,7 @@ TEST(TallyResult, KillRunRanksLeastKilledFirstAndFiltersEveryKilledDigit)
     EXPECT_EQ(p.rows[2].markText(), "保留");
     EXPECT_EQ(p.rows[3].markText(), "滤杀");
     EXPECT_EQ(p.rows[3].textColour(), kGreenText);
-    EXPECT_EQ(p.rows[9].eTrr, 3);
+    EXPECT_EQ(p.rows[9].senseCount, 3);
     EXPECT_EQ(p.rows[9].err, 3);
     EXPECT_EQ(p.rows[9].trr, 0);
     // Summary from the smallest value up; the numbers in list order.
@@ -167,7 +167,7 @@ TEST(TallyResult, PerPositionPagesTabsAndFirstChoiceSum)
     }
     t.count(3, 0, true); // 百位 is not shown for p = 2
     TallyResult::Setup s;
-    s.view = ResultView::ErrarrLei;
+    s.view = ResultView::PerPosition;
     s.position = 2;
     s.kill = true;
     TallyResult result;
@@ -181,9 +181,9 @@ TEST(TallyResult, PerPositionPagesTabsAndFirstChoiceSum)
     EXPECT_EQ(result.firstChoiceSum(), 10);
     EXPECT_EQ(result.firstChoiceLabel(), "十位首选和值：");
     // The work table holds the last position loaded.
-    EXPECT_EQ(result.errarrLei().size(), 10u);
-    EXPECT_EQ(result.errarrLei()[7].eTrr, 0);
-    EXPECT_EQ(result.errarrLei()[3].eTrr, 1);
+    EXPECT_EQ(result.resultTable().size(), 10u);
+    EXPECT_EQ(result.resultTable()[7].senseCount, 0);
+    EXPECT_EQ(result.resultTable()[3].senseCount, 1);
 }
 
 TEST(TallyResult, CategoryViewFoldsDigitsIntoTwoLabelledRows)
@@ -193,7 +193,7 @@ TEST(TallyResult, CategoryViewFoldsDigitsIntoTwoLabelledRows)
         t.count(1, d, true);
     }
     TallyResult::Setup s;
-    s.view = ResultView::ErrarrLeiDS;
+    s.view = ResultView::PerPositionCategory;
     s.position = 1;
     s.kill = true;
     s.category = CategoryPlay::BigSmall;
@@ -202,9 +202,9 @@ TEST(TallyResult, CategoryViewFoldsDigitsIntoTwoLabelledRows)
     const ResultPage& p = result.page(0);
     ASSERT_EQ(p.rows.size(), 2u);
     EXPECT_EQ(p.rows[0].label, "小");
-    EXPECT_EQ(p.rows[0].eTrr, 1);
+    EXPECT_EQ(p.rows[0].senseCount, 1);
     EXPECT_EQ(p.rows[1].label, "大");
-    EXPECT_EQ(p.rows[1].eTrr, 4); // 5, 6, 6, 9
+    EXPECT_EQ(p.rows[1].senseCount, 4); // 5, 6, 6, 9
     EXPECT_EQ(p.rows[1].err, 4);
     EXPECT_EQ(p.summary[0].numbers, "小 ");
     EXPECT_FALSE(result.hasFirstChoiceSum());
@@ -212,9 +212,9 @@ TEST(TallyResult, CategoryViewFoldsDigitsIntoTwoLabelledRows)
     s.category = CategoryPlay::OddEven;
     result.load(t, s);
     EXPECT_EQ(result.page(0).rows[0].label, "双"); // 6, 6
-    EXPECT_EQ(result.page(0).rows[0].eTrr, 2);
+    EXPECT_EQ(result.page(0).rows[0].senseCount, 2);
     EXPECT_EQ(result.page(0).rows[1].label, "单"); // 1, 5, 9
-    EXPECT_EQ(result.page(0).rows[1].eTrr, 3);
+    EXPECT_EQ(result.page(0).rows[1].senseCount, 3);
 }
 
 class TallyResultFiles : public ::testing::Test {
@@ -222,7 +222,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ASSERT_NE(db.open(dir.filePath("formula.mdb"), lishiSchema()), Database::OpenResult::Failed);
+        ASSERT_NE(db.open(dir.filePath("formula.mdb"), drawTableSchema()), Database::OpenResult::Failed);
     }
     QTemporaryDir dir;
     Database db;
@@ -238,20 +238,20 @@ TEST_F(TallyResultFiles, WorkTableAndExportHoldThePageLastLoadedOrResorted)
     t.count(1, 2, true);
     t.count(2, 9, true);
     TallyResult::Setup s;
-    s.view = ResultView::ErrarrLei;
+    s.view = ResultView::PerPosition;
     s.position = 2;
     s.kill = true;
     TallyResult result(&db);
     result.load(t, s);
     EXPECT_TRUE(result.writeError().isEmpty());
-    std::vector<ErrarrRow> stored = errarr::readErrarrLei(db);
+    std::vector<TallyTableRow> stored = tallyTables::readResultTable(db);
     ASSERT_EQ(stored.size(), 10u);
-    EXPECT_EQ(stored[9], (ErrarrRow{9, 1, 1, 0}));
+    EXPECT_EQ(stored[9], (TallyTableRow{9, 1, 1, 0}));
 
     result.resort(0, 2); // page 个位 rewrites the table
-    stored = errarr::readErrarrLei(db);
-    EXPECT_EQ(stored[4], (ErrarrRow{4, 2, 2, 0}));
-    EXPECT_EQ(stored[9], (ErrarrRow{9, 0, 0, 0}));
+    stored = tallyTables::readResultTable(db);
+    EXPECT_EQ(stored[4], (TallyTableRow{4, 2, 2, 0}));
+    EXPECT_EQ(stored[9], (TallyTableRow{9, 0, 0, 0}));
 
     ASSERT_EQ(result.exportList(dir.path(), dialogs, launcher), SheetShown::Shown);
     ASSERT_EQ(launcher.spreadsheets.size(), 1);

@@ -26,7 +26,7 @@ struct Tables {
             read.push_back(kind.tableName());
             std::vector<Formula> out;
             for (const Formula& f : byTable[kind.tableName()]) {
-                if (f.bolKill == kill) {
+                if (f.kill == kill) {
                     out.push_back(f);
                 }
             }
@@ -73,7 +73,7 @@ std::array<int, 10> row(const TallySet::Table& t, int slot)
 TallySet filled()
 {
     TallySet t;
-    for (auto* table : {&t.eTrr, &t.err, &t.trr}) {
+    for (auto* table : {&t.senseCount, &t.err, &t.trr}) {
         for (auto& slot : *table) {
             slot.fill(9);
         }
@@ -104,12 +104,12 @@ TEST(ComputeTally, SelectedFormulasCountTheirDigitsOnTheNewestDraw)
         ComputeTally(groupChoice(true), {}, kThree, tables.source(), tables.selection(), {}, tally);
     ASSERT_TRUE(out.done());
     EXPECT_EQ(out.referenceRow, 2);
-    EXPECT_EQ(row(tally.eTrr, 0), (std::array<int, 10>{1, 0, 0, 0, 0, 0, 2, 1, 0, 0}));
-    EXPECT_EQ(row(tally.err, 0), row(tally.eTrr, 0));
+    EXPECT_EQ(row(tally.senseCount, 0), (std::array<int, 10>{1, 0, 0, 0, 0, 0, 2, 1, 0, 0}));
+    EXPECT_EQ(row(tally.err, 0), row(tally.senseCount, 0));
     EXPECT_EQ(row(tally.trr, 0), (std::array<int, 10>{}));
     // Only slot 0 was computed.
     for (int s = 1; s < 4; ++s) {
-        EXPECT_EQ(row(tally.eTrr, s), (std::array<int, 10>{9, 9, 9, 9, 9, 9, 9, 9, 9, 9})) << s;
+        EXPECT_EQ(row(tally.senseCount, s), (std::array<int, 10>{9, 9, 9, 9, 9, 9, 9, 9, 9, 9})) << s;
     }
     EXPECT_EQ(tables.read, std::vector<QString>{"Gongshi3G"});
     ASSERT_EQ(out.runs.size(), 1u);
@@ -130,7 +130,7 @@ TEST(ComputeTally, KeepRunFillsTheKeepCountsOnlyAndNoSelectionGivesZeros)
     TallySet tally = filled();
     ASSERT_TRUE(ComputeTally(groupChoice(false), {}, kThree, tables.source(), tables.selection(), {}, tally).done());
     EXPECT_EQ(row(tally.trr, 0), (std::array<int, 10>{0, 0, 0, 0, 0, 0, 2, 1, 0, 0}));
-    EXPECT_EQ(row(tally.eTrr, 0), row(tally.trr, 0));
+    EXPECT_EQ(row(tally.senseCount, 0), row(tally.trr, 0));
     EXPECT_EQ(row(tally.err, 0), (std::array<int, 10>{}));
 
     tables.unselected = {{"Gongshi3G", 1}, {"Gongshi3G", 2}, {"Gongshi3G", 3}};
@@ -155,10 +155,10 @@ TEST(ComputeTally, PerPositionTalliesSlotsOneToPFromTheSingleTablesAndLeavesTheR
     const TallyOutcome out = ComputeTally(c, {}, kThree, tables.source(), tables.selection(), {}, tally);
     ASSERT_TRUE(out.done());
     EXPECT_EQ(tables.read, (std::vector<QString>{"Gongshi1D", "Gongshi2D"}));
-    EXPECT_EQ(row(tally.eTrr, 1), (std::array<int, 10>{0, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(row(tally.eTrr, 2), (std::array<int, 10>{0, 0, 0, 0, 0, 0, 0, 0, 2, 0}));
-    EXPECT_EQ(row(tally.eTrr, 0), (std::array<int, 10>{9, 9, 9, 9, 9, 9, 9, 9, 9, 9}));
-    EXPECT_EQ(row(tally.eTrr, 3), (std::array<int, 10>{9, 9, 9, 9, 9, 9, 9, 9, 9, 9}));
+    EXPECT_EQ(row(tally.senseCount, 1), (std::array<int, 10>{0, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(row(tally.senseCount, 2), (std::array<int, 10>{0, 0, 0, 0, 0, 0, 0, 0, 2, 0}));
+    EXPECT_EQ(row(tally.senseCount, 0), (std::array<int, 10>{9, 9, 9, 9, 9, 9, 9, 9, 9, 9}));
+    EXPECT_EQ(row(tally.senseCount, 3), (std::array<int, 10>{9, 9, 9, 9, 9, 9, 9, 9, 9, 9}));
     EXPECT_EQ(row(tally.trr, 3), (std::array<int, 10>{9, 9, 9, 9, 9, 9, 9, 9, 9, 9}));
 }
 
@@ -173,7 +173,7 @@ TEST(ComputeTally, VerifyModeTakesTheDrawBeforeTheIssueAndRefusesUnknownOrFirstI
     TallyOutcome out = ComputeTally(c, "2007002", kThree, tables.source(), tables.selection(), {}, tally);
     ASSERT_TRUE(out.done());
     EXPECT_EQ(out.referenceRow, 0);
-    EXPECT_EQ(row(tally.eTrr, 0), (std::array<int, 10>{0, 0, 0, 0, 0, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(row(tally.senseCount, 0), (std::array<int, 10>{0, 0, 0, 0, 0, 1, 0, 0, 0, 0}));
 
     for (const QString& issue : {QStringLiteral("2007001"), QStringLiteral("2006358"), QStringLiteral("2007009")}) {
         tally = filled();
@@ -211,7 +211,7 @@ TEST(ComputeTally, BestMethodWalksUntilTheLimitOfCoveredDigits)
         const TallyOutcome out = ComputeTally(groupChoice(true, TallyMethod::Best), {}, kThree, tables.source(),
                                               tables.selection(), rateSort(3), tally);
         ASSERT_TRUE(out.done());
-        EXPECT_EQ(row(tally.eTrr, 0), (std::array<int, 10>{2, 1, 1, 1, 1, 1, 1, 0, 0, 0}));
+        EXPECT_EQ(row(tally.senseCount, 0), (std::array<int, 10>{2, 1, 1, 1, 1, 1, 1, 0, 0, 0}));
         ASSERT_EQ(out.runs.size(), 1u);
         EXPECT_EQ(out.runs[0].walk.size(), 8u);
         EXPECT_EQ(out.runs[0].covered, 7);
@@ -225,7 +225,7 @@ TEST(ComputeTally, BestMethodWalksUntilTheLimitOfCoveredDigits)
         TallySet tally;
         ComputeTally(groupChoice(true, TallyMethod::Best), {}, kThree, tables.source(), tables.selection(), rateSort(3),
                      tally);
-        EXPECT_EQ(row(tally.eTrr, 0), (std::array<int, 10>{2, 1, 1, 0, 1, 1, 1, 1, 0, 0}));
+        EXPECT_EQ(row(tally.senseCount, 0), (std::array<int, 10>{2, 1, 1, 0, 1, 1, 1, 1, 0, 0}));
     }
     {
         // keepLimit 10 or more: a limit of 0 or less counts nothing, but the slot is still cleared.
@@ -300,21 +300,21 @@ TEST(TallyChoice, SelectorViewAndCaptionForTheEightCombinations)
         bool detail;
     };
     const Case cases[] = {
-        {true, CategoryPlay::None, TallyMethod::Best, TallyMode::Next, 0, ResultView::Errarr, "计算2007100期结果排序",
+        {true, CategoryPlay::None, TallyMethod::Best, TallyMode::Next, 0, ResultView::Group, "计算2007100期结果排序",
          false},
-        {false, CategoryPlay::None, TallyMethod::Best, TallyMode::Next, 1, ResultView::ErrarrLei,
+        {false, CategoryPlay::None, TallyMethod::Best, TallyMode::Next, 1, ResultView::PerPosition,
          "计算2007100期结果排序", false},
-        {true, CategoryPlay::None, TallyMethod::Selected, TallyMode::Next, 2, ResultView::Errarr,
+        {true, CategoryPlay::None, TallyMethod::Selected, TallyMode::Next, 2, ResultView::Group,
          "计算2007100期结果排序", true},
-        {false, CategoryPlay::OddEven, TallyMethod::Selected, TallyMode::Next, 3, ResultView::ErrarrLeiDS,
+        {false, CategoryPlay::OddEven, TallyMethod::Selected, TallyMode::Next, 3, ResultView::PerPositionCategory,
          "计算2007100期结果排序", false},
-        {true, CategoryPlay::None, TallyMethod::Best, TallyMode::Verify, 4, ResultView::Errarr, "计算2007050期结果排序",
+        {true, CategoryPlay::None, TallyMethod::Best, TallyMode::Verify, 4, ResultView::Group, "计算2007050期结果排序",
          false},
-        {false, CategoryPlay::BigSmall, TallyMethod::Best, TallyMode::Verify, 5, ResultView::ErrarrLeiDS,
+        {false, CategoryPlay::BigSmall, TallyMethod::Best, TallyMode::Verify, 5, ResultView::PerPositionCategory,
          "验证2007050期结果排序", false},
-        {true, CategoryPlay::None, TallyMethod::Selected, TallyMode::Verify, 6, ResultView::Errarr,
+        {true, CategoryPlay::None, TallyMethod::Selected, TallyMode::Verify, 6, ResultView::Group,
          "计算2007050期结果排序", true},
-        {false, CategoryPlay::None, TallyMethod::Selected, TallyMode::Verify, 7, ResultView::ErrarrLei,
+        {false, CategoryPlay::None, TallyMethod::Selected, TallyMode::Verify, 7, ResultView::PerPosition,
          "验证2007050期结果排序", false},
     };
     for (const Case& k : cases) {

@@ -28,14 +28,14 @@ inline HistorySnapshot history(std::initializer_list<const char*> digits)
     return snapshotOf(lines);
 }
 
-inline Formula formula(int idx, const QString& gongshi, bool kill = true, float rate = 0, int trueCon = 0,
+inline Formula formula(int idx, const QString& expressionText, bool kill = true, float rate = 0, int trueCon = 0,
                        int trueLst = 0)
 {
     Formula f;
     f.idx = idx;
-    f.gongshi = gongshi;
-    f.gongshiCN = QStringLiteral("式") + gongshi;
-    f.bolKill = kill;
+    f.expressionText = expressionText;
+    f.displayText = QStringLiteral("式") + expressionText;
+    f.kill = kill;
     f.stats.rate = rate;
     f.stats.trueCon = static_cast<std::int16_t>(trueCon);
     f.stats.trueLst = static_cast<std::int16_t>(trueLst);

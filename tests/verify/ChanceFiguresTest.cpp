@@ -279,7 +279,7 @@ TEST(ChanceFigures, AgreesWithTheRateOverRealDraws)
             const ChanceFigures f = chanceFigures(eval, start, k3G, true, weighted);
             ChanceCounter c(k3G, true, weighted);
             for (int r = start; r < s.size(); ++r) {
-                c.add(eval.preCanshu(r), eval.hit(r));
+                c.add(eval.carriedValue(r), eval.hit(r));
             }
             const ChanceFigures ref = c.figures();
             EXPECT_EQ(f.draws, ref.draws);

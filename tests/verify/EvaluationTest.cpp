@@ -102,7 +102,7 @@ TEST(Evaluation, HitRules)
         const FormulaEvaluation e = EvaluateFormula(s, lhOverLu(), c.kind, c.kill);
         EXPECT_FALSE(e.hit(0)); // the first draw has no prediction
         EXPECT_EQ(e.hit(1), c.hit);
-        EXPECT_EQ(isHit(c.kind, c.kill, e.preCanshu(1), c.d1, c.d2, c.d3), c.hit);
+        EXPECT_EQ(isHit(c.kind, c.kill, e.carriedValue(1), c.d1, c.d2, c.d3), c.hit);
     }
 }
 
@@ -113,48 +113,48 @@ TEST(Evaluation, CarriedValuesRemaindersAndDisplay)
         history({{0, 0, 0, 27, 1}, {7, 7, 7, -13, 1}, {3, 3, 3, 4, 0}, {1, 2, 3, 15, 1}, {5, 5, 5, 31, 2}});
     const FormulaEvaluation e = EvaluateFormula(s, lhOverLu(), k3D, true);
     ASSERT_TRUE(e.evaluable);
-    EXPECT_EQ(e.canshuAt(0), 27);
-    EXPECT_EQ(e.canshuAt(1), -13);
-    EXPECT_EQ(e.canshuAt(2), std::nullopt);
-    EXPECT_EQ(e.canshuAt(4), 16); // 15.5 -> 16
+    EXPECT_EQ(e.intValueAt(0), 27);
+    EXPECT_EQ(e.intValueAt(1), -13);
+    EXPECT_EQ(e.intValueAt(2), std::nullopt);
+    EXPECT_EQ(e.intValueAt(4), 16); // 15.5 -> 16
     EXPECT_EQ(e.value(4), 15.5);
-    EXPECT_EQ(e.preCanshu(0), std::nullopt);
-    EXPECT_EQ(e.preCanshu(1), 27);
-    EXPECT_EQ(e.preCanshu(2), -13);
-    EXPECT_EQ(e.preCanshu(3), std::nullopt);
+    EXPECT_EQ(e.carriedValue(0), std::nullopt);
+    EXPECT_EQ(e.carriedValue(1), 27);
+    EXPECT_EQ(e.carriedValue(2), -13);
+    EXPECT_EQ(e.carriedValue(3), std::nullopt);
     EXPECT_EQ(e.remainder(1), 7);
     EXPECT_EQ(e.remainder(2), -3);
     EXPECT_EQ(e.remainder(3), std::nullopt);
     EXPECT_EQ(e.remainder(4), 5);
     // kill at 百位: 7 on 7 misses, -3 hits, empty misses, 15 -> 5 on 5 misses
     EXPECT_EQ(std::vector<std::uint8_t>(e.hits.begin(), e.hits.end()), (std::vector<std::uint8_t>{0, 0, 1, 0, 0}));
-    EXPECT_EQ(e.displayValue(0, DisplayColumn::Canshu), 7);
-    EXPECT_EQ(e.displayValue(1, DisplayColumn::Canshu), -3);
-    EXPECT_EQ(e.displayValue(2, DisplayColumn::Canshu), std::nullopt);
-    EXPECT_EQ(e.displayValue(0, DisplayColumn::PreCanshu), std::nullopt);
-    EXPECT_EQ(e.displayValue(1, DisplayColumn::PreCanshu), 7);
-    EXPECT_EQ(e.displayValue(2, DisplayColumn::PreCanshu), -3);
+    EXPECT_EQ(e.displayValue(0, DisplayColumn::CurrentIssue), 7);
+    EXPECT_EQ(e.displayValue(1, DisplayColumn::CurrentIssue), -3);
+    EXPECT_EQ(e.displayValue(2, DisplayColumn::CurrentIssue), std::nullopt);
+    EXPECT_EQ(e.displayValue(0, DisplayColumn::NextIssue), std::nullopt);
+    EXPECT_EQ(e.displayValue(1, DisplayColumn::NextIssue), 7);
+    EXPECT_EQ(e.displayValue(2, DisplayColumn::NextIssue), -3);
     EXPECT_EQ(e.nextValue(), 6);
     EXPECT_EQ(NextValue(s, lhOverLu()), 6);
     std::vector<std::int8_t> grid(5, 0);
-    e.displayValues(DisplayColumn::Canshu, grid);
+    e.displayValues(DisplayColumn::CurrentIssue, grid);
     EXPECT_EQ(grid, (std::vector<std::int8_t>{7, -3, FormulaEvaluation::kNoDisplay, 5, 6}));
-    e.displayValues(DisplayColumn::PreCanshu, grid);
+    e.displayValues(DisplayColumn::NextIssue, grid);
     EXPECT_EQ(grid, (std::vector<std::int8_t>{FormulaEvaluation::kNoDisplay, 7, -3, FormulaEvaluation::kNoDisplay, 5}));
 
     // Only the rows from 3 on: values from row 2, nothing before.
     const FormulaEvaluation part = EvaluateFormula(s, lhOverLu(), k3D, true, 3);
     EXPECT_EQ(part.valueFirst, 2);
     EXPECT_EQ(part.hits.size(), 2u);
-    EXPECT_EQ(part.canshuAt(1), std::nullopt);
-    EXPECT_EQ(part.preCanshu(4), 15);
+    EXPECT_EQ(part.intValueAt(1), std::nullopt);
+    EXPECT_EQ(part.carriedValue(4), 15);
     EXPECT_FALSE(part.hit(3));
     EXPECT_EQ(part.hitsFrom(3).size(), 2u);
     EXPECT_EQ(part.nextValue(), 6);
-    part.displayValues(DisplayColumn::Canshu, grid);
+    part.displayValues(DisplayColumn::CurrentIssue, grid);
     EXPECT_EQ(grid, (std::vector<std::int8_t>{FormulaEvaluation::kNoDisplay, FormulaEvaluation::kNoDisplay,
                                               FormulaEvaluation::kNoDisplay, 5, 6}));
-    part.displayValues(DisplayColumn::PreCanshu, grid);
+    part.displayValues(DisplayColumn::NextIssue, grid);
     EXPECT_EQ(grid, (std::vector<std::int8_t>{FormulaEvaluation::kNoDisplay, FormulaEvaluation::kNoDisplay,
                                               FormulaEvaluation::kNoDisplay, FormulaEvaluation::kNoDisplay, 5}));
 
@@ -171,7 +171,7 @@ TEST(Evaluation, ValuesBeyondTheIntegerRangeAreEmpty)
     const Expression huge = Expression::compile(QStringLiteral("LH*LH*LH*LH-1"));
     const FormulaEvaluation e = EvaluateFormula(s, huge, k3D, true);
     EXPECT_EQ(e.value(0), 1e12 - 1);
-    EXPECT_EQ(e.canshuAt(0), std::nullopt);
+    EXPECT_EQ(e.intValueAt(0), std::nullopt);
     EXPECT_FALSE(e.hit(1));
     EXPECT_FALSE(e.hit(2));
     EXPECT_EQ(e.nextValue(), std::nullopt);
@@ -199,7 +199,7 @@ TEST(Evaluation, WindowStart)
 {
     const struct {
         int draws, window;
-        bool syBq;
+        bool excludeCurrent;
         int start;
     } cases[] = {
         {150, 300, true, 0},    {150, 300, false, 0}, // nothing skipped: the first draw is inside
@@ -208,8 +208,8 @@ TEST(Evaluation, WindowStart)
         {1, 0, true, 1},        {0, 0, true, 0},         {0, 300, false, 0},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(evaluationWindowStart(c.draws, c.window, c.syBq), c.start)
-            << c.draws << " draws, window " << c.window << (c.syBq ? " SyBq" : "");
+        EXPECT_EQ(evaluationWindowStart(c.draws, c.window, c.excludeCurrent), c.start)
+            << c.draws << " draws, window " << c.window << (c.excludeCurrent ? " SyBq" : "");
     }
 }
 
@@ -235,7 +235,7 @@ TEST(Evaluation, WindowedEvaluationEqualsFullHistory)
     }
     // Hand check on the first draws, 070 then 557: 0+7+3 = 10 predicts 0 for the second draw.
     const FormulaEvaluation e = EvaluateFormula(s, Expression::compile(QStringLiteral("L1A+L2A+3")), k2D, true);
-    EXPECT_EQ(e.canshuAt(0), 10);
+    EXPECT_EQ(e.intValueAt(0), 10);
     EXPECT_EQ(e.remainder(1), 0);
     EXPECT_TRUE(e.hit(1));        // 十位 of 557 is 5, not 0
     EXPECT_EQ(e.remainder(2), 3); // 5+5+3 = 13, 十位 of 986 is 8

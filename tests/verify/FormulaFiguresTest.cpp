@@ -125,8 +125,8 @@ TEST(FormulaFigures, WindowsOverRealDraws)
     // -1 predicts a negative remainder: a kill hits on every draw that has a prediction, a keep never.
     const Expression always = Expression::compile(QStringLiteral("-1"));
     const FormulaKind k3D{3, Play::Single};
-    auto figures = [&](const HistorySnapshot& s, int window, bool syBq, bool weighted, bool kill = true) {
-        return formulaFigures(s, always, k3D, kill, FigureSettings{window, syBq, weighted}).stats;
+    auto figures = [&](const HistorySnapshot& s, int window, bool excludeCurrent, bool weighted, bool kill = true) {
+        return formulaFigures(s, always, k3D, kill, FigureSettings{window, excludeCurrent, weighted}).stats;
     };
     // 150 draws, window 300: the first draw is counted, as a miss.
     EXPECT_EQ(rateText(figures(first150, 300, true, false)), QStringLiteral("99.3333% (149/150)"));

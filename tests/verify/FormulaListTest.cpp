@@ -1,7 +1,7 @@
 #include "verify/FormulaList.h"
 
 #include "formula/FormulaStore.h"
-#include "history/LishiSchema.h"
+#include "history/DrawTableSchema.h"
 #include "platform/Database.h"
 #include "support/FakeDialogs.h"
 #include "support/TestData.h"
@@ -49,7 +49,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema()),
                   Database::OpenResult::Failed);
     }
 
@@ -58,7 +58,7 @@ protected:
         for (int i = 1; i <= 5; ++i) {
             m_store.appendFormula(kind, QStringLiteral("L1A+%1").arg(i), QStringLiteral("百位码+%1").arg(i), true);
         }
-        m_list.AddGongshi(kind, true);
+        m_list.loadFormulas(kind, true);
     }
 
     // The formulas of the list as "gongshi" with a "*" for the selected ones, in list order.
@@ -66,7 +66,7 @@ protected:
     {
         std::vector<std::string> out;
         for (int r = 0; r < m_list.rowCount(); ++r) {
-            out.push_back(m_list.row(r).formula.gongshi.toStdString() + (m_list.rowSelected(r) ? "*" : ""));
+            out.push_back(m_list.row(r).formula.expressionText.toStdString() + (m_list.rowSelected(r) ? "*" : ""));
         }
         return out;
     }
@@ -89,23 +89,23 @@ protected:
 
 } // namespace
 
-TEST_F(FormulaListTest, AddGongshiListsOneSenseInIdxOrderAndSelectsAll)
+TEST_F(FormulaListTest, LoadFormulasListsOneSenseInIdxOrderAndSelectsAll)
 {
     m_store.appendFormula(k2G, "K1", "k1", true);
     m_store.appendFormula(k2G, "P2", "p2", false);
     m_store.appendFormula(k2G, "K3", "k3", true);
-    m_list.AddGongshi(k2G, true);
+    m_list.loadFormulas(k2G, true);
     EXPECT_EQ(shown(), (std::vector<std::string>{"K1*", "K3*"}));
     EXPECT_EQ(idxs(), (std::vector<int>{1, 3}));
     EXPECT_EQ(m_list.rowOfIdx(3), 1);
     EXPECT_EQ(m_list.rowOfIdx(2), -1);
-    m_list.AddGongshi(k2G, false);
+    m_list.loadFormulas(k2G, false);
     EXPECT_EQ(shown(), (std::vector<std::string>{"P2*"}));
 
     // A refill keeps the flags.
-    m_list.AddGongshi(k2G, true);
+    m_list.loadFormulas(k2G, true);
     m_list.toggleRow(1);
-    m_list.AddGongshiZhonglei();
+    m_list.reloadKeepingSelection();
     EXPECT_EQ(shown(), (std::vector<std::string>{"K1*", "K3"}));
 }
 
@@ -197,7 +197,7 @@ TEST_F(FormulaListTest, ClearAllEmptiesAllFiveTables)
     for (const FormulaKind& k : kAllKinds) {
         m_store.appendFormula(k, "L1A", "百位码", true);
     }
-    m_list.AddGongshi(k3D, true);
+    m_list.loadFormulas(k3D, true);
     m_dialogs.answerMessage(Dialogs::Answer::Ok);
     ASSERT_TRUE(m_list.clearAll());
     EXPECT_EQ(m_dialogs.messages().at(0).title, QStringLiteral("清空所有公式"));
@@ -216,27 +216,27 @@ TEST_F(FormulaListTest, BothSensesInOneTableKeepFlagsAndFiguresWithTheirFormulas
     m_store.appendFormula(k2G, "L2A", "k3", true);
     m_store.appendFormula(k2G, "L3A", "p4", false);
     m_store.appendFormula(k2G, "L3A+1", "k5", true);
-    m_list.AddGongshi(k2G, true);
+    m_list.loadFormulas(k2G, true);
     m_list.toggleRow(1); // k3 unselected
 
     ASSERT_TRUE(m_list.deleteFormulaAt(0)); // k1
     // The table is now p2, k3, p4, k5 as 1..4: the kill list is idx 2 and 4, k3 still unselected.
     EXPECT_EQ(idxs(), (std::vector<int>{2, 4}));
-    EXPECT_EQ(m_list.row(0).formula.gongshiCN, QStringLiteral("k3"));
+    EXPECT_EQ(m_list.row(0).formula.displayText, QStringLiteral("k3"));
     EXPECT_FALSE(m_list.rowSelected(0));
     EXPECT_TRUE(m_list.rowSelected(1));
 
     // Figures of the kill list go to the kill rows; the keep rows keep theirs.
     m_store.writeFigures(k2G, false, {{1, FormulaStats{77.0f, 7, 7, 7, 0}}, {3, FormulaStats{33.0f, 3, 3, 0, 3}}});
-    m_list.Yansuan(sevenDraws(), PassSettings{FigureSettings{0, true, false}, false, DisplayColumn::PreCanshu});
+    m_list.statisticsPass(sevenDraws(), PassSettings{FigureSettings{0, true, false}, false, DisplayColumn::NextIssue});
     const auto all = m_store.listAll(k2G);
     ASSERT_EQ(all.size(), 4u);
     EXPECT_FLOAT_EQ(all[0].stats.rate, 77.0f);
     EXPECT_FLOAT_EQ(all[2].stats.rate, 33.0f);
-    EXPECT_EQ(all[1].gongshiCN, QStringLiteral("k3"));
+    EXPECT_EQ(all[1].displayText, QStringLiteral("k3"));
     EXPECT_FLOAT_EQ(all[1].stats.rate, m_list.row(0).formula.stats.rate);
     EXPECT_EQ(all[1].stats.errCon, m_list.row(0).formula.stats.errCon);
-    EXPECT_EQ(all[3].gongshiCN, QStringLiteral("k5"));
+    EXPECT_EQ(all[3].displayText, QStringLiteral("k5"));
     EXPECT_FLOAT_EQ(all[3].stats.rate, m_list.row(1).formula.stats.rate);
     EXPECT_NE(m_list.row(0).formula.stats.rate, m_list.row(1).formula.stats.rate);
 }
@@ -251,7 +251,7 @@ TEST_F(FormulaListTest, AStoredFormulaTheEngineRefusesLoadsAsUnevaluableAndIsNam
     m_store.appendFormula(k3D, QStringLiteral("L1A"), QStringLiteral("百位码=下期杀 百位单选"), true);
     m_store.appendFormula(k3D, deep, deep + QStringLiteral("=下期杀 百位单选"), true);
     m_store.appendFormula(k3D, QStringLiteral("L1A+LTW"), QStringLiteral("百位码+跨度合=下期杀 百位单选"), true);
-    m_list.AddGongshi(k3D, true);
+    m_list.loadFormulas(k3D, true);
     ASSERT_EQ(m_list.rowCount(), 3);
     EXPECT_TRUE(m_list.row(0).evaluable);
     EXPECT_FALSE(m_list.row(1).evaluable);
@@ -270,12 +270,12 @@ TEST_F(FormulaListTest, AStoredFormulaTheEngineRefusesLoadsAsUnevaluableAndIsNam
     EXPECT_LT(text.size(), 600);
 
     // The pass counts it as missing every draw; a rebuild, or a switch away and back, names nothing again.
-    m_list.Yansuan(sevenDraws(), PassSettings{FigureSettings{0, true, false}, false, DisplayColumn::PreCanshu});
+    m_list.statisticsPass(sevenDraws(), PassSettings{FigureSettings{0, true, false}, false, DisplayColumn::NextIssue});
     EXPECT_EQ(m_list.cellText(1, FormulaList::ColNextValue, true), QStringLiteral("无法计算"));
     EXPECT_EQ(m_list.cellText(1, FormulaList::ColRate, true), QStringLiteral("00.0000% (0/6)"));
-    m_list.AddGongshiZhonglei();
-    m_list.AddGongshi(k2G, true);
-    m_list.AddGongshi(k3D, true);
+    m_list.reloadKeepingSelection();
+    m_list.loadFormulas(k2G, true);
+    m_list.loadFormulas(k3D, true);
     EXPECT_EQ(m_dialogs.messages().size(), 1u);
 
     // Deleted like any formula.
@@ -289,12 +289,12 @@ TEST_F(FormulaListTest, StatisticsPassFiguresNextValuesAndWriteBack)
     m_store.appendFormula(k3D, "L1A", "百位码", true);
     m_store.appendFormula(k3D, "LTW+1", "跨度合+1", true); // no such column: cannot be computed
     m_store.appendFormula(k3D, "L1A+1", "百位码+1", true);
-    m_list.AddGongshi(k3D, true);
+    m_list.loadFormulas(k3D, true);
     m_list.toggleRow(2);
     const HistorySnapshot snap = sevenDraws();
 
     SignalCount figures(&m_list, &FormulaList::figuresChanged);
-    m_list.Yansuan(snap, PassSettings{FigureSettings{0, true, true}, false, DisplayColumn::PreCanshu});
+    m_list.statisticsPass(snap, PassSettings{FigureSettings{0, true, true}, false, DisplayColumn::NextIssue});
     EXPECT_EQ(figures.count(), 1);
     // hit, hit, miss, hit, hit, hit: weighted 1+4+16+25+36 of 91.
     EXPECT_EQ(m_list.cellText(0, FormulaList::ColRate, true), QStringLiteral("90.1099% (82/91)"));
@@ -323,13 +323,13 @@ TEST_F(FormulaListTest, StatisticsPassFiguresNextValuesAndWriteBack)
     EXPECT_EQ(stored[2].stats.errLst, 3);
 
     // Unweighted, and a window of the newest 4 draws with SyBq on: miss, hit, hit, hit.
-    m_list.Yansuan(snap, PassSettings{FigureSettings{0, true, false}, false, DisplayColumn::PreCanshu});
+    m_list.statisticsPass(snap, PassSettings{FigureSettings{0, true, false}, false, DisplayColumn::NextIssue});
     EXPECT_EQ(m_list.cellText(0, FormulaList::ColRate, true), QStringLiteral("83.3333% (5/6)"));
-    m_list.Yansuan(snap, PassSettings{FigureSettings{4, true, false}, false, DisplayColumn::PreCanshu});
+    m_list.statisticsPass(snap, PassSettings{FigureSettings{4, true, false}, false, DisplayColumn::NextIssue});
     EXPECT_EQ(m_list.cellText(0, FormulaList::ColRate, true), QStringLiteral("75.0000% (3/4)"));
     EXPECT_EQ(m_list.cellText(0, FormulaList::ColErrCon, true), QStringLiteral("1"));
     // SyBq off: one draw more (hit, miss, hit, hit, hit).
-    m_list.Yansuan(snap, PassSettings{FigureSettings{4, false, false}, false, DisplayColumn::PreCanshu});
+    m_list.statisticsPass(snap, PassSettings{FigureSettings{4, false, false}, false, DisplayColumn::NextIssue});
     EXPECT_EQ(m_list.cellText(0, FormulaList::ColRate, true), QStringLiteral("80.0000% (4/5)"));
 
     // After passes that changed some rows and left others, the table holds what the last pass computed.
@@ -350,12 +350,12 @@ TEST_F(FormulaListTest, StatisticsPassFiguresNextValuesAndWriteBack)
 TEST_F(FormulaListTest, PerDrawDisplayAtTheNextAndAtTheCurrentIssue)
 {
     m_store.appendFormula(k3D, "L1A", "百位码", true);
-    m_list.AddGongshi(k3D, true);
+    m_list.loadFormulas(k3D, true);
     const HistorySnapshot snap = sevenDraws();
-    m_list.Yansuan(snap, PassSettings{FigureSettings{300, true, true}, false, DisplayColumn::PreCanshu});
+    m_list.statisticsPass(snap, PassSettings{FigureSettings{300, true, true}, false, DisplayColumn::NextIssue});
     EXPECT_FALSE(m_list.hasPerDraw());
 
-    m_list.Yansuan(snap, PassSettings{FigureSettings{300, true, true}, true, DisplayColumn::PreCanshu});
+    m_list.statisticsPass(snap, PassSettings{FigureSettings{300, true, true}, true, DisplayColumn::NextIssue});
     ASSERT_TRUE(m_list.hasPerDraw());
     ASSERT_EQ(m_list.perDrawRowCount(), 7);
     const PerDrawColumn& next = m_list.perDraw(0);
@@ -371,7 +371,7 @@ TEST_F(FormulaListTest, PerDrawDisplayAtTheNextAndAtTheCurrentIssue)
     // draws 2, 3, 5, 6, 7.
     EXPECT_EQ(m_list.cellText(0, FormulaList::ColRate, true), QStringLiteral("87.8571% (123/140)"));
 
-    m_list.Yansuan(snap, PassSettings{FigureSettings{300, true, true}, true, DisplayColumn::Canshu});
+    m_list.statisticsPass(snap, PassSettings{FigureSettings{300, true, true}, true, DisplayColumn::CurrentIssue});
     const PerDrawColumn& current = m_list.perDraw(0);
     // Each draw shows its own value, coloured by whether it hit the following draw; the newest has no verdict.
     const std::vector<DrawMark> currentMarks = {DrawMark::Hit, DrawMark::Hit, DrawMark::Miss, DrawMark::Hit,
@@ -389,10 +389,10 @@ TEST_F(FormulaListTest, LightPassComputesCurrentRunAndNextValueOfSelectedOnly)
 {
     m_store.appendFormula(k3D, "L1A", "百位码", true);
     m_store.appendFormula(k3D, "L1A+1", "百位码+1", true);
-    m_list.AddGongshi(k3D, true);
+    m_list.loadFormulas(k3D, true);
     m_list.toggleRow(1);
     const auto before = m_store.list(k3D, true);
-    const auto result = m_list.YansuanCalcu(sevenDraws(), FigureSettings{0, true, true});
+    const auto result = m_list.lightPass(sevenDraws(), FigureSettings{0, true, true});
     ASSERT_EQ(result.size(), 2u);
     EXPECT_EQ(result[0].idx, 1);
     EXPECT_EQ(result[0].trueLst, 3);
@@ -409,8 +409,8 @@ TEST_F(FormulaListTest, NextValueClickHighlightsEqualValues)
     m_store.appendFormula(k3D, "L1A", "a", true);    // 5
     m_store.appendFormula(k3D, "L1A+1", "b", true);  // 6
     m_store.appendFormula(k3D, "L1A+10", "c", true); // 5
-    m_list.AddGongshi(k3D, true);
-    m_list.Yansuan(sevenDraws(), PassSettings{});
+    m_list.loadFormulas(k3D, true);
+    m_list.statisticsPass(sevenDraws(), PassSettings{});
     EXPECT_EQ(m_list.nextValueMark(0), NextValueMark::None);
     m_list.markNextValue(2);
     EXPECT_EQ(m_list.nextValueMark(0), NextValueMark::Match);
@@ -443,7 +443,7 @@ TEST_F(FormulaListTest, ColumnsOfTheList)
     EXPECT_EQ(FormulaList::columnWidthTwips(FormulaList::ColumnCount), 0);
 
     m_store.appendFormula(k2G, "L1A+L2A", QStringLiteral("百位码+十位码=下期生 十位通选"), false);
-    m_list.AddGongshi(k2G, false);
+    m_list.loadFormulas(k2G, false);
     EXPECT_EQ(m_list.cellText(0, FormulaList::ColFormula, true), QStringLiteral("百位码+十位码=下期生 十位通选"));
     EXPECT_EQ(m_list.cellText(0, FormulaList::ColFormula, false), QStringLiteral("L1A+L2A"));
     EXPECT_EQ(m_list.cellText(0, FormulaList::ColKind, true), QStringLiteral("十位通选"));
@@ -452,7 +452,7 @@ TEST_F(FormulaListTest, ColumnsOfTheList)
     for (int i = 0; i < 29; ++i) {
         m_store.appendFormula(k2G, "L1A", "x", false);
     }
-    m_list.AddGongshi(k2G, false);
+    m_list.loadFormulas(k2G, false);
     EXPECT_EQ(m_list.topRowAfterFill(), 29);
 }
 
@@ -482,18 +482,18 @@ TEST_F(FormulaListTest, ParallelStatisticsPassEqualsTheSequentialOne)
     std::vector<Formula> formulas;
     for (int i = 0; i < 1203; ++i) {
         Formula f;
-        f.gongshi = shapes[i % shapes.size()].arg(i % 7 + 1);
-        f.bolKill = i % 100 != 0;
+        f.expressionText = shapes[i % shapes.size()].arg(i % 7 + 1);
+        f.kill = i % 100 != 0;
         formulas.push_back(f);
     }
     m_store.appendFormulas(k3D, formulas);
-    m_list.AddGongshi(k3D, true);
+    m_list.loadFormulas(k3D, true);
     ASSERT_GT(m_list.rowCount(), 1000);
     m_list.setSelected(m_list.idxOfRow(3), false);
     const auto pass = [&](int threads, bool display) {
-        PassSettings settings{FigureSettings{300, true, true}, display, DisplayColumn::PreCanshu};
+        PassSettings settings{FigureSettings{300, true, true}, display, DisplayColumn::NextIssue};
         settings.threads = threads;
-        m_list.Yansuan(snap, settings);
+        m_list.statisticsPass(snap, settings);
         std::vector<std::string> out;
         for (int r = 0; r < m_list.rowCount(); ++r) {
             const FormulaListRow& row = m_list.row(r);

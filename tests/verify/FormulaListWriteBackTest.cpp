@@ -2,8 +2,8 @@
 
 #include "formula/Expression.h"
 #include "formula/FormulaStore.h"
+#include "history/DrawTableSchema.h"
 #include "history/HistorySnapshot.h"
-#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "support/FakeDialogs.h"
 #include "support/TestData.h"
@@ -37,7 +37,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+        ASSERT_NE(m_db.open(m_dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema()),
                   Database::OpenResult::Failed);
     }
 
@@ -51,17 +51,17 @@ protected:
         std::vector<Formula> formulas;
         for (int i = 0; i < count; ++i) {
             Formula f;
-            f.gongshi = shapes[i % shapes.size()].arg(i % 9 + 1);
-            f.bolKill = true;
+            f.expressionText = shapes[i % shapes.size()].arg(i % 9 + 1);
+            f.kill = true;
             formulas.push_back(f);
         }
         Formula broken;
-        broken.gongshi = QStringLiteral("LTW+1");
-        broken.bolKill = true;
+        broken.expressionText = QStringLiteral("LTW+1");
+        broken.kill = true;
         formulas.push_back(broken);
         Formula keep;
-        keep.gongshi = QStringLiteral("L1A+L2A");
-        keep.bolKill = false;
+        keep.expressionText = QStringLiteral("L1A+L2A");
+        keep.kill = false;
         formulas.push_back(keep);
         m_store.appendFormulas(k3D, formulas);
     }
@@ -80,7 +80,8 @@ protected:
     {
         StoredByIdx out;
         for (const Formula& f : m_store.list(k3D, true)) {
-            out[f.idx] = figuresText(formulaFigures(m_snap, Expression::compile(f.gongshi), k3D, true, settings).stats);
+            out[f.idx] =
+                figuresText(formulaFigures(m_snap, Expression::compile(f.expressionText), k3D, true, settings).stats);
         }
         return out;
     }
@@ -90,7 +91,7 @@ protected:
 
     static PassSettings pass(int windowDraws, bool weighted)
     {
-        PassSettings p{FigureSettings{windowDraws, true, weighted}, false, DisplayColumn::PreCanshu};
+        PassSettings p{FigureSettings{windowDraws, true, weighted}, false, DisplayColumn::NextIssue};
         p.threads = 1;
         return p;
     }
@@ -108,10 +109,10 @@ TEST_F(FormulaListWriteBackTest, TheTableHoldsWhatAFreshComputationGives)
     addFormulas(60);
     // Rows stored out of idx order: the figures still go to their own formulas.
     m_db.sql().exec("UPDATE Gongshi3D SET idx = 1000 - idx WHERE bolKill <> 0 AND idx % 3 = 0");
-    m_list.AddGongshi(k3D, true);
+    m_list.loadFormulas(k3D, true);
     for (const auto& [window, weighted] : {std::pair{300, true}, std::pair{0, false}, std::pair{100, true}}) {
         SCOPED_TRACE(window);
-        m_list.Yansuan(m_snap, pass(window, weighted));
+        m_list.statisticsPass(m_snap, pass(window, weighted));
         const StoredByIdx fresh = computedAfresh(pass(window, weighted).figures);
         EXPECT_EQ(stored(), fresh);
         EXPECT_EQ(fresh.size(), 61u);
@@ -121,16 +122,16 @@ TEST_F(FormulaListWriteBackTest, TheTableHoldsWhatAFreshComputationGives)
 TEST_F(FormulaListWriteBackTest, OnlyChangedRowsAreWritten)
 {
     addFormulas(60);
-    m_list.AddGongshi(k3D, true);
+    m_list.loadFormulas(k3D, true);
     int before = rowsWritten();
-    m_list.Yansuan(m_snap, pass(300, true));
+    m_list.statisticsPass(m_snap, pass(300, true));
     EXPECT_EQ(rowsWritten() - before, 61); // every kill row was unwritten
 
     // The same pass again, and again after the list was read back from the table: nothing to write.
     before = rowsWritten();
-    m_list.Yansuan(m_snap, pass(300, true));
-    m_list.AddGongshi(k3D, true);
-    m_list.Yansuan(m_snap, pass(300, true));
+    m_list.statisticsPass(m_snap, pass(300, true));
+    m_list.loadFormulas(k3D, true);
+    m_list.statisticsPass(m_snap, pass(300, true));
     EXPECT_EQ(rowsWritten() - before, 0);
 
     // The plain rate writes exactly the rows whose stored figures differ: not the one that cannot be
@@ -144,7 +145,7 @@ TEST_F(FormulaListWriteBackTest, OnlyChangedRowsAreWritten)
     ASSERT_GT(differing, 0);
     ASSERT_LT(differing, 61);
     before = rowsWritten();
-    m_list.Yansuan(m_snap, pass(300, false));
+    m_list.statisticsPass(m_snap, pass(300, false));
     EXPECT_EQ(rowsWritten() - before, differing);
     EXPECT_EQ(stored(), plain);
 }
@@ -152,23 +153,23 @@ TEST_F(FormulaListWriteBackTest, OnlyChangedRowsAreWritten)
 TEST_F(FormulaListWriteBackTest, AReloadKeepsEveryFormulaWithItsOwnExpression)
 {
     addFormulas(40);
-    m_list.AddGongshi(k3D, true);
-    m_list.Yansuan(m_snap, pass(300, true));
+    m_list.loadFormulas(k3D, true);
+    m_list.statisticsPass(m_snap, pass(300, true));
     // Deleting renumbers and shifts rows; a changed text, an added formula equal to an earlier one.
     ASSERT_TRUE(m_list.deleteFormulaAt(2));
     ASSERT_TRUE(m_list.deleteFormulaAt(10));
     m_db.sql().exec("UPDATE Gongshi3D SET gongshi = 'L3A*2+L1B' WHERE idx = 20");
     m_store.appendFormula(k3D, QStringLiteral("L1A-L3C*2"), QString(), true);
-    m_list.AddGongshiZhonglei();
-    m_list.Yansuan(m_snap, pass(300, true));
+    m_list.reloadKeepingSelection();
+    m_list.statisticsPass(m_snap, pass(300, true));
 
     FormulaList fresh(m_store, m_dialogs);
-    fresh.AddGongshi(k3D, true);
-    fresh.Yansuan(m_snap, pass(300, true));
+    fresh.loadFormulas(k3D, true);
+    fresh.statisticsPass(m_snap, pass(300, true));
     ASSERT_EQ(m_list.rowCount(), fresh.rowCount());
     for (int r = 0; r < fresh.rowCount(); ++r) {
         SCOPED_TRACE(r);
-        EXPECT_EQ(m_list.row(r).formula.gongshi, fresh.row(r).formula.gongshi);
+        EXPECT_EQ(m_list.row(r).formula.expressionText, fresh.row(r).formula.expressionText);
         EXPECT_EQ(m_list.row(r).evaluable, fresh.row(r).evaluable);
         EXPECT_EQ(figuresText(m_list.row(r).formula.stats), figuresText(fresh.row(r).formula.stats));
         EXPECT_EQ(m_list.row(r).next, fresh.row(r).next);

@@ -160,10 +160,10 @@ TEST(HitRule, ColumnReadingEqualsTheScalarReading)
     for (auto& v : valid) {
         v = set(rng) ? 1 : 0;
     }
-    std::vector<std::int32_t> canshu(static_cast<std::size_t>(n), -7);
+    std::vector<std::int32_t> intValues(static_cast<std::size_t>(n), -7);
     std::vector<std::int16_t> remainder(static_cast<std::size_t>(n), -7);
     std::vector<std::uint8_t> readable(static_cast<std::size_t>(n), 7);
-    readValues(values.data(), valid.data(), n, canshu.data(), remainder.data(), readable.data());
+    readValues(values.data(), valid.data(), n, intValues.data(), remainder.data(), readable.data());
     int negative = 0;
     int outside = 0;
     for (std::size_t k = 0; k < values.size(); ++k) {
@@ -173,7 +173,7 @@ TEST(HitRule, ColumnReadingEqualsTheScalarReading)
         ASSERT_EQ(readable[k] != 0, r.has_value());
         ASSERT_LE(readable[k], 1);
         if (r) {
-            EXPECT_EQ(canshu[k], toInt32HalfEven(values[k]));
+            EXPECT_EQ(intValues[k], toInt32HalfEven(values[k]));
             EXPECT_EQ(remainder[k], *r);
             negative += *r < 0;
         }
@@ -198,10 +198,10 @@ TEST(HitRule, ColumnVerdictsEqualTheScalarRuleForEveryKindAndSense)
     for (auto& v : valid) {
         v = set(rng) ? 1 : 0;
     }
-    std::vector<std::int32_t> canshu(static_cast<std::size_t>(n));
+    std::vector<std::int32_t> intValues(static_cast<std::size_t>(n));
     std::vector<std::int16_t> remainder(static_cast<std::size_t>(n));
     std::vector<std::uint8_t> readable(static_cast<std::size_t>(n));
-    readValues(values.data(), valid.data(), n, canshu.data(), remainder.data(), readable.data());
+    readValues(values.data(), valid.data(), n, intValues.data(), remainder.data(), readable.data());
     // Small values keep every remainder -9..9 frequent, so that each one meets matching draw digits.
     std::vector<std::int16_t> drawn[3];
     for (auto& column : drawn) {
@@ -223,7 +223,7 @@ TEST(HitRule, ColumnVerdictsEqualTheScalarRuleForEveryKindAndSense)
                 for (int k = 0; k < n - from; ++k) {
                     const auto i = static_cast<std::size_t>(k + from);
                     const std::optional<std::int32_t> carried =
-                        readable[i] ? std::optional<std::int32_t>(canshu[i]) : std::nullopt;
+                        readable[i] ? std::optional<std::int32_t>(intValues[i]) : std::nullopt;
                     const bool expected = isHit(kind, kill, carried, drawn[0][i], drawn[1][i], drawn[2][i]);
                     ASSERT_EQ(hit[static_cast<std::size_t>(k)], expected ? 1 : 0)
                         << "row " << i << " value " << values[i] << " on " << drawn[0][i] << drawn[1][i] << drawn[2][i];

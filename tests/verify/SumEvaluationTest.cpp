@@ -108,7 +108,7 @@ TEST(SumEvaluationTest, AgreesWithTheGeneralEvaluationOnRandomSumsOverRealDraws)
         const FormulaKind kind = kAllKinds[static_cast<std::size_t>(i % 5)];
         const bool kill = (i / 5) % 2 == 0;
         const FigureSettings settings{i % 3 == 0 ? 0 : 300, i % 4 != 0, i % 7 != 0};
-        const int start = evaluationWindowStart(snap.size(), settings.windowDraws, settings.syBq);
+        const int start = evaluationWindowStart(snap.size(), settings.windowDraws, settings.excludeCurrent);
         const int forward = i % 2 == 0 ? 1 + i * 20 : snap.size() - i;
         const int from = std::min(start, forward);
         EvaluateFormula(snap, expr, kind, kill, from, eval);

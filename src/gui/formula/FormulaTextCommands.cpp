@@ -34,7 +34,7 @@ FigureSettings figureSettings(const Options& options)
 {
     FigureSettings s;
     s.windowDraws = options.windowSize();
-    s.syBq = options.excludeCurrent();
+    s.excludeCurrent = options.excludeCurrent();
     s.weighted = options.weightedRate();
     return s;
 }
@@ -74,8 +74,8 @@ void FormulaTextCommands::refreshAfterImport(bool kill)
     // Back on the kind shown before (the import never left it), with the sense the file's equation lines
     // chose; every formula of the list selected, figures recomputed.
     const WaitCursor wait;
-    if (kill != m_session.kill()) {
-        m_session.setKill(kill);
+    if (kill != m_session.choices().kill()) {
+        m_session.choices().setKill(kill);
     }
     m_session.refreshAll();
 }
@@ -83,7 +83,7 @@ void FormulaTextCommands::refreshAfterImport(bool kill)
 void FormulaTextCommands::importFile()
 {
     ImportFormulaFile(m_session.database(), m_session.formulaStore(), m_session.dialogs(), m_session.launcher(),
-                      m_session.dataFolder(), m_session.kind(), m_session.kill(),
+                      m_session.dataFolder(), m_session.choices().kind(), m_session.choices().kill(),
                       [this](const FormulaImportResult& result) { refreshAfterImport(result.finalKill); });
 }
 
@@ -98,7 +98,7 @@ void FormulaTextCommands::updateOnline()
     }
     m_updating = true;
     OnlineFormulaUpdate update(m_session.database(), m_session.formulaStore(), url, m_session.dataFolder(),
-                               m_session.kind(), m_session.kill());
+                               m_session.choices().kind(), m_session.choices().kill());
     QProgressDialog progress(m_window);
     setUpDownloadProgress(progress, QStringLiteral("onlineFormulaDialog"), QStringLiteral("公式在线更新"),
                           QStringLiteral("正在下载公式列表……"));
@@ -131,7 +131,7 @@ void FormulaTextCommands::exportAllKinds()
     // runs on) stays as it was.
     const WaitCursor wait;
     ExportAllKindsText(m_session.formulaStore(), m_session.dialogs(), m_session.launcher(), *m_session.snapshot(),
-                       figureSettings(m_session.options()), m_session.kill(), m_session.nextIssue(),
+                       figureSettings(m_session.options()), m_session.choices().kill(), m_session.nextIssue(),
                        m_session.dataFolder());
 }
 

@@ -43,7 +43,7 @@ public:
     int columnCount() const override { return m_cells.columnCount(); }
     QString title(int i) const override
     {
-        return i < m_list.rowCount() ? m_list.row(i).formula.gongshiCN : m_cells.title(i);
+        return i < m_list.rowCount() ? m_list.row(i).formula.displayText : m_cells.title(i);
     }
     QString text(int row, int i) const override { return m_cells.text(row, i); }
     QVariant roleData(int row, int i, int role) const override { return m_cells.roleData(row, i, role); }
@@ -267,7 +267,7 @@ void TallyCommands::rankingDone(bool complete)
         m_ranking = new RankingListWindow(m_session.dialogs(), m_session.launcher(), folder(), m_window);
         WindowSize::keep(m_ranking, m_session.settings());
     }
-    m_ranking->setStore(std::move(store), m_session.kind().position, m_session.kind().play);
+    m_ranking->setStore(std::move(store), m_session.choices().kind().position, m_session.choices().kind().play);
     m_ranking->show();
     m_ranking->raise();
     m_ranking->activateWindow();
@@ -302,7 +302,8 @@ void TallyCommands::showFormulaSteps()
     std::shared_ptr<const FormulaSteps> steps;
     {
         const BusyCursor busy;
-        steps = std::make_shared<const FormulaSteps>(*m_session.snapshot(), formula.gongshi, formula.gongshiCN);
+        steps =
+            std::make_shared<const FormulaSteps>(*m_session.snapshot(), formula.expressionText, formula.displayText);
     }
     if (!m_steps) {
         m_steps = new FormulaStepsWindow(m_session.dialogs(), m_session.launcher(), folder(), m_window);

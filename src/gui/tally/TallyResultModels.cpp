@@ -1,7 +1,7 @@
 #include "gui/tally/TallyResultModels.h"
 
-#include "tally/TallyResult.h"
 #include "gui/tally/TallyGrids.h"
+#include "tally/TallyResult.h"
 
 #include <QColor>
 
@@ -49,7 +49,7 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const
         case 1:
             return row.label;
         case 2:
-            return row.eTrr;
+            return row.senseCount;
         case 3:
             return row.err;
         case 4:

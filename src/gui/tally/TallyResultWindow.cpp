@@ -40,14 +40,14 @@ TallyResultWindow::TallyResultWindow(ResultView view, Database* db, Dialogs& dia
     m_pageSlot = new QVBoxLayout;
     m_pageSlot->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(m_pageSlot, 1);
-    if (view != ResultView::Errarr) {
+    if (view != ResultView::Group) {
         m_tabs = new QTabWidget(this);
         m_tabs->setObjectName(QStringLiteral("positionTabs"));
         m_pageSlot->addWidget(m_tabs);
     }
 
     auto* bottom = new QHBoxLayout;
-    if (view == ResultView::ErrarrLei) {
+    if (view == ResultView::PerPosition) {
         // The design text of the label until the first load names the position.
         m_sumLabel = new QLabel(QStringLiteral("星首选和值"), this);
         m_sumLabel->setObjectName(QStringLiteral("firstChoiceLabel"));
@@ -79,11 +79,11 @@ TallyResultWindow::~TallyResultWindow() = default;
 QString TallyResultWindow::objectNameOf(ResultView view)
 {
     switch (view) {
-    case ResultView::Errarr:
+    case ResultView::Group:
         return QStringLiteral("frmErrarr");
-    case ResultView::ErrarrLei:
+    case ResultView::PerPosition:
         return QStringLiteral("frmErrarrLei");
-    case ResultView::ErrarrLeiDS:
+    case ResultView::PerPositionCategory:
         break;
     }
     return QStringLiteral("frmErrarrLeiDS");
@@ -164,7 +164,7 @@ TallyResultWindow::Page TallyResultWindow::buildPage(int index)
     setUpReadOnlyGrid(page.summary);
     layout->addWidget(page.summary);
 
-    const int rows = m_view == ResultView::ErrarrLeiDS ? 2 : 10;
+    const int rows = m_view == ResultView::PerPositionCategory ? 2 : 10;
     page.list->setFixedHeight(gridHeight(page.list, rows));
     page.summary->setMinimumHeight(gridHeight(page.summary, std::min(rows, 5)));
 

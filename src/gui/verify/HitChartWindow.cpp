@@ -45,14 +45,15 @@ HitChartWindow::HitChartWindow(Dialogs& dialogs, QString folder, QWidget* parent
 void HitChartWindow::setFormula(const HistorySnapshot& snapshot, const Formula& formula, const FormulaKind& kind,
                                 int windowStart)
 {
-    HitSeries series = hitSeries(snapshot, Expression::compile(formula.gongshi), kind, formula.bolKill, windowStart);
+    HitSeries series =
+        hitSeries(snapshot, Expression::compile(formula.expressionText), kind, formula.kill, windowStart);
     QStringList issues;
     for (int i = 0; i < series.size(); ++i) {
         issues << snapshot.issue(series.first + i);
     }
     m_heading->setText(
         QStringLiteral("%1  %2  %3（%4期）")
-            .arg(kind.label(), formula.bolKill ? QStringLiteral("杀") : QStringLiteral("生"), formula.gongshiCN)
+            .arg(kind.label(), formula.kill ? QStringLiteral("杀") : QStringLiteral("生"), formula.displayText)
             .arg(series.size()));
     m_chart->setSeries(std::move(series), std::move(issues));
 }

@@ -157,7 +157,7 @@ TEST_F(BetListWindowTest, TheLastComputationsKeptDigitsFillTheTalliedPosition)
     ASSERT_TRUE(m_session->addTypedFormula(QStringLiteral("个位码+0=下期杀 个位单选")));
     m_session->formulas().selectAll();
     m_session->options().setComputeSelected(true);
-    m_session->setPosition(1);
+    m_session->choices().setPosition(1);
     QTest::mouseClick(child<QPushButton>(QStringLiteral("computeButton")), Qt::LeftButton);
     const int units = m_session->snapshot()->value(m_session->snapshot()->size() - 1, Param::L3A);
     BetListWindow* w = openBetList();

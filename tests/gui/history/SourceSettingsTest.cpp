@@ -33,7 +33,8 @@ protected:
         std::vector<DrawLine> all = loadDraws(QStringLiteral("fc3d_draws.tsv"));
         std::vector<DrawLine> tail(all.end() - count - drop, all.end() - drop);
         Database db;
-        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb")), lishiSchema()), Database::OpenResult::Failed);
+        ASSERT_NE(db.open(m_dir.filePath(QStringLiteral("formula.mdb")), drawTableSchema()),
+                  Database::OpenResult::Failed);
         HistoryStore store(db);
         ASSERT_EQ(store.appendRows(newDraws(tail)), HistoryStore::AppendResult::Stored);
     }

@@ -57,13 +57,13 @@ TEST_F(TransferCommandsTest, FormulaButtonsImportAndExportThroughTheWindow)
         EXPECT_TRUE(button->isEnabled()) << name;
     }
     // The window lists 百位单选杀; the file adds one formula there and one of another kind.
-    ASSERT_EQ(m_session->kind(), (FormulaKind{3, Play::Single}));
+    ASSERT_EQ(m_session->choices().kind(), (FormulaKind{3, Play::Single}));
     m_dialogs.answerFile(writeGbk(QStringLiteral("f.txt"), {QStringLiteral("[百位单选杀]百位码+十位码+3　连准：5期"),
                                                             QStringLiteral("[十位单选]和数+跨度")}));
     QTest::mouseClick(child<QPushButton>(QStringLiteral("importFormulaTextButton")), Qt::LeftButton);
-    EXPECT_EQ(m_session->kind(), (FormulaKind{3, Play::Single}));
+    EXPECT_EQ(m_session->choices().kind(), (FormulaKind{3, Play::Single}));
     ASSERT_EQ(m_session->formulas().rowCount(), 1);
-    EXPECT_EQ(m_session->formulas().row(0).formula.gongshi, QStringLiteral("L1A+L2A+3"));
+    EXPECT_EQ(m_session->formulas().row(0).formula.expressionText, QStringLiteral("L1A+L2A+3"));
     EXPECT_TRUE(m_session->formulas().rowSelected(0));
     EXPECT_TRUE(m_dialogs.allAnswered());
 
@@ -78,8 +78,8 @@ TEST_F(TransferCommandsTest, FormulaButtonsImportAndExportThroughTheWindow)
     QTest::mouseClick(child<QPushButton>(QStringLiteral("exportAllKindsButton")), Qt::LeftButton);
     ASSERT_EQ(m_launcher.textFiles.size(), 2);
     EXPECT_TRUE(m_launcher.textFiles[1].endsWith(QStringLiteral("2004041期3D彩公式.txt")));
-    EXPECT_EQ(m_session->kind(), (FormulaKind{3, Play::Single}));
-    EXPECT_EQ(m_session->playChoice(), Session::PlayChoice::Single);
+    EXPECT_EQ(m_session->choices().kind(), (FormulaKind{3, Play::Single}));
+    EXPECT_EQ(m_session->choices().playChoice(), Session::PlayChoice::Single);
     EXPECT_TRUE(child<QRadioButton>(QStringLiteral("positionHundreds"))->isChecked());
     EXPECT_TRUE(child<QRadioButton>(QStringLiteral("playSingle"))->isChecked());
     ASSERT_EQ(m_session->formulas().rowCount(), 1);

@@ -102,10 +102,10 @@ TEST_F(HonestFiguresWindowTest, BacktestWindowRunsOffTheGuiThreadAndRefusesWhatC
     ASSERT_TRUE(w->result().done());
     const int positions = static_cast<int>(w->result().summary.size());
     ASSERT_EQ(positions, 1);
-    EXPECT_EQ(w->result().summary[0].slot, m_session->kind().position);
+    EXPECT_EQ(w->result().summary[0].slot, m_session->choices().kind().position);
     for (const BacktestDraw& d : w->result().draws) {
         ASSERT_EQ(d.slotResults.size(), 1u);
-        EXPECT_EQ(d.slotResults[0].slot, m_session->kind().position);
+        EXPECT_EQ(d.slotResults[0].slot, m_session->choices().kind().position);
     }
     EXPECT_EQ(w->summaryTable()->rowCount(), 9 * positions);
     EXPECT_EQ(w->drawTable()->rowCount(), 30 * positions);

@@ -2,12 +2,12 @@
 
 #include "gui/WindowFixture.h"
 
-#include "history/HistoryStore.h"
-#include "history/LishiSchema.h"
-#include "platform/Database.h"
-#include "search/ThresholdTable.h"
 #include "gui/search/SearchSettingsPanel.h"
 #include "gui/search/SearchWindow.h"
+#include "history/DrawTableSchema.h"
+#include "history/HistoryStore.h"
+#include "platform/Database.h"
+#include "search/ThresholdTable.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

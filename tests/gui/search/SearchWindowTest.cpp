@@ -204,7 +204,7 @@ TEST_F(SearchWindowTest, ManualSearchRunsPausesAtOnceAndAppendsIntoTheTables)
 {
     seed(400);
     open();
-    m_session->setPosition(1); // the main window lists 个位单选 杀
+    m_session->choices().setPosition(1); // the main window lists 个位单选 杀
     ASSERT_EQ(m_window->formulaModel()->rowCount(), 0);
     SearchWindow* w = openSearch();
     ASSERT_NE(w, nullptr);
@@ -244,9 +244,9 @@ TEST_F(SearchWindowTest, ManualSearchRunsPausesAtOnceAndAppendsIntoTheTables)
     ASSERT_LT(found, kMaxFound);
     std::set<QString> distinct;
     for (const FoundFormula& f : w->search().foundFormulas()) {
-        EXPECT_TRUE(f.gongshi.endsWith(QStringLiteral("+3")));
-        EXPECT_EQ(f.gongshi.count(QLatin1Char('+')), 8); // 8 operands and the constant
-        distinct.insert(f.gongshiCN);
+        EXPECT_TRUE(f.expressionText.endsWith(QStringLiteral("+3")));
+        EXPECT_EQ(f.expressionText.count(QLatin1Char('+')), 8); // 8 operands and the constant
+        distinct.insert(f.displayText);
     }
     for (int i = 0; i < found; ++i) {
         EXPECT_TRUE(w->resultList()->item(i)->text().startsWith(QStringLiteral("[个位单选杀]")));
@@ -267,7 +267,7 @@ TEST_F(SearchWindowTest, ManualSearchRunsPausesAtOnceAndAppendsIntoTheTables)
     EXPECT_EQ(m_window->formulaModel()->rowCount(), static_cast<int>(distinct.size()));
     for (int r = 0; r < m_session->formulas().rowCount(); ++r) {
         EXPECT_EQ(m_session->formulas().row(r).formula.idx, r + 1);
-        EXPECT_TRUE(distinct.count(m_session->formulas().row(r).formula.gongshiCN));
+        EXPECT_TRUE(distinct.count(m_session->formulas().row(r).formula.displayText));
     }
     // The arrays are consumed, the visible list stays, the count beside the kind follows the table.
     EXPECT_EQ(foundShown(w), 0);
@@ -300,7 +300,7 @@ TEST_F(SearchWindowTest, UpdateReplacesOnlyTheSearchedKindInTheChosenForm)
 {
     seed(400);
     open();
-    m_session->setPosition(1);
+    m_session->choices().setPosition(1);
     const FormulaKind units{1, Play::Single};
     const FormulaKind tens{2, Play::Single};
     m_session->formulaStore().appendFormula(units, QStringLiteral("L1A+1"), QStringLiteral("old"), true);
@@ -327,12 +327,12 @@ TEST_F(SearchWindowTest, UpdateReplacesOnlyTheSearchedKindInTheChosenForm)
     const std::vector<Formula> saved = m_session->formulaStore().list(units, true);
     ASSERT_EQ(saved.size(), 4u); // the old formula is gone
     for (const Formula& f : saved) {
-        EXPECT_TRUE(f.gongshiCN.endsWith(QStringLiteral("=下期杀个位单选"))) << f.gongshiCN.toStdString();
-        EXPECT_EQ(f.gongshi.count(QLatin1Char('+')), 3); // three operands and the constant
-        const QChar constant = f.gongshi.back();
-        EXPECT_TRUE(constant.isDigit()) << f.gongshi.toStdString();
-        EXPECT_TRUE(f.gongshiCN.contains(QStringLiteral("+%1=").arg(constant))) << f.gongshiCN.toStdString();
-        EXPECT_TRUE(f.bolKill);
+        EXPECT_TRUE(f.displayText.endsWith(QStringLiteral("=下期杀个位单选"))) << f.displayText.toStdString();
+        EXPECT_EQ(f.expressionText.count(QLatin1Char('+')), 3); // three operands and the constant
+        const QChar constant = f.expressionText.back();
+        EXPECT_TRUE(constant.isDigit()) << f.expressionText.toStdString();
+        EXPECT_TRUE(f.displayText.contains(QStringLiteral("+%1=").arg(constant))) << f.displayText.toStdString();
+        EXPECT_TRUE(f.kill);
     }
     EXPECT_EQ(m_session->formulaStore().count(tens), 1);
     EXPECT_EQ(m_window->formulaModel()->rowCount(), 4);
@@ -413,7 +413,7 @@ TEST_F(SearchWindowTest, SchemeWalksTheKindsMarksThemAndAppendsAtTheEnd)
     EXPECT_EQ(m_session->formulaStore().count(FormulaKind{2, Play::Group}), 2);
     EXPECT_EQ(m_session->formulaStore().count(FormulaKind{3, Play::Group}), 2);
     EXPECT_EQ(w->resultList()->count(), 9);
-    EXPECT_EQ(m_session->kind(), (FormulaKind{3, Play::Single})); // what the main window shows
+    EXPECT_EQ(m_session->choices().kind(), (FormulaKind{3, Play::Single})); // what the main window shows
     EXPECT_EQ(m_window->formulaModel()->rowCount(), 2);
     for (int kind : {1, 2, 3, 5, 6}) {
         EXPECT_EQ(scheme->kindLabel(kind)->palette().color(QPalette::WindowText), QColor(0, 0, 255)) << kind;

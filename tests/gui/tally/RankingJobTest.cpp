@@ -20,8 +20,8 @@ std::vector<Formula> manyFormulas(int count)
     for (int i = 0; i < count; ++i) {
         Formula f;
         f.idx = i + 1;
-        f.gongshi = QStringLiteral("L1A*%1+L2A*L3A+%2").arg(i % 97 + 1).arg(i);
-        f.gongshiCN = f.gongshi;
+        f.expressionText = QStringLiteral("L1A*%1+L2A*L3A+%2").arg(i % 97 + 1).arg(i);
+        f.displayText = f.expressionText;
         out.push_back(f);
     }
     return out;
@@ -42,8 +42,8 @@ std::optional<bool> waitForFinish(RankingJob& job)
 
 TEST(RankingJob, StopEndsTheWorkerLongBeforeTheLastFormulaAndGivesNoResult)
 {
-    auto snapshot = std::make_shared<const HistorySnapshot>(
-        test::snapshotOf(test::loadDraws(QStringLiteral("fc3d_draws.tsv"))));
+    auto snapshot =
+        std::make_shared<const HistorySnapshot>(test::snapshotOf(test::loadDraws(QStringLiteral("fc3d_draws.tsv"))));
     const int formulas = 40000; // seconds of work when nothing stops it
     RankingJob job(snapshot, manyFormulas(formulas), true);
     job.start();

@@ -1,9 +1,9 @@
 #include "gui/tally/TallyWindowFixture.h"
 
-#include "history/LishiSchema.h"
-#include "platform/Database.h"
-#include "tally/ErrarrTables.h"
 #include "gui/tally/RankingListWindow.h"
+#include "history/DrawTableSchema.h"
+#include "platform/Database.h"
+#include "tally/TallyTables.h"
 
 #include <QDir>
 #include <QProgressDialog>
@@ -98,13 +98,13 @@ TEST_F(RankingWindowTest, TheListJudgesEachDrawAgainstTheRankingOfTheDrawBefore)
 
     // The work table holds the newest draw's counts (on 941: 9 and 4 killed once).
     Database db;
-    ASSERT_NE(db.open(QDir(m_dir.path()).filePath(QStringLiteral("formula.mdb")), lishiSchema()),
+    ASSERT_NE(db.open(QDir(m_dir.path()).filePath(QStringLiteral("formula.mdb")), drawTableSchema()),
               Database::OpenResult::Failed);
-    const std::vector<ErrarrRow> errarr = errarr::readErrarr(db);
-    ASSERT_EQ(errarr.size(), 10u);
-    EXPECT_EQ(errarr[4].eTrr, 1);
-    EXPECT_EQ(errarr[9].err, 1);
-    EXPECT_EQ(errarr[0].eTrr, 0);
+    const std::vector<TallyTableRow> tallyTables = tallyTables::readRankingTable(db);
+    ASSERT_EQ(tallyTables.size(), 10u);
+    EXPECT_EQ(tallyTables[4].senseCount, 1);
+    EXPECT_EQ(tallyTables[9].err, 1);
+    EXPECT_EQ(tallyTables[0].senseCount, 0);
 }
 
 TEST_F(RankingWindowTest, TheWindowReQueriesOtherPositionsAndPlaysFromTheSameStore)
@@ -129,8 +129,8 @@ TEST_F(RankingWindowTest, TheWindowReQueriesOtherPositionsAndPlaysFromTheSameSto
     QTest::mouseClick(w->exportButton(), Qt::LeftButton);
     doubleClick(w->grid(), 1, 3);
     const QString print = QDir(m_dir.path()).filePath(QStringLiteral("Print.xls"));
-    const QString jieguo = QDir(m_dir.path()).filePath(QStringLiteral("Jieguo.xls"));
-    ASSERT_EQ(m_launcher.spreadsheets, (QStringList{print, jieguo}));
+    const QString doubleClickExport = QDir(m_dir.path()).filePath(QStringLiteral("Jieguo.xls"));
+    ASSERT_EQ(m_launcher.spreadsheets, (QStringList{print, doubleClickExport}));
     const auto cells = sheetCells(print);
     EXPECT_EQ(cells.value({0, 0}), "期号");
     EXPECT_EQ(cells.value({1, 0}), "2004002");

@@ -38,7 +38,7 @@ TEST_F(TallyResultWindowTest, GroupTallyOfTheSelectedFormulasRanksMarksSummarise
     ASSERT_EQ(list().selectedCount(), 3);
 
     pressCompute(); // selector 0 + 2: 通选, selected formulas, next draw
-    TallyResultWindow* view = resultWindow(ResultView::Errarr);
+    TallyResultWindow* view = resultWindow(ResultView::Group);
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->objectName(), "frmErrarr");
     EXPECT_TRUE(view->isVisible());
@@ -111,7 +111,7 @@ TEST_F(TallyResultWindowTest, ExportListWritesTheWorkTableByKillCountAndTellsWha
     choose(QStringLiteral("methodSelected"));
     storeFormulas(kTensGroup, {{"L1A", "[十位通选]百位码"}, {"L1A+1", "[十位通选]百位码+1"}, {"L2A+5", "十位码+5"}});
     pressCompute();
-    TallyResultWindow* view = resultWindow(ResultView::Errarr);
+    TallyResultWindow* view = resultWindow(ResultView::Group);
     ASSERT_NE(view, nullptr);
     doubleClick(view->listGrid(0), 0, 2); // the export does not follow the list's order
 
@@ -169,7 +169,7 @@ TEST_F(TallyResultWindowTest, BestMethodPerPositionShowsTheSortDialogAndWalksToT
     answerSortDialog(QStringLiteral("8"));
     pressCompute(); // selector 1: per position, best method, next draw
     EXPECT_EQ(m_session->sortSettings().keepLimit, 8);
-    TallyResultWindow* view = resultWindow(ResultView::ErrarrLei);
+    TallyResultWindow* view = resultWindow(ResultView::PerPosition);
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->objectName(), "frmErrarrLei");
     EXPECT_EQ(view->windowTitle(), "计算2004006期结果排序");
@@ -200,7 +200,7 @@ TEST_F(TallyResultWindowTest, BestMethodPerPositionShowsTheSortDialogAndWalksToT
     EXPECT_EQ(gridColumn(view->listGrid(1), 1).first(), "0");
     answerSortDialog(QStringLiteral("8"));
     pressCompute();
-    EXPECT_EQ(resultWindow(ResultView::ErrarrLei), view);
+    EXPECT_EQ(resultWindow(ResultView::PerPosition), view);
     EXPECT_EQ(gridColumn(view->listGrid(1), 1).first(), "0");
     EXPECT_EQ(gridColumn(view->listGrid(0), 1).first(), "1");
 }
@@ -212,7 +212,7 @@ TEST_F(TallyResultWindowTest, BestMethodWithoutConfirmedSortSettingsOpensNothing
     storeFormulas(FormulaKind{3, Play::Single}, {{"1", "1=下期杀 百位单选"}});
     whenDialogOpens(QStringLiteral("sortSettingsDialog"), [](QDialog* dialog) { dialog->reject(); });
     pressCompute();
-    EXPECT_EQ(resultWindow(ResultView::ErrarrLei), nullptr);
+    EXPECT_EQ(resultWindow(ResultView::PerPosition), nullptr);
     EXPECT_TRUE(m_dialogs.messages().empty());
 }
 
@@ -228,10 +228,10 @@ TEST_F(TallyResultWindowTest, CategoryViewInVerifyModeFoldsTheDigitsOfTheDrawBef
     choose(QStringLiteral("playBigSmall"));
     choose(QStringLiteral("methodSelected"));
     typeVerifyIssue(QStringLiteral("2004004"));
-    ASSERT_TRUE(m_session->verifyMode());
+    ASSERT_TRUE(m_session->choices().verifyMode());
 
     pressCompute(); // selector 1 + 2 + 4: per position, selected, verify
-    TallyResultWindow* view = resultWindow(ResultView::ErrarrLeiDS);
+    TallyResultWindow* view = resultWindow(ResultView::PerPositionCategory);
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->objectName(), "frmErrarrLeiDS");
     EXPECT_EQ(view->windowTitle(), "验证2004004期结果排序");
@@ -263,7 +263,7 @@ TEST_F(TallyResultWindowTest, KeepRunOfTheBestGroupFormulasInVerifyModeListsTheK
 
     answerSortDialog(QStringLiteral("2"));
     pressCompute(); // selector 0 + 4: 通选, best, verify
-    TallyResultWindow* view = resultWindow(ResultView::Errarr);
+    TallyResultWindow* view = resultWindow(ResultView::Group);
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->windowTitle(), "计算2004005期结果排序");
     EXPECT_FALSE(view->detailButton()->isVisible());
@@ -295,13 +295,13 @@ TEST_F(TallyResultWindowTest, AVerifyIssueThatCannotBeVerifiedIsToldAndNothingOp
     pressCompute();
     ASSERT_EQ(m_dialogs.messages().size(), 2u);
     EXPECT_NE(m_dialogs.messages()[0].text, m_dialogs.messages()[1].text);
-    EXPECT_EQ(resultWindow(ResultView::ErrarrLei), nullptr);
+    EXPECT_EQ(resultWindow(ResultView::PerPosition), nullptr);
     EXPECT_EQ(m_commands->tally(), before);
 
     // The second draw is verified on the first (070): the formula kills 1 on 百位.
     typeVerifyIssue(QStringLiteral("2004002"));
     pressCompute();
-    TallyResultWindow* view = resultWindow(ResultView::ErrarrLei);
+    TallyResultWindow* view = resultWindow(ResultView::PerPosition);
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->windowTitle(), "验证2004002期结果排序");
     EXPECT_EQ(gridColumn(view->listGrid(2), 1).last(), "1");

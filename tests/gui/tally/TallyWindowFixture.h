@@ -2,9 +2,9 @@
 
 #include "gui/verify/FormulaWindowFixture.h"
 
-#include "support/XlsReadBack.h"
 #include "gui/tally/TallyCommands.h"
 #include "gui/tally/TallyResultWindow.h"
+#include "support/XlsReadBack.h"
 
 #include <QAbstractItemModelTester>
 #include <QDialog>
@@ -69,7 +69,7 @@ protected:
         QCoreApplication::processEvents();
         edit->selectAll();
         QTest::keyClicks(edit, issue);
-        ASSERT_EQ(m_session->verifyIssue(), issue);
+        ASSERT_EQ(m_session->choices().verifyIssue(), issue);
     }
 
     // Runs `answer` on the modal dialog `name` once it is up; a dialog that never comes up fails the test.

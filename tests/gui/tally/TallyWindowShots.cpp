@@ -1,8 +1,8 @@
 #include "gui/tally/TallyWindowFixture.h"
 
-#include "support/gui/Shots.h"
 #include "gui/tally/FormulaStepsWindow.h"
 #include "gui/tally/RankingListWindow.h"
+#include "support/gui/Shots.h"
 
 #include <QDir>
 #include <QProgressDialog>
@@ -25,11 +25,11 @@ TEST_F(TallyWindowShots, EveryWindow)
     for (int i = 0; i < 20; ++i) {
         const QString a = QString::fromLatin1(codes[i % 10]);
         const QString b = QString::fromLatin1(codes[(i * 3 + 1) % 10]);
-        const QString gongshi = i % 4 == 0   ? QStringLiteral("%1+%2").arg(a, b)
-                                : i % 4 == 1 ? QStringLiteral("%1+(%2 MOD 3)+%3").arg(a, b).arg(i)
-                                : i % 4 == 2 ? QStringLiteral("%1*2+%2").arg(a, b)
-                                             : QStringLiteral("%1+%2+%3").arg(a, b).arg(i % 7);
-        hundreds.push_back({gongshi, QStringLiteral("[百位单选]") + gongshi});
+        const QString expressionText = i % 4 == 0   ? QStringLiteral("%1+%2").arg(a, b)
+                                       : i % 4 == 1 ? QStringLiteral("%1+(%2 MOD 3)+%3").arg(a, b).arg(i)
+                                       : i % 4 == 2 ? QStringLiteral("%1*2+%2").arg(a, b)
+                                                    : QStringLiteral("%1+%2+%3").arg(a, b).arg(i % 7);
+        hundreds.push_back({expressionText, QStringLiteral("[百位单选]") + expressionText});
     }
     storeFormulas(FormulaKind{1, Play::Single}, {{"L1A+L3A", "[个位单选]L1A+L3A"}, {"L2A+3", "[个位单选]L2A+3"}});
     storeFormulas(FormulaKind{2, Play::Single}, {{"L1A+L2A", "[十位单选]L1A+L2A"}, {"L3A*3", "[十位单选]L3A*3"}});
@@ -48,7 +48,7 @@ TEST_F(TallyWindowShots, EveryWindow)
         QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("sortOkButton")), Qt::LeftButton);
     });
     pressCompute();
-    TallyResultWindow* lei = resultWindow(ResultView::ErrarrLei);
+    TallyResultWindow* lei = resultWindow(ResultView::PerPosition);
     shoot(lei, QStringLiteral("frmErrarrLei"));
     doubleClick(lei->listGrid(0), 0, 2);
     shoot(lei, QStringLiteral("frmErrarrLei-resorted"));
@@ -57,7 +57,7 @@ TEST_F(TallyWindowShots, EveryWindow)
     choose(QStringLiteral("methodSelected"));
     choose(QStringLiteral("playBigSmall"));
     pressCompute();
-    TallyResultWindow* ds = resultWindow(ResultView::ErrarrLeiDS);
+    TallyResultWindow* ds = resultWindow(ResultView::PerPositionCategory);
     ASSERT_NE(ds, nullptr);
     ds->tabs()->setCurrentIndex(2);
     shoot(ds, QStringLiteral("frmErrarrLeiDS"));
@@ -66,7 +66,7 @@ TEST_F(TallyWindowShots, EveryWindow)
     choose(QStringLiteral("playGroup"));
     storeFormulas(FormulaKind{3, Play::Group}, {hundreds.begin(), hundreds.begin() + 12});
     pressCompute();
-    TallyResultWindow* group = resultWindow(ResultView::Errarr);
+    TallyResultWindow* group = resultWindow(ResultView::Group);
     shoot(group, QStringLiteral("frmErrarr"));
     whenDialogOpens(QStringLiteral("frmXxlb"), [this](QDialog* dialog) {
         shoot(dialog, QStringLiteral("frmXxlb"));

@@ -4,9 +4,9 @@
 
 #include "formula/FormulaStore.h"
 #include "gui/history/HistoryGridModel.h"
-#include "verify/FormulaList.h"
 #include "gui/verify/FormulaListModel.h"
 #include "gui/verify/FormulaListView.h"
+#include "verify/FormulaList.h"
 
 #include <QAbstractItemModelTester>
 #include <QBrush>
@@ -62,14 +62,14 @@ protected:
 
     // Stores formulas of one kind straight into the table (as an import would) and refreshes the window.
     struct Stored {
-        QString gongshi;
-        QString gongshiCN;
+        QString expressionText;
+        QString displayText;
         bool kill = true;
     };
     void storeFormulas(const FormulaKind& kind, const std::vector<Stored>& formulas)
     {
         for (const Stored& f : formulas) {
-            ASSERT_GT(m_session->formulaStore().appendFormula(kind, f.gongshi, f.gongshiCN, f.kill), 0);
+            ASSERT_GT(m_session->formulaStore().appendFormula(kind, f.expressionText, f.displayText, f.kill), 0);
         }
         m_session->refreshAll();
         QCoreApplication::processEvents();

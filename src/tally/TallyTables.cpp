@@ -1,4 +1,4 @@
-#include "tally/ErrarrTables.h"
+#include "tally/TallyTables.h"
 
 #include "platform/Database.h"
 
@@ -7,13 +7,13 @@
 
 #include <exception>
 
-namespace korvel::errarr {
+namespace korvel::tallyTables {
 
 namespace {
 
-std::vector<ErrarrRow> readAll(Database& db, const char* sql)
+std::vector<TallyTableRow> readAll(Database& db, const char* sql)
 {
-    std::vector<ErrarrRow> rows;
+    std::vector<TallyTableRow> rows;
     SQLite::Statement q(db.sql(), sql);
     while (q.executeStep()) {
         rows.push_back({q.getColumn(0).getInt(), static_cast<std::int16_t>(q.getColumn(1).getInt()),
@@ -23,9 +23,9 @@ std::vector<ErrarrRow> readAll(Database& db, const char* sql)
     return rows;
 }
 
-void bindCounts(SQLite::Statement& statement, const ErrarrRow& row)
+void bindCounts(SQLite::Statement& statement, const TallyTableRow& row)
 {
-    statement.bind(1, row.eTrr);
+    statement.bind(1, row.senseCount);
     statement.bind(2, row.err);
     statement.bind(3, row.trr);
     statement.bind(4, row.num);
@@ -33,14 +33,14 @@ void bindCounts(SQLite::Statement& statement, const ErrarrRow& row)
 
 } // namespace
 
-bool writeErrarrLei(Database& db, std::span<const ErrarrRow> rows, QString* error)
+bool writeResultTable(Database& db, std::span<const TallyTableRow> rows, QString* error)
 {
     try {
         SQLite::Transaction tx(db.sql());
         db.sql().exec("DELETE FROM ErrarrLei");
         SQLite::Statement ins(db.sql(),
                               "INSERT INTO ErrarrLei (ETrrcount, Errcount, Trrcount, num) VALUES (?, ?, ?, ?)");
-        for (const ErrarrRow& row : rows) {
+        for (const TallyTableRow& row : rows) {
             bindCounts(ins, row);
             ins.exec();
             ins.reset();
@@ -55,18 +55,18 @@ bool writeErrarrLei(Database& db, std::span<const ErrarrRow> rows, QString* erro
     }
 }
 
-std::vector<ErrarrRow> readErrarrLei(Database& db)
+std::vector<TallyTableRow> readResultTable(Database& db)
 {
     return readAll(db, "SELECT num, ETrrcount, Errcount, Trrcount FROM ErrarrLei ORDER BY rowid");
 }
 
-bool writeErrarr(Database& db, const std::array<ErrarrRow, 10>& rows, QString* error)
+bool writeRankingTable(Database& db, const std::array<TallyTableRow, 10>& rows, QString* error)
 {
     try {
         SQLite::Transaction tx(db.sql());
         SQLite::Statement upd(db.sql(), "UPDATE Errarr SET ETrrcount = ?, Errcount = ?, Trrcount = ? WHERE num = ?");
         SQLite::Statement ins(db.sql(), "INSERT INTO Errarr (ETrrcount, Errcount, Trrcount, num) VALUES (?, ?, ?, ?)");
-        for (const ErrarrRow& row : rows) {
+        for (const TallyTableRow& row : rows) {
             bindCounts(upd, row);
             if (upd.exec() == 0) {
                 bindCounts(ins, row);
@@ -85,9 +85,9 @@ bool writeErrarr(Database& db, const std::array<ErrarrRow, 10>& rows, QString* e
     }
 }
 
-std::vector<ErrarrRow> readErrarr(Database& db)
+std::vector<TallyTableRow> readRankingTable(Database& db)
 {
     return readAll(db, "SELECT num, ETrrcount, Errcount, Trrcount FROM Errarr ORDER BY num");
 }
 
-} // namespace korvel::errarr
+} // namespace korvel::tallyTables

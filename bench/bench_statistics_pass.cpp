@@ -4,8 +4,8 @@
 #include "BenchHistory.h"
 #include "formula/Expression.h"
 #include "formula/FormulaStore.h"
+#include "history/DrawTableSchema.h"
 #include "history/HistorySnapshot.h"
-#include "history/LishiSchema.h"
 #include "platform/Database.h"
 #include "platform/Dialogs.h"
 #include "verify/ChanceFigures.h"
@@ -40,7 +40,7 @@ const HistorySnapshot& history()
 }
 
 struct ListFormula {
-    QString gongshi;
+    QString expressionText;
     std::string sql;
     FormulaKind kind;
     bool kill;
@@ -53,7 +53,7 @@ const std::vector<ListFormula>& formulaList()
         test::RandomFormulaGenerator gen(7760);
         for (int i = 0; i < kFormulas; ++i) {
             const test::GeneratedFormula g = gen.mixed();
-            out.push_back({g.gongshi, g.sql, kAllKinds[static_cast<std::size_t>(i % 5)], i % 2 == 0});
+            out.push_back({g.expressionText, g.sql, kAllKinds[static_cast<std::size_t>(i % 5)], i % 2 == 0});
         }
         return out;
     }();
@@ -72,7 +72,8 @@ void record(benchmark::State& state, const std::string& name, double seconds, lo
 // One statistics pass as the formula list runs it: compile the texts, evaluate each formula over the rows
 // its window needs (all rows with the per-draw display on), figures and next value.
 // With `chance` on, each formula also gets its chance baseline and significance, as the list shows them.
-void yansuan(benchmark::State& state, int windowDraws, bool display, const std::string& name, bool chance = false)
+void benchEnginePass(benchmark::State& state, int windowDraws, bool display, const std::string& name,
+                     bool chance = false)
 {
     const HistorySnapshot& snap = history();
     const auto& list = formulaList();
@@ -87,7 +88,7 @@ void yansuan(benchmark::State& state, int windowDraws, bool display, const std::
         const auto t0 = std::chrono::steady_clock::now();
         for (std::size_t i = 0; i < list.size(); ++i) {
             const ListFormula& f = list[i];
-            const Expression x = Expression::compile(f.gongshi);
+            const Expression x = Expression::compile(f.expressionText);
             EvaluateFormula(snap, x, f.kind, f.kill, display ? 0 : start, eval);
             const FormulaFigures fig = formulaFigures(eval.hitsFrom(start), settings.weighted);
             const auto next = eval.nextValue();
@@ -96,7 +97,7 @@ void yansuan(benchmark::State& state, int windowDraws, bool display, const std::
                 check += static_cast<std::int64_t>(c.baseline + significance(c).p);
             }
             if (display) {
-                eval.displayValues(DisplayColumn::PreCanshu,
+                eval.displayValues(DisplayColumn::NextIssue,
                                    std::span<std::int8_t>(grid).subspan(i * static_cast<std::size_t>(snap.size()),
                                                                         static_cast<std::size_t>(snap.size())));
             }
@@ -109,25 +110,25 @@ void yansuan(benchmark::State& state, int windowDraws, bool display, const std::
     record(state, name, seconds, formulas);
 }
 
-void BM_Yansuan_Window300(benchmark::State& state)
+void BM_StatisticsPass_Window300(benchmark::State& state)
 {
-    yansuan(state, 300, false, "engine, window 300");
+    benchEnginePass(state, 300, false, "engine, window 300");
 }
-void BM_Yansuan_AllDraws(benchmark::State& state)
+void BM_StatisticsPass_AllDraws(benchmark::State& state)
 {
-    yansuan(state, 0, false, "engine, all draws");
+    benchEnginePass(state, 0, false, "engine, all draws");
 }
-void BM_Yansuan_Window300_Chance(benchmark::State& state)
+void BM_StatisticsPass_Window300_Chance(benchmark::State& state)
 {
-    yansuan(state, 300, false, "engine, window 300 + chance figures", true);
+    benchEnginePass(state, 300, false, "engine, window 300 + chance figures", true);
 }
-void BM_Yansuan_AllDraws_Chance(benchmark::State& state)
+void BM_StatisticsPass_AllDraws_Chance(benchmark::State& state)
 {
-    yansuan(state, 0, false, "engine, all draws + chance figures", true);
+    benchEnginePass(state, 0, false, "engine, all draws + chance figures", true);
 }
-void BM_Yansuan_AllDraws_PerDrawDisplay(benchmark::State& state)
+void BM_StatisticsPass_AllDraws_PerDrawDisplay(benchmark::State& state)
 {
-    yansuan(state, 0, true, "engine, all draws + per-draw display");
+    benchEnginePass(state, 0, true, "engine, all draws + per-draw display");
 }
 
 // The SQL-per-formula baseline: per formula UPDATE canshu, a walk carrying each value to the next draw, GSCS reset, the
@@ -139,7 +140,7 @@ void sqlBaseline(benchmark::State& state, int windowDraws, const std::string& na
     if (!db) {
         db = std::make_unique<SQLite::Database>(QDir(dir.path()).filePath(QStringLiteral("formula.mdb")).toStdString(),
                                                 SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        test::loadLishi(*db, history());
+        test::loadDrawTable(*db, history());
     }
     const auto& list = formulaList();
     const int window = windowDraws > 0 ? windowDraws : history().size() - 1;
@@ -154,7 +155,7 @@ void sqlBaseline(benchmark::State& state, int windowDraws, const std::string& na
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         ++formulas;
         // Same verdicts as the engine (rows come newest first).
-        const FormulaEvaluation e = EvaluateFormula(history(), Expression::compile(f.gongshi), f.kind, f.kill);
+        const FormulaEvaluation e = EvaluateFormula(history(), Expression::compile(f.expressionText), f.kind, f.kill);
         for (std::size_t k = 0; k < rows.size(); ++k) {
             disagreements += rows[k].hit != e.hit(history().size() - 1 - static_cast<int>(k));
         }
@@ -172,7 +173,7 @@ void BM_SqlBaseline_AllDraws(benchmark::State& state)
     sqlBaseline(state, 0, "SQL-per-formula baseline, all draws");
 }
 
-// The pass as the formula list runs it (FormulaList::Yansuan: figures, chance and forward figures, next
+// The pass as the formula list runs it (FormulaList::statisticsPass: figures, chance and forward figures, next
 // values, the figures written back to the table) over formulas of the shape the search saves: a sum of
 // 3 to 8 columns and a constant, kill and keep. Lists of 1 000 formulas of one table, and 100 000 formulas
 // as five tables of 20 000; each measured on the integer path with both cores and on the sequential
@@ -189,7 +190,7 @@ struct ListFixture {
 
     explicit ListFixture(int formulasPerTable) : perTable(formulasPerTable)
     {
-        db.open(QDir(dir.path()).filePath(QStringLiteral("formula.mdb")), lishiSchema());
+        db.open(QDir(dir.path()).filePath(QStringLiteral("formula.mdb")), drawTableSchema());
         store = std::make_unique<FormulaStore>(db);
         list = std::make_unique<FormulaList>(*store, dialogs);
         std::mt19937_64 rng(20261208);
@@ -202,10 +203,10 @@ struct ListFixture {
                 Formula f;
                 const int count = operands(rng);
                 for (int k = 0; k < count; ++k) {
-                    f.gongshi += QString::fromLatin1(paramCode(vocabularyParam(number(rng)))) + QLatin1Char('+');
+                    f.expressionText += QString::fromLatin1(paramCode(vocabularyParam(number(rng)))) + QLatin1Char('+');
                 }
-                f.gongshi += QString::number(constant(rng));
-                f.bolKill = true;
+                f.expressionText += QString::number(constant(rng));
+                f.kill = true;
                 formulas.push_back(std::move(f));
             }
             store->appendFormulas(kind, formulas);
@@ -226,16 +227,16 @@ ListFixture& listFixture(int perTable)
 void listPass(benchmark::State& state, int perTable, int tables, int windowDraws, bool integer, const std::string& name)
 {
     ListFixture& fx = listFixture(perTable);
-    PassSettings settings{FigureSettings{windowDraws, true, true}, false, DisplayColumn::PreCanshu};
+    PassSettings settings{FigureSettings{windowDraws, true, true}, false, DisplayColumn::NextIssue};
     settings.integerPath = integer;
     settings.threads = integer ? 0 : 1;
     double seconds = 0;
     long long formulas = 0;
     for (auto _ : state) {
         for (int t = 0; t < tables; ++t) {
-            fx.list->AddGongshi(kAllKinds[static_cast<std::size_t>(t)], true);
+            fx.list->loadFormulas(kAllKinds[static_cast<std::size_t>(t)], true);
             const auto t0 = std::chrono::steady_clock::now();
-            fx.list->Yansuan(history(), settings);
+            fx.list->statisticsPass(history(), settings);
             seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
             formulas += fx.list->rowCount();
         }
@@ -277,11 +278,11 @@ BENCHMARK(BM_List1000_AllDraws_Integer)->Unit(benchmark::kMillisecond)->MinTime(
 BENCHMARK(BM_List1000_AllDraws_General)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_List100000_AllDraws_Integer)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_List100000_AllDraws_General)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_Yansuan_Window300)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(BM_Yansuan_AllDraws)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(BM_Yansuan_Window300_Chance)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(BM_Yansuan_AllDraws_Chance)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(BM_Yansuan_AllDraws_PerDrawDisplay)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_StatisticsPass_Window300)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_StatisticsPass_AllDraws)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_StatisticsPass_Window300_Chance)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_StatisticsPass_AllDraws_Chance)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_StatisticsPass_AllDraws_PerDrawDisplay)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_SqlBaseline_Window300)->Unit(benchmark::kMillisecond)->Iterations(8);
 BENCHMARK(BM_SqlBaseline_AllDraws)->Unit(benchmark::kMillisecond)->Iterations(8);
 
