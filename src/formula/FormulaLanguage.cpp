@@ -101,6 +101,26 @@ QString sReplace(const QString& text, const QString& find, const QString& replac
     return out;
 }
 
+namespace {
+
+// Replaces every occurrence left to right without overlap, the first of them at `first`.
+void replaceFromFirst(QString& text, qsizetype first, const QString& find, const QString& replacement)
+{
+    const QStringView given(text);
+    QString out;
+    out.reserve(text.size() + replacement.size() * 2);
+    qsizetype from = 0;
+    for (qsizetype at = first; at >= 0; at = text.indexOf(find, from, Qt::CaseSensitive)) {
+        out.append(given.mid(from, at - from));
+        out.append(replacement);
+        from = at + find.size();
+    }
+    out.append(given.mid(from));
+    text = std::move(out);
+}
+
+} // namespace
+
 void AsReplace(QString& text, const QString& find, const QString& replacement)
 {
     if (find.isEmpty() || replacement.contains(find, Qt::CaseSensitive)) {
@@ -120,17 +140,7 @@ void AsReplace(QString& text, const QString& find, const QString& replacement)
         // its neighbours into new occurrences): every occurrence the repeated
         // search finds lies in the text as given, left to right without overlap, which is what replacing
         // all at once does. Every word of the parameter table takes this path.
-        const QStringView given(text);
-        QString out;
-        out.reserve(text.size() + replacement.size() * 2);
-        qsizetype from = 0;
-        for (qsizetype at = first; at >= 0; at = text.indexOf(find, from, Qt::CaseSensitive)) {
-            out.append(given.mid(from, at - from));
-            out.append(replacement);
-            from = at + find.size();
-        }
-        out.append(given.mid(from));
-        text = std::move(out);
+        replaceFromFirst(text, first, find, replacement);
         return;
     }
     // One pass instead of a search from the start after every replacement (quadratic on a long line), with

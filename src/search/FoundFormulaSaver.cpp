@@ -43,6 +43,69 @@ void addFlag(SaveOutcome& out, int idx, bool selected)
     }
 }
 
+// Saves one group of entries of one kind, [first, end) of `entries`, into its table.
+void saveGroup(Database& db, FormulaStore& store, const std::vector<FoundFormula>& entries, std::size_t first,
+               std::size_t end, bool kill, SavePath path, SaveOutcome& out)
+{
+    const FormulaKind kind = entries[first].kind;
+    const std::string table = FormulaStore::tableOf(kind); // throws for a kind without a table
+    const bool append = isAppend(path);
+    const bool automatic = isAutomatic(path);
+    const std::size_t i = first;
+    bool firstVisit = true;
+    for (const FormulaKind& t : out.tables) {
+        firstVisit = firstVisit && !(t == kind);
+    }
+    if (firstVisit) {
+        out.tables.push_back(kind);
+    }
+
+    int rows = store.count(kind);
+    if (!append && firstVisit) {
+        if (automatic && rows > 0) {
+            out.flags.push_back({range(1, rows), false});
+        }
+        db.sql().exec("DELETE FROM " + table);
+        rows = 0;
+    }
+    if (path == SavePath::ManualAppend && rows > 0) {
+        out.flags.push_back({range(1, rows), true});
+    }
+    // The automatic paths number each entry as if the table had been de-duplicated after the one
+    // before: the count after an addition is the distinct rows so far plus one.
+    // What de-duplication leaves beyond the distinct rows before the group is new; the rest was there.
+    std::set<Key> distinct = distinctRows(store, kind);
+    const int before = static_cast<int>(distinct.size());
+    bool rebuiltOnce = false;
+    // The group in one prepared statement (the transaction is the save's).
+    std::vector<Formula> group;
+    group.reserve(end - i);
+    for (std::size_t k = i; k < end; ++k) {
+        Formula f;
+        f.expressionText = entries[k].expressionText;
+        f.displayText = entries[k].displayText;
+        f.kill = kill;
+        group.push_back(std::move(f));
+    }
+    // A table takes at most FormulaStore::kMaxFormulas: the entries beyond are left out and counted.
+    const std::size_t stored = store.appendFormulas(kind, group).size();
+    out.notStored += static_cast<int>(group.size() - stored);
+    for (std::size_t k = i; k < i + stored; ++k) {
+        const FoundFormula& e = entries[k];
+        ++out.written;
+        if (automatic) {
+            const int countNow = (rebuiltOnce ? static_cast<int>(distinct.size()) : rows) + 1;
+            addFlag(out, countNow, true);
+            distinct.emplace(kill, e.expressionText, e.displayText);
+            rebuiltOnce = true;
+        } else if (path == SavePath::ManualReplace) {
+            addFlag(out, ++rows, true);
+        }
+    }
+    out.added += std::max(0, store.rebuild(kind) - before);
+    out.lastKind = kind;
+}
+
 } // namespace
 
 SaveOutcome saveFoundFormulas(Database& db, FormulaStore& store, const std::vector<FoundFormula>& entries, bool kill,
@@ -57,70 +120,16 @@ SaveOutcome saveFoundFormulas(Database& db, FormulaStore& store, const std::vect
         out.error = QStringLiteral("数据库没有打开，公式没有保存。");
         return out;
     }
-    const bool append = isAppend(path);
-    const bool automatic = isAutomatic(path);
     try {
         SQLite::Transaction tx(db.sql());
         std::size_t i = 0;
         while (i < entries.size()) {
             const FormulaKind kind = entries[i].kind;
-            const std::string table = FormulaStore::tableOf(kind); // throws for a kind without a table
             std::size_t end = i;
             while (end < entries.size() && entries[end].kind == kind) {
                 ++end;
             }
-            bool firstVisit = true;
-            for (const FormulaKind& t : out.tables) {
-                firstVisit = firstVisit && !(t == kind);
-            }
-            if (firstVisit) {
-                out.tables.push_back(kind);
-            }
-
-            int rows = store.count(kind);
-            if (!append && firstVisit) {
-                if (automatic && rows > 0) {
-                    out.flags.push_back({range(1, rows), false});
-                }
-                db.sql().exec("DELETE FROM " + table);
-                rows = 0;
-            }
-            if (path == SavePath::ManualAppend && rows > 0) {
-                out.flags.push_back({range(1, rows), true});
-            }
-            // The automatic paths number each entry as if the table had been de-duplicated after the one
-            // before: the count after an addition is the distinct rows so far plus one.
-            // What de-duplication leaves beyond the distinct rows before the group is new; the rest was there.
-            std::set<Key> distinct = distinctRows(store, kind);
-            const int before = static_cast<int>(distinct.size());
-            bool rebuiltOnce = false;
-            // The group in one prepared statement (the transaction is the save's).
-            std::vector<Formula> group;
-            group.reserve(end - i);
-            for (std::size_t k = i; k < end; ++k) {
-                Formula f;
-                f.expressionText = entries[k].expressionText;
-                f.displayText = entries[k].displayText;
-                f.kill = kill;
-                group.push_back(std::move(f));
-            }
-            // A table takes at most FormulaStore::kMaxFormulas: the entries beyond are left out and counted.
-            const std::size_t stored = store.appendFormulas(kind, group).size();
-            out.notStored += static_cast<int>(group.size() - stored);
-            for (std::size_t k = i; k < i + stored; ++k) {
-                const FoundFormula& e = entries[k];
-                ++out.written;
-                if (automatic) {
-                    const int countNow = (rebuiltOnce ? static_cast<int>(distinct.size()) : rows) + 1;
-                    addFlag(out, countNow, true);
-                    distinct.emplace(kill, e.expressionText, e.displayText);
-                    rebuiltOnce = true;
-                } else if (path == SavePath::ManualReplace) {
-                    addFlag(out, ++rows, true);
-                }
-            }
-            out.added += std::max(0, store.rebuild(kind) - before);
-            out.lastKind = kind;
+            saveGroup(db, store, entries, i, end, kill, path, out);
             i = end;
         }
         tx.commit();

@@ -216,6 +216,8 @@ private:
     bool deleteAt(int r, bool flagsFollow);
     std::vector<StoredFigures> figuresToStore() const;
     static void fillPerDraw(const FormulaEvaluation& eval, DisplayColumn column, PerDrawColumn& out);
+    // Writes the figures of the rows that changed (or that an earlier pass left unwritten) in one transaction.
+    void writeBackChanged(const std::vector<std::uint8_t>& changed, bool writeBack);
 
     FormulaStore& m_store;
     Dialogs& m_dialogs;

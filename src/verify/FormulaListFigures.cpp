@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <system_error>
 #include <thread>
 
@@ -33,6 +34,30 @@ bool sameStoredFigures(const FormulaStats& a, const FormulaStats& b)
 {
     return a.rate == b.rate && a.errCon == b.errCon && a.trueCon == b.trueCon && a.errLst == b.errLst &&
            a.trueLst == b.trueLst;
+}
+
+// Runs f over contiguous ranges of [0, count) on `requested` threads (0: every core once the list is long
+// enough to gain from it), the calling thread taking a range too and every range no thread could take.
+void forEachRange(std::size_t count, int requested, const std::function<void(std::size_t, std::size_t)>& f)
+{
+    std::size_t threads = requested > 0  ? static_cast<std::size_t>(requested)
+                          : count > 1000 ? std::max(1u, std::thread::hardware_concurrency())
+                                         : 1;
+    threads = std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(count, 1));
+    std::vector<std::thread> workers;
+    workers.reserve(threads - 1);
+    try {
+        for (std::size_t t = 1; t < threads; ++t) {
+            workers.emplace_back(f, count * t / threads, count * (t + 1) / threads);
+        }
+    } catch (const std::system_error&) {
+        // No more threads to be had: the calling thread takes the ranges that found none.
+    }
+    f(0, count / threads);
+    f(count * (workers.size() + 1) / threads, count);
+    for (std::thread& w : workers) {
+        w.join();
+    }
 }
 
 } // namespace
@@ -98,31 +123,19 @@ void FormulaList::statisticsPass(const HistorySnapshot& snapshot, const PassSett
         }
     };
     const std::size_t count = m_rows.size();
-    std::size_t threads = settings.threads > 0 ? static_cast<std::size_t>(settings.threads)
-                          : count > 1000       ? std::max(1u, std::thread::hardware_concurrency())
-                                               : 1;
-    threads = std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(count, 1));
-    std::vector<std::thread> workers;
-    workers.reserve(threads - 1);
-    try {
-        for (std::size_t t = 1; t < threads; ++t) {
-            workers.emplace_back(passRange, count * t / threads, count * (t + 1) / threads);
-        }
-    } catch (const std::system_error&) {
-        // No more threads to be had: the calling thread takes the ranges that found none.
-    }
-    passRange(0, count / threads);
-    passRange(count * (workers.size() + 1) / threads, count);
-    for (std::thread& w : workers) {
-        w.join();
-    }
+    forEachRange(count, settings.threads, passRange);
     emit figuresChanged();
+    writeBackChanged(changed, settings.writeBack);
+}
+
+void FormulaList::writeBackChanged(const std::vector<std::uint8_t>& changed, bool writeBack)
+{
     // Only the rows whose stored figures changed go to the table (none when the history and the settings
     // are as at the last pass), with those an earlier pass without write-back left in memory.
     std::vector<StoredFigures> write;
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
         m_unwritten[i] = m_unwritten[i] | changed[i];
-        if (m_unwritten[i] && settings.writeBack) {
+        if (m_unwritten[i] && writeBack) {
             write.push_back({m_rows[i].formula.idx, m_rows[i].formula.stats});
         }
     }
