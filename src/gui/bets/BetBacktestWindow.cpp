@@ -50,6 +50,37 @@ BetBacktestWindow::BetBacktestWindow(Session& session, std::function<BetBacktest
     setWindowTitle(kTitle);
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buildSettingsRow());
+    m_choice = new QLabel(this);
+    m_choice->setObjectName(QStringLiteral("betChoiceLabel"));
+    layout->addWidget(m_choice);
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("betBacktestProgress"));
+    m_progress->setValue(0);
+    layout->addWidget(m_progress);
+    m_totals = new QLabel(this);
+    m_totals->setObjectName(QStringLiteral("totalsLabel"));
+    m_totals->setWordWrap(true);
+    layout->addWidget(m_totals);
+    m_verdict = new QLabel(this);
+    m_verdict->setObjectName(QStringLiteral("verdictLabel"));
+    m_verdict->setWordWrap(true);
+    QFont bold = m_verdict->font();
+    bold.setBold(true);
+    m_verdict->setFont(bold);
+    layout->addWidget(m_verdict);
+    layout->addWidget(buildTables(), 1);
+
+    connectSignals();
+    m_choice->setText(choiceText(tallyChoiceOf(m_session), m_settings()));
+    m_totals->setText(QStringLiteral("每一期只用它之前的开奖计算保留号码，按投注单的玩法和缩水条件组成投注，"
+                                     "与开奖号对照计算投入、奖金和盈亏。"));
+    updateButtons();
+    resize(860, 680);
+}
+
+QHBoxLayout* BetBacktestWindow::buildSettingsRow()
+{
     auto* top = new QHBoxLayout;
     auto* form = new QFormLayout;
     m_drawsSpin = new QSpinBox(this);
@@ -85,25 +116,11 @@ BetBacktestWindow::BetBacktestWindow(Session& session, std::function<BetBacktest
     commands->addStretch();
     top->addLayout(commands);
     top->addStretch();
-    layout->addLayout(top);
-    m_choice = new QLabel(this);
-    m_choice->setObjectName(QStringLiteral("betChoiceLabel"));
-    layout->addWidget(m_choice);
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("betBacktestProgress"));
-    m_progress->setValue(0);
-    layout->addWidget(m_progress);
-    m_totals = new QLabel(this);
-    m_totals->setObjectName(QStringLiteral("totalsLabel"));
-    m_totals->setWordWrap(true);
-    layout->addWidget(m_totals);
-    m_verdict = new QLabel(this);
-    m_verdict->setObjectName(QStringLiteral("verdictLabel"));
-    m_verdict->setWordWrap(true);
-    QFont bold = m_verdict->font();
-    bold.setBold(true);
-    m_verdict->setFont(bold);
-    layout->addWidget(m_verdict);
+    return top;
+}
+
+QSplitter* BetBacktestWindow::buildTables()
+{
     auto* split = new QSplitter(Qt::Vertical, this);
     m_chart = new NetChartView(split);
     m_draws = new QTableWidget(0, 6, split);
@@ -118,8 +135,11 @@ BetBacktestWindow::BetBacktestWindow(Session& session, std::function<BetBacktest
     split->addWidget(m_draws);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
-    layout->addWidget(split, 1);
+    return split;
+}
 
+void BetBacktestWindow::connectSignals()
+{
     m_poll->setInterval(100);
     connect(m_poll, &QTimer::timeout, this, [this] {
         if (m_job) {
@@ -129,11 +149,6 @@ BetBacktestWindow::BetBacktestWindow(Session& session, std::function<BetBacktest
     });
     connect(m_start, &QPushButton::clicked, this, &BetBacktestWindow::start);
     connect(m_cancel, &QPushButton::clicked, this, &BetBacktestWindow::cancel);
-    m_choice->setText(choiceText(tallyChoiceOf(m_session), m_settings()));
-    m_totals->setText(QStringLiteral("每一期只用它之前的开奖计算保留号码，按投注单的玩法和缩水条件组成投注，"
-                                     "与开奖号对照计算投入、奖金和盈亏。"));
-    updateButtons();
-    resize(860, 680);
 }
 
 BetBacktestWindow::~BetBacktestWindow() = default;

@@ -8,11 +8,13 @@
 #include <functional>
 
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
+class QSplitter;
 class QTableWidget;
 class QTimer;
 
@@ -48,6 +50,9 @@ signals:
     void finished();
 
 private:
+    QHBoxLayout* buildSettingsRow();
+    QSplitter* buildTables();
+    void connectSignals();
     void jobDone();
     void showResult();
     void updateButtons();

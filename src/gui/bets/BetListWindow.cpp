@@ -53,7 +53,20 @@ BetListWindow::BetListWindow(Session& session, TallySource lastTally, std::funct
     setWindowTitle(kTitle);
     auto* layout = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
+    left->addWidget(buildDigitBox());
+    m_filters = new FilterPanel(m_session.settings(), m_session.dialogs(), this);
+    left->addWidget(m_filters);
+    connect(m_filters, &FilterPanel::changed, this, &BetListWindow::recount);
+    left->addStretch();
+    layout->addLayout(left);
+    layout->addLayout(buildResultColumn(), 1);
+    connect(&m_session, &Session::historyChanged, this, &BetListWindow::recount);
+    recount();
+    resize(960, 620);
+}
 
+QGroupBox* BetListWindow::buildDigitBox()
+{
     auto* digits = new QGroupBox(QStringLiteral("选号（保留的号码）"), this);
     auto* grid = new QGridLayout(digits);
     grid->setHorizontalSpacing(2);
@@ -95,7 +108,6 @@ BetListWindow::BetListWindow(Session& session, TallySource lastTally, std::funct
     playRow->addStretch();
     playRow->addWidget(fromTally);
     grid->addLayout(playRow, 3, 0, 1, 13);
-    left->addWidget(digits);
     connect(m_direct, &QRadioButton::toggled, this, &BetListWindow::recount);
     connect(fromTally, &QPushButton::clicked, this, [this] {
         if (!takeTallyDigits()) {
@@ -103,13 +115,11 @@ BetListWindow::BetListWindow(Session& session, TallySource lastTally, std::funct
                                         Dialogs::Buttons::Ok, Dialogs::Icon::Information);
         }
     });
+    return digits;
+}
 
-    m_filters = new FilterPanel(m_session.settings(), m_session.dialogs(), this);
-    left->addWidget(m_filters);
-    connect(m_filters, &FilterPanel::changed, this, &BetListWindow::recount);
-    left->addStretch();
-    layout->addLayout(left);
-
+QVBoxLayout* BetListWindow::buildResultColumn()
+{
     auto* right = new QVBoxLayout;
     auto* figures = new QGridLayout;
     m_count = new QLabel(this);
@@ -143,7 +153,12 @@ BetListWindow::BetListWindow(Session& session, TallySource lastTally, std::funct
     m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
     m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     right->addWidget(m_view, 1);
+    right->addLayout(buildCommandRow());
+    return right;
+}
 
+QHBoxLayout* BetListWindow::buildCommandRow()
+{
     auto* commands = new QHBoxLayout;
     const std::pair<const char16_t*, void (BetListWindow::*)()> actions[] = {
         {u"复制", &BetListWindow::copyToClipboard},  {u"导出文本", &BetListWindow::exportText},
@@ -157,11 +172,7 @@ BetListWindow::BetListWindow(Session& session, TallySource lastTally, std::funct
         connect(b, &QPushButton::clicked, this, actions[i].second);
         commands->addWidget(b);
     }
-    right->addLayout(commands);
-    layout->addLayout(right, 1);
-    connect(&m_session, &Session::historyChanged, this, &BetListWindow::recount);
-    recount();
-    resize(960, 620);
+    return commands;
 }
 
 BetListWindow::~BetListWindow() = default;

@@ -10,10 +10,13 @@
 #include <functional>
 #include <optional>
 
+class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QRadioButton;
 class QTableView;
+class QVBoxLayout;
 
 namespace korvel {
 
@@ -66,6 +69,10 @@ public:
     void openBacktest();
 
 private:
+    QGroupBox* buildDigitBox();
+    QVBoxLayout* buildResultColumn();
+    QHBoxLayout* buildCommandRow();
+
     Session& m_session;
     TallySource m_lastTally;
     std::function<void()> m_askSort;

@@ -60,29 +60,10 @@ FilterPanel::FilterPanel(SettingsStore& store, Dialogs& dialogs, QWidget* parent
     addRow(m_spanCheck, m_spanEdit);
 
     m_formCheck = check(QStringLiteral("形态"), QStringLiteral("formCheck"), this);
-    auto* forms = new QWidget(this);
-    auto* formRow = new QHBoxLayout(forms);
-    formRow->setContentsMargins(0, 0, 0, 0);
-    for (int f = 0; f < kGroupForms; ++f) {
-        auto* box = check(groupFormName(static_cast<GroupForm>(f)), QStringLiteral("formBox%1").arg(f), forms);
-        box->setChecked(f != 0); // 组三 and 组六 ticked: the usual cut is "no 豹子"
-        formRow->addWidget(box);
-        m_forms[static_cast<std::size_t>(f)] = box;
-    }
-    formRow->addStretch();
-    addRow(m_formCheck, forms);
+    addRow(m_formCheck, buildFormRow());
 
     m_danCheck = check(QStringLiteral("胆码"), QStringLiteral("danCheck"), this);
-    auto* dan = new QWidget(this);
-    auto* danRow = new QHBoxLayout(dan);
-    danRow->setContentsMargins(0, 0, 0, 0);
-    m_danEdit = edit(QStringLiteral("例如 1,2"), QStringLiteral("danEdit"), dan);
-    m_danMode = new QComboBox(dan);
-    m_danMode->setObjectName(QStringLiteral("danMode"));
-    m_danMode->addItems({QStringLiteral("至少含一个"), QStringLiteral("全部包含")});
-    danRow->addWidget(m_danEdit, 1);
-    danRow->addWidget(m_danMode);
-    addRow(m_danCheck, dan);
+    addRow(m_danCheck, buildDanRow());
 
     m_oddCheck = check(QStringLiteral("奇偶比"), QStringLiteral("oddEvenCheck"), this);
     m_oddEdit = edit(QStringLiteral("奇:偶，例如 2:1 或 2:1,1:2"), QStringLiteral("oddEvenEdit"), this);
@@ -98,6 +79,47 @@ FilterPanel::FilterPanel(SettingsStore& store, Dialogs& dialogs, QWidget* parent
     addRow(m_roadCheck, m_roadEdit);
 
     m_recentCheck = check(QStringLiteral("排除最近"), QStringLiteral("recentCheck"), this);
+    addRow(m_recentCheck, buildRecentRow());
+
+    QWidget* sets = buildSetRow();
+    grid->addWidget(new QLabel(QStringLiteral("缩水方案"), this), row, 0);
+    grid->addWidget(sets, row, 1);
+    grid->setColumnStretch(1, 1);
+    connectSignals();
+    refreshSets();
+}
+
+QWidget* FilterPanel::buildFormRow()
+{
+    auto* forms = new QWidget(this);
+    auto* formRow = new QHBoxLayout(forms);
+    formRow->setContentsMargins(0, 0, 0, 0);
+    for (int f = 0; f < kGroupForms; ++f) {
+        auto* box = check(groupFormName(static_cast<GroupForm>(f)), QStringLiteral("formBox%1").arg(f), forms);
+        box->setChecked(f != 0); // 组三 and 组六 ticked: the usual cut is "no 豹子"
+        formRow->addWidget(box);
+        m_forms[static_cast<std::size_t>(f)] = box;
+    }
+    formRow->addStretch();
+    return forms;
+}
+
+QWidget* FilterPanel::buildDanRow()
+{
+    auto* dan = new QWidget(this);
+    auto* danRow = new QHBoxLayout(dan);
+    danRow->setContentsMargins(0, 0, 0, 0);
+    m_danEdit = edit(QStringLiteral("例如 1,2"), QStringLiteral("danEdit"), dan);
+    m_danMode = new QComboBox(dan);
+    m_danMode->setObjectName(QStringLiteral("danMode"));
+    m_danMode->addItems({QStringLiteral("至少含一个"), QStringLiteral("全部包含")});
+    danRow->addWidget(m_danEdit, 1);
+    danRow->addWidget(m_danMode);
+    return dan;
+}
+
+QWidget* FilterPanel::buildRecentRow()
+{
     auto* recent = new QWidget(this);
     auto* recentRow = new QHBoxLayout(recent);
     recentRow->setContentsMargins(0, 0, 0, 0);
@@ -108,8 +130,11 @@ FilterPanel::FilterPanel(SettingsStore& store, Dialogs& dialogs, QWidget* parent
     recentRow->addWidget(m_recentSpin);
     recentRow->addWidget(new QLabel(QStringLiteral("期的开奖号码"), recent));
     recentRow->addStretch();
-    addRow(m_recentCheck, recent);
+    return recent;
+}
 
+QWidget* FilterPanel::buildSetRow()
+{
     auto* sets = new QWidget(this);
     auto* setRow = new QHBoxLayout(sets);
     setRow->setContentsMargins(0, 0, 0, 0);
@@ -123,10 +148,11 @@ FilterPanel::FilterPanel(SettingsStore& store, Dialogs& dialogs, QWidget* parent
     setRow->addWidget(m_sets, 1);
     setRow->addWidget(m_saveSet);
     setRow->addWidget(m_deleteSet);
-    grid->addWidget(new QLabel(QStringLiteral("缩水方案"), this), row, 0);
-    grid->addWidget(sets, row, 1);
-    grid->setColumnStretch(1, 1);
+    return sets;
+}
 
+void FilterPanel::connectSignals()
+{
     const auto emitChanged = [this] {
         if (!m_loading) {
             emit changed();
@@ -147,7 +173,6 @@ FilterPanel::FilterPanel(SettingsStore& store, Dialogs& dialogs, QWidget* parent
             loadSet(m_sets->itemText(index));
         }
     });
-    refreshSets();
 }
 
 BetFilters FilterPanel::filters(QString* error) const

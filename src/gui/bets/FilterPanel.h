@@ -61,6 +61,11 @@ signals:
     void changed();
 
 private:
+    QWidget* buildFormRow();
+    QWidget* buildDanRow();
+    QWidget* buildRecentRow();
+    QWidget* buildSetRow();
+    void connectSignals();
     void refreshSets();
 
     SettingsStore& m_store;

@@ -49,46 +49,10 @@ SchemePanel::SchemePanel(SearchSession& session, QWidget* parent)
 
     auto* groups = new QHBoxLayout;
     for (int play = 0; play < 2; ++play) {
-        auto* group = new QGroupBox(play == 0 ? QStringLiteral("单选") : QStringLiteral("通选"), box);
-        group->setObjectName(play == 0 ? QStringLiteral("quotaSingleBox") : QStringLiteral("quotaGroupBox"));
-        auto* grid = new QGridLayout(group);
-        for (int position = 1; position <= 3; ++position) {
-            const int kind = position + 3 * play;
-            const auto i = static_cast<std::size_t>(kind - 1);
-            m_kindLabels[i] =
-                new QLabel(QString::fromUtf8(kPositionWords[static_cast<std::size_t>(position - 1)]), group);
-            m_kindLabels[i]->setObjectName(QStringLiteral("kindLabel%1").arg(kind));
-            m_quotas[i] = new QLineEdit(group);
-            m_quotas[i]->setObjectName(QStringLiteral("quota%1").arg(kind));
-            m_existing[i] = new QLabel(group);
-            m_existing[i]->setObjectName(QStringLiteral("existing%1").arg(kind));
-            m_existing[i]->setMinimumWidth(40);
-            grid->addWidget(m_kindLabels[i], position - 1, 0);
-            grid->addWidget(m_quotas[i], position - 1, 1);
-            grid->addWidget(m_existing[i], position - 1, 2);
-            if (kind == 4) {
-                // 个位 has no group play: its quota is shown, never searched.
-                m_quotas[i]->setEnabled(false);
-                continue;
-            }
-            connect(m_quotas[i], &QLineEdit::textEdited, this, [this, kind](const QString& text) {
-                m_session.scheme().quota(kind) = text;
-                showTotal();
-            });
-        }
-        groups->addWidget(group);
+        groups->addWidget(buildQuotaGroup(play, box));
     }
     layout->addLayout(groups);
-
-    auto* modes = new QHBoxLayout;
-    for (const auto& [mode, caption, name] : {std::tuple{QuotaMode::Hold, "公式保有数量", "quotaHold"},
-                                              std::tuple{QuotaMode::Add, "公式新增数量", "quotaAdd"}}) {
-        auto* radio = new QRadioButton(QString::fromUtf8(caption), box);
-        radio->setObjectName(QString::fromLatin1(name));
-        m_mode->addButton(radio, static_cast<int>(mode));
-        modes->addWidget(radio);
-    }
-    layout->addLayout(modes);
+    layout->addLayout(buildModeRow(box));
 
     m_append = new QCheckBox(QStringLiteral("搜索完毕公式自动追加到数据库"), box);
     m_append->setObjectName(QStringLiteral("autoAppendCheck"));
@@ -104,14 +68,7 @@ SchemePanel::SchemePanel(SearchSession& session, QWidget* parent)
     total->addWidget(m_totalHeld, 1);
     layout->addLayout(total);
 
-    auto* store = new QHBoxLayout;
-    auto* save = new QPushButton(QStringLiteral("保存设置"), box);
-    save->setObjectName(QStringLiteral("saveSchemeButton"));
-    auto* load = new QPushButton(QStringLiteral("调用设置"), box);
-    load->setObjectName(QStringLiteral("loadSchemeButton"));
-    store->addWidget(save);
-    store->addWidget(load);
-    layout->addLayout(store);
+    layout->addLayout(buildStoreRow(box));
 
     m_start = new QPushButton(QStringLiteral("确定搜索方案开始搜索"), box);
     m_start->setObjectName(QStringLiteral("startSchemeButton"));
@@ -125,6 +82,72 @@ SchemePanel::SchemePanel(SearchSession& session, QWidget* parent)
     run->addWidget(m_continue);
     layout->addLayout(run);
 
+    connectSignals();
+}
+
+QGroupBox* SchemePanel::buildQuotaGroup(int play, QWidget* box)
+{
+    auto* group = new QGroupBox(play == 0 ? QStringLiteral("单选") : QStringLiteral("通选"), box);
+    group->setObjectName(play == 0 ? QStringLiteral("quotaSingleBox") : QStringLiteral("quotaGroupBox"));
+    auto* grid = new QGridLayout(group);
+    for (int position = 1; position <= 3; ++position) {
+        const int kind = position + 3 * play;
+        const auto i = static_cast<std::size_t>(kind - 1);
+        m_kindLabels[i] = new QLabel(QString::fromUtf8(kPositionWords[static_cast<std::size_t>(position - 1)]), group);
+        m_kindLabels[i]->setObjectName(QStringLiteral("kindLabel%1").arg(kind));
+        m_quotas[i] = new QLineEdit(group);
+        m_quotas[i]->setObjectName(QStringLiteral("quota%1").arg(kind));
+        m_existing[i] = new QLabel(group);
+        m_existing[i]->setObjectName(QStringLiteral("existing%1").arg(kind));
+        m_existing[i]->setMinimumWidth(40);
+        grid->addWidget(m_kindLabels[i], position - 1, 0);
+        grid->addWidget(m_quotas[i], position - 1, 1);
+        grid->addWidget(m_existing[i], position - 1, 2);
+        if (kind == 4) {
+            // 个位 has no group play: its quota is shown, never searched.
+            m_quotas[i]->setEnabled(false);
+            continue;
+        }
+        connect(m_quotas[i], &QLineEdit::textEdited, this, [this, kind](const QString& text) {
+            m_session.scheme().quota(kind) = text;
+            showTotal();
+        });
+    }
+    return group;
+}
+
+QHBoxLayout* SchemePanel::buildModeRow(QWidget* box)
+{
+    auto* modes = new QHBoxLayout;
+    for (const auto& [mode, caption, name] : {std::tuple{QuotaMode::Hold, "公式保有数量", "quotaHold"},
+                                              std::tuple{QuotaMode::Add, "公式新增数量", "quotaAdd"}}) {
+        auto* radio = new QRadioButton(QString::fromUtf8(caption), box);
+        radio->setObjectName(QString::fromLatin1(name));
+        m_mode->addButton(radio, static_cast<int>(mode));
+        modes->addWidget(radio);
+    }
+    return modes;
+}
+
+QHBoxLayout* SchemePanel::buildStoreRow(QWidget* box)
+{
+    auto* store = new QHBoxLayout;
+    auto* save = new QPushButton(QStringLiteral("保存设置"), box);
+    save->setObjectName(QStringLiteral("saveSchemeButton"));
+    auto* load = new QPushButton(QStringLiteral("调用设置"), box);
+    load->setObjectName(QStringLiteral("loadSchemeButton"));
+    store->addWidget(save);
+    store->addWidget(load);
+    connect(save, &QPushButton::clicked, this, [this] { m_session.saveScheme(); });
+    connect(load, &QPushButton::clicked, this, [this] {
+        m_session.loadScheme();
+        showSession();
+    });
+    return store;
+}
+
+void SchemePanel::connectSignals()
+{
     connect(m_mode, &QButtonGroup::idClicked, this, [this](int id) {
         m_session.scheme().setMode(static_cast<QuotaMode>(id));
         showSession();
@@ -135,11 +158,6 @@ SchemePanel::SchemePanel(SearchSession& session, QWidget* parent)
     });
     connect(m_replace, &QCheckBox::clicked, this, [this](bool checked) {
         m_session.scheme().setAutoReplace(checked);
-        showSession();
-    });
-    connect(save, &QPushButton::clicked, this, [this] { m_session.saveScheme(); });
-    connect(load, &QPushButton::clicked, this, [this] {
-        m_session.loadScheme();
         showSession();
     });
 }

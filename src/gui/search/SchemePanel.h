@@ -6,6 +6,8 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -36,6 +38,10 @@ public:
     void showProgress(const SearchProgress& p);
 
 private:
+    QGroupBox* buildQuotaGroup(int play, QWidget* box);
+    QHBoxLayout* buildModeRow(QWidget* box);
+    QHBoxLayout* buildStoreRow(QWidget* box);
+    void connectSignals();
     void showTotal();
 
     SearchSession& m_session;

@@ -78,52 +78,9 @@ BacktestWindow::BacktestWindow(Session& session, std::function<void()> askSortSe
 
     auto* layout = new QVBoxLayout(this);
     auto* settings = new QHBoxLayout;
-    auto* form = new QFormLayout;
-    m_drawsSpin = new QSpinBox(this);
-    m_drawsSpin->setObjectName(QStringLiteral("drawsSpin"));
-    m_drawsSpin->setRange(0, 100000);
-    m_drawsSpin->setValue(100);
-    m_drawsSpin->setToolTip(QStringLiteral("回测最近多少期：每一期都只用它之前的开奖计算。"));
-    form->addRow(QStringLiteral("回测期数"), m_drawsSpin);
-    m_mode = new QComboBox(this);
-    m_mode->setObjectName(QStringLiteral("modeCombo"));
-    m_mode->addItem(backtestModeName(BacktestMode::Fixed));
-    m_mode->addItem(backtestModeName(BacktestMode::WalkForward));
-    m_mode->setToolTip(QStringLiteral("固定公式：公式库现有的公式（它们是在知道这些开奖之后选出的，属于样本内结果）。\n"
-                                      "滚动搜索：每一期用之前的开奖按已保存的搜索设置重新搜索公式（不保存），"
-                                      "即这个方法当时真实会给出的结果。"));
-    form->addRow(QStringLiteral("回测方式"), m_mode);
-    settings->addLayout(form);
-
-    auto* walk = new QFormLayout;
-    m_formulasSpin = new QSpinBox(this);
-    m_formulasSpin->setObjectName(QStringLiteral("formulasSpin"));
-    m_formulasSpin->setRange(1, 32767);
-    m_formulasSpin->setValue(100);
-    walk->addRow(QStringLiteral("每期搜索公式数"), m_formulasSpin);
-    m_candidatesSpin = new QSpinBox(this);
-    m_candidatesSpin->setObjectName(QStringLiteral("candidatesSpin"));
-    m_candidatesSpin->setRange(1, INT_MAX);
-    m_candidatesSpin->setValue(2'000'000);
-    m_candidatesSpin->setGroupSeparatorShown(true);
-    walk->addRow(QStringLiteral("每期候选上限"), m_candidatesSpin);
-    m_seed = new QLineEdit(QStringLiteral("1"), this);
-    m_seed->setObjectName(QStringLiteral("seedField"));
-    walk->addRow(QStringLiteral("随机种子"), m_seed);
-    settings->addLayout(walk);
-
-    auto* commands = new QVBoxLayout;
-    m_start = new QPushButton(QStringLiteral("开始回测"), this);
-    m_start->setObjectName(QStringLiteral("startBacktestButton"));
-    m_cancel = new QPushButton(QStringLiteral("取消"), this);
-    m_cancel->setObjectName(QStringLiteral("cancelBacktestButton"));
-    commands->addWidget(m_start);
-    commands->addWidget(m_cancel);
-    m_chartButton = new QPushButton(QStringLiteral("回测图"), this);
-    m_chartButton->setObjectName(QStringLiteral("backtestChartButton"));
-    commands->addWidget(m_chartButton);
-    commands->addStretch(1);
-    settings->addLayout(commands);
+    settings->addLayout(buildRangeForm());
+    settings->addLayout(buildWalkForm());
+    settings->addLayout(buildCommandColumn());
     settings->addStretch(1);
     layout->addLayout(settings);
 
@@ -140,6 +97,72 @@ BacktestWindow::BacktestWindow(Session& session, std::function<void()> askSortSe
     m_note->setWordWrap(true);
     layout->addWidget(m_note);
 
+    layout->addWidget(buildTables(), 1);
+
+    m_choiceLabel->setText(QStringLiteral("当前选择：") + choiceText(tallyChoiceOf(m_session)));
+    connectSignals();
+    updateButtons();
+    resize(900, 640);
+}
+
+QFormLayout* BacktestWindow::buildRangeForm()
+{
+    auto* form = new QFormLayout;
+    m_drawsSpin = new QSpinBox(this);
+    m_drawsSpin->setObjectName(QStringLiteral("drawsSpin"));
+    m_drawsSpin->setRange(0, 100000);
+    m_drawsSpin->setValue(100);
+    m_drawsSpin->setToolTip(QStringLiteral("回测最近多少期：每一期都只用它之前的开奖计算。"));
+    form->addRow(QStringLiteral("回测期数"), m_drawsSpin);
+    m_mode = new QComboBox(this);
+    m_mode->setObjectName(QStringLiteral("modeCombo"));
+    m_mode->addItem(backtestModeName(BacktestMode::Fixed));
+    m_mode->addItem(backtestModeName(BacktestMode::WalkForward));
+    m_mode->setToolTip(QStringLiteral("固定公式：公式库现有的公式（它们是在知道这些开奖之后选出的，属于样本内结果）。\n"
+                                      "滚动搜索：每一期用之前的开奖按已保存的搜索设置重新搜索公式（不保存），"
+                                      "即这个方法当时真实会给出的结果。"));
+    form->addRow(QStringLiteral("回测方式"), m_mode);
+    return form;
+}
+
+QFormLayout* BacktestWindow::buildWalkForm()
+{
+    auto* walk = new QFormLayout;
+    m_formulasSpin = new QSpinBox(this);
+    m_formulasSpin->setObjectName(QStringLiteral("formulasSpin"));
+    m_formulasSpin->setRange(1, 32767);
+    m_formulasSpin->setValue(100);
+    walk->addRow(QStringLiteral("每期搜索公式数"), m_formulasSpin);
+    m_candidatesSpin = new QSpinBox(this);
+    m_candidatesSpin->setObjectName(QStringLiteral("candidatesSpin"));
+    m_candidatesSpin->setRange(1, INT_MAX);
+    m_candidatesSpin->setValue(2'000'000);
+    m_candidatesSpin->setGroupSeparatorShown(true);
+    walk->addRow(QStringLiteral("每期候选上限"), m_candidatesSpin);
+    m_seed = new QLineEdit(QStringLiteral("1"), this);
+    m_seed->setObjectName(QStringLiteral("seedField"));
+    walk->addRow(QStringLiteral("随机种子"), m_seed);
+    return walk;
+}
+
+QVBoxLayout* BacktestWindow::buildCommandColumn()
+{
+    auto* commands = new QVBoxLayout;
+    m_start = new QPushButton(QStringLiteral("开始回测"), this);
+    m_start->setObjectName(QStringLiteral("startBacktestButton"));
+    m_cancel = new QPushButton(QStringLiteral("取消"), this);
+    m_cancel->setObjectName(QStringLiteral("cancelBacktestButton"));
+    commands->addWidget(m_start);
+    commands->addWidget(m_cancel);
+    m_chartButton = new QPushButton(QStringLiteral("回测图"), this);
+    m_chartButton->setObjectName(QStringLiteral("backtestChartButton"));
+    commands->addWidget(m_chartButton);
+    commands->addStretch(1);
+    return commands;
+}
+
+QSplitter* BacktestWindow::buildTables()
+{
     auto* split = new QSplitter(Qt::Vertical, this);
     m_summary = table(QStringLiteral("summaryTable"),
                       {QStringLiteral("位"), QStringLiteral("杀最弱n个"), QStringLiteral("开奖号保留"),
@@ -151,9 +174,11 @@ BacktestWindow::BacktestWindow(Session& session, std::function<void()> askSortSe
                     split);
     split->addWidget(m_summary);
     split->addWidget(m_draws);
-    layout->addWidget(split, 1);
+    return split;
+}
 
-    m_choiceLabel->setText(QStringLiteral("当前选择：") + choiceText(tallyChoiceOf(m_session)));
+void BacktestWindow::connectSignals()
+{
     m_poll->setInterval(100);
     connect(m_poll, &QTimer::timeout, this, [this] {
         if (m_job) {
@@ -164,8 +189,6 @@ BacktestWindow::BacktestWindow(Session& session, std::function<void()> askSortSe
     connect(m_start, &QPushButton::clicked, this, &BacktestWindow::start);
     connect(m_cancel, &QPushButton::clicked, this, &BacktestWindow::cancel);
     connect(m_chartButton, &QPushButton::clicked, this, &BacktestWindow::openChart);
-    updateButtons();
-    resize(900, 640);
 }
 
 BacktestWindow::~BacktestWindow() = default;

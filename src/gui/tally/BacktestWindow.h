@@ -8,13 +8,16 @@
 #include <functional>
 
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
+class QSplitter;
 class QTableWidget;
 class QTimer;
+class QVBoxLayout;
 
 namespace korvel {
 
@@ -50,6 +53,11 @@ signals:
     void finished();
 
 private:
+    QFormLayout* buildRangeForm();
+    QFormLayout* buildWalkForm();
+    QVBoxLayout* buildCommandColumn();
+    QSplitter* buildTables();
+    void connectSignals();
     void jobDone();
     void showResult(const BacktestResult& r);
     void updateButtons();
