@@ -1,5 +1,7 @@
 #include "verify/FormulaList.h"
 
+#include "verify/ParallelRanges.h"
+
 // The formula list's rows: reading a table, appending, deleting one formula and clearing. The selection
 // commands are in FormulaListSelection.cpp, the statistics pass in FormulaListFigures.cpp, the cell texts
 // in FormulaListText.cpp.
@@ -133,22 +135,7 @@ void FormulaList::compileRows(const std::vector<std::size_t>& rows)
             m_expressions[r] = Expression::compile(m_rows[r].formula.expressionText);
         }
     };
-    const std::size_t count = rows.size();
-    const std::size_t threads = count > 1000 ? std::max(1u, std::thread::hardware_concurrency()) : 1;
-    std::vector<std::thread> workers;
-    workers.reserve(threads - 1);
-    try {
-        for (std::size_t t = 1; t < threads; ++t) {
-            workers.emplace_back(compileRange, count * t / threads, count * (t + 1) / threads);
-        }
-    } catch (const std::system_error&) {
-        // No more threads to be had: the calling thread takes the parts that found none.
-    }
-    compileRange(0, count / threads);
-    compileRange(count * (workers.size() + 1) / threads, count);
-    for (std::thread& w : workers) {
-        w.join();
-    }
+    forEachRange(rows.size(), 0, compileRange);
 }
 
 void FormulaList::tellUnevaluable()

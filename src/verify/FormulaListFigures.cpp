@@ -3,11 +3,11 @@
 #include "verify/FormulaList.h"
 
 #include "history/HistorySnapshot.h"
+#include "verify/ParallelRanges.h"
 #include "verify/SumEvaluation.h"
 
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <system_error>
 #include <thread>
 
@@ -34,30 +34,6 @@ bool sameStoredFigures(const FormulaStats& a, const FormulaStats& b)
 {
     return a.rate == b.rate && a.errCon == b.errCon && a.trueCon == b.trueCon && a.errLst == b.errLst &&
            a.trueLst == b.trueLst;
-}
-
-// Runs f over contiguous ranges of [0, count) on `requested` threads (0: every core once the list is long
-// enough to gain from it), the calling thread taking a range too and every range no thread could take.
-void forEachRange(std::size_t count, int requested, const std::function<void(std::size_t, std::size_t)>& f)
-{
-    std::size_t threads = requested > 0  ? static_cast<std::size_t>(requested)
-                          : count > 1000 ? std::max(1u, std::thread::hardware_concurrency())
-                                         : 1;
-    threads = std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(count, 1));
-    std::vector<std::thread> workers;
-    workers.reserve(threads - 1);
-    try {
-        for (std::size_t t = 1; t < threads; ++t) {
-            workers.emplace_back(f, count * t / threads, count * (t + 1) / threads);
-        }
-    } catch (const std::system_error&) {
-        // No more threads to be had: the calling thread takes the ranges that found none.
-    }
-    f(0, count / threads);
-    f(count * (workers.size() + 1) / threads, count);
-    for (std::thread& w : workers) {
-        w.join();
-    }
 }
 
 } // namespace
