@@ -5,6 +5,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace korvel {
 
@@ -29,6 +30,28 @@ NetChartView::NetChartView(QWidget* parent)
 {
     setResult({});
 }
+
+namespace {
+
+// Ticks a whole number of units apart (1, 2, 5, 10, 20…), about four to a span: labels of whole yuan and
+// whole draws never repeat a rounded value, even on the empty chart's axes of span 1 or 2.
+void wholeTicks(QValueAxis* axis, double span)
+{
+    const double raw = std::max(1.0, span / 4.0);
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = 10.0 * power;
+    for (const double m : {1.0, 2.0, 5.0}) {
+        if (m * power >= raw) {
+            step = m * power;
+            break;
+        }
+    }
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(step);
+}
+
+} // namespace
 
 void NetChartView::setResult(const BetBacktestResult& result)
 {
@@ -60,12 +83,15 @@ void NetChartView::setResult(const BetBacktestResult& result)
     auto* x = new QValueAxis(chart);
     x->setTitleText(QStringLiteral("回测期数"));
     x->setLabelFormat(QStringLiteral("%d"));
-    x->setRange(0, std::max<double>(1, static_cast<double>(result.draws.size())));
+    const double draws = std::max<double>(1, static_cast<double>(result.draws.size()));
+    x->setRange(0, draws);
+    wholeTicks(x, draws);
     auto* y = new QValueAxis(chart);
     y->setTitleText(QStringLiteral("元"));
     y->setLabelFormat(QStringLiteral("%.0f"));
     const double margin = std::max(1.0, (high - low) * 0.05);
     y->setRange(low - margin, high + margin);
+    wholeTicks(y, high - low + 2 * margin);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     for (QLineSeries* s : {m_net, chance}) {

@@ -16,8 +16,11 @@
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QValueAxis>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace korvel::test {
 namespace {
@@ -114,6 +117,39 @@ TEST(BacktestChart, EveryResultGetsAFreshChartAndAnEmptyOneANote)
     EXPECT_TRUE(net.emptyText().isEmpty());
     ASSERT_NE(net.chanceLine(), nullptr);
     EXPECT_EQ(net.chanceLine()->count(), 2);
+}
+
+// The net chart labels whole yuan and whole draws: a tick step below 1 would print one rounded label twice
+// ("1, 1, 0, -1, -1" on the empty chart).
+TEST(BacktestChart, TheNetChartsTicksAreWholeUnitsAndNotTooMany)
+{
+    const auto checkAxes = [](NetChartView& net, const char* what) {
+        const auto axes = net.chart()->axes();
+        ASSERT_EQ(axes.size(), 2) << what;
+        for (QAbstractAxis* a : axes) {
+            auto* axis = qobject_cast<QValueAxis*>(a);
+            ASSERT_NE(axis, nullptr) << what;
+            EXPECT_EQ(axis->tickType(), QValueAxis::TicksDynamic) << what;
+            const double step = axis->tickInterval();
+            EXPECT_GE(step, 1.0) << what;
+            EXPECT_EQ(step, std::floor(step)) << what;
+            const double ticks = (axis->max() - axis->min()) / step;
+            EXPECT_GE(ticks, 1.0) << what;
+            EXPECT_LE(ticks, 10.0) << what;
+        }
+    };
+    NetChartView net;
+    checkAxes(net, "empty");
+    BetBacktestResult losing;
+    for (int i = 0; i < 730; ++i) {
+        BetBacktestDraw d;
+        d.cost = 200;
+        d.chanceWinnings = 104;
+        d.cumulativeNet = -96.0 * (i + 1);
+        losing.draws.push_back(d);
+    }
+    net.setResult(losing);
+    checkAxes(net, "730 draws");
 }
 
 TEST(BacktestChart, AResultThatIsNotDoneSaysWhy)
