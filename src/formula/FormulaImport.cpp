@@ -55,9 +55,12 @@ FormulaImportResult importFormulaLines(Database& db, FormulaStore& store, const 
         }
         // Every line is read and decided first; the store sees one batch per table at the end.
         FormulaImportPlan plan(store, listedKind, mode);
+        const std::function<bool(const FormulaKind&)> tableFull = [&plan](const FormulaKind& k) {
+            return plan.full(k);
+        };
         int number = 0;
         for (const QString& line : lines) {
-            FormulaTextLine read = readFormulaLine(line, current, currentKill);
+            FormulaTextLine read = readFormulaLine(line, current, currentKill, tableFull);
             read.number = ++number;
             switch (read.outcome) {
             case FormulaTextLine::Outcome::Blank:
@@ -68,6 +71,9 @@ FormulaImportResult importFormulaLines(Database& db, FormulaStore& store, const 
                 break;
             case FormulaTextLine::Outcome::Unrecognised:
                 result.unrecognised.push_back(std::move(read));
+                break;
+            case FormulaTextLine::Outcome::TableFull:
+                ++result.notStored;
                 break;
             case FormulaTextLine::Outcome::Recognised:
                 if (!plan.take(read)) {

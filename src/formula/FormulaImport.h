@@ -36,6 +36,7 @@ struct FormulaTextLine {
                       // longer (kMaxFormulaLineLength) or an expression larger than the engine takes
                       // (Expression::kMaxLength, kMaxDepth)
         Recognised,   // goes to its table
+        TableFull,    // names a table the import has already filled: not translated, not stored
     };
     int number = 0; // 1-based line number in the file
     Outcome outcome = Outcome::Blank;
@@ -56,7 +57,11 @@ bool isRecognisedExpression(const QString& expressionText);
 // Reads one line: cuts it before "连准", trims, parses and translates it with the current kind and sense,
 // and checks it. Like the main window, the current sense follows an equation-form line and the current
 // kind follows a line that names one, so later lines of the same file read in that context.
-FormulaTextLine readFormulaLine(const QString& line, FormulaKind& currentKind, bool& currentKill);
+// `tableFull`, when given, says of a line's kind that its table takes nothing more: such a line (with an
+// expression) is TableFull without being translated or checked, so that the lines past a full table cost
+// little beside the stored ones.
+FormulaTextLine readFormulaLine(const QString& line, FormulaKind& currentKind, bool& currentKill,
+                                const std::function<bool(const FormulaKind&)>& tableFull = {});
 
 // Splits a decoded text into lines (CR LF, LF or CR).
 QStringList formulaTextLines(const QString& text);
@@ -75,7 +80,9 @@ struct FormulaImportResult {
     Status status = Status::Imported;
     QString error;
     int stored = 0;
-    int notStored = 0; // recognised, but their table was full (FormulaStore::kMaxFormulas)
+    // Lines for a table that was full (FormulaStore::kMaxFormulas): once the import has filled a table its
+    // further lines count here unread, so one that could not have been recognised counts too.
+    int notStored = 0;
     int skipped = 0;
     int blank = 0;
     std::vector<FormulaTextLine> unrecognised;

@@ -12,13 +12,6 @@ FormulaImportPlan::FormulaImportPlan(FormulaStore& store, const FormulaKind& lis
 {
 }
 
-QString FormulaImportPlan::keyOf(bool kill, const QString& expressionText, const QString& displayText)
-{
-    // The unit separator occurs in neither text, so distinct triples give distinct keys.
-    return QString(kill ? QLatin1Char('1') : QLatin1Char('0')) + QChar(0x1F) + expressionText + QChar(0x1F) +
-           displayText;
-}
-
 FormulaImportPlan::Table& FormulaImportPlan::open(const FormulaKind& kind)
 {
     const int slot = kindSlot(kind);
@@ -33,12 +26,23 @@ FormulaImportPlan::Table& FormulaImportPlan::open(const FormulaKind& kind)
     if (m_mode == FormulaImportMode::File && kind != m_listedKind) {
         m_store.rebuild(kind);
         for (const Formula& f : m_store.listAll(kind)) {
-            t.keys.insert(keyOf(f.kill, f.expressionText, f.displayText));
+            t.keys.insert({f.kill, f.expressionText, f.displayText});
         }
         t.rebuilt = true;
     }
     t.rows = m_store.count(kind);
     return t;
+}
+
+bool FormulaImportPlan::full(const FormulaKind& kind) const
+{
+    const int slot = kindSlot(kind);
+    if (slot < 0) {
+        return false;
+    }
+    const Table& t = m_tables[static_cast<std::size_t>(slot)];
+    // A trailing repeat leaves when the next line comes, freeing its place.
+    return t.seen && t.rows - (t.pendingDuplicate ? 1 : 0) >= FormulaStore::kMaxFormulas;
 }
 
 bool FormulaImportPlan::take(const FormulaTextLine& line)
@@ -60,7 +64,7 @@ bool FormulaImportPlan::take(const FormulaTextLine& line)
     t.batch.push_back(std::move(f));
     ++t.rows;
     if (t.rebuilt) {
-        t.pendingDuplicate = !t.keys.insert(keyOf(line.kill, line.expressionText, line.displayText)).second;
+        t.pendingDuplicate = !t.keys.insert({line.kill, line.expressionText, line.displayText}).second;
     }
     m_lastTaken = line.kind;
     return true;

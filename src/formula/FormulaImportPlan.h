@@ -4,6 +4,7 @@
 #include "formula/FormulaImport.h"
 #include "formula/FormulaKind.h"
 
+#include <QHashFunctions>
 #include <QString>
 
 #include <array>
@@ -34,22 +35,38 @@ public:
     // Takes a recognised line. True when it will be stored, false when its table is full
     // (FormulaStore::kMaxFormulas).
     bool take(const FormulaTextLine& line);
+    // True when a table this import has opened takes no more lines (take() would refuse the next one).
+    // A table no line has reached yet is never full here: opening it may rebuild it, which only a line
+    // that is taken should cause.
+    bool full(const FormulaKind& kind) const;
     // Appends every table's batch, one store call per table, then renumbers the table of the last line
     // taken. Throws what the store throws.
     void store();
 
 private:
+    // A formula's identity for the repeats: its sense and both texts (shared copies, not concatenated).
+    struct Key {
+        bool kill = true;
+        QString expressionText;
+        QString displayText;
+        friend bool operator==(const Key&, const Key&) = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& k) const
+        {
+            return qHash(k.expressionText, qHash(k.displayText, k.kill ? 1u : 0u));
+        }
+    };
     struct Table {
         bool seen = false;
         bool rebuilt = false;          // rebuilt before its first line: later lines drop a trailing repeat
         int rows = 0;                  // stored rows plus the batch
         bool pendingDuplicate = false; // the batch's last row repeats an earlier row of the table
-        std::unordered_set<QString> keys;
+        std::unordered_set<Key, KeyHash> keys;
         std::vector<Formula> batch;
     };
 
     Table& open(const FormulaKind& kind);
-    static QString keyOf(bool kill, const QString& expressionText, const QString& displayText);
 
     FormulaStore& m_store;
     FormulaKind m_listedKind;

@@ -11,15 +11,16 @@ namespace korvel {
 namespace {
 
 // Characters of the line at a 1-based position, as a substring that is empty past the end.
-QString mid(const QString& s, int position, int length = -1)
+// 1-based, as the formula forms count; a view, since every line of an import takes a few.
+QStringView mid(const QString& s, int position, int length = -1)
 {
     if (position < 1 || position > s.size()) {
         return {};
     }
-    return s.mid(position - 1, length);
+    return QStringView(s).mid(position - 1, length);
 }
 
-std::optional<int> positionOfWord(const QString& word)
+std::optional<int> positionOfWord(QStringView word)
 {
     if (word == QStringLiteral("个位")) {
         return 1;
@@ -33,7 +34,7 @@ std::optional<int> positionOfWord(const QString& word)
     return std::nullopt;
 }
 
-std::optional<Play> playOfWord(const QString& word)
+std::optional<Play> playOfWord(QStringView word)
 {
     if (word == QStringLiteral("单选")) {
         return Play::Single;
@@ -119,28 +120,46 @@ void replaceFromFirst(QString& text, qsizetype first, const QString& find, const
     text = std::move(out);
 }
 
+// Every occurrence from the first, at `first`, replaced, for a word none of whose characters is in its
+// nonempty replacement: the occurrences are those of the text as given.
+void replaceDisjoint(QString& text, qsizetype first, const QString& find, const QString& replacement)
+{
+    if (text.indexOf(find, first + find.size(), Qt::CaseSensitive) < 0) {
+        text.replace(first, find.size(), replacement); // the one occurrence, in place
+    } else {
+        replaceFromFirst(text, first, find, replacement);
+    }
+}
+
+bool disjoint(const QString& find, const QString& replacement)
+{
+    return !replacement.isEmpty() &&
+           std::none_of(find.begin(), find.end(), [&](QChar c) { return replacement.contains(c); });
+}
+
 } // namespace
 
 void AsReplace(QString& text, const QString& find, const QString& replacement)
 {
-    if (find.isEmpty() || replacement.contains(find, Qt::CaseSensitive)) {
-        // The repeated search would never end; replacing all once is what such a call can mean.
-        if (!find.isEmpty()) {
-            text.replace(find, replacement, Qt::CaseSensitive);
-        }
+    if (find.isEmpty()) {
         return;
     }
+    // A word absent from the text (most calls of a translation) costs this one search.
     const qsizetype first = text.indexOf(find, 0, Qt::CaseSensitive);
     if (first < 0) {
         return;
     }
-    if (!replacement.isEmpty() &&
-        std::none_of(find.begin(), find.end(), [&](QChar c) { return replacement.contains(c); })) {
+    if (replacement.contains(find, Qt::CaseSensitive)) {
+        // The repeated search would never end; replacing all once is what such a call can mean.
+        text.replace(find, replacement, Qt::CaseSensitive);
+        return;
+    }
+    if (disjoint(find, replacement)) {
         // No occurrence can take a character of a replacement, nor span one (an empty replacement would join
         // its neighbours into new occurrences): every occurrence the repeated
         // search finds lies in the text as given, left to right without overlap, which is what replacing
         // all at once does. Every word of the parameter table takes this path.
-        replaceFromFirst(text, first, find, replacement);
+        replaceDisjoint(text, first, find, replacement);
         return;
     }
     // One pass instead of a search from the start after every replacement (quadratic on a long line), with
@@ -285,11 +304,24 @@ std::uint16_t pairSlot(QChar a, QChar b)
     return static_cast<std::uint16_t>((a.unicode() * 31u + b.unicode()) & (kPairSlots - 1));
 }
 
-// What a word of the table needs in a text to be found there: its non-ASCII characters and its pairs of
-// adjacent non-ASCII characters, as slots of the sets TranslateWords fills.
+std::uint16_t tripleSlot(QChar a, QChar b, QChar c)
+{
+    return static_cast<std::uint16_t>(((a.unicode() * 31u + b.unicode()) * 31u + c.unicode()) & (kPairSlots - 1));
+}
+
+bool wide(QChar c)
+{
+    return c.unicode() >= 0x80;
+}
+
+// What a word of the table needs in a text to be found there: its non-ASCII characters and its pairs and
+// triples of adjacent non-ASCII characters, as slots of the sets TranslateWords fills (the triples tell
+// apart words that share their pairs, "大数个" and "奇数和" against "大数和").
 struct WordNeeds {
     std::vector<std::uint16_t> chars;
     std::vector<std::uint16_t> pairs;
+    std::vector<std::uint16_t> triples;
+    bool disjoint = false; // the word shares no character with its code (AsReplace's one-pass case)
 };
 
 const std::vector<WordNeeds>& wordNeeds()
@@ -303,10 +335,14 @@ const std::vector<WordNeeds>& wordNeeds()
                     continue;
                 }
                 n.chars.push_back(charSlot(row.word[i]));
-                if (i + 1 < row.word.size() && row.word[i + 1].unicode() >= 0x80) {
+                if (i + 1 < row.word.size() && wide(row.word[i + 1])) {
                     n.pairs.push_back(pairSlot(row.word[i], row.word[i + 1]));
+                    if (i + 2 < row.word.size() && wide(row.word[i + 2])) {
+                        n.triples.push_back(tripleSlot(row.word[i], row.word[i + 1], row.word[i + 2]));
+                    }
                 }
             }
+            n.disjoint = disjoint(row.word, row.code) && !row.word.isEmpty();
             all.push_back(std::move(n));
         }
         return all;
@@ -321,19 +357,23 @@ QString TranslateWords(const QString& expression)
     // Every code is ASCII and not empty, so replacing never brings in a character that was not in the text,
     // nor puts two non-ASCII characters side by side that were not (marking earlier draws only drops
     // characters and puts ASCII between them). A word with a non-ASCII character, or a pair of adjacent
-    // non-ASCII characters, absent from the marked text cannot be found at its turn either: one scan of the
+    // non-ASCII characters (or triple), absent from the marked text cannot be found at its turn either: one scan of the
     // text spares the search for most of the table's words (a long import is mostly this).
     QString text = markEarlierDraws(expression);
     std::bitset<kCharSlots> chars;
     std::bitset<kPairSlots> pairs;
+    std::bitset<kPairSlots> triples;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (c.unicode() < 0x80) {
+        if (!wide(c)) {
             continue;
         }
         chars.set(charSlot(c));
-        if (i + 1 < text.size() && text[i + 1].unicode() >= 0x80) {
+        if (i + 1 < text.size() && wide(text[i + 1])) {
             pairs.set(pairSlot(c, text[i + 1]));
+            if (i + 2 < text.size() && wide(text[i + 2])) {
+                triples.set(tripleSlot(c, text[i + 1], text[i + 2]));
+            }
         }
     }
     AsReplace(text, QStringLiteral("取整"), QStringLiteral("Int"));
@@ -344,9 +384,16 @@ QString TranslateWords(const QString& expression)
         const bool possible = std::all_of(needs[k].chars.begin(), needs[k].chars.end(),
                                           [&](std::uint16_t slot) { return chars.test(slot); }) &&
                               std::all_of(needs[k].pairs.begin(), needs[k].pairs.end(),
-                                          [&](std::uint16_t slot) { return pairs.test(slot); });
-        if (possible) {
+                                          [&](std::uint16_t slot) { return pairs.test(slot); }) &&
+                              std::all_of(needs[k].triples.begin(), needs[k].triples.end(),
+                                          [&](std::uint16_t slot) { return triples.test(slot); });
+        if (!possible) {
+            continue;
+        }
+        if (!needs[k].disjoint) {
             AsReplace(text, table[k].word, table[k].code);
+        } else if (const qsizetype first = text.indexOf(table[k].word, 0, Qt::CaseSensitive); first >= 0) {
+            replaceDisjoint(text, first, table[k].word, table[k].code);
         }
     }
     return text.trimmed();
@@ -368,6 +415,15 @@ QString formulaTooLongText(qsizetype characters)
 
 ParsedFormula ParseFormulaText(const QString& line, const FormulaKind& currentKind, bool currentKill)
 {
+    ParsedFormula r = parseFormulaWords(line, currentKind, currentKill);
+    if (r.ok()) {
+        r.expressionText = TranslateWords(r.expressionText);
+    }
+    return r;
+}
+
+ParsedFormula parseFormulaWords(const QString& line, const FormulaKind& currentKind, bool currentKill)
+{
     ParsedFormula r;
     if (line.isEmpty()) {
         r.status = ParseStatus::EmptyInput;
@@ -388,8 +444,8 @@ ParsedFormula ParseFormulaText(const QString& line, const FormulaKind& currentKi
     r.displayText = s;
 
     QString expression;
-    QString positionWord;
-    QString playWord;
+    QStringView positionWord;
+    QStringView playWord;
     const qsizetype found = s.indexOf(QStringLiteral("下期"));
     if (found >= 0) {
         const int p = static_cast<int>(found) + 1;
@@ -399,7 +455,7 @@ ParsedFormula ParseFormulaText(const QString& line, const FormulaKind& currentKi
         r.kill = mid(s, p + 2, 1) == QStringLiteral("杀");
         r.senseFromLine = true;
         static const QString numerals = QStringLiteral("一二三四五");
-        const QString at3 = mid(s, p + 3, 1);
+        const QStringView at3 = mid(s, p + 3, 1);
         if (!at3.isEmpty() && numerals.contains(at3)) {
             positionWord = mid(s, p + 3, 2).trimmed();
             playWord = mid(s, p + 5, 2).trimmed();
@@ -440,7 +496,7 @@ ParsedFormula ParseFormulaText(const QString& line, const FormulaKind& currentKi
         r.status = ParseStatus::NoSuchTable;
         return r;
     }
-    r.expressionText = TranslateWords(expression);
+    r.expressionText = expression;
     return r;
 }
 

@@ -81,5 +81,9 @@ struct ParsedFormula {
 //   bracket form   "[百位单选杀]百位码+十位码+3"      (kind read inside the brackets, sense = currentKill)
 // A kind not named in the line falls back to `currentKind` as the formula table rules say.
 ParsedFormula ParseFormulaText(const QString& line, const FormulaKind& currentKind, bool currentKill);
+// The same without the translation: on Ok, expressionText holds the expression's words as written
+// (ParseFormulaText is this and TranslateWords). An import decides on the kind first, and a line for a
+// table that is already full needs no translating.
+ParsedFormula parseFormulaWords(const QString& line, const FormulaKind& currentKind, bool currentKill);
 
 } // namespace korvel

@@ -72,9 +72,24 @@ Formula formulaOf(sqlite3_stmt* q, std::optional<QString>& lastIssue, std::strin
     return f;
 }
 
-void bindText(SQLite::Statement& s, int index, const QString& text)
+using RawStatement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
+
+// A statement on the bare interface, for the loops over every row of a table.
+RawStatement prepareRaw(sqlite3* db, const std::string& sql)
 {
-    s.bind(index, text.toStdString());
+    sqlite3_stmt* raw = nullptr;
+    if (const int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr); rc != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        throw SQLite::Exception(db, rc);
+    }
+    return RawStatement(raw, sqlite3_finalize);
+}
+
+void check(sqlite3* db, int rc, int expected = SQLITE_OK)
+{
+    if (rc != expected) {
+        throw SQLite::Exception(db, rc);
+    }
 }
 
 } // namespace
@@ -100,12 +115,7 @@ std::string FormulaStore::tableOf(const FormulaKind& kind)
 std::vector<Formula> FormulaStore::query(const std::string& sql, const bool* kill) const
 {
     sqlite3* db = m_db.sql().getHandle();
-    sqlite3_stmt* raw = nullptr;
-    if (const int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr); rc != SQLITE_OK) {
-        sqlite3_finalize(raw);
-        throw SQLite::Exception(db, rc);
-    }
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> q(raw, sqlite3_finalize);
+    const RawStatement q = prepareRaw(db, sql);
     if (kill) {
         sqlite3_bind_int(q.get(), 1, *kill ? 1 : 0);
     }
@@ -196,9 +206,16 @@ std::vector<int> FormulaStore::appendFormulas(const FormulaKind& kind, const std
     const bool stamp = m_db.hasEntryIssue();
     const std::string entryIssue =
         stamp ? db.execAndGet("SELECT coalesce(max(strQQH), '') FROM Lishi").getString() : std::string();
-    SQLite::Statement ins(db, "INSERT INTO " + table + " (idx, gongshi, gongshiCN, bolKill" +
-                                  (stamp ? std::string(", ") + schema::kEntryIssueColumn + ") VALUES (?, ?, ?, ?, ?)"
-                                         : std::string(") VALUES (?, ?, ?, ?)")));
+    sqlite3* handle = db.getHandle();
+    const RawStatement ins =
+        prepareRaw(handle, "INSERT INTO " + table + " (idx, gongshi, gongshiCN, bolKill" +
+                               (stamp ? std::string(", ") + schema::kEntryIssueColumn + ") VALUES (?, ?, ?, ?, ?)"
+                                      : std::string(") VALUES (?, ?, ?, ?)")));
+    if (stamp) {
+        // The same for every row; bindings stay across resets.
+        check(handle,
+              sqlite3_bind_text(ins.get(), 5, entryIssue.data(), static_cast<int>(entryIssue.size()), SQLITE_STATIC));
+    }
     std::vector<int> idxs;
     idxs.reserve(formulas.size());
     for (const Formula& f : formulas) {
@@ -208,15 +225,17 @@ std::vector<int> FormulaStore::appendFormulas(const FormulaKind& kind, const std
         const int idx = numbered ? rows + 1 : 1;
         ++rows;
         numbered = true;
-        ins.bind(1, idx);
-        bindText(ins, 2, f.expressionText);
-        bindText(ins, 3, f.displayText);
-        ins.bind(4, f.kill ? 1 : 0);
-        if (stamp) {
-            ins.bind(5, entryIssue);
-        }
-        ins.exec();
-        ins.reset();
+        // Encoded once and bound in place: the bytes outlive the row's step.
+        const QByteArray expression = f.expressionText.toUtf8();
+        const QByteArray display = f.displayText.toUtf8();
+        check(handle, sqlite3_bind_int(ins.get(), 1, idx));
+        check(handle, sqlite3_bind_text(ins.get(), 2, expression.constData(), static_cast<int>(expression.size()),
+                                        SQLITE_STATIC));
+        check(handle,
+              sqlite3_bind_text(ins.get(), 3, display.constData(), static_cast<int>(display.size()), SQLITE_STATIC));
+        check(handle, sqlite3_bind_int(ins.get(), 4, f.kill ? 1 : 0));
+        check(handle, sqlite3_step(ins.get()), SQLITE_DONE);
+        sqlite3_reset(ins.get());
         idxs.push_back(idx);
     }
     tx.commit();

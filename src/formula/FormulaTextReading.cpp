@@ -40,7 +40,8 @@ QString sizeError(const QString& expressionText)
 
 } // namespace
 
-FormulaTextLine readFormulaLine(const QString& line, FormulaKind& currentKind, bool& currentKill)
+FormulaTextLine readFormulaLine(const QString& line, FormulaKind& currentKind, bool& currentKill,
+                                const std::function<bool(const FormulaKind&)>& tableFull)
 {
     FormulaTextLine out;
     QString text = line;
@@ -53,7 +54,7 @@ FormulaTextLine readFormulaLine(const QString& line, FormulaKind& currentKind, b
         out.outcome = FormulaTextLine::Outcome::Blank;
         return out;
     }
-    const ParsedFormula parsed = ParseFormulaText(text, currentKind, currentKill);
+    ParsedFormula parsed = parseFormulaWords(text, currentKind, currentKill);
     if (parsed.senseFromLine) {
         currentKill = parsed.kill;
     }
@@ -84,6 +85,13 @@ FormulaTextLine readFormulaLine(const QString& line, FormulaKind& currentKind, b
     if (parsed.namedPosition) {
         currentKind = parsed.kind;
     }
+    if (!parsed.expressionText.isEmpty() && tableFull && tableFull(parsed.kind)) {
+        out.expressionText.clear();
+        out.outcome = FormulaTextLine::Outcome::TableFull;
+        return out;
+    }
+    parsed.expressionText = TranslateWords(parsed.expressionText);
+    out.expressionText = parsed.expressionText;
     if (parsed.expressionText.isEmpty()) {
         out.outcome = FormulaTextLine::Outcome::Skipped;
     } else if (!isRecognisedExpression(parsed.expressionText)) {

@@ -558,6 +558,29 @@ TEST_F(FormulaFiles, AFullTableTakesNoMoreAndTheImportSaysHowManyWereLeftOut)
     EXPECT_EQ(m_dialogs.messages()[0].icon, Dialogs::Icon::Warning);
 }
 
+TEST_F(FormulaFiles, LinesPastAFullTableCountAsNotStoredWhileOtherTablesReadOn)
+{
+    std::vector<Formula> many(FormulaStore::kMaxFormulas - 1);
+    for (std::size_t i = 0; i < many.size(); ++i) {
+        many[i].expressionText = QStringLiteral("L3A+%1").arg(i);
+        many[i].displayText = QStringLiteral("[个位单选]个位码+%1").arg(i);
+    }
+    ASSERT_EQ(m_store.appendFormulas(k1D, many).size(), many.size());
+    // The first line fills 个位单选; what follows for it is not stored, readable or not, while the lines
+    // of 十位单选 are still read, stored and reported as ever.
+    const QStringList lines = {QStringLiteral("[个位单选]十位码+1"),   QStringLiteral("[个位单选]十位码+2"),
+                               QStringLiteral("[个位单选]没有这个词"), QStringLiteral("[十位单选]没有这个词"),
+                               QStringLiteral("[十位单选]百位码+3"),   QStringLiteral("[个位单选]跨度")};
+    const FormulaImportResult r = importFormulaLines(m_db, m_store, lines, k1D, true, FormulaImportMode::File);
+    ASSERT_EQ(r.status, FormulaImportResult::Status::Imported);
+    EXPECT_EQ(r.stored, 2);
+    EXPECT_EQ(r.notStored, 3);
+    ASSERT_EQ(r.unrecognised.size(), 1u);
+    EXPECT_EQ(r.unrecognised[0].number, 4);
+    EXPECT_EQ(table(k1D).back(), (Row{32767, "L2A+1", "[个位单选]十位码+1", true}));
+    EXPECT_EQ(table(k2D), (std::vector<Row>{{1, "L1A+3", "[十位单选]百位码+3", true}}));
+}
+
 TEST_F(FormulaFiles, ARepeatDroppedByTheNextRebuildFreesItsPlaceInAFullTable)
 {
     // 十位单选 is not the listed kind: each of its lines finds the table rebuilt, which drops the repeat
