@@ -286,9 +286,8 @@ void SearchSession::finishRun()
 
 SearchProgress SearchSession::poll()
 {
-    bool ended = false;
-    if (m_finishPending) {
-        ended = m_runner.locked([&] {
+    const auto endedNow = [&] {
+        return m_runner.locked([&] {
             switch (m_mode) {
             case SearchMode::Manual:
                 return m_manual && m_manual->reason() != StopReason::None;
@@ -304,8 +303,8 @@ SearchProgress SearchSession::poll()
             }
             return false;
         });
-    }
-    if (ended) {
+    };
+    const auto handleEnd = [&] {
         m_runner.pause(); // the workers have stopped by themselves; this joins them
         m_finishPending = false;
         // The counters show the run's last figures before a message tells why it ended.
@@ -313,8 +312,19 @@ SearchProgress SearchSession::poll()
             m_runEnded(progress());
         }
         finishRun();
+        return progress();
+    };
+    if (m_finishPending && endedNow()) {
+        return handleEnd();
     }
-    return progress();
+    SearchProgress p = progress();
+    // A run that ends between the look above and the progress would read "not running" with its end not
+    // handled, and a window polling until then would stop before the run's message. The job's reason is
+    // set before the runner stops, so a second look tells such an end from a pause.
+    if (!p.running && m_finishPending && endedNow()) {
+        return handleEnd();
+    }
+    return p;
 }
 
 SearchProgress SearchSession::progress()

@@ -152,6 +152,25 @@ TEST_F(SearchSessionTest, ManualSearchStopsAtTheAutomaticCountAndSaves)
     EXPECT_EQ(host.recordingLauncher.textFiles, QStringList{dir.filePath(QStringLiteral("2008001期3D彩公式.txt"))});
 }
 
+TEST_F(SearchSessionTest, ThePollThatFirstSeesARunStoppedHasHandledItsEnd)
+{
+    // Runs that end within microseconds, polled as a window polls: the end may come between the poll's
+    // look at the job and its look at the runner. Whichever poll first reads "not running" must already
+    // have handled the end (its reason, its figures), or a window would stop polling before the message.
+    looseThresholds();
+    session.setAutoStop(true);
+    for (int run = 0; run < 200; ++run) {
+        session.setAutoStopText(QString::number(run + 1));
+        ASSERT_TRUE(session.startManual());
+        SearchProgress p = session.poll();
+        while (p.running) {
+            p = session.poll();
+        }
+        ASSERT_EQ(p.reason, StopReason::AutoStop) << "run " << run;
+        ASSERT_EQ(p.found, run + 1) << "run " << run;
+    }
+}
+
 TEST_F(SearchSessionTest, SchemeInHoldModeWithEveryKindFullSavesWithoutSearching)
 {
     for (const FormulaKind& k : kAllKinds) {
