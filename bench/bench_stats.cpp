@@ -134,6 +134,40 @@ void BM_ListPass_32767_Window300(benchmark::State& state)
     pairs.finish(state, "list pass, 32767 formulas, window 300");
 }
 
+// The pass alone on a list already read, as the window runs it when the settings or the history change:
+// `alternate` false repeats the default window (the figures stand, nothing is written), true alternates
+// windows 300 and 500, so that every pass changes every row's figures and writes them all back. The
+// engine runs the same window.
+void passOnly(benchmark::State& state, bool alternate, const std::string& name)
+{
+    StatsFixture& fx = fixture();
+    const FormulaKind kind = kAllKinds[2];
+    fx.list->loadFormulas(kind, true);
+    bench::Pairs pairs;
+    int round = 0;
+    for (auto _ : state) {
+        const int window = alternate && round++ % 2 == 1 ? 500 : 300;
+        PassSettings settings{FigureSettings{window, true, true}, false, DisplayColumn::NextIssue};
+        settings.threads = 1;
+        std::int64_t check = 0;
+        const bench::Timing subject = bench::timed([&] { fx.list->statisticsPass(history(), settings); });
+        const bench::Timing anchor = bench::timed([&] { check = engine(fx.compiled[2], kind, window); });
+        benchmark::DoNotOptimize(check);
+        pairs.add(subject, anchor);
+    }
+    pairs.finish(state, name);
+}
+
+void BM_PassOnly_32767_Window300(benchmark::State& state)
+{
+    passOnly(state, false, "pass of a read list, 32767, window 300");
+}
+
+void BM_PassOnly_32767_ChangingWindow(benchmark::State& state)
+{
+    passOnly(state, true, "pass writing every row back, 32767");
+}
+
 // The first pass of a list (the program's start, the command line): a new list reads and compiles every
 // formula before its pass.
 void BM_ColdListPass_32767_Window300(benchmark::State& state)
@@ -224,6 +258,8 @@ void BM_ListPass_100000_AllDraws_AllCores(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_ListPass_32767_Window300)->Unit(benchmark::kMillisecond)->Iterations(7);
+BENCHMARK(BM_PassOnly_32767_Window300)->Unit(benchmark::kMillisecond)->Iterations(7);
+BENCHMARK(BM_PassOnly_32767_ChangingWindow)->Unit(benchmark::kMillisecond)->Iterations(8);
 BENCHMARK(BM_ColdListPass_32767_Window300)->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_StatsCommand_32767_Window300)->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_ListPass_100000_AllDraws)->Unit(benchmark::kMillisecond)->Iterations(5);

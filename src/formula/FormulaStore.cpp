@@ -28,11 +28,6 @@ std::string columnsOf(const Database& db)
            (db.hasEntryIssue() ? schema::kEntryIssueColumn : "NULL");
 }
 
-std::int16_t shortOf(const SQLite::Column& c)
-{
-    return c.isNull() ? std::int16_t{0} : static_cast<std::int16_t>(c.getInt());
-}
-
 // The reads of a row go to SQLite directly: a list of tens of thousands of rows is read at every start.
 QString textAt(sqlite3_stmt* q, int column)
 {
@@ -330,56 +325,104 @@ void FormulaStore::writeFigures(const FormulaKind& kind, bool kill, const std::v
     // rows whose figures changed (a pass over an unchanged history writes nothing).
     struct StoredRow {
         std::int64_t rowid = 0;
+        bool present = false;
         bool known = false; // every figure column holds a value
         FormulaStats stats;
     };
-    std::unordered_map<int, StoredRow> rowOfIdx;
-    rowOfIdx.reserve(figures.size());
+    // Rows by idx: numbered 1..kMaxFormulas as a table is, in a vector; any other idx in a map.
+    std::vector<StoredRow> byIdx(static_cast<std::size_t>(kMaxFormulas) + 1);
+    std::unordered_map<int, StoredRow> otherIdx;
+    sqlite3* handle = db.getHandle();
     {
-        SQLite::Statement q(db,
-                            "SELECT rowid, idx, sglGsRate, intGsErrCon, intGsTrueCon, intGsErrLst, intGsTrueLst FROM " +
-                                table + " WHERE (bolKill <> 0) = ? AND idx IS NOT NULL");
-        q.bind(1, kill ? 1 : 0);
-        while (q.executeStep()) {
+        const RawStatement q = prepareRaw(
+            handle, "SELECT rowid, idx, sglGsRate, intGsErrCon, intGsTrueCon, intGsErrLst, intGsTrueLst FROM " + table +
+                        " WHERE (bolKill <> 0) = ? AND idx IS NOT NULL");
+        check(handle, sqlite3_bind_int(q.get(), 1, kill ? 1 : 0));
+        int rc = SQLITE_ROW;
+        while ((rc = sqlite3_step(q.get())) == SQLITE_ROW) {
             StoredRow row;
-            row.rowid = q.getColumn(0).getInt64();
+            row.rowid = sqlite3_column_int64(q.get(), 0);
+            row.present = true;
             row.known = true;
             for (int c = 2; c <= 6; ++c) {
-                row.known = row.known && !q.getColumn(c).isNull();
+                row.known = row.known && sqlite3_column_type(q.get(), c) != SQLITE_NULL;
             }
-            row.stats.rate = static_cast<float>(q.getColumn(2).getDouble());
-            row.stats.errCon = shortOf(q.getColumn(3));
-            row.stats.trueCon = shortOf(q.getColumn(4));
-            row.stats.errLst = shortOf(q.getColumn(5));
-            row.stats.trueLst = shortOf(q.getColumn(6));
-            rowOfIdx.emplace(q.getColumn(1).getInt(), row);
+            row.stats.rate = static_cast<float>(sqlite3_column_double(q.get(), 2));
+            row.stats.errCon = shortAt(q.get(), 3);
+            row.stats.trueCon = shortAt(q.get(), 4);
+            row.stats.errLst = shortAt(q.get(), 5);
+            row.stats.trueLst = shortAt(q.get(), 6);
+            // The first row of an idx is the one written, as a lookup by idx finds it.
+            const int idx = sqlite3_column_int(q.get(), 1);
+            StoredRow* slot = idx >= 0 && idx <= kMaxFormulas ? &byIdx[static_cast<std::size_t>(idx)] : nullptr;
+            if (slot && !slot->present) {
+                *slot = row;
+            } else if (!slot) {
+                otherIdx.emplace(idx, row);
+            }
         }
+        check(handle, rc, SQLITE_DONE);
     }
+    const auto stored = [&](int idx) -> const StoredRow* {
+        if (idx >= 0 && idx <= kMaxFormulas) {
+            const StoredRow& row = byIdx[static_cast<std::size_t>(idx)];
+            return row.present ? &row : nullptr;
+        }
+        const auto it = otherIdx.find(idx);
+        return it == otherIdx.end() ? nullptr : &it->second;
+    };
     const auto same = [](const StoredRow& row, const FormulaStats& s) {
         return row.known && row.stats.rate == s.rate && row.stats.errCon == s.errCon &&
                row.stats.trueCon == s.trueCon && row.stats.errLst == s.errLst && row.stats.trueLst == s.trueLst;
     };
-    std::optional<SQLite::Statement> update;
+    struct Change {
+        std::int64_t rowid;
+        FormulaStats stats;
+    };
+    std::vector<Change> changes;
     for (const StoredFigures& f : figures) {
-        const auto row = rowOfIdx.find(f.idx);
-        if (row == rowOfIdx.end() || same(row->second, f.stats)) {
-            continue;
+        const StoredRow* row = stored(f.idx);
+        if (row && !same(*row, f.stats)) {
+            changes.push_back({row->rowid, f.stats});
         }
-        if (!update) {
-            update.emplace(db, "UPDATE " + table +
-                                   " SET sglGsRate = ?, intGsErrCon = ?, intGsTrueCon = ?, intGsErrLst = ?,"
-                                   " intGsTrueLst = ? WHERE rowid = ?");
-        }
-        update->bind(1, static_cast<double>(f.stats.rate));
-        update->bind(2, f.stats.errCon);
-        update->bind(3, f.stats.trueCon);
-        update->bind(4, f.stats.errLst);
-        update->bind(5, f.stats.trueLst);
-        update->bind(6, row->second.rowid);
-        update->exec();
-        update->reset();
     }
-    update.reset(); // finalised before the commit
+    // A new draw changes nearly every row: the rows go in statements of many rows each, since the work
+    // of a statement (its start and end, the binding) would otherwise cost more than the row's write.
+    constexpr std::size_t kRowsPerStatement = 128;
+    const auto updateOf = [&](std::size_t rows) {
+        std::string sql = "UPDATE " + table +
+                          " SET sglGsRate = v.column2, intGsErrCon = v.column3, intGsTrueCon = v.column4,"
+                          " intGsErrLst = v.column5, intGsTrueLst = v.column6 FROM (VALUES ";
+        for (std::size_t i = 0; i < rows; ++i) {
+            sql += i == 0 ? "(?, ?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?, ?)";
+        }
+        sql += ") AS v WHERE " + table + ".rowid = v.column1";
+        return prepareRaw(handle, sql);
+    };
+    std::optional<RawStatement> full;
+    for (std::size_t first = 0; first < changes.size(); first += kRowsPerStatement) {
+        const std::size_t rows = std::min(kRowsPerStatement, changes.size() - first);
+        std::optional<RawStatement> partial;
+        if (rows == kRowsPerStatement && !full) {
+            full.emplace(updateOf(rows));
+        } else if (rows < kRowsPerStatement) {
+            partial.emplace(updateOf(rows));
+        }
+        sqlite3_stmt* q = rows == kRowsPerStatement ? full->get() : partial->get();
+        for (std::size_t i = 0; i < rows; ++i) {
+            const Change& c = changes[first + i];
+            const int at = static_cast<int>(i) * 6;
+            check(handle, sqlite3_bind_int64(q, at + 1, c.rowid));
+            check(handle, sqlite3_bind_double(q, at + 2, static_cast<double>(c.stats.rate)));
+            check(handle, sqlite3_bind_int(q, at + 3, c.stats.errCon));
+            check(handle, sqlite3_bind_int(q, at + 4, c.stats.trueCon));
+            check(handle, sqlite3_bind_int(q, at + 5, c.stats.errLst));
+            check(handle, sqlite3_bind_int(q, at + 6, c.stats.trueLst));
+        }
+        check(handle, sqlite3_step(q), SQLITE_DONE);
+        sqlite3_reset(q);
+    }
+    full.reset(); // finalised before the commit
     tx.commit();
 }
 

@@ -229,6 +229,48 @@ TEST_F(FormulaStoreTest, AWriteBackTouchesOnlyTheRowsWhoseFiguresChanged)
     EXPECT_EQ(rows[2].stats.trueCon, 0);
 }
 
+TEST_F(FormulaStoreTest, AWriteBackOfManyRowsStoresEachRowsOwnFigures)
+{
+    // More rows than one statement writes, so that whole groups and a last partial one are written.
+    constexpr int kRows = 300;
+    std::vector<Formula> formulas(kRows);
+    for (int i = 0; i < kRows; ++i) {
+        formulas[static_cast<std::size_t>(i)].expressionText = QStringLiteral("L1A+%1").arg(i);
+        formulas[static_cast<std::size_t>(i)].displayText = QStringLiteral("[个位单选杀]百位码+%1").arg(i);
+    }
+    ASSERT_EQ(m_store.appendFormulas(k3D, formulas).size(), formulas.size());
+    const auto figuresOf = [](int idx, int round) {
+        return FormulaStats{static_cast<float>(idx) * 0.25f + static_cast<float>(round),
+                            static_cast<std::int16_t>(idx % 50), static_cast<std::int16_t>(idx % 7 + round),
+                            static_cast<std::int16_t>(idx % 3), static_cast<std::int16_t>(idx % 11)};
+    };
+    std::vector<StoredFigures> figures;
+    for (int idx = 1; idx <= kRows; ++idx) {
+        figures.push_back({idx, figuresOf(idx, 0)});
+    }
+    m_store.writeFigures(k3D, true, figures);
+    // A second round changes every third row only.
+    for (StoredFigures& f : figures) {
+        if (f.idx % 3 == 0) {
+            f.stats = figuresOf(f.idx, 1);
+        }
+    }
+    const int before = m_db.sql().getTotalChanges();
+    m_store.writeFigures(k3D, true, figures);
+    EXPECT_EQ(m_db.sql().getTotalChanges() - before, kRows / 3);
+    const auto rows = m_store.listAll(k3D);
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(kRows));
+    for (const Formula& f : rows) {
+        const FormulaStats want = figuresOf(f.idx, f.idx % 3 == 0 ? 1 : 0);
+        EXPECT_EQ(f.expressionText, QStringLiteral("L1A+%1").arg(f.idx - 1));
+        EXPECT_FLOAT_EQ(f.stats.rate, want.rate) << f.idx;
+        EXPECT_EQ(f.stats.errCon, want.errCon) << f.idx;
+        EXPECT_EQ(f.stats.trueCon, want.trueCon) << f.idx;
+        EXPECT_EQ(f.stats.errLst, want.errLst) << f.idx;
+        EXPECT_EQ(f.stats.trueLst, want.trueLst) << f.idx;
+    }
+}
+
 TEST_F(FormulaStoreTest, AFailedWriteBackLeavesTheTableAsItWas)
 {
     addFive(k3D);
