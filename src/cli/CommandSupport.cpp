@@ -130,7 +130,7 @@ void fillListCells(const FormulaList& list, int r, std::vector<Cell>& cells)
     integer(true, list.idxOfRow(r));
     text(FormulaList::ColBaseline);
     text(FormulaList::ColExcess);
-    text(FormulaList::ColSignificance);
+    cells[c++].setText(significanceText(chance, sig)); // the cell's text, from the probability at hand
     text(FormulaList::ColForward);
     real(!chance.windowEmpty, chance.baseline);
     real(!chance.windowEmpty, chance.excess(static_cast<double>(x.formula.stats.rate)));

@@ -220,10 +220,15 @@ QString excessText(const ChanceFigures& f, double rate)
 
 QString significanceText(const ChanceFigures& f)
 {
+    return f.windowEmpty ? QStringLiteral("—") : significanceText(f, significance(f));
+}
+
+QString significanceText(const ChanceFigures& f, const Significance& s)
+{
     if (f.windowEmpty) {
         return QStringLiteral("—");
     }
-    const double p = significance(f).p;
+    const double p = s.p;
     if (p != 0.0 && p < 0.0001) {
         return QString::asprintf("%.1e", p);
     }

@@ -142,6 +142,8 @@ double binomialTailNormal(std::int64_t n, double p, std::int64_t k);
 QString baselineText(const ChanceFigures& f);
 QString excessText(const ChanceFigures& f, double rate);
 QString significanceText(const ChanceFigures& f);
+// The same from its significance worked out already (a printed list shows the probability beside it).
+QString significanceText(const ChanceFigures& f, const Significance& s);
 // The forward cell "入库后": plain rate with one decimal, hits/draws and the baseline, for example
 // "90.0% (27/30) 基准90.0%"; "—" when no draw came after.
 QString forwardText(const ChanceFigures& f);
