@@ -2,6 +2,7 @@
 
 #include "formula/SimdClones.h"
 #include "history/HistorySnapshot.h"
+#include "verify/DecimalText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -207,6 +208,9 @@ QString baselineText(const ChanceFigures& f)
     if (f.windowEmpty) {
         return QStringLiteral("—");
     }
+    if (std::optional<QString> text = fixedText(f.baseline, 4, 7, "", "%")) {
+        return *std::move(text);
+    }
     return QString::asprintf("%07.4f%%", f.baseline);
 }
 
@@ -215,7 +219,13 @@ QString excessText(const ChanceFigures& f, double rate)
     if (f.windowEmpty) {
         return QStringLiteral("—");
     }
-    return QString::asprintf("%+.4f", f.excess(rate));
+    const double excess = f.excess(rate);
+    // The fast form takes the signs that are plain: -0 and a negative that may round to zero keep
+    // asprintf's own form.
+    const std::optional<QString> text = excess >= 0.0 && !std::signbit(excess) ? fixedText(excess, 4, 0, "+")
+                                        : excess <= -0.0001                    ? fixedText(-excess, 4, 0, "-")
+                                                                               : std::nullopt;
+    return text ? *text : QString::asprintf("%+.4f", excess);
 }
 
 QString significanceText(const ChanceFigures& f)
@@ -231,6 +241,9 @@ QString significanceText(const ChanceFigures& f, const Significance& s)
     const double p = s.p;
     if (p != 0.0 && p < 0.0001) {
         return QString::asprintf("%.1e", p);
+    }
+    if (std::optional<QString> text = fixedText(p, 4)) {
+        return *std::move(text);
     }
     return QString::asprintf("%.4f", p);
 }

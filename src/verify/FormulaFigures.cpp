@@ -4,6 +4,7 @@
 #include "formula/SimdClones.h"
 
 #include "history/HistorySnapshot.h"
+#include "verify/DecimalText.h"
 #include "verify/Evaluation.h"
 
 #include <algorithm>
@@ -67,44 +68,20 @@ FormulaFigures formulaFigures(const HistorySnapshot& snapshot, const Expression&
 
 QString rateText(const FormulaStats& stats)
 {
-    const double rate = static_cast<double>(stats.rate);
-    if (!(rate >= 0.0 && rate < 1e15)) {
-        return QString::asprintf("%07.4f%% (%lld/%lld)", rate, static_cast<long long>(stats.hitSum),
-                                 static_cast<long long>(stats.total));
-    }
-    // "%07.4f%% (%lld/%lld)" as QString::asprintf writes it, without the locale and several times faster,
-    // which a printed list of tens of thousands of rows notices: the rate's exact decimal expansion (a float
-    // has at most 24 significant binary digits) rounded half up at the fourth place, as Qt rounds.
-    char exact[96];
-    const auto written = std::to_chars(exact + 1, exact + sizeof exact, rate, std::chars_format::fixed, 60);
-    exact[0] = '0'; // room for a carry out of the integer part
-    char* const point = std::find(exact + 1, written.ptr, '.');
-    char* const last = point + 4;
-    if (last + 1 < written.ptr && last[1] >= '5') {
-        for (char* d = last;; --d) {
-            if (*d == '.') {
-                continue;
-            }
-            if (*d != '9') {
-                ++*d;
-                break;
-            }
-            *d = '0';
-        }
-    }
-    char* first = exact[0] == '0' ? exact + 1 : exact;
-    char text[96];
-    char* out = text;
-    for (std::ptrdiff_t pad = 7 - (last + 1 - first); pad > 0; --pad) {
-        *out++ = '0';
-    }
-    out = std::copy(first, last + 1, out);
-    out = std::copy_n("% (", 3, out);
-    out = std::to_chars(out, text + sizeof text - 2, static_cast<long long>(stats.hitSum)).ptr;
+    // "%07.4f%% (%lld/%lld)" as QString::asprintf writes it, several times faster (a printed list of tens of
+    // thousands of rows notices).
+    char counts[64];
+    char* out = std::copy_n("% (", 3, counts);
+    out = std::to_chars(out, counts + sizeof counts - 2, static_cast<long long>(stats.hitSum)).ptr;
     *out++ = '/';
-    out = std::to_chars(out, text + sizeof text - 1, static_cast<long long>(stats.total)).ptr;
+    out = std::to_chars(out, counts + sizeof counts - 2, static_cast<long long>(stats.total)).ptr;
     *out++ = ')';
-    return QString::fromLatin1(text, out - text);
+    *out = '\0';
+    if (std::optional<QString> text = fixedText(static_cast<double>(stats.rate), 4, 7, "", counts)) {
+        return *std::move(text);
+    }
+    return QString::asprintf("%07.4f%% (%lld/%lld)", static_cast<double>(stats.rate),
+                             static_cast<long long>(stats.hitSum), static_cast<long long>(stats.total));
 }
 
 } // namespace korvel
