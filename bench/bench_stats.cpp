@@ -21,6 +21,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <SQLiteCpp/Statement.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -28,6 +30,7 @@
 #include <QTextStream>
 
 #include <array>
+#include <cstring>
 #include <memory>
 #include <random>
 
@@ -168,6 +171,36 @@ void BM_PassOnly_32767_ChangingWindow(benchmark::State& state)
     passOnly(state, true, "pass writing every row back, 32767");
 }
 
+// The list's read of its table (rows, texts, figures) against SQLite's own walk over the same rows and
+// columns, every column's value fetched and nothing kept: how much of the read is SQLite.
+void BM_ListRead_32767(benchmark::State& state)
+{
+    StatsFixture& fx = fixture();
+    const FormulaKind kind = kAllKinds[2];
+    bench::Pairs pairs;
+    for (auto _ : state) {
+        std::size_t rows = 0;
+        std::int64_t check = 0;
+        const bench::Timing subject = bench::timed([&] { rows = fx.store->list(kind, true).size(); });
+        const bench::Timing anchor = bench::timed([&] {
+            SQLite::Statement q(fx.db.sql(), "SELECT idx, gongshi, gongshiCN, bolKill, sglGsRate, intGsErrCon, "
+                                             "intGsTrueCon, intGsErrLst, intGsTrueLst FROM " +
+                                                 FormulaStore::tableOf(kind) +
+                                                 " WHERE (bolKill <> 0) = 1 ORDER BY rowid");
+            while (q.executeStep()) {
+                check += q.getColumn(0).getInt() + static_cast<std::int64_t>(std::strlen(q.getColumn(1).getText())) +
+                         static_cast<std::int64_t>(std::strlen(q.getColumn(2).getText())) + q.getColumn(3).getInt() +
+                         static_cast<std::int64_t>(q.getColumn(4).getDouble()) + q.getColumn(5).getInt() +
+                         q.getColumn(6).getInt() + q.getColumn(7).getInt() + q.getColumn(8).getInt();
+            }
+        });
+        benchmark::DoNotOptimize(check);
+        benchmark::DoNotOptimize(rows);
+        pairs.add(subject, anchor);
+    }
+    pairs.finish(state, "list read vs bare select, 32767");
+}
+
 // The first pass of a list (the program's start, the command line): a new list reads and compiles every
 // formula before its pass.
 void BM_ColdListPass_32767_Window300(benchmark::State& state)
@@ -258,6 +291,7 @@ void BM_ListPass_100000_AllDraws_AllCores(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_ListPass_32767_Window300)->Unit(benchmark::kMillisecond)->Iterations(7);
+BENCHMARK(BM_ListRead_32767)->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_PassOnly_32767_Window300)->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_PassOnly_32767_ChangingWindow)->Unit(benchmark::kMillisecond)->Iterations(8);
 BENCHMARK(BM_ColdListPass_32767_Window300)->Unit(benchmark::kMillisecond)->Iterations(7);
