@@ -356,9 +356,9 @@ QString TranslateWords(const QString& expression)
 {
     // Every code is ASCII and not empty, so replacing never brings in a character that was not in the text,
     // nor puts two non-ASCII characters side by side that were not (marking earlier draws only drops
-    // characters and puts ASCII between them). A word with a non-ASCII character, or a pair of adjacent
-    // non-ASCII characters (or triple), absent from the marked text cannot be found at its turn either: one scan of the
-    // text spares the search for most of the table's words (a long import is mostly this).
+    // characters and puts ASCII between them). A word with a non-ASCII character, or a pair or triple of
+    // adjacent non-ASCII characters, absent from the marked text cannot be found at its turn either: one
+    // scan of the text spares the search for most of the table's words (a long import is mostly this).
     QString text = markEarlierDraws(expression);
     std::bitset<kCharSlots> chars;
     std::bitset<kPairSlots> pairs;

@@ -386,8 +386,8 @@ void FormulaStore::writeFigures(const FormulaKind& kind, bool kill, const std::v
             changes.push_back({row->rowid, f.stats});
         }
     }
-    // A new draw changes nearly every row: the rows go in statements of many rows each, since the work
-    // of a statement (its start and end, the binding) would otherwise cost more than the row's write.
+    // A new draw changes nearly every row: the rows go in statements of 128 rows each, so that a
+    // statement's own work (its start and end) is paid once for many rows.
     constexpr std::size_t kRowsPerStatement = 128;
     const auto updateOf = [&](std::size_t rows) {
         std::string sql = "UPDATE " + table +
