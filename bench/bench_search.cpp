@@ -225,11 +225,13 @@ BENCHMARK(BM_Search)
 // sampled 8-operand space, state.range(1) workers) for 0.5 s, then the hand kernel over as many candidates
 // of its own kind (at most 4 million) on as many threads, each on its share: with both cores busy each
 // runs slower than alone (shared caches and memory), and the anchor meets the same. state.range(0):
-// window (0 = all draws).
+// window (0 = all draws); state.range(2): the round's length in ms (a search that runs longer than the
+// usual 500 spreads the growth of its tried set, and the first touch of its memory, over more candidates).
 void BM_SearchVsHand(benchmark::State& state)
 {
     const int window = static_cast<int>(state.range(0));
     const int threads = static_cast<int>(state.range(1));
+    const int roundMs = static_cast<int>(state.range(2));
     const auto data = std::make_shared<KernelData>(history(), window, true);
     const Thresholds none = Thresholds::fromTexts({"101", "100", "0", "0", "0", "0", "0", "0", "0", "0"});
     const std::vector<Candidate> cs = handCandidates(*data, 16384);
@@ -237,7 +239,9 @@ void BM_SearchVsHand(benchmark::State& state)
     std::int64_t sink = 0;
     std::uint64_t seed = 7;
     interleavedPairs(
-        state, "search vs hand kernel, " + windowText(window) + ", " + std::to_string(threads) + " thread(s), per 1M",
+        state,
+        "search vs hand kernel, " + windowText(window) + ", " + std::to_string(threads) + " thread(s)" +
+            (roundMs != 500 ? ", " + std::to_string(roundMs / 1000) + " s rounds" : std::string()) + ", per 1M",
         [&] {
             SearchRecord record;
             CandidateGenerator gen(seed++);
@@ -245,7 +249,7 @@ void BM_SearchVsHand(benchmark::State& state)
                                 none, DisplayForm::Bracket, std::nullopt);
             SearchRunner runner(threads);
             runner.start(job, gen);
-            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            std::this_thread::sleep_for(std::chrono::milliseconds(roundMs));
             runner.pause();
             return record.verified;
         },
@@ -276,12 +280,18 @@ void BM_SearchVsHand(benchmark::State& state)
     benchmark::DoNotOptimize(sink);
 }
 BENCHMARK(BM_SearchVsHand)
-    ->Args({300, 1})
-    ->Args({300, 2})
-    ->Args({0, 1})
-    ->Args({0, 2})
+    ->Args({300, 1, 500})
+    ->Args({300, 2, 500})
+    ->Args({0, 1, 500})
+    ->Args({0, 2, 500})
     ->UseRealTime()
     ->Iterations(7)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchVsHand)
+    ->Args({300, 1, 3000})
+    ->Args({300, 2, 3000})
+    ->UseRealTime()
+    ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
 #endif
 
