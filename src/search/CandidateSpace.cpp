@@ -279,6 +279,27 @@ void TriedSet::grow()
     }
 }
 
+bool SpaceProgress::takeSampled(std::uint64_t key)
+{
+    if (measuredRepeats) {
+        if (inRepeatSample(key)) {
+            ++sampleDraws;
+            sampleRepeats += tried.insert(key) ? 0 : 1;
+        }
+        ++covered;
+        return true;
+    }
+    if (!tried.insert(key)) {
+        ++repeats;
+        return false;
+    }
+    if (tried.full()) {
+        ++untracked;
+    }
+    ++covered;
+    return true;
+}
+
 double SpaceProgress::share() const
 {
     const double total = space.approximateSize();
@@ -302,7 +323,11 @@ QString spaceProgressText(const SpaceProgress& p)
                        .arg(p.exhaustive ? QStringLiteral("已检索") : QStringLiteral("已抽样"), share)
                        .arg(p.covered)
                        .arg(spaceSizeText(p.space));
-    if (!p.exhaustive && p.tried.full()) {
+    if (!p.exhaustive && p.measuredRepeats) {
+        const double rate =
+            p.sampleDraws > 0 ? 100.0 * static_cast<double>(p.sampleRepeats) / static_cast<double>(p.sampleDraws) : 0.0;
+        text += QStringLiteral("，重复率 %1%").arg(rate, 0, 'f', 4);
+    } else if (!p.exhaustive && p.tried.full()) {
         const std::uint64_t draws = p.covered + p.repeats;
         const double rate = draws > 0 ? 100.0 * static_cast<double>(p.repeats) / static_cast<double>(draws) : 0.0;
         text += QStringLiteral("，重复率 %1%").arg(rate, 0, 'f', 4);

@@ -167,6 +167,13 @@ private:
     std::size_t m_size = 0;
 };
 
+// Above this size a sampled space measures its repeats instead of excluding them. Its first
+// TriedSet::kMaxKeys draws repeat at most 0.05 % of the time (kMaxKeys / (2 · size)), while looking every
+// draw up in a set of millions of keys costs a memory access per candidate. The measure takes the draws
+// whose key lies in a fixed 1/64 of the keys (keys are mixed, so that is a fair sample of the draws), in a
+// set that stays in the caches.
+inline constexpr double kMeasuredRepeatsSize = 1000.0 * static_cast<double>(TriedSet::kMaxKeys);
+
 // Where one stretch of a search stands in its space: the enumeration's cursor, or the keys a sampled
 // search has tried. Owned by a job, changed by the runner under its lock as candidates are handed to the
 // job, so that pausing and starting again continues where it stood.
@@ -178,19 +185,29 @@ struct SpaceProgress {
     std::uint64_t covered = 0;     // distinct candidates handed over
     std::uint64_t repeats = 0;     // sampled draws that repeated a candidate already tried (skipped)
     std::uint64_t untracked = 0;   // sampled draws made after the tried set was full
+    // Beyond kMeasuredRepeatsSize: repeats are handed on and measured on the sample of keys (the tried set
+    // then holds that sample only, and `covered` counts every draw).
+    bool measuredRepeats = false;
+    std::uint64_t sampleDraws = 0;
+    std::uint64_t sampleRepeats = 0;
 
     SpaceProgress() = default;
     SpaceProgress(const CandidateSpace& s, std::uint64_t exhaustiveLimit)
-        : space(s), exhaustive(s.size() <= exhaustiveLimit), cursor(s.begin())
+        : space(s), exhaustive(s.size() <= exhaustiveLimit), cursor(s.begin()),
+          measuredRepeats(!exhaustive && s.approximateSize() > kMeasuredRepeatsSize)
     {
     }
+    // Takes a sampled draw by its key: true when it goes on to the job, false for a repeat excluded.
+    bool takeSampled(std::uint64_t key);
+    // The sample of keys the measured repeats are counted on.
+    static bool inRepeatSample(std::uint64_t key) { return (key >> 58) == 0; }
     bool complete() const { return exhaustive ? cursor.done : covered >= space.size(); }
     // The share of the space covered, 0..1.
     double share() const;
 };
 
 // "已检索 12.5% (375 / 3003)" or, for a space that is sampled, "已抽样 0.0001% (…)" with the repeat rate
-// once repeats can no longer be excluded.
+// once repeats can no longer be excluded, or from the start where they are measured.
 QString spaceProgressText(const SpaceProgress& p);
 // "3003" or, beyond 10^15, "约 4.3e+10".
 QString spaceSizeText(const CandidateSpace& s);

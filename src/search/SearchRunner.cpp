@@ -168,8 +168,9 @@ void SearchRunner::work()
         }
         batch.figures.resize(batch.candidates.size());
         // A sampled phase: the tried-set slots of the batch's keys fetched from memory while the kernel
-        // works (the set is far larger than the caches; a batch's slots are not).
-        const bool sampled = !batch.keys.empty();
+        // works (the set is far larger than the caches; a batch's slots are not). A set of measured
+        // repeats stays in the caches.
+        const bool sampled = !batch.keys.empty() && !batch.phase.space->measuredRepeats;
         bool abandoned = false;
         for (std::size_t i = 0; i < batch.candidates.size(); ++i) {
             // A pause, or a phase change that makes this batch stale, ends the batch at once.
@@ -202,13 +203,7 @@ bool SearchRunner::handOver(Batch& b, std::size_t i)
         return true;
     }
     if (!space->exhaustive) {
-        if (!space->tried.insert(b.keys[i])) {
-            ++space->repeats;
-            return false;
-        }
-        if (space->tried.full()) {
-            ++space->untracked;
-        }
+        return space->takeSampled(b.keys[i]);
     }
     ++space->covered;
     return true;
@@ -238,7 +233,9 @@ void SearchRunner::commitReady()
         // A sampled phase looks every key up in a set far larger than the caches: the slots of the keys
         // a few places ahead are fetched while the earlier ones are handed over.
         constexpr std::size_t kAhead = 16;
-        TriedSet* tried = b.phase.space && !b.phase.space->exhaustive ? &b.phase.space->tried : nullptr;
+        TriedSet* tried = b.phase.space && !b.phase.space->exhaustive && !b.phase.space->measuredRepeats
+                              ? &b.phase.space->tried
+                              : nullptr;
         if (tried) {
             for (std::size_t i = 0; i < std::min(kAhead, b.keys.size()); ++i) {
                 tried->prefetch(b.keys[i]);

@@ -160,6 +160,40 @@ private:
     bool m_ended = false;
 };
 
+TEST(CandidateSpace, AHugeSpaceMeasuresItsRepeatsOnASampleOfKeysInsteadOfExcludingThem)
+{
+    // Two operands sampled: repeats are common there, so they are excluded as ever.
+    SpaceProgress small(CandidateSpace(rule(2, ConstantMode::Specified, 3)), 0);
+    ASSERT_FALSE(small.exhaustive);
+    EXPECT_FALSE(small.measuredRepeats);
+    EXPECT_TRUE(small.takeSampled(7));
+    EXPECT_FALSE(small.takeSampled(7));
+    EXPECT_EQ(small.repeats, 1u);
+    EXPECT_EQ(small.covered, 1u);
+
+    // Eight operands with every constant: every draw goes on, and the repeats are counted on the keys of
+    // the sample (top six bits zero), which alone enter the set.
+    SpaceProgress huge(CandidateSpace(rule(8, ConstantMode::Random, 0)), kDefaultExhaustiveLimit);
+    ASSERT_FALSE(huge.exhaustive);
+    ASSERT_TRUE(huge.measuredRepeats);
+    const std::uint64_t outside = std::uint64_t{1} << 60;
+    for (std::uint64_t k = 1; k <= 300; ++k) {
+        ASSERT_TRUE(huge.takeSampled(k));           // in the sample
+        ASSERT_TRUE(huge.takeSampled(outside + k)); // not in it
+    }
+    for (std::uint64_t k = 1; k <= 100; ++k) {
+        ASSERT_TRUE(huge.takeSampled(k)); // a repeat in the sample still goes on
+        ASSERT_TRUE(huge.takeSampled(outside + k));
+    }
+    EXPECT_EQ(huge.covered, 800u);
+    EXPECT_EQ(huge.sampleDraws, 400u);
+    EXPECT_EQ(huge.sampleRepeats, 100u);
+    EXPECT_EQ(huge.repeats, 0u);
+    EXPECT_EQ(huge.tried.size(), 300u);
+    EXPECT_TRUE(spaceProgressText(huge).endsWith(QStringLiteral("，重复率 25.0000%")))
+        << spaceProgressText(huge).toStdString();
+}
+
 TEST(CandidateSpace, RunnerHandsOverTheWholeSpaceOnceWithAnyThreadCount)
 {
     const auto data = std::make_shared<const KernelData>(test::syntheticHistory(120, 3, false), 100, false);
