@@ -56,6 +56,18 @@ protected:
                   Database::OpenResult::Failed);
     }
 
+    // Fills a table to one place short of the limit: "<code>+i" shown as "<shown>+i", i from 0, kill.
+    void fillToOneShort(const FormulaKind& kind, const QString& code, const QString& shown)
+    {
+        std::vector<Formula> many(FormulaStore::kMaxFormulas - 1);
+        for (std::size_t i = 0; i < many.size(); ++i) {
+            many[i].expressionText = QStringLiteral("%1+%2").arg(code).arg(i);
+            many[i].displayText = QStringLiteral("%1+%2").arg(shown).arg(i);
+            many[i].kill = true;
+        }
+        ASSERT_EQ(m_store.appendFormulas(kind, many).size(), many.size());
+    }
+
     std::vector<Row> table(const FormulaKind& kind) const
     {
         std::vector<Row> rows;
@@ -533,13 +545,7 @@ TEST_F(FormulaFiles, ExportedTextReadsBackIntoTheSameTables)
 
 TEST_F(FormulaFiles, AFullTableTakesNoMoreAndTheImportSaysHowManyWereLeftOut)
 {
-    std::vector<Formula> many(FormulaStore::kMaxFormulas - 1);
-    for (std::size_t i = 0; i < many.size(); ++i) {
-        many[i].expressionText = QStringLiteral("L1A+%1").arg(i);
-        many[i].displayText = QStringLiteral("[个位单选]百位码+%1").arg(i);
-        many[i].kill = true;
-    }
-    ASSERT_EQ(m_store.appendFormulas(k1D, many).size(), many.size());
+    fillToOneShort(k1D, QStringLiteral("L1A"), QStringLiteral("[个位单选]百位码"));
     // One place left in 个位单选; 十位单选 is empty and takes its line.
     const QStringList lines = {QStringLiteral("[个位单选]十位码+1"), QStringLiteral("[个位单选]十位码+2"),
                                QStringLiteral("[十位单选]十位码+3"), QStringLiteral("[个位单选]十位码+4")};
@@ -560,12 +566,7 @@ TEST_F(FormulaFiles, AFullTableTakesNoMoreAndTheImportSaysHowManyWereLeftOut)
 
 TEST_F(FormulaFiles, LinesPastAFullTableCountAsNotStoredWhileOtherTablesReadOn)
 {
-    std::vector<Formula> many(FormulaStore::kMaxFormulas - 1);
-    for (std::size_t i = 0; i < many.size(); ++i) {
-        many[i].expressionText = QStringLiteral("L3A+%1").arg(i);
-        many[i].displayText = QStringLiteral("[个位单选]个位码+%1").arg(i);
-    }
-    ASSERT_EQ(m_store.appendFormulas(k1D, many).size(), many.size());
+    fillToOneShort(k1D, QStringLiteral("L3A"), QStringLiteral("[个位单选]个位码"));
     // The first line fills 个位单选; what follows for it is not stored, readable or not, while the lines
     // of 十位单选 are still read, stored and reported as ever.
     const QStringList lines = {QStringLiteral("[个位单选]十位码+1"),   QStringLiteral("[个位单选]十位码+2"),
@@ -585,12 +586,7 @@ TEST_F(FormulaFiles, ARepeatDroppedByTheNextRebuildFreesItsPlaceInAFullTable)
 {
     // 十位单选 is not the listed kind: each of its lines finds the table rebuilt, which drops the repeat
     // appended just before, so the line after a repeat still fits in the last place.
-    std::vector<Formula> many(FormulaStore::kMaxFormulas - 1);
-    for (std::size_t i = 0; i < many.size(); ++i) {
-        many[i].expressionText = QStringLiteral("L2A+%1").arg(i);
-        many[i].displayText = QStringLiteral("[十位单选]十位码+%1").arg(i);
-    }
-    ASSERT_EQ(m_store.appendFormulas(k2D, many).size(), many.size());
+    fillToOneShort(k2D, QStringLiteral("L2A"), QStringLiteral("[十位单选]十位码"));
     const QStringList lines = {QStringLiteral("[十位单选]十位码+0"), QStringLiteral("[十位单选]跨度"),
                                QStringLiteral("[十位单选]和数")};
     const FormulaImportResult r = importFormulaLines(m_db, m_store, lines, k1D, true, FormulaImportMode::File);
