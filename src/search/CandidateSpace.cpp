@@ -282,7 +282,9 @@ void TriedSet::grow()
 bool SpaceProgress::takeSampled(std::uint64_t key)
 {
     if (measuredRepeats) {
-        if (inRepeatSample(key)) {
+        // Measured while the set records the sample (its first 4 million keys, some 256 million draws):
+        // past that a repeat of an unrecorded key would go unseen, so the rate stays the one measured.
+        if (inRepeatSample(key) && !tried.full()) {
             ++sampleDraws;
             sampleRepeats += tried.insert(key) ? 0 : 1;
         }
