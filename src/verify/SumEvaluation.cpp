@@ -190,18 +190,58 @@ void evaluateSum(const HistorySnapshot& snapshot, const IntegerSum& sum, const F
         const int rowEnd = std::min(rowBase + kBlock, n);
         const int count = rowEnd - rowStart;
         const int offset = rowStart - rowBase;
-        std::memset(hitBytes, 0, sizeof hitBytes);
-        std::memset(noDigitBytes, 0, sizeof noDigitBytes);
+        // The bytes packBits reads (whole words) and judgeSums does not write are zero.
+        const int blockBits = std::min(kBlock, judgedRows - b0);
+        const int padded = (blockBits + 63) / 64 * 64;
+        const int judgedFrom = count > 0 ? offset : padded;
+        const int judgedTo = count > 0 ? offset + count : padded;
+        std::memset(hitBytes, 0, static_cast<std::size_t>(judgedFrom));
+        std::memset(noDigitBytes, 0, static_cast<std::size_t>(judgedFrom));
+        std::memset(hitBytes + judgedTo, 0, static_cast<std::size_t>(padded - judgedTo));
+        std::memset(noDigitBytes + judgedTo, 0, static_cast<std::size_t>(padded - judgedTo));
         if (count > 0) {
-            for (int i = 0; i < count; ++i) {
-                acc[i] = sum.constant;
-            }
-            for (const IntegerSum::Term& t : sum.terms) {
-                const std::int16_t* __restrict col = snapshot.column(t.param).data() + (rowStart - 1);
-                const std::int32_t k = t.coefficient;
+            // Nearly every coefficient is 1: those terms are added two at a time without a multiply (the
+            // first two with the constant), so that the sums pass through the first-level cache half as often.
+            const auto columnOf = [&](const IntegerSum::Term& t) {
+                return snapshot.column(t.param).data() + (rowStart - 1);
+            };
+            const auto unit = [&](std::size_t t) { return t < sum.terms.size() && sum.terms[t].coefficient == 1; };
+            const std::size_t terms = sum.terms.size();
+            std::size_t t = 0;
+            if (unit(0) && unit(1)) {
+                const std::int16_t* __restrict a = columnOf(sum.terms[0]);
+                const std::int16_t* __restrict b = columnOf(sum.terms[1]);
                 for (int i = 0; i < count; ++i) {
-                    acc[i] += k * col[i];
+                    acc[i] = sum.constant + static_cast<std::int32_t>(a[i]) + static_cast<std::int32_t>(b[i]);
                 }
+                t = 2;
+            } else {
+                for (int i = 0; i < count; ++i) {
+                    acc[i] = sum.constant;
+                }
+            }
+            while (t < terms) {
+                const IntegerSum::Term& term = sum.terms[t];
+                const std::int16_t* __restrict a = columnOf(term);
+                if (unit(t) && unit(t + 1)) {
+                    const std::int16_t* __restrict b = columnOf(sum.terms[t + 1]);
+                    for (int i = 0; i < count; ++i) {
+                        acc[i] += static_cast<std::int32_t>(a[i]) + static_cast<std::int32_t>(b[i]);
+                    }
+                    t += 2;
+                    continue;
+                }
+                const std::int32_t k = term.coefficient;
+                if (k == 1) {
+                    for (int i = 0; i < count; ++i) {
+                        acc[i] += a[i];
+                    }
+                } else {
+                    for (int i = 0; i < count; ++i) {
+                        acc[i] += k * a[i];
+                    }
+                }
+                ++t;
             }
             std::uint8_t* hit = hitBytes + offset;
             std::uint8_t* none = noDigitBytes + offset;
@@ -213,11 +253,10 @@ void evaluateSum(const HistorySnapshot& snapshot, const IntegerSum& sum, const F
                 judgeSums<3>(acc, da + rowStart, db + rowStart, dc + rowStart, count, kill, hit, none);
             }
         }
-        const int blockBits = std::min(kBlock, judgedRows - b0);
         packBits(hitBytes, blockBits, out.hits.data() + b0 / 64);
         // A sum that never goes below zero names a digit on every row: its no-digit words stay zero.
         std::uint8_t anyNoDigit = 0;
-        for (int i = 0; i < kBlock; ++i) {
+        for (int i = judgedFrom; i < judgedTo; ++i) {
             anyNoDigit |= noDigitBytes[i];
         }
         if (anyNoDigit != 0) {
